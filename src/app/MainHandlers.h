@@ -1,0 +1,79 @@
+#pragma once
+
+#include "bus/BusLibrary.h"
+#include "config/Clock.h"
+#include "config/ConfigActions.h"
+#include "config/MainWindowModel.h"
+#include "config/Prompter.h"
+
+#include <functional>
+#include <memory>
+
+class SettingsStore;
+
+// Creates a binding of the bus library that resolves the given entry points.
+using LibraryFactory = std::function<std::unique_ptr<BusLibrary>(const QList<BusLibrary::Entry>&)>;
+
+// Everything the main window's handlers need from outside.
+struct MainEnvironment {
+    Prompter* prompter = nullptr;
+    SettingsStore* settings = nullptr;
+    Clock* clock = nullptr;
+    LibraryFactory makeLibrary;
+    // First character of the locale's decimal separator.
+    std::function<QChar()> localeSeparator;
+    QString currentDirectory;
+};
+
+// The main window `TMain`'s handlers as plain methods. The widget layer calls
+// one of these per event and then renders the model again.
+class MainHandlers {
+public:
+    MainHandlers(MainWindowModel& model, MainEnvironment env);
+    ~MainHandlers();
+
+    MainWindowModel& model() { return m; }
+    ConfigActions& config() { return actions; }
+    BusLibrary& library() { return *bus; }
+
+    // --- Start-up and shutdown ----------------------------------------------------------
+    // Runs the start-up sequence on the first activation only.
+    void FormActivate();
+    void FormClose();
+    void BeendenClick();
+    // True once the main window was asked to close (by a handler or the user).
+    bool closeRequested() const { return closing; }
+    void t_StatusLeisteTimer();
+    // Enables the status bar restore; a running timer is not restarted.
+    void startStatusTimer();
+
+    // --- Settings -----------------------------------------------------------------------
+    void aReadAllKeysFromRegistry();
+    void aCheckAfterReadFromRegistry();
+    void aWriteAllKeysToRegistry();
+
+    // --- Port and converter -------------------------------------------------------------
+    void SchnittstelleClick();
+    void Portauswahl1Click();
+    void MainMenueWandlerItemClick(int index); // items 0 to 3
+
+    // --- Extended configuration (ExtendedUnlock.cpp) ------------------------------------
+    // Key press in `cbLimit`; returns true when the key is swallowed (the hidden unlock).
+    bool cbLimitKeyPress(QChar key);
+
+    // Library version as shown in the status bar: 0x0162 gives "1.62".
+    static QString versionText(uint16_t version);
+
+private:
+    void closeMainWindow();
+    void showPortWindow();
+    ConfigEnvironment configEnvironment();
+
+    MainWindowModel& m;
+    MainEnvironment env;
+    ConfigActions actions;
+    std::unique_ptr<BusLibrary> bus;
+    bool started = false;
+    bool closing = false;
+    bool settingsWritten = false;
+};

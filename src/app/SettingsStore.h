@@ -1,0 +1,107 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <utility>
+
+class Prompter;
+
+// The user's settings, kept in one INI file per user. The groups stand for the
+// sub-keys "Schnittstelle\", "Extras\", "SpecialFunctions\", "User\", "System\"
+// and "Temp\"; every value is stored as text. Every operation opens the file
+// afresh, so two running programs see each other's writes.
+//
+// A file that cannot be read, or that holds lines the INI reader would drop, is
+// never written over: every access reports it and fails, so the user can repair
+// or remove it instead of losing it unnoticed.
+class SettingsStore {
+  public:
+    enum class DataKind {
+        Int16, // decimal text of a signed 16-bit number
+        UInt8, // decimal text of an unsigned 8-bit number
+        Raw,   // text stored as given, cut to the byte count
+    };
+
+    // Statuses of the value operations.
+    static constexpr int16_t kOk = 0;
+    static constexpr int16_t kCannotOpen = -1;
+    static constexpr int16_t kCannotReadOrSet = -2;
+    static constexpr int16_t kBufferTooSmall = -10;
+
+    // Selectors of the folder operations; every other number means `Path`.
+    static constexpr int kConfig1Path = 1;
+    static constexpr int kConfig2Path = 2;
+    static constexpr int kManual = 333;
+    static constexpr int kPath = 0;
+
+    // workingFolder gives the folder the defaults are built from (the current
+    // directory when not given).
+    SettingsStore(const QString& filePath, Prompter& prompter, std::function<QString()> workingFolder = {});
+
+    // The per-user INI file of this program.
+    static QString defaultPath();
+    const QString& filePath() const { return path; }
+
+    // Makes sure the settings exist; on a fresh account writes the four folder values.
+    void ensureSettingsKeys();
+
+    // Reads one value as text. capacity: on entry the room of the caller's buffer,
+    // on return the size of the value in characters, terminator included (-10 when
+    // it does not fit; text is then left alone). A missing value is created as "0".
+    int16_t readSetting(const QString& valueName, const QString& subKey, QString& text, int& capacity);
+
+    // Writes one value. byteCount counts characters plus the terminator (one byte
+    // per character); it is raised to at least 2, and a number above 9 always gets
+    // its text length + 1. Numbers are never cut; raw text is cut to byteCount - 1
+    // characters and at an embedded NUL.
+    int16_t writeSetting(const QString& valueName, const QString& subKey, DataKind kind, int number,
+                         int byteCount);
+    int16_t writeSetting(const QString& valueName, const QString& subKey, DataKind kind, const QString& data,
+                         int byteCount);
+    // Byte count the last writeSetting used (0 when it stopped before preparing the value).
+    int lastByteCount() const { return lastCount; }
+
+    // Returns 0 when the stored folder was used, 1 when the working folder was
+    // substituted (the value could not be read or was too long) and stored.
+    int readFolderSetting(QString& folder, int selector);
+    int16_t writeFolderSetting(const QString& folder, int selector);
+
+    void reportSettingsStatus(int16_t status);
+    void reportSystemError(const QString& platformText, const QString& extra);
+
+    static QString statusText(int16_t status);
+    static QString folderValueName(int selector);
+
+    // Strict conversion of a stored number: optional sign and decimal digits only.
+    static std::optional<int> toInteger(const QString& text);
+    static QString conversionErrorText(const QString& text);
+
+  private:
+    enum class FileState { Missing, Ok, Unreadable, Corrupt };
+    struct Snapshot {
+        FileState state = FileState::Missing;
+        QByteArray bytes;
+        QHash<QString, QString> values; // "Group/Value" -> text
+    };
+    class Copy;
+
+    Snapshot load() const;
+    QString fileProblemText(FileState state) const;
+    // Loads the file for one value; reports and returns false when it cannot be used.
+    bool openKey(const QString& subKey, const QString& valueName, QString& group, Snapshot& snap);
+    int16_t store(const Snapshot& base, const QString& group,
+                  const QList<std::pair<QString, QString>>& values, const QString& where);
+    int16_t writeText(const QString& valueName, const QString& subKey, const QString& text, int count);
+    QString workingFolderNative() const;
+
+    QString path;
+    Prompter& prompter;
+    std::function<QString()> workingFolder;
+    int lastCount = 0;
+};

@@ -1,0 +1,104 @@
+#pragma once
+
+#include <cstdint>
+
+// Command numbers, parameter numbers and the status values the program gives
+// a meaning of its own. The one place these numbers are written down.
+namespace bus {
+
+namespace cmd {
+constexpr int16_t ReadIdentity = 12;
+constexpr int16_t SetAddress = 13;
+constexpr int16_t QueryAddress = 14;
+constexpr int16_t ReadAlarmMin = 22;
+constexpr int16_t ReadAlarmMax = 23;
+constexpr int16_t ReadOnPoint = 42;
+constexpr int16_t WriteOnPoint = 43;
+constexpr int16_t ReadOffPoint = 44;
+constexpr int16_t WriteOffPoint = 45;
+constexpr int16_t ReadDelay = 50;
+constexpr int16_t WriteDelay = 51;
+constexpr int16_t ReadPreferredState = 52;
+constexpr int16_t WritePreferredState = 53;
+constexpr int16_t WriteAlarmMin = 102;
+constexpr int16_t WriteAlarmMax = 103;
+constexpr int16_t WriteOut2DelayAlt = 104;
+constexpr int16_t ReadRangeLow = 176;
+constexpr int16_t ReadRangeHigh = 177;
+constexpr int16_t WriteDisplayLow = 192;
+constexpr int16_t WriteDisplayHigh = 193;
+constexpr int16_t WriteUnit = 194;
+constexpr int16_t WriteDecimals = 195;
+constexpr int16_t ReadDisplayLow = 200;
+constexpr int16_t ReadDisplayHigh = 201;
+constexpr int16_t ReadUnit = 202;
+constexpr int16_t ReadDecimals = 204;
+constexpr int16_t InputKindChange1 = 215;
+constexpr int16_t InputKindChange2 = 217;
+constexpr int16_t Restart = 241;
+constexpr int16_t Parameter = 248;
+constexpr int16_t ReadVersion = 254;
+} // namespace cmd
+
+// Name commands of TBTransmitString.
+namespace namecmd {
+constexpr int16_t Read = 1;
+constexpr int16_t Write = 2;
+} // namespace namecmd
+
+constexpr int16_t kBroadcastAddress = 255;
+constexpr int32_t kBaudRate = 4800;
+constexpr int32_t kAddressQueryRead = static_cast<int32_t>(0xF7FFFFFF);  // readout, extended words, tools
+constexpr int32_t kAddressQueryWrite = static_cast<int32_t>(0xFFFFFFFF); // programming
+constexpr double kWriteOffset = 256.0; // command 248 writes parameter p with value 256 + p
+
+// Parameter numbers of command 248.
+namespace param {
+constexpr int InputKind = 0;
+constexpr int Sensor = 1;
+constexpr int Unit = 2; // DVN 20 TB
+constexpr int RangeLow = 3;
+constexpr int RangeHigh = 4;
+constexpr int Decimals = 5;     // DVN 20 TB
+constexpr int DisplayLow = 6;   // DVN 20 TB
+constexpr int DisplayHigh = 7;  // DVN 20 TB
+constexpr int Limit = 8;
+constexpr int Filter = 9;
+constexpr int Prescaler = 10;
+constexpr int OutputFunction = 11;
+constexpr int AnalogLow = 12;
+constexpr int AnalogHigh = 13;
+constexpr int AnalogFailSafe = 14;
+constexpr int PidIntegral = 15;    // DVN 20 TB: output 1 switch-on point
+constexpr int PidDerivative = 16;  // DVN 20 TB: output 1 switch-off point
+constexpr int PidCycle = 17;       // DVN 20 TB: output 1 delay
+constexpr int SwitchFunction1 = 18;
+constexpr int Out1Preferred = 19;  // also the controller function on PID models
+constexpr int Out2On = 20;         // DVN 20 TB
+constexpr int Out2Off = 21;        // DVN 20 TB
+constexpr int PidThreshold = 22;   // DVN 20 TB: output 2 delay
+constexpr int SwitchFunction2 = 23;
+constexpr int Out2Preferred = 24;  // also the running time on PID models
+constexpr int CurrentRange = 25;
+constexpr int AnalogFilter = 26;
+constexpr int AlarmDelay = 27;
+constexpr int ExtendedAlarm = 28;
+constexpr int ExtendedGeneral = 35;
+constexpr int Features = 38;
+constexpr int Options = 39;
+constexpr int TakeOver = 122;      // DVN 20 TB, written with 253 at the end of programming
+} // namespace param
+
+// Statuses with a meaning in the program.
+namespace status {
+constexpr int16_t PollPending = -1;
+constexpr int16_t UnknownParameter = -38;
+constexpr int16_t Dvn20DelayWrite = -44;
+constexpr int16_t NoModel = -123;
+constexpr int16_t DeviceMismatch = -9256;
+constexpr int16_t NotBound = -9990; // no library loaded: nothing was sent
+constexpr int16_t ExtendedWriteFailed = -9998;
+constexpr int16_t InputNotSupported = -9999;
+} // namespace status
+
+} // namespace bus

@@ -1,0 +1,166 @@
+#include "bus/LibraryBinding.h"
+
+#include "bus/BusConstants.h"
+#include "config/Cp1252.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstring>
+
+namespace {
+
+// The library's C entry points.
+using TBOpenCom_t = int16_t (*)(int16_t, int32_t, int16_t);
+using TBCloseCom_t = int16_t (*)();
+using TBTransmit_t = int16_t (*)(int16_t, int16_t, int16_t*, double*, int32_t*);
+using GetErrorMessageRet_t = int16_t (*)(int16_t, char*);
+using GetType_t = int8_t (*)(int32_t, char*);
+using GetUnit_t = int16_t (*)(int16_t, char*);
+using GetVersionNumber_t = uint16_t (*)();
+using TBTransmitString_t = int8_t (*)(int16_t, int16_t, int16_t*, char*, int16_t*);
+using SearchForComPorts_t = int16_t (*)(int16_t*, int16_t*);
+
+constexpr int kTextBuffer = 256;
+constexpr int kUnitBuffer = 10;
+constexpr int kMaxPorts = 256;
+
+} // namespace
+
+const char* BusLibrary::entryName(Entry e) {
+    static const char* const names[kEntryCount] = {
+        "TBReadID",  "TBSysinit",         "TBTransmit", "TBCloseCom",       "GetMeasurement", "TBOpenCom",
+        "GetVersionNumber", "SearchForComPorts", "GetUnit", "TBTransmitString", "GetType", "GetErrorMessageRet"};
+    return names[static_cast<int>(e)];
+}
+
+LibraryBinding::LibraryBinding(QStringList searchFolders, QList<Entry> entries)
+    : folders(std::move(searchFolders)), wanted(std::move(entries)) {}
+
+LibraryBinding::~LibraryBinding() = default; // a loaded module is left to process exit, as QLibrary does
+
+QStringList LibraryBinding::defaultFolders() {
+    if (QCoreApplication::instance())
+        return {QCoreApplication::applicationDirPath()};
+    return {};
+}
+
+QList<BusLibrary::Entry> BusLibrary::allEntries() {
+    QList<Entry> all;
+    for (int i = 0; i < kEntryCount; ++i)
+        all.append(static_cast<Entry>(i));
+    return all;
+}
+
+bool LibraryBinding::load() {
+    unload();
+    QStringList candidates;
+    for (const QString& folder : folders)
+        candidates.append(QDir(folder).filePath(QLatin1String(kLibraryName)));
+    candidates.append(QLatin1String(kLibraryName)); // system library path
+    QStringList errors;
+    for (const QString& candidate : candidates) {
+        library.setFileName(candidate);
+        if (library.load())
+            break;
+        errors.append(library.errorString());
+    }
+    if (!library.isLoaded()) {
+        lastError = errors.join(QLatin1Char('\n'));
+        return false;
+    }
+    for (Entry e : wanted)
+        pointers[static_cast<int>(e)] = library.resolve(entryName(e));
+    lastError.clear();
+    return true;
+}
+
+void LibraryBinding::unload() {
+    if (!library.isLoaded())
+        return;
+    library.unload();
+    pointers.fill(nullptr);
+}
+
+bool LibraryBinding::isLoaded() const { return library.isLoaded(); }
+
+bool LibraryBinding::isBound(Entry e) const { return pointers[static_cast<int>(e)] != nullptr; }
+
+int16_t LibraryBinding::TBOpenCom(int16_t port, int32_t baud, int16_t mode) {
+    auto f = entry<TBOpenCom_t>(Entry::TBOpenCom);
+    return f ? f(port, baud, mode) : bus::status::NotBound;
+}
+
+int16_t LibraryBinding::TBCloseCom() {
+    auto f = entry<TBCloseCom_t>(Entry::TBCloseCom);
+    return f ? f() : bus::status::NotBound;
+}
+
+int16_t LibraryBinding::TBTransmit(int16_t address, int16_t command, int16_t& aux, double& value,
+                                   int32_t& integer) {
+    auto f = entry<TBTransmit_t>(Entry::TBTransmit);
+    return f ? f(address, command, &aux, &value, &integer) : bus::status::NotBound;
+}
+
+QString LibraryBinding::GetErrorMessageRet(int16_t status) {
+    auto f = entry<GetErrorMessageRet_t>(Entry::GetErrorMessageRet);
+    if (!f)
+        return QStringLiteral("Bus-Bibliothek nicht geladen");
+    char buffer[kTextBuffer + 1] = {};
+    f(status, buffer);
+    return cp1252::decode(buffer, kTextBuffer);
+}
+
+int8_t LibraryBinding::GetType(int32_t identity, QString& name) {
+    auto f = entry<GetType_t>(Entry::GetType);
+    if (!f)
+        return -1;
+    char buffer[kTextBuffer + 1] = {};
+    const int8_t result = f(identity, buffer);
+    if (result >= 0)
+        name = cp1252::decode(buffer, kTextBuffer);
+    return result;
+}
+
+QString LibraryBinding::GetUnit(int16_t code) {
+    auto f = entry<GetUnit_t>(Entry::GetUnit);
+    if (!f)
+        return QStringLiteral("?");
+    char buffer[kUnitBuffer + 1] = {};
+    f(code, buffer);
+    return cp1252::decode(buffer, kUnitBuffer);
+}
+
+uint16_t LibraryBinding::GetVersionNumber() {
+    auto f = entry<GetVersionNumber_t>(Entry::GetVersionNumber);
+    return f ? f() : 0;
+}
+
+int8_t LibraryBinding::TBTransmitString(int16_t address, int16_t command, int16_t& aux, QString& text,
+                                        int16_t& length) {
+    auto f = entry<TBTransmitString_t>(Entry::TBTransmitString);
+    if (!f)
+        return -1;
+    char buffer[kTextBuffer + 1] = {};
+    const QByteArray bytes = cp1252::encode(text).left(kTextBuffer - 1);
+    std::memcpy(buffer, bytes.constData(), static_cast<size_t>(bytes.size()));
+    const int8_t result = f(address, command, &aux, buffer, &length);
+    text = cp1252::decode(buffer, kTextBuffer);
+    return result;
+}
+
+int16_t LibraryBinding::SearchForComPorts(QList<int16_t>& ports) {
+    auto f = entry<SearchForComPorts_t>(Entry::SearchForComPorts);
+    if (!f)
+        return bus::status::NotBound;
+    int16_t buffer[kMaxPorts] = {};
+    int16_t count = 0;
+    const int16_t result = f(buffer, &count);
+    ports.clear();
+    if (result >= 0) {
+        for (int i = 0; i < count && i < kMaxPorts; ++i)
+            ports.append(buffer[i]);
+    }
+    return result;
+}

@@ -1,0 +1,121 @@
+#pragma once
+
+#include "config/MainWindowModel.h"
+#include "config/Prompter.h"
+
+#include <QChar>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+#include <utility>
+
+// What the field and layout rules need from outside the window state.
+struct ConfigEnvironment {
+    Prompter* prompter = nullptr;
+    // Reads "DezimalPunktTrenner" from the settings store; nullopt when the
+    // read failed (the store has then reported it).
+    std::function<std::optional<QChar>()> readSeparator;
+    // The bus library's unit texts for the display unit extra (codes 0-199,
+    // blanks and "?" left out); empty when the library is not available.
+    std::function<QStringList()> unitTexts;
+    // Folder the program runs in (manuals live below it).
+    QString currentDirectory;
+};
+
+// The main window's actions on its controls: model selection, field rules,
+// controller rules and layout. Everything here is headless; the widget layer
+// only renders `model` and forwards events to these methods or to the
+// handlers of the application layer.
+class ConfigActions {
+public:
+    ConfigActions(MainWindowModel& model, ConfigEnvironment env);
+
+    MainWindowModel& model() { return m; }
+    ConfigEnvironment& environment() { return env; }
+
+    // --- Model catalogue: selection (ModelSelection.cpp) -------------------------------
+    void selectModel(ModelId id);          // the selection sequence of every "&Typ" handler
+    void menuModelClick(const QString& menuItemName); // the twelve handlers by component name
+    void restoreStoredModel(int32_t code); // step 3 of applying the stored settings
+
+    // --- Input and sensor (InputRules.cpp) -------------------------------------------------
+    void rgInputClick();
+    void rgSensorClick();
+    void cpAnzeigeDpChange();
+    void numericFieldExit();  // leaving any numeric field, leaving/changing `cbAnzeigeUnit`
+    void numericFieldEnter(); // Enter (13) in any numeric field
+    // Key press in `teFilter`: returns true when the key is taken (the text may have changed).
+    bool teFilterKeyPress(QChar key);
+    void teFilterExit();
+    void pm_MessbereichAnzeigenClick();
+    void MainMenueExtrasAnzeigeeinheitClick();
+    void aPopulateAnzeigeEinheit();
+
+    void aSetInput();
+    void aSetSensor();
+    void aSetDp();
+    void aSetUnit();
+    void aSetVorteiler();
+    void aSetMessbereichLow();
+    void aSetMessbereichHigh();
+    void aSetAnzeigeHigh();
+    void aSetAnzeigeLow();
+    void aSetFilter();
+
+    // Field clamp rule: lower/upper either as display counts or as numbers.
+    void clampCounts(NumericField& f, int lowCounts, int highCounts);
+    void clampValue(NumericField& f, double low, double high);
+    // Empty field: the notice and 0 (shared by the clamp rule and the readout).
+    void emptyFieldNotice(NumericField& f, const QString& nameInMessage);
+    QChar separator(); // cached "DezimalPunktTrenner"; the locale's as set into `neFilter` when unreadable
+    QChar separatorFor(const NumericField& f); // same, falling back to the field's own `Seperator`
+    void resetSeparatorCache();
+
+    // --- Outputs (OutputRules.cpp) -------------------------------------------------------
+    void rgOutputClick();
+    void aSetOutput();
+    void aFormatXAOOut();
+    void aSetOut1Einschaltpunkt();
+    void aSetOut1Ausschaltpunkt();
+    void aSetOut1Delay();
+    void aSetOut2Einschaltpunkt();
+    void aSetOut2Ausschaltpunkt();
+    void aSetOut2Delay();
+    void Action1();
+    void saveAndProgramRule();
+    bool configurationComplete() const;
+    int outputCode() const; // code of the selected `rgOutput` item, -1 for none
+    // lo and hi of the display range: display low and high taken in either order.
+    std::pair<double, double> displayRange();
+
+    // --- Controller (ControllerRules.cpp) -----------------------------------------------
+    void rgReglerFunktionClick();
+    void aSetPID_Regler();
+    void aUpdateRegler();
+    void aOberflaechePID();
+    void aOberflaeche3PunktSchritt();
+    static QStringList reglerFunktionItems(); // the four controller functions in list order
+
+    // --- Panel layout (PanelLayout.cpp) -------------------------------------------------
+    void aSetAll();
+    void aAnzeigeElementeUnsichtbar();
+    void Datenlesen1Click(); // "&Neu"
+    void aSetBoxHeight();
+    void aAlignPanels();
+    // Lowest bottom edge of the shown groups inside `Panel1`. The window does not
+    // grow: when this exceeds the panel's height the widget layer scrolls the panel.
+    int contentBottom() const;
+
+    // --- Extended configuration words (ExtendedConfig.cpp) --------------------------------
+    void aCheckSpecialFunctionsPanel();
+    void aCheckSpecialFunctions();
+    void aRemoveSpecialFunctionEntries();
+    void aMakeSpecialFunktionsEnabled();
+    void aMakeSpecialFunktionsDisabled();
+
+private:
+    MainWindowModel& m;
+    ConfigEnvironment env;
+    std::optional<QChar> cachedSeparator;
+};

@@ -1,0 +1,163 @@
+#pragma once
+
+#include "config/Controls.h"
+#include "config/ModelCatalogue.h"
+
+#include <QList>
+
+#include <cstdint>
+
+// The main window `TMain` as plain state: one member per control, named as the
+// control, plus the process-wide values the main window holds. Every action
+// reads and writes only this object; the widget layer renders it.
+struct MainWindowModel {
+    MainWindowModel();
+
+    // --- Window frame ---------------------------------------------------------
+    QString caption;  // "TRK/DVN-Konfigurationsprogramm"
+    int clientWidth = 732;
+    int clientHeight = 507;
+    Control Panel1;
+    Label lMainCaption;
+    StatusBar StatusBar1;
+
+    // --- Extended configuration group ------------------------------------------
+    GroupBox gb_ErweiterteKonfiguration;
+    Label l_Erw_Allgemein, l_Erw_Alarm, l_Erw_Schaltfunktion1, l_Erw_Schaltfunktion2;
+    TextField e_erw_Allgemein, e_erw_Alarm, e_erw_Schaltfunktion1, e_erw_Schaltfunktion2;
+    Button b_erw_Anzeigen;
+
+    // --- Radio groups ------------------------------------------------------------
+    RadioGroup rgInput;
+    RadioGroup rgOutput;
+    RadioGroup rgReglerFunktion;
+    RadioGroup rgSensor;
+
+    // --- Settings group "Einstellwerte" -----------------------------------------
+    GroupBox gpAnzeigeElemente;
+    Label lAnzeigeDp;
+    ComboBox cpAnzeigeDp;
+    Label lAnzeigeLow;
+    NumericField neAnzeigeLow;
+    Label lAnzeigeHigh;
+    NumericField neAnzeigeHigh;
+    Label l_AnzeigeEinheit;
+    ComboBox cb_AnzeigeEinheit;
+    Label lLimit;
+    ComboBox cbLimit;
+    Label lFilter_or_edge;
+    NumericField neFilter;
+    TextField teFilter;
+    Label lMessbereichLow;
+    NumericField neMessbereichLow;
+    Label lMessbereichHigh;
+    NumericField neMessbereichHigh;
+    Label lVorteiler;
+    NumericField neVorteiler;
+    Label lAnzeigeUnit;
+    ComboBox cbAnzeigeUnit;
+    Label lAnzeigeMessart;
+    ComboBox cbAnzeigeMessart;
+    Label lEdge;
+    ComboBox cbEdge;
+
+    // --- Switching output 1 --------------------------------------------------------
+    GroupBox gpOut1Parameter;
+    Label lOut1Einschaltpunkt, lOut1Ausschaltpunkt, lOut1Delay, lOut1Vorzugslage, lOut1Mode;
+    NumericField neOut1Einschaltpunkt, neOut1Ausschaltpunkt, neOut1Delay;
+    ComboBox cbOut1Vorzugslage, cbOut1Mode;
+
+    // --- Switching output 2 or alarm output ----------------------------------------
+    GroupBox gpOut2Parameter;
+    Label lOut2Einschaltpunkt, lOut2Ausschaltpunkt, lOut2Delay, lOut2Vorzugslage, lOut2Mode;
+    NumericField neOut2Einschaltpunkt, neOut2Ausschaltpunkt, neOut2Delay;
+    ComboBox cbOut2Vorzugslage, cbOut2Mode;
+
+    // --- Analog output -------------------------------------------------------------
+    GroupBox gpAnalogOut1;
+    ComboBox cbStromAusgang;
+    Label gpAnalogOut1DAWlo, gpAnalogOut1DAWhi, gpAnalogOut1DAWerr, l_Out1DAFilter;
+    NumericField neDAC_Low, neDAC_High, neDAFilter;
+    ComboBox cbAnalogOut1Vorzugslage;
+
+    // --- PID controller ------------------------------------------------------------
+    GroupBox gpPIDRegler;
+    Label lPID_SP1, lPID_Proportional, l_PIDIntegral, lPID_Derivation, l_PID_CyC, lPIDdur, lPIDthr,
+        lPID_Vorzugslage;
+    NumericField nePID_SP1, nePID_Proportional, ne_PIDIntegral, nePID_Derivation, nePID_CyC, nePIDdur,
+        nePIDthr;
+    ComboBox cbPID_Vorzugslage;
+
+    // --- Menus ---------------------------------------------------------------------
+    // "&Datei"
+    MenuItem mmDatei, miDatenspeichern, lesen1, Beenden;
+    // "&Konfiguration"
+    MenuItem mmKonfiguration, Datenlesen1, Konfigurationlesen1, miKonfigurationprogrammieren1;
+    // "&Typ": one item per model, in catalogue order
+    MenuItem mmTyp;
+    MenuItem modelItems[kModelCount];
+    // "&Schnittstelle"
+    MenuItem Schnittstelle, mmSelectedComPort, Portauswahl1;
+    // "&Wandler"
+    MenuItem MainMenueWandler, MainMenueWandlerItem0, MainMenueWandlerItem1, MainMenueWandlerItem2,
+        MainMenueWandlerItem3;
+    // "&Extras"
+    MenuItem mmExtras, MainMenueExtrasAnzeigeeinheit, MainMenueExtras_ErweiterteKonfiguration,
+        MainMenueExtrasAdresseSetzen, mmExtras_GeraeteNamenZuweisen, MainMenueExtras_SelectAddress,
+        MainMenueDurchflussMessung;
+    // "&Hilfe"
+    MenuItem MainMenuHilfe, MainMenueQM, MainMenueUeber, _mHilfe_Kurzanleitung;
+
+    // Popup of `rgSensor`
+    MenuItem pm_MessbereichAnzeigen;
+
+    // --- Timer ---------------------------------------------------------------------
+    bool t_StatusLeisteEnabled = false;
+    int t_StatusLeisteInterval = 2500;
+
+    // --- Process-wide values ----------------------------------------------------------
+    int32_t modelCode = 0;
+    bool hasAnalogOutput = false;
+    bool hasCurrentOutput = false;
+    bool hasVoltageOutput = false;
+    bool hasPidController = false;
+    bool hasContinuousOutput = false;
+
+    int16_t comPort = -1;
+    int16_t converterCode = 0;
+    int16_t busAddress = -1;
+
+    // Identification results
+    bool deviceMismatch = false;
+    bool deviceRelayOnly = false;
+    bool deviceHasAnalogOutput = false;
+    bool deviceHasPidOption = false;
+    bool devicePidActive = false;
+    double deviceVersion = 0.0;
+    uint16_t expectedFeatures = 0;
+
+    // Extended configuration
+    bool extendedConfigUnlocked = false;
+    bool unlockedForSessionOnly = false;
+    bool lastExtendedConfigChecked = false;
+    bool extendedConfigWriteMismatch = false;
+
+    bool inputKindChanged = false;
+
+    // --- Queries ---------------------------------------------------------------------
+    MenuItem& modelItem(ModelId id) { return modelItems[static_cast<int>(id)]; }
+    const MenuItem& modelItem(ModelId id) const { return modelItems[static_cast<int>(id)]; }
+    bool isChecked(ModelId id) const { return modelItem(id).checked; }
+    // The model whose "&Typ" item is checked; nullptr when none is.
+    const ModelEntry* checkedModel() const;
+
+    // Lookup by component name, for tests, dialogs and the widget layer.
+    Control* control(const QString& name);
+    NumericField* numericField(const QString& name);
+    MenuItem* menuItem(const QString& name);
+
+    // The twenty-two numeric fields, in the order start-up sets their separator.
+    QList<NumericField*> numericFields();
+    QList<MenuItem*> menuItems();
+    QList<Control*> controls();
+};

@@ -1,0 +1,231 @@
+#include "config/ConfigActions.h"
+#include "config/RowLayout.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kGap = 7;              // space between groups
+constexpr int kControllerDrop = 142; // controller, PID and analog groups start this far below the input list
+constexpr int kColumn2 = 231;
+constexpr int kColumn3 = 478;
+constexpr int kSettingsFieldLeft = 232;
+constexpr int kParkedTop = 246;       // output and PID groups before they are placed again
+constexpr int kParkedAnalogTop = 510; // analog group before it is placed again
+
+// The DVN 20 TB takes its filter as a number; the other models as text with "oFF".
+bool usesNumericFilter(const ModelEntry* model) {
+    return model && model->family == kFamilyDvn20;
+}
+
+void hide(std::initializer_list<Control*> controls) {
+    for (Control* c : controls)
+        c->visible = false;
+}
+
+void stackOutputGroup(GroupBox& group, NumericField& on, Label& onLabel, NumericField& off, Label& offLabel,
+                      NumericField& delay, Label& delayLabel, ComboBox& preferred, Label& preferredLabel,
+                      ComboBox& mode, Label& modeLabel) {
+    RowLayout::stackRows(group, {{&on, &onLabel},
+                                 {&off, &offLabel},
+                                 {&delay, &delayLabel},
+                                 {&preferred, &preferredLabel},
+                                 {&mode, &modeLabel}});
+}
+
+} // namespace
+
+void ConfigActions::aSetAll() {
+    // Park the shown output groups; aAlignPanels gives them their places.
+    for (GroupBox* g : {&m.gpOut1Parameter, &m.gpOut2Parameter, &m.gpPIDRegler}) {
+        if (g->visible) g->geometry.top = kParkedTop;
+    }
+    if (m.gpAnalogOut1.visible) m.gpAnalogOut1.geometry.top = kParkedAnalogTop;
+
+    if (!m.rgReglerFunktion.visible) m.rgReglerFunktion.setItems(reglerFunktionItems());
+
+    m.lOut1Delay.caption = QStringLiteral("Verzögerung [sec]");
+    m.lOut2Delay.caption = QStringLiteral("Verzögerung [sec]");
+
+    aSetUnit();
+    aSetDp();
+    aSetVorteiler();
+    aSetMessbereichLow();
+    aSetMessbereichHigh();
+    aSetAnzeigeHigh();
+    aSetAnzeigeLow();
+    aSetFilter();
+    aSetOut1Einschaltpunkt();
+    aSetOut1Ausschaltpunkt();
+    aSetOut1Delay();
+    aSetOut2Einschaltpunkt();
+    aSetOut2Ausschaltpunkt();
+    aSetOut2Delay();
+    Action1();
+    ++m.StatusBar1.repaints;
+
+    aUpdateRegler();
+    aSetBoxHeight();
+    aAlignPanels();
+}
+
+void ConfigActions::aAnzeigeElementeUnsichtbar() {
+    m.cpAnzeigeDp.setItems(
+        {QStringLiteral("0000"), QStringLiteral("000,0"), QStringLiteral("00,00"), QStringLiteral("0,000")});
+    m.cpAnzeigeDp.setItemIndex(0);
+
+    hide({&m.lAnzeigeDp,
+          &m.cpAnzeigeDp,
+          &m.lAnzeigeLow,
+          &m.neAnzeigeLow,
+          &m.lAnzeigeHigh,
+          &m.neAnzeigeHigh,
+          &m.lLimit,
+          &m.cbLimit,
+          &m.lFilter_or_edge,
+          &m.neFilter,
+          &m.teFilter,
+          &m.lVorteiler,
+          &m.neVorteiler,
+          &m.lAnzeigeUnit,
+          &m.cbAnzeigeUnit,
+          &m.lMessbereichLow,
+          &m.neMessbereichLow,
+          &m.lMessbereichHigh,
+          &m.neMessbereichHigh,
+          &m.lAnzeigeMessart,
+          &m.cbAnzeigeMessart,
+          &m.lEdge,
+          &m.cbEdge,
+          &m.l_AnzeigeEinheit,
+          &m.cb_AnzeigeEinheit,
+          &m.gpAnalogOut1});
+    m.teFilter.geometry.left = kSettingsFieldLeft;
+
+    m.StatusBar1.panels[2] = m.lMainCaption.caption;
+    ++m.StatusBar1.repaints;
+    m.lMainCaption.visible = false;
+}
+
+void ConfigActions::Datenlesen1Click() {
+    aCheckSpecialFunctionsPanel();
+    aAlignPanels();
+    aAnzeigeElementeUnsichtbar();
+
+    hide({&m.gpAnzeigeElemente, &m.rgSensor, &m.gpOut1Parameter, &m.gpOut2Parameter, &m.rgOutput});
+    // A new configuration has no output function yet, so no controller either.
+    hide({&m.rgReglerFunktion, &m.gpPIDRegler});
+    m.gpPIDRegler.enabled = false;
+    m.rgOutput.setItemIndex(0);
+    m.rgInput.itemIndex = -1;
+    m.rgInput.visible = true;
+
+    m.miKonfigurationprogrammieren1.enabled = false;
+    m.miDatenspeichern.enabled = false;
+    m.lMainCaption.visible = true;
+}
+
+void ConfigActions::aSetBoxHeight() {
+    m.Panel1.visible = false;
+
+    if (m.gpAnzeigeElemente.visible) {
+        NumericField& numeric = m.neFilter;
+        TextField& text = m.teFilter;
+        Control* filterField = &text;
+        if (usesNumericFilter(m.checkedModel())) {
+            text.visible = false;
+            filterField = &numeric;
+        } else {
+            numeric.visible = false;
+        }
+        RowLayout::stackRows(m.gpAnzeigeElemente, {{&m.lAnzeigeDp, &m.cpAnzeigeDp},
+                                                   {&m.lAnzeigeLow, &m.neAnzeigeLow},
+                                                   {&m.lAnzeigeHigh, &m.neAnzeigeHigh},
+                                                   {&m.l_AnzeigeEinheit, &m.cb_AnzeigeEinheit},
+                                                   {&m.lLimit, &m.cbLimit},
+                                                   {&m.lFilter_or_edge, filterField},
+                                                   {&m.neMessbereichLow, &m.lMessbereichLow},
+                                                   {&m.neMessbereichHigh, &m.lMessbereichHigh},
+                                                   {&m.neVorteiler, &m.lVorteiler},
+                                                   {&m.cbAnzeigeUnit, &m.lAnzeigeUnit},
+                                                   {&m.cbAnzeigeMessart, &m.lAnzeigeMessart},
+                                                   {&m.cbEdge, &m.lEdge}});
+    }
+    if (m.gpOut1Parameter.visible)
+        stackOutputGroup(m.gpOut1Parameter, m.neOut1Einschaltpunkt, m.lOut1Einschaltpunkt,
+                         m.neOut1Ausschaltpunkt, m.lOut1Ausschaltpunkt, m.neOut1Delay, m.lOut1Delay,
+                         m.cbOut1Vorzugslage, m.lOut1Vorzugslage, m.cbOut1Mode, m.lOut1Mode);
+    if (m.gpOut2Parameter.visible)
+        stackOutputGroup(m.gpOut2Parameter, m.neOut2Einschaltpunkt, m.lOut2Einschaltpunkt,
+                         m.neOut2Ausschaltpunkt, m.lOut2Ausschaltpunkt, m.neOut2Delay, m.lOut2Delay,
+                         m.cbOut2Vorzugslage, m.lOut2Vorzugslage, m.cbOut2Mode, m.lOut2Mode);
+    if (m.gpAnalogOut1.visible)
+        RowLayout::stackRows(m.gpAnalogOut1, {{&m.cbStromAusgang},
+                                              {&m.neDAC_Low, &m.gpAnalogOut1DAWlo},
+                                              {&m.neDAC_High, &m.gpAnalogOut1DAWhi},
+                                              {&m.cbAnalogOut1Vorzugslage, &m.gpAnalogOut1DAWerr},
+                                              {&m.neDAFilter, &m.l_Out1DAFilter}});
+
+    for (RadioGroup* rg : {&m.rgOutput, &m.rgReglerFunktion, &m.rgInput, &m.rgSensor}) {
+        if (rg->visible)
+            rg->geometry.height = RowLayout::radioGroupHeight(static_cast<int>(rg->items.size()));
+    }
+
+    m.Panel1.visible = true;
+}
+
+void ConfigActions::aAlignPanels() {
+    const Control& ref = m.gb_ErweiterteKonfiguration.visible
+                             ? static_cast<const Control&>(m.gb_ErweiterteKonfiguration)
+                             : static_cast<const Control&>(m.lMainCaption);
+    const int y1 = ref.geometry.bottom() + kGap;
+    m.rgInput.geometry.top = y1;
+    m.rgSensor.geometry.top = y1;
+    m.gpAnzeigeElemente.geometry.top = y1;
+
+    int y2 = y1 + m.rgInput.geometry.height + kGap;
+    m.rgOutput.geometry.top = y2;
+    m.gpOut1Parameter.geometry.top = y2;
+    m.gpOut2Parameter.geometry.top = y2;
+
+    const int y3 = y1 + m.rgInput.geometry.height + kControllerDrop;
+    m.rgReglerFunktion.geometry.top = y3;
+    m.gpPIDRegler.geometry.top = y3;
+    m.gpAnalogOut1.geometry.top = y3;
+
+    // Everything below the first row starts under the settings group.
+    if (m.gpAnzeigeElemente.visible) y2 = std::max(y2, m.gpAnzeigeElemente.geometry.bottom() + kGap);
+
+    if (m.rgOutput.visible) m.rgOutput.geometry.top = y2;
+    if (m.gpOut1Parameter.visible) m.gpOut1Parameter.geometry.top = y2;
+
+    // Output 2 goes to the third column beside output 1 or the PID group, else it
+    // takes the second column itself.
+    int t = y2;
+    if (m.gpOut2Parameter.visible) {
+        m.gpOut2Parameter.geometry.top = y2;
+        if (m.gpOut1Parameter.visible || m.gpPIDRegler.visible) {
+            m.gpOut2Parameter.geometry.left = kColumn3;
+            t = y2 + m.gpOut2Parameter.geometry.height + kGap;
+        } else {
+            m.gpOut2Parameter.geometry.left = kColumn2;
+        }
+    }
+
+    if (m.rgReglerFunktion.visible) m.rgReglerFunktion.geometry.top = m.rgOutput.geometry.bottom() + kGap;
+    if (m.gpAnalogOut1.visible) m.gpAnalogOut1.geometry.top = m.gpOut2Parameter.visible ? t : y2;
+    if (m.gpPIDRegler.visible)
+        m.gpPIDRegler.geometry.top =
+            m.gpOut1Parameter.visible ? m.gpOut1Parameter.geometry.bottom() + kGap : y2;
+}
+
+int ConfigActions::contentBottom() const {
+    int bottom = 0;
+    for (const Control* c : std::initializer_list<const Control*>{
+             &m.lMainCaption, &m.gb_ErweiterteKonfiguration, &m.rgInput, &m.rgOutput, &m.rgReglerFunktion,
+             &m.rgSensor, &m.gpOut1Parameter, &m.gpPIDRegler, &m.gpAnzeigeElemente, &m.gpOut2Parameter,
+             &m.gpAnalogOut1}) {
+        if (c->visible) bottom = std::max(bottom, c->geometry.bottom());
+    }
+    return bottom;
+}

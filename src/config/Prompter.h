@@ -1,0 +1,113 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// State and logic of a modal window other than the main window. The widget
+// layer shows a dialog for it by its class name; tests act on it directly.
+class ModalWindow {
+public:
+    virtual ~ModalWindow() = default;
+    virtual const char* windowClass() const = 0;
+    bool closeRequested = false; // set by the window's logic when it wants to close
+};
+
+// Everything the program asks of the user or tells the user goes through this
+// interface: message boxes, beeps, file dialogs. The widget layer shows real
+// dialogs; tests use a scripted recorder; headless runs answer with defaults.
+class Prompter {
+public:
+    enum class Icon { None, Information, Warning, Error, Question };
+    enum class Button { None, Ok, Yes, No, Cancel };
+    enum class Beep { Default, Exclamation, Asterisk };
+
+    struct Message {
+        QString text;
+        QString caption;
+        Icon icon = Icon::None;
+        QList<Button> buttons{Button::Ok};
+        Button defaultButton = Button::Ok;
+    };
+
+    virtual ~Prompter() = default;
+
+    // Shows a modal message box and returns the button pressed. Closing the
+    // box without a button returns Cancel when offered, else the default button.
+    virtual Button message(const Message& m) = 0;
+    virtual void beep(Beep kind) = 0;
+
+    // File dialogs: return the chosen path, or an empty string when cancelled.
+    virtual QString openFileName(const QString& folder, const QString& filter, const QString& defaultSuffix) = 0;
+    virtual QString saveFileName(const QString& folder, const QString& filter, const QString& defaultSuffix) = 0;
+
+    // Opens a document with the desktop's default viewer (help pages, manuals).
+    virtual void openDocument(const QString& path) = 0;
+
+    // Shows a window modally; returns when it is closed.
+    virtual void showModal(ModalWindow& window) = 0;
+
+    // Convenience: an OK box with the given text, caption and icon.
+    Button show(const QString& text, const QString& caption, Icon icon = Icon::None) {
+        Message m;
+        m.text = text;
+        m.caption = caption;
+        m.icon = icon;
+        return message(m);
+    }
+};
+
+// Answers every box with its default button and records what was shown.
+// Used for headless runs and as the base of the scripted test prompter.
+class RecordingPrompter : public Prompter {
+public:
+    struct Shown {
+        Message message;
+        Button answer;
+    };
+
+    // Answers used in order for the next boxes; when empty the default button answers.
+    QList<Button> script;
+    QList<Shown> shown;
+    QList<Beep> beeps;
+    QStringList openedDocuments;
+    QStringList openAnswers; // paths returned by openFileName, in order
+    QStringList saveAnswers; // paths returned by saveFileName, in order
+    QStringList modalWindows; // class names of the windows shown
+    // Acts as the user in a modal window; when unset the window is closed at once.
+    std::function<void(ModalWindow&)> onModal;
+
+    Button message(const Message& m) override {
+        Button answer = script.isEmpty() ? m.defaultButton : script.takeFirst();
+        shown.append({m, answer});
+        return answer;
+    }
+    void beep(Beep kind) override { beeps.append(kind); }
+    QString openFileName(const QString&, const QString&, const QString&) override {
+        return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
+    }
+    QString saveFileName(const QString&, const QString&, const QString&) override {
+        return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
+    }
+    void openDocument(const QString& path) override { openedDocuments.append(path); }
+    void showModal(ModalWindow& window) override {
+        modalWindows.append(QLatin1String(window.windowClass()));
+        if (onModal)
+            onModal(window);
+    }
+
+    QStringList texts() const {
+        QStringList out;
+        for (const auto& s : shown)
+            out.append(s.message.text);
+        return out;
+    }
+    QStringList captions() const {
+        QStringList out;
+        for (const auto& s : shown)
+            out.append(s.message.caption);
+        return out;
+    }
+};

@@ -1,0 +1,110 @@
+#include "ui/QtPrompter.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QUrl>
+
+namespace {
+
+QMessageBox::Icon toQt(Prompter::Icon icon) {
+    switch (icon) {
+    case Prompter::Icon::None:
+        return QMessageBox::NoIcon;
+    case Prompter::Icon::Information:
+        return QMessageBox::Information;
+    case Prompter::Icon::Warning:
+        return QMessageBox::Warning;
+    case Prompter::Icon::Error:
+        return QMessageBox::Critical;
+    case Prompter::Icon::Question:
+        return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QString buttonText(Prompter::Button b) {
+    switch (b) {
+    case Prompter::Button::Yes:
+        return QStringLiteral("&Ja");
+    case Prompter::Button::No:
+        return QStringLiteral("&Nein");
+    case Prompter::Button::Cancel:
+        return QStringLiteral("Abbrechen");
+    default:
+        return QStringLiteral("OK");
+    }
+}
+
+QMessageBox::ButtonRole role(Prompter::Button b) {
+    switch (b) {
+    case Prompter::Button::Yes:
+        return QMessageBox::YesRole;
+    case Prompter::Button::No:
+        return QMessageBox::NoRole;
+    case Prompter::Button::Cancel:
+        return QMessageBox::RejectRole;
+    default:
+        return QMessageBox::AcceptRole;
+    }
+}
+
+} // namespace
+
+void QtPrompter::registerWindow(const QString& windowClass, WindowFactory factory) {
+    factories.insert(windowClass, std::move(factory));
+}
+
+Prompter::Button QtPrompter::message(const Message& m) {
+    QMessageBox box(toQt(m.icon), m.caption, m.text, QMessageBox::NoButton, owner);
+    QHash<QAbstractButton*, Button> map;
+    for (Button b : m.buttons) {
+        QPushButton* pb = box.addButton(buttonText(b), role(b));
+        map.insert(pb, b);
+        if (b == m.defaultButton)
+            box.setDefaultButton(pb);
+    }
+    // Closing the box counts as Cancel when offered, else as its default button.
+    if (m.buttons.contains(Button::Cancel)) {
+        for (auto it = map.begin(); it != map.end(); ++it) {
+            if (it.value() == Button::Cancel)
+                box.setEscapeButton(it.key());
+        }
+    }
+    box.exec();
+    const auto it = map.find(box.clickedButton());
+    if (it != map.end())
+        return it.value();
+    return m.buttons.contains(Button::Cancel) ? Button::Cancel : m.defaultButton;
+}
+
+void QtPrompter::beep(Beep) { QApplication::beep(); }
+
+QString QtPrompter::openFileName(const QString& folder, const QString& filter, const QString& defaultSuffix) {
+    QFileDialog dialog(owner, QString(), folder, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+QString QtPrompter::saveFileName(const QString& folder, const QString& filter, const QString& defaultSuffix) {
+    QFileDialog dialog(owner, QString(), folder, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+void QtPrompter::openDocument(const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
+
+void QtPrompter::showModal(ModalWindow& window) {
+    const auto it = factories.find(QLatin1String(window.windowClass()));
+    if (it != factories.end())
+        (*it)(window, owner);
+}

@@ -1,0 +1,51 @@
+#include "ui/RadioGroupBox.h"
+
+#include <QButtonGroup>
+#include <QContextMenuEvent>
+#include <QRadioButton>
+
+namespace {
+constexpr int kItemPitch = 15;
+constexpr int kFirstItemTop = 18;
+} // namespace
+
+RadioGroupBox::RadioGroupBox(QWidget* parent) : QGroupBox(parent), group(new QButtonGroup(this)) {
+    group->setExclusive(true);
+    connect(group, &QButtonGroup::idClicked, this, &RadioGroupBox::itemClicked);
+}
+
+void RadioGroupBox::setItems(const QStringList& items) {
+    if (items == current)
+        return;
+    current = items;
+    for (QRadioButton* b : buttons) {
+        group->removeButton(b);
+        delete b;
+    }
+    buttons.clear();
+    for (int i = 0; i < items.size(); ++i) {
+        auto* b = new QRadioButton(items.at(i), this);
+        b->setGeometry(8, kFirstItemTop + i * kItemPitch, width() - 16, kItemPitch);
+        b->show();
+        group->addButton(b, i);
+        buttons.append(b);
+    }
+}
+
+void RadioGroupBox::setItemIndex(int index) {
+    if (index == itemIndex())
+        return;
+    if (index < 0 || index >= buttons.size()) {
+        // An exclusive group cannot uncheck its checked button directly.
+        group->setExclusive(false);
+        for (QRadioButton* b : buttons)
+            b->setChecked(false);
+        group->setExclusive(true);
+        return;
+    }
+    buttons.at(index)->setChecked(true);
+}
+
+int RadioGroupBox::itemIndex() const { return group->checkedId(); }
+
+void RadioGroupBox::contextMenuEvent(QContextMenuEvent* event) { emit contextMenuRequested(event->globalPos()); }

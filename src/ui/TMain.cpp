@@ -1,0 +1,525 @@
+#include "ui/TMain.h"
+
+#include "app/MainHandlers.h"
+#include "config/MainWindowModel.h"
+#include "ui/QtPrompter.h"
+#include "ui/RadioGroupBox.h"
+#include "ui/TNumericEdit.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollArea>
+
+namespace {
+
+constexpr int kPanelHeight = 481;
+constexpr int kPanelWidth = 729;
+
+// Filters key presses of the filter text field through the handlers.
+class KeyForwarder : public QObject {
+public:
+    using Handler = std::function<bool(QKeyEvent*)>;
+    KeyForwarder(QObject* parent, Handler h) : QObject(parent), handler(std::move(h)) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::KeyPress)
+            return handler(static_cast<QKeyEvent*>(e));
+        return false;
+    }
+
+private:
+    Handler handler;
+};
+
+class FocusForwarder : public QObject {
+public:
+    FocusForwarder(QObject* parent, std::function<void()> h) : QObject(parent), handler(std::move(h)) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::FocusOut) {
+            auto* fe = static_cast<QFocusEvent*>(e);
+            if (fe->reason() != Qt::PopupFocusReason && fe->reason() != Qt::ActiveWindowFocusReason)
+                handler();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> handler;
+};
+
+} // namespace
+
+TMain::TMain(MainHandlers& handlers, QtPrompter& p, QWidget* parent) : QMainWindow(parent), h(handlers), prompter(p) {
+    MainWindowModel& m = h.model();
+    setObjectName(QStringLiteral("Main"));
+    setWindowTitle(m.caption);
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    QFont f = font();
+    f.setPointSize(8);
+    f.setBold(true);
+    setFont(f);
+
+    auto* client = new QWidget(this);
+    client->setFixedSize(m.clientWidth, m.clientHeight);
+    setCentralWidget(client);
+
+    // Panel1 scrolls when the shown groups reach below the fixed client area.
+    panel = new QScrollArea(client);
+    panel->setObjectName(m.Panel1.name);
+    panel->setFrameShape(QFrame::NoFrame);
+    panel->setGeometry(m.Panel1.geometry.left, m.Panel1.geometry.top, m.Panel1.geometry.width,
+                       m.Panel1.geometry.height);
+    content = new QWidget;
+    content->resize(kPanelWidth, kPanelHeight);
+    panel->setWidget(content);
+    panel->setWidgetResizable(false);
+
+    statusBar = new QWidget(client);
+    statusBar->setObjectName(m.StatusBar1.name);
+    statusBar->setGeometry(m.StatusBar1.geometry.left, m.StatusBar1.geometry.top, m.StatusBar1.geometry.width,
+                           m.StatusBar1.geometry.height);
+    int x = 0;
+    for (int i = 0; i < 4; ++i) {
+        panels[i] = new QLabel(statusBar);
+        panels[i]->setFrameShape(QFrame::Panel);
+        panels[i]->setFrameShadow(QFrame::Sunken);
+        panels[i]->setObjectName(QStringLiteral("StatusBar1.%1").arg(i));
+        // The last panel takes the rest of the bar.
+        const int w = i < 3 ? m.StatusBar1.panelWidths[i] : m.StatusBar1.geometry.width - x;
+        panels[i]->setGeometry(x, 2, w, m.StatusBar1.geometry.height - 2);
+        x += w;
+    }
+
+    buildMenus();
+    buildControls();
+    connectEvents();
+
+    statusTimer.setSingleShot(false);
+    connect(&statusTimer, &QTimer::timeout, this, [this] { run([this] { h.t_StatusLeisteTimer(); }); });
+
+    prompter.setParent(this);
+    adjustSize();
+    setFixedSize(sizeHint());
+    render();
+}
+
+QAction* TMain::addItem(QMenu* menu, MenuItem& item) {
+    QAction* a = menu->addAction(item.caption);
+    a->setObjectName(item.name);
+    actions.insert(item.name, a);
+    menuOf.insert(a, &item);
+    return a;
+}
+
+void TMain::buildMenus() {
+    MainWindowModel& m = h.model();
+    QMenuBar* bar = menuBar();
+    auto topMenu = [&](MenuItem& item) {
+        QMenu* menu = bar->addMenu(item.caption);
+        menu->setObjectName(item.name);
+        menuOf.insert(menu->menuAction(), &item);
+        actions.insert(item.name, menu->menuAction());
+        return menu;
+    };
+
+    QMenu* datei = topMenu(m.mmDatei);
+    addItem(datei, m.miDatenspeichern);
+    addItem(datei, m.lesen1);
+    datei->addSeparator();
+    addItem(datei, m.Beenden);
+
+    QMenu* konf = topMenu(m.mmKonfiguration);
+    addItem(konf, m.Datenlesen1);
+    addItem(konf, m.Konfigurationlesen1);
+    addItem(konf, m.miKonfigurationprogrammieren1);
+
+    QMenu* typ = topMenu(m.mmTyp);
+    for (MenuItem& item : m.modelItems)
+        addItem(typ, item)->setCheckable(true);
+
+    QMenu* schnitt = topMenu(m.Schnittstelle);
+    addItem(schnitt, m.mmSelectedComPort);
+    addItem(schnitt, m.Portauswahl1);
+    connect(schnitt, &QMenu::aboutToShow, this, [this] { run([this] { h.SchnittstelleClick(); }); });
+
+    QMenu* wandler = topMenu(m.MainMenueWandler);
+    for (MenuItem* item :
+         {&m.MainMenueWandlerItem0, &m.MainMenueWandlerItem1, &m.MainMenueWandlerItem2, &m.MainMenueWandlerItem3})
+        addItem(wandler, *item)->setCheckable(true);
+
+    QMenu* extras = topMenu(m.mmExtras);
+    addItem(extras, m.MainMenueExtrasAnzeigeeinheit)->setCheckable(true);
+    addItem(extras, m.MainMenueExtras_ErweiterteKonfiguration)->setCheckable(true);
+    extras->addSeparator();
+    addItem(extras, m.MainMenueExtrasAdresseSetzen);
+    addItem(extras, m.mmExtras_GeraeteNamenZuweisen);
+    addItem(extras, m.MainMenueExtras_SelectAddress);
+    extras->addSeparator();
+    addItem(extras, m.MainMenueDurchflussMessung);
+
+    QMenu* hilfe = topMenu(m.MainMenuHilfe);
+    addItem(hilfe, m.MainMenueQM);
+    addItem(hilfe, m.MainMenueUeber);
+    addItem(hilfe, m._mHilfe_Kurzanleitung);
+}
+
+QWidget* TMain::create(Control& c, Kind kind, QWidget* parent) {
+    QWidget* w = nullptr;
+    switch (kind) {
+    case Kind::Label: {
+        auto* l = new QLabel(parent);
+        // Row labels stand right-aligned in front of their fields.
+        if (parent != content)
+            l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        w = l;
+        break;
+    }
+    case Kind::Group:
+        w = new QGroupBox(parent);
+        break;
+    case Kind::Radio:
+        w = new RadioGroupBox(parent);
+        break;
+    case Kind::Combo:
+        w = new QComboBox(parent);
+        break;
+    case Kind::Numeric: {
+        auto* ne = new TNumericEdit(parent);
+        ne->setPrompter(&prompter);
+        w = ne;
+        break;
+    }
+    case Kind::Text:
+        w = new QLineEdit(parent);
+        break;
+    case Kind::Button:
+        w = new QPushButton(parent);
+        break;
+    case Kind::Plain:
+        w = new QWidget(parent);
+        break;
+    }
+    w->setObjectName(c.name);
+    entries.append({&c, w, kind});
+    widgets.insert(c.name, w);
+    return w;
+}
+
+void TMain::buildControls() {
+    MainWindowModel& m = h.model();
+    QWidget* top = content;
+    auto group = [&](GroupBox& g) { return create(g, Kind::Group, top); };
+
+    auto* caption = static_cast<QLabel*>(create(m.lMainCaption, Kind::Label, top));
+    QFont cf = caption->font();
+    cf.setPointSize(14);
+    caption->setFont(cf);
+    caption->setAlignment(Qt::AlignCenter);
+
+    QWidget* erw = group(m.gb_ErweiterteKonfiguration);
+    for (Label* l : {&m.l_Erw_Allgemein, &m.l_Erw_Schaltfunktion1, &m.l_Erw_Alarm, &m.l_Erw_Schaltfunktion2}) {
+        auto* lw = static_cast<QLabel*>(create(*l, Kind::Label, erw));
+        lw->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    // Tab order: General, Switching function 1, Alarm, Switching function 2, then the button.
+    for (TextField* e : {&m.e_erw_Allgemein, &m.e_erw_Schaltfunktion1, &m.e_erw_Alarm, &m.e_erw_Schaltfunktion2})
+        create(*e, Kind::Text, erw);
+    create(m.b_erw_Anzeigen, Kind::Button, erw);
+
+    for (RadioGroup* rg : {&m.rgInput, &m.rgOutput, &m.rgReglerFunktion, &m.rgSensor})
+        create(*rg, Kind::Radio, top);
+    widgets.value(m.rgSensor.name)->setToolTip(QStringLiteral("Rechts klicken für Messbereichs-Grenzen"));
+
+    QFont groupFont = font();
+    groupFont.setFamily(QStringLiteral("Arial"));
+    groupFont.setPointSize(10);
+
+    QWidget* settings = group(m.gpAnzeigeElemente);
+    settings->setFont(groupFont);
+    const std::initializer_list<std::pair<Control*, Kind>> settingsRows = {
+        {&m.lAnzeigeDp, Kind::Label},        {&m.cpAnzeigeDp, Kind::Combo},
+        {&m.lAnzeigeLow, Kind::Label},       {&m.neAnzeigeLow, Kind::Numeric},
+        {&m.lAnzeigeHigh, Kind::Label},      {&m.neAnzeigeHigh, Kind::Numeric},
+        {&m.l_AnzeigeEinheit, Kind::Label},  {&m.cb_AnzeigeEinheit, Kind::Combo},
+        {&m.lLimit, Kind::Label},            {&m.cbLimit, Kind::Combo},
+        {&m.lFilter_or_edge, Kind::Label},   {&m.neFilter, Kind::Numeric},
+        {&m.teFilter, Kind::Text},           {&m.lMessbereichLow, Kind::Label},
+        {&m.neMessbereichLow, Kind::Numeric}, {&m.lMessbereichHigh, Kind::Label},
+        {&m.neMessbereichHigh, Kind::Numeric}, {&m.lVorteiler, Kind::Label},
+        {&m.neVorteiler, Kind::Numeric},     {&m.lAnzeigeUnit, Kind::Label},
+        {&m.cbAnzeigeUnit, Kind::Combo},     {&m.lAnzeigeMessart, Kind::Label},
+        {&m.cbAnzeigeMessart, Kind::Combo},  {&m.lEdge, Kind::Label},
+        {&m.cbEdge, Kind::Combo}};
+    for (const auto& [c, kind] : settingsRows)
+        create(*c, kind, settings);
+
+    auto outputGroup = [&](GroupBox& g, std::initializer_list<std::pair<Control*, Kind>> rows) {
+        QWidget* gw = group(g);
+        gw->setFont(groupFont);
+        for (const auto& [c, kind] : rows)
+            create(*c, kind, gw);
+    };
+    outputGroup(m.gpOut1Parameter,
+                {{&m.lOut1Einschaltpunkt, Kind::Label}, {&m.neOut1Einschaltpunkt, Kind::Numeric},
+                 {&m.lOut1Ausschaltpunkt, Kind::Label}, {&m.neOut1Ausschaltpunkt, Kind::Numeric},
+                 {&m.lOut1Delay, Kind::Label},          {&m.neOut1Delay, Kind::Numeric},
+                 {&m.lOut1Vorzugslage, Kind::Label},    {&m.cbOut1Vorzugslage, Kind::Combo},
+                 {&m.lOut1Mode, Kind::Label},           {&m.cbOut1Mode, Kind::Combo}});
+    outputGroup(m.gpOut2Parameter,
+                {{&m.lOut2Einschaltpunkt, Kind::Label}, {&m.neOut2Einschaltpunkt, Kind::Numeric},
+                 {&m.lOut2Ausschaltpunkt, Kind::Label}, {&m.neOut2Ausschaltpunkt, Kind::Numeric},
+                 {&m.lOut2Delay, Kind::Label},          {&m.neOut2Delay, Kind::Numeric},
+                 {&m.lOut2Vorzugslage, Kind::Label},    {&m.cbOut2Vorzugslage, Kind::Combo},
+                 {&m.lOut2Mode, Kind::Label},           {&m.cbOut2Mode, Kind::Combo}});
+    outputGroup(m.gpAnalogOut1,
+                {{&m.cbStromAusgang, Kind::Combo},
+                 {&m.gpAnalogOut1DAWlo, Kind::Label},
+                 {&m.neDAC_Low, Kind::Numeric},
+                 {&m.gpAnalogOut1DAWhi, Kind::Label},
+                 {&m.neDAC_High, Kind::Numeric},
+                 {&m.gpAnalogOut1DAWerr, Kind::Label},
+                 {&m.cbAnalogOut1Vorzugslage, Kind::Combo},
+                 {&m.l_Out1DAFilter, Kind::Label},
+                 {&m.neDAFilter, Kind::Numeric}});
+    outputGroup(m.gpPIDRegler,
+                {{&m.lPID_SP1, Kind::Label},          {&m.nePID_SP1, Kind::Numeric},
+                 {&m.lPID_Proportional, Kind::Label}, {&m.nePID_Proportional, Kind::Numeric},
+                 {&m.l_PIDIntegral, Kind::Label},     {&m.ne_PIDIntegral, Kind::Numeric},
+                 {&m.lPID_Derivation, Kind::Label},   {&m.nePID_Derivation, Kind::Numeric},
+                 {&m.l_PID_CyC, Kind::Label},         {&m.nePID_CyC, Kind::Numeric},
+                 {&m.lPIDdur, Kind::Label},           {&m.nePIDdur, Kind::Numeric},
+                 {&m.lPIDthr, Kind::Label},           {&m.nePIDthr, Kind::Numeric},
+                 {&m.lPID_Vorzugslage, Kind::Label},  {&m.cbPID_Vorzugslage, Kind::Combo}});
+}
+
+void TMain::onAction(const QString& name, std::function<void()> handler) {
+    QAction* a = actions.value(name);
+    connect(a, &QAction::triggered, this, [this, handler] { run(handler); });
+}
+
+void TMain::connectEvents() {
+    MainWindowModel& m = h.model();
+    ConfigActions& c = h.config();
+
+    for (MenuItem& item : m.modelItems) {
+        const QString name = item.name;
+        onAction(name, [&c, name] { c.menuModelClick(name); });
+    }
+    onAction(m.Beenden.name, [this] { h.BeendenClick(); });
+    onAction(m.Datenlesen1.name, [&c] { c.Datenlesen1Click(); });
+    onAction(m.Portauswahl1.name, [this] { h.Portauswahl1Click(); });
+    const MenuItem* wandler[] = {&m.MainMenueWandlerItem0, &m.MainMenueWandlerItem1, &m.MainMenueWandlerItem2,
+                                 &m.MainMenueWandlerItem3};
+    for (int i = 0; i < 4; ++i)
+        onAction(wandler[i]->name, [this, i] { h.MainMenueWandlerItemClick(i); });
+    onAction(m.MainMenueExtrasAnzeigeeinheit.name, [&c] { c.MainMenueExtrasAnzeigeeinheitClick(); });
+
+    // Radio groups: the index changes first, then the click handler runs.
+    auto radio = [&](RadioGroup& rg, std::function<void()> click) {
+        auto* w = static_cast<RadioGroupBox*>(widgets.value(rg.name));
+        connect(w, &RadioGroupBox::itemClicked, this, [this, &rg, click](int index) {
+            run([&rg, index, click] {
+                rg.setItemIndex(index);
+                if (click)
+                    click();
+            });
+        });
+    };
+    radio(m.rgInput, [&c] { c.rgInputClick(); });
+    radio(m.rgSensor, [&c] { c.rgSensorClick(); });
+    radio(m.rgOutput, [&c] { c.rgOutputClick(); });
+    radio(m.rgReglerFunktion, [&c] { c.rgReglerFunktionClick(); });
+    auto* sensor = static_cast<RadioGroupBox*>(widgets.value(m.rgSensor.name));
+    connect(sensor, &RadioGroupBox::contextMenuRequested, this, [this, &m, &c](const QPoint& pos) {
+        QMenu popup(this);
+        QAction* a = popup.addAction(m.pm_MessbereichAnzeigen.caption);
+        if (popup.exec(pos) == a)
+            run([&c] { c.pm_MessbereichAnzeigenClick(); });
+    });
+
+    // Combo boxes: the user's choice becomes the item index; some run a handler.
+    for (const Entry& e : entries) {
+        if (e.kind != Kind::Combo)
+            continue;
+        auto* combo = static_cast<QComboBox*>(e.widget);
+        auto* box = static_cast<ComboBox*>(e.control);
+        std::function<void()> change;
+        if (box == &m.cpAnzeigeDp)
+            change = [&c] { c.cpAnzeigeDpChange(); };
+        else if (box == &m.cbAnzeigeUnit)
+            change = [&c] { c.numericFieldExit(); };
+        connect(combo, &QComboBox::activated, this, [this, box, change](int index) {
+            run([box, index, change] {
+                box->setItemIndex(index);
+                if (change)
+                    change();
+            });
+        });
+    }
+
+    // Numeric fields: typed text goes into the model; leaving and Enter refresh the form.
+    for (const Entry& e : entries) {
+        if (e.kind != Kind::Numeric)
+            continue;
+        auto* edit = static_cast<TNumericEdit*>(e.widget);
+        auto* field = static_cast<NumericField*>(e.control);
+        connect(edit, &QLineEdit::textChanged, this, [this, field](const QString& text) {
+            if (!rendering)
+                field->text = text;
+        });
+        connect(edit, &TNumericEdit::exited, this, [this, &c] { run([&c] { c.numericFieldExit(); }); });
+        connect(edit, &TNumericEdit::enterPressed, this, [this, &c] { run([&c] { c.numericFieldEnter(); }); });
+    }
+
+    // Plain text fields keep the model's text current.
+    for (const Entry& e : entries) {
+        if (e.kind != Kind::Text)
+            continue;
+        auto* edit = static_cast<QLineEdit*>(e.widget);
+        auto* field = static_cast<TextField*>(e.control);
+        connect(edit, &QLineEdit::textChanged, this, [this, field](const QString& text) {
+            if (!rendering)
+                field->text = text;
+        });
+    }
+
+    // The filter text field: every typed character goes through its typing rules.
+    QWidget* filter = widgets.value(m.teFilter.name);
+    filter->installEventFilter(new KeyForwarder(filter, [this, &c](QKeyEvent* ke) {
+        const QString text = ke->text();
+        if (text.isEmpty() || text.at(0) == QChar(0x7F))
+            return false; // navigation and editing keys work as usual
+        run([&c, ch = text.at(0)] { c.teFilterKeyPress(ch); });
+        return true;
+    }));
+    filter->installEventFilter(new FocusForwarder(filter, [this, &c] { run([&c] { c.teFilterExit(); }); }));
+}
+
+void TMain::run(const std::function<void()>& handler) {
+    if (rendering)
+        return;
+    handler();
+    render();
+    if (h.closeRequested() && !closingByHandler) {
+        closingByHandler = true;
+        close();
+    }
+}
+
+void TMain::render() {
+    rendering = true;
+    MainWindowModel& m = h.model();
+    int right = 0;
+    int bottom = 0;
+    for (const Entry& e : entries) {
+        const Control& c = *e.control;
+        const Geometry& g = c.geometry;
+        e.widget->setGeometry(g.left, g.top, g.width, g.height);
+        e.widget->setEnabled(c.enabled);
+        switch (e.kind) {
+        case Kind::Label:
+            static_cast<QLabel*>(e.widget)->setText(static_cast<const Label&>(c).caption);
+            break;
+        case Kind::Group:
+            static_cast<QGroupBox*>(e.widget)->setTitle(static_cast<const GroupBox&>(c).caption);
+            break;
+        case Kind::Radio: {
+            auto* w = static_cast<RadioGroupBox*>(e.widget);
+            const auto& rg = static_cast<const RadioGroup&>(c);
+            w->setTitle(rg.caption);
+            w->setItems(rg.items);
+            w->setItemIndex(rg.itemIndex);
+            break;
+        }
+        case Kind::Combo: {
+            auto* w = static_cast<QComboBox*>(e.widget);
+            const auto& box = static_cast<const ComboBox&>(c);
+            QStringList shown;
+            for (int i = 0; i < w->count(); ++i)
+                shown.append(w->itemText(i));
+            if (shown != box.items) {
+                w->clear();
+                w->addItems(box.items);
+            }
+            w->setCurrentIndex(box.itemIndex);
+            break;
+        }
+        case Kind::Numeric:
+            static_cast<TNumericEdit*>(e.widget)->applyField(static_cast<const NumericField&>(c));
+            break;
+        case Kind::Text: {
+            auto* w = static_cast<QLineEdit*>(e.widget);
+            const auto& t = static_cast<const TextField&>(c);
+            if (w->text() != t.text)
+                w->setText(t.text);
+            w->setMaxLength(t.maxLength > 0 ? t.maxLength : 32767);
+            break;
+        }
+        case Kind::Button:
+            static_cast<QPushButton*>(e.widget)->setText(static_cast<const Button&>(c).caption);
+            break;
+        case Kind::Plain:
+            break;
+        }
+        e.widget->setVisible(c.visible);
+        if (c.visible && e.widget->parentWidget() == content) {
+            right = std::max(right, g.left + g.width);
+            bottom = std::max(bottom, g.top + g.height);
+        }
+    }
+    // Groups reaching below the fixed panel stay reachable through its scroll bar.
+    content->resize(std::max(kPanelWidth - 2, right + 4), std::max(kPanelHeight - 2, bottom + 4));
+    panel->setVisible(m.Panel1.visible);
+    renderStatusBar();
+    renderMenus();
+    updateTimer();
+    rendering = false;
+}
+
+void TMain::renderStatusBar() {
+    const StatusBar& sb = h.model().StatusBar1;
+    for (int i = 0; i < 4; ++i)
+        panels[i]->setText(sb.panels[i]);
+}
+
+void TMain::renderMenus() {
+    for (auto it = menuOf.begin(); it != menuOf.end(); ++it) {
+        QAction* a = it.key();
+        const MenuItem& item = *it.value();
+        a->setText(item.caption);
+        a->setVisible(item.visible);
+        a->setEnabled(item.enabled);
+        if (a->isCheckable())
+            a->setChecked(item.checked);
+    }
+}
+
+void TMain::updateTimer() {
+    const MainWindowModel& m = h.model();
+    // Starting the timer while it runs does not restart its interval.
+    if (m.t_StatusLeisteEnabled && !statusTimer.isActive())
+        statusTimer.start(m.t_StatusLeisteInterval);
+    else if (!m.t_StatusLeisteEnabled && statusTimer.isActive())
+        statusTimer.stop();
+}
+
+bool TMain::event(QEvent* e) {
+    const bool result = QMainWindow::event(e);
+    if (e->type() == QEvent::WindowActivate || e->type() == QEvent::Show)
+        QTimer::singleShot(0, this, [this] { run([this] { h.FormActivate(); }); });
+    return result;
+}
+
+void TMain::closeEvent(QCloseEvent* e) {
+    h.FormClose();
+    e->accept();
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+#include <QTimer>
+
+class MainHandlers;
+class QtPrompter;
+class QLabel;
+class QScrollArea;
+class QAction;
+struct Control;
+struct MenuItem;
+
+// The main window: renders the main window's model and forwards every event
+// as one call into the handlers, then renders again. No rule lives here.
+class TMain : public QMainWindow {
+    Q_OBJECT
+public:
+    TMain(MainHandlers& handlers, QtPrompter& prompter, QWidget* parent = nullptr);
+
+    void render();
+
+    QWidget* widget(const QString& controlName) const { return widgets.value(controlName); }
+    QAction* action(const QString& menuItemName) const { return actions.value(menuItemName); }
+    QLabel* statusPanel(int index) const { return panels[index]; }
+    QWidget* panelContent() const { return content; }
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    enum class Kind { Label, Group, Radio, Combo, Numeric, Text, Button, Plain };
+    struct Entry {
+        Control* control;
+        QWidget* widget;
+        Kind kind;
+    };
+
+    void buildMenus();
+    void buildControls();
+    void connectEvents();
+    QWidget* create(Control& c, Kind kind, QWidget* parent);
+    QAction* addItem(class QMenu* menu, MenuItem& item);
+    void onAction(const QString& name, std::function<void()> handler);
+    // Runs a handler, then renders; closes the window when the handlers ask for it.
+    void run(const std::function<void()>& handler);
+    void syncTexts();
+    void renderStatusBar();
+    void renderMenus();
+    void updateTimer();
+
+    MainHandlers& h;
+    QtPrompter& prompter;
+    QScrollArea* panel = nullptr;
+    QWidget* content = nullptr;
+    QWidget* statusBar = nullptr;
+    QLabel* panels[4] = {};
+    QList<Entry> entries;
+    QHash<QString, QWidget*> widgets;
+    QHash<QString, QAction*> actions;
+    QHash<QAction*, MenuItem*> menuOf;
+    QTimer statusTimer;
+    bool rendering = false;
+    bool closingByHandler = false;
+};

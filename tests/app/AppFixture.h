@@ -1,0 +1,64 @@
+#pragma once
+
+#include "app/MainHandlers.h"
+#include "app/SettingsStore.h"
+#include "support/ScriptedBus.h"
+
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// A main window's handlers over a temporary settings file, scripted buses and
+// a recording prompter.
+struct AppFixture {
+    QTemporaryDir dir;
+    RecordingPrompter prompter;
+    ManualClock clock;
+    std::unique_ptr<SettingsStore> store;
+    // Every binding made, in order; the first is the main window's and lives as long as the
+    // handlers, the others only as long as their window.
+    QList<ScriptedBus*> buses;
+    ScriptedBus mainScript;    // copied into every new binding
+    QChar separator = QLatin1Char(',');
+    MainWindowModel model;
+    std::unique_ptr<MainHandlers> handlers;
+
+    AppFixture() {
+        store = std::make_unique<SettingsStore>(iniPath(), prompter, [this] { return dir.path(); });
+        mainScript.ports = {1, 2, 5};
+    }
+
+    QString iniPath() const { return dir.filePath(QStringLiteral("settings.ini")); }
+
+    MainHandlers& start() {
+        MainEnvironment env;
+        env.prompter = &prompter;
+        env.settings = store.get();
+        env.clock = &clock;
+        env.makeLibrary = [this](const QList<BusLibrary::Entry>&) {
+            auto bus = std::make_unique<ScriptedBus>();
+            bus->loadSucceeds = mainScript.loadSucceeds;
+            bus->version = mainScript.version;
+            bus->ports = mainScript.ports;
+            bus->portsStatus = mainScript.portsStatus;
+            bus->units = mainScript.units;
+            buses.append(bus.get());
+            return bus;
+        };
+        env.localeSeparator = [this] { return separator; };
+        env.currentDirectory = dir.path();
+        handlers = std::make_unique<MainHandlers>(model, env);
+        return *handlers;
+    }
+
+    // Raw look at the stored text of a value.
+    QString stored(const QString& group, const QString& name) {
+        QSettings s(iniPath(), QSettings::IniFormat);
+        return s.value(group + QLatin1Char('/') + name).toString();
+    }
+    void preset(const QString& group, const QString& name, const QString& value) {
+        QSettings s(iniPath(), QSettings::IniFormat);
+        s.setValue(group + QLatin1Char('/') + name, value);
+    }
+};
