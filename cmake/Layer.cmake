@@ -30,8 +30,10 @@ function(trk_test name)
   add_executable(${name} ${srcs})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${T_DEPS} trk_testsupport GTest::gtest GTest::gtest_main)
+  # Integration tests load the replacement bus library from the build's program folder.
+  target_compile_definitions(${name} PRIVATE TRAXBUS_LIBDIR="${CMAKE_BINARY_DIR}/bin")
   set_target_properties(${name} PROPERTIES AUTOMOC ON)
   gtest_discover_tests(${name}
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C;TRAXBUS_LIBDIR=${CMAKE_BINARY_DIR}/bin"
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
     DISCOVERY_TIMEOUT 60)
 endfunction()

@@ -57,6 +57,10 @@ public:
     void Portauswahl1Click();
     void MainMenueWandlerItemClick(int index); // items 0 to 3
 
+    // --- Readout and programming (BusRuns.cpp) -------------------------------------------
+    void Konfigurationlesen1Click();           // "&Einlesen"
+    void miKonfigurationprogrammieren1Click(); // "&Programmieren"
+
     // --- Extended configuration (ExtendedUnlock.cpp) ------------------------------------
     // Key press in `cbLimit`; returns true when the key is swallowed (the hidden unlock).
     bool cbLimitKeyPress(QChar key);

@@ -52,6 +52,25 @@ constexpr int32_t kAddressQueryRead = static_cast<int32_t>(0xF7FFFFFF);  // read
 constexpr int32_t kAddressQueryWrite = static_cast<int32_t>(0xFFFFFFFF); // programming
 constexpr double kWriteOffset = 256.0; // command 248 writes parameter p with value 256 + p
 
+// Polls after a restart (command 241): the DVN 20 TB takes longer after a sensor write.
+constexpr int kPollLimit = 3;
+constexpr int kPollLimitDvn20Sensor = 10;
+
+// Firmware from this version on knows the feature and option words and commands 52/53;
+// older instruments are the "Version 1.6" generation.
+constexpr double kFirstCurrentFirmware = 23.0;
+
+// Bits of the hardware feature word (parameter 38) and the option word (39).
+namespace feature {
+constexpr int32_t CurrentOutput = 0x0004;
+constexpr int32_t VoltageOutput = 0x8000;
+constexpr int32_t RelayOnly = 0x0020;
+constexpr int32_t PidOption = 0x0020; // in the option word
+// Bits the selected model adds to the expected feature word, besides the two outputs above.
+constexpr uint16_t ExpectedPid = 0x0010;
+constexpr uint16_t ExpectedContinuous = 0x0020;
+} // namespace feature
+
 // Parameter numbers of command 248.
 namespace param {
 constexpr int InputKind = 0;

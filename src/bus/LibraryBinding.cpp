@@ -2,6 +2,7 @@
 
 #include "bus/BusConstants.h"
 #include "config/Cp1252.h"
+#include "traxbus.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -10,17 +11,6 @@
 #include <cstring>
 
 namespace {
-
-// The library's C entry points.
-using TBOpenCom_t = int16_t (*)(int16_t, int32_t, int16_t);
-using TBCloseCom_t = int16_t (*)();
-using TBTransmit_t = int16_t (*)(int16_t, int16_t, int16_t*, double*, int32_t*);
-using GetErrorMessageRet_t = int16_t (*)(int16_t, char*);
-using GetType_t = int8_t (*)(int32_t, char*);
-using GetUnit_t = int16_t (*)(int16_t, char*);
-using GetVersionNumber_t = uint16_t (*)();
-using TBTransmitString_t = int8_t (*)(int16_t, int16_t, int16_t*, char*, int16_t*);
-using SearchForComPorts_t = int16_t (*)(int16_t*, int16_t*);
 
 constexpr int kTextBuffer = 256;
 constexpr int kUnitBuffer = 10;

@@ -21,6 +21,8 @@ struct ConfigEnvironment {
     std::function<QStringList()> unitTexts;
     // Folder the program runs in (manuals live below it).
     QString currentDirectory;
+    // Shows the status bar at once, also in the middle of a blocking bus run.
+    std::function<void()> repaintStatusBar;
 };
 
 // The main window's actions on its controls: model selection, field rules,
@@ -33,6 +35,8 @@ public:
 
     MainWindowModel& model() { return m; }
     ConfigEnvironment& environment() { return env; }
+    // "Repaint the status bar": counted in the model and shown at once.
+    void repaintStatusBar();
 
     // --- Model catalogue: selection (ModelSelection.cpp) -------------------------------
     void selectModel(ModelId id);          // the selection sequence of every "&Typ" handler
@@ -108,6 +112,18 @@ public:
     int contentBottom() const;
 
     // --- Extended configuration words (ExtendedConfig.cpp) --------------------------------
+    // Key press in a word field: returns true when the key is taken.
+    bool e_erw_AllgemeinKeyPress(QChar key);
+    bool e_erw_AlarmKeyPress(QChar key);
+    bool e_erw_Schaltfunktion1KeyPress(QChar key);
+    bool e_erw_Schaltfunktion2KeyPress(QChar key);
+    // Leaving a word field; switching function 1 then checks the words against the model.
+    void e_erw_AllgemeinExit();
+    void e_erw_AlarmExit();
+    void e_erw_Schaltfunktion1Exit();
+    void e_erw_Schaltfunktion2Exit();
+    void aCheckSpecialFunctionValidity();
+    void MainMenueExtras_ErweiterteKonfigurationClick();
     void aCheckSpecialFunctionsPanel();
     void aCheckSpecialFunctions();
     void aRemoveSpecialFunctionEntries();

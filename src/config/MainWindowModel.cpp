@@ -2,18 +2,18 @@
 
 namespace {
 
-void place(Control& c, const char* name, int left, int top, int width, int height, bool visible = true) {
-    c.name = QLatin1String(name);
+void place(Control& c, const QByteArray& name, int left, int top, int width, int height, bool visible = true) {
+    c.name = QString::fromLatin1(name);
     c.geometry = {left, top, width, height};
     c.visible = visible;
 }
 
-void label(Label& l, const char* name, const QString& caption, int left, int top, int width = 138) {
-    place(l, name, left, top, width, 16, false);
+void label(Label& l, const QByteArray& name, const QString& caption, int left, int top, int width = 134) {
+    place(l, name, left, top, width, 21, false);
     l.caption = caption;
 }
 
-void numeric(NumericField& f, const char* name, int vor, int nach, const QString& text, int left, int top,
+void numeric(NumericField& f, const QByteArray& name, int vor, int nach, const QString& text, int left, int top,
              int width = 70) {
     place(f, name, left, top, width, 21, false);
     f.Vorkommastellen = vor;
@@ -22,7 +22,7 @@ void numeric(NumericField& f, const char* name, int vor, int nach, const QString
     f.Seperator = QStringLiteral(",");
 }
 
-void combo(ComboBox& c, const char* name, const QStringList& items, int left, int top, int width = 70) {
+void combo(ComboBox& c, const QByteArray& name, const QStringList& items, int left, int top, int width = 70) {
     place(c, name, left, top, width, 21, false);
     c.items = items;
     c.itemIndex = items.isEmpty() ? -1 : 0;
@@ -115,41 +115,43 @@ MainWindowModel::MainWindowModel() {
     combo(cbEdge, "cbEdge", {QStringLiteral("positiv"), QStringLiteral("negativ")}, fl, row(11));
 
     // Switching outputs: 241 wide, fields at left 150.
-    const int ofl = 150;
-    const int ofw = 80;
+    const int ofl = 146;
+    const int ofw = 88;
     place(gpOut1Parameter, "gpOut1Parameter", 231, 190, 241, 160, false);
     gpOut1Parameter.caption = QStringLiteral("Schaltausgang 1");
     place(gpOut2Parameter, "gpOut2Parameter", 478, 262, 241, 160, false);
     gpOut2Parameter.caption = QStringLiteral("Schaltausgang 2");
     const QStringList offOn = {QStringLiteral("Off"), QStringLiteral("On")};
     const QStringList modes = {QStringLiteral("NPN"), QStringLiteral("PNP"), QStringLiteral("Push-Pull")};
-    label(lOut1Einschaltpunkt, "lOut1Einschaltpunkt", QStringLiteral("Einschaltpunkt"), 8, row(0));
-    numeric(neOut1Einschaltpunkt, "neOut1Einschaltpunkt", 4, 0, QStringLiteral("1000"), ofl, row(0), ofw);
-    label(lOut1Ausschaltpunkt, "lOut1Ausschaltpunkt", QStringLiteral("Ausschaltpunkt"), 8, row(1));
-    numeric(neOut1Ausschaltpunkt, "neOut1Ausschaltpunkt", 4, 0, QStringLiteral("0"), ofl, row(1), ofw);
-    label(lOut1Delay, "lOut1Delay", QStringLiteral("Verzögerung"), 8, row(2));
-    numeric(neOut1Delay, "neOut1Delay", 1, 2, QStringLiteral("1"), ofl, row(2), ofw);
-    label(lOut1Vorzugslage, "lOut1Vorzugslage", QStringLiteral("Vorzugslage"), 8, row(3));
-    combo(cbOut1Vorzugslage, "cbOut1Vorzugslage", offOn, ofl, row(3), ofw);
-    label(lOut1Mode, "lOut1Mode", QStringLiteral("Ausgangsart"), 8, row(4));
-    combo(cbOut1Mode, "cbOut1Mode", modes, ofl, row(4), ofw);
-    label(lOut2Einschaltpunkt, "lOut2Einschaltpunkt", QStringLiteral("Einschaltpunkt"), 8, row(0));
-    numeric(neOut2Einschaltpunkt, "neOut2Einschaltpunkt", 4, 0, QStringLiteral("1000"), ofl, row(0), ofw);
-    label(lOut2Ausschaltpunkt, "lOut2Ausschaltpunkt", QStringLiteral("Ausschaltpunkt"), 8, row(1));
-    numeric(neOut2Ausschaltpunkt, "neOut2Ausschaltpunkt", 4, 0, QStringLiteral("0"), ofl, row(1), ofw);
-    label(lOut2Delay, "lOut2Delay", QStringLiteral("Verzögerung"), 8, row(2));
-    numeric(neOut2Delay, "neOut2Delay", 1, 2, QStringLiteral("1"), ofl, row(2), ofw);
-    label(lOut2Vorzugslage, "lOut2Vorzugslage", QStringLiteral("Vorzugslage"), 8, row(3));
-    combo(cbOut2Vorzugslage, "cbOut2Vorzugslage", offOn, ofl, row(3), ofw);
-    label(lOut2Mode, "lOut2Mode", QStringLiteral("Ausgangsart"), 8, row(4));
-    combo(cbOut2Mode, "cbOut2Mode", modes, ofl, row(4), ofw);
-    // The rows of both groups are shown; the groups themselves decide.
-    for (Control* c : std::initializer_list<Control*>{
-             &lOut1Einschaltpunkt, &neOut1Einschaltpunkt, &lOut1Ausschaltpunkt, &neOut1Ausschaltpunkt,
-             &lOut1Delay, &neOut1Delay, &lOut1Vorzugslage, &cbOut1Vorzugslage, &lOut1Mode, &cbOut1Mode,
-             &lOut2Einschaltpunkt, &neOut2Einschaltpunkt, &lOut2Ausschaltpunkt, &neOut2Ausschaltpunkt,
-             &lOut2Delay, &neOut2Delay, &lOut2Vorzugslage, &cbOut2Vorzugslage, &lOut2Mode, &cbOut2Mode})
-        c->visible = true;
+    // The two switching-output groups have the same rows; the groups themselves decide what shows.
+    struct OutputRows {
+        Label &on, &off, &delay, &preferred, &mode;
+        NumericField &neOn, &neOff, &neDelay;
+        ComboBox &cbPreferred, &cbMode;
+    };
+    const OutputRows outputs[] = {
+        {lOut1Einschaltpunkt, lOut1Ausschaltpunkt, lOut1Delay, lOut1Vorzugslage, lOut1Mode, neOut1Einschaltpunkt,
+         neOut1Ausschaltpunkt, neOut1Delay, cbOut1Vorzugslage, cbOut1Mode},
+        {lOut2Einschaltpunkt, lOut2Ausschaltpunkt, lOut2Delay, lOut2Vorzugslage, lOut2Mode, neOut2Einschaltpunkt,
+         neOut2Ausschaltpunkt, neOut2Delay, cbOut2Vorzugslage, cbOut2Mode},
+    };
+    for (int i = 0; i < 2; ++i) {
+        const OutputRows& o = outputs[i];
+        auto name = [i](const char* pattern) { return QString::fromLatin1(pattern).arg(i + 1).toLatin1(); };
+        label(o.on, name("lOut%1Einschaltpunkt"), QStringLiteral("Einschaltpunkt"), 8, row(0));
+        numeric(o.neOn, name("neOut%1Einschaltpunkt"), 4, 0, QStringLiteral("1000"), ofl, row(0), ofw);
+        label(o.off, name("lOut%1Ausschaltpunkt"), QStringLiteral("Ausschaltpunkt"), 8, row(1));
+        numeric(o.neOff, name("neOut%1Ausschaltpunkt"), 4, 0, QStringLiteral("0"), ofl, row(1), ofw);
+        label(o.delay, name("lOut%1Delay"), QStringLiteral("Verzögerung"), 8, row(2));
+        numeric(o.neDelay, name("neOut%1Delay"), 1, 2, QStringLiteral("1"), ofl, row(2), ofw);
+        label(o.preferred, name("lOut%1Vorzugslage"), QStringLiteral("Vorzugslage"), 8, row(3));
+        combo(o.cbPreferred, name("cbOut%1Vorzugslage"), offOn, ofl, row(3), ofw);
+        label(o.mode, name("lOut%1Mode"), QStringLiteral("Ausgangsart"), 8, row(4));
+        combo(o.cbMode, name("cbOut%1Mode"), modes, ofl, row(4), ofw);
+        for (Control* c : std::initializer_list<Control*>{&o.on, &o.neOn, &o.off, &o.neOff, &o.delay, &o.neDelay,
+                                                           &o.preferred, &o.cbPreferred, &o.mode, &o.cbMode})
+            c->visible = true;
+    }
 
     // Analog output
     place(gpAnalogOut1, "gpAnalogOut1", 478, 319, 241, 155, false);

@@ -59,7 +59,7 @@ void ConfigActions::selectModel(ModelId id) {
     }
 
     m.StatusBar1.panels[2] = designation;
-    ++m.StatusBar1.repaints;
+    repaintStatusBar();
 
     m.hasPidController = e.hasPidController;
     m.hasContinuousOutput = e.hasContinuousOutput;

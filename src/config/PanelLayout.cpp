@@ -62,7 +62,7 @@ void ConfigActions::aSetAll() {
     aSetOut2Ausschaltpunkt();
     aSetOut2Delay();
     Action1();
-    ++m.StatusBar1.repaints;
+    repaintStatusBar();
 
     aUpdateRegler();
     aSetBoxHeight();
@@ -103,7 +103,7 @@ void ConfigActions::aAnzeigeElementeUnsichtbar() {
     m.teFilter.geometry.left = kSettingsFieldLeft;
 
     m.StatusBar1.panels[2] = m.lMainCaption.caption;
-    ++m.StatusBar1.repaints;
+    repaintStatusBar();
     m.lMainCaption.visible = false;
 }
 

@@ -18,6 +18,10 @@ ComPortDialog::ComPortDialog(ComPortWindow& window, QWidget* parent) : QDialog(p
     setWindowTitle(w.caption);
     setFixedSize(w.clientWidth, w.clientHeight);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    QFont f = font();
+    f.setPointSize(7);
+    f.setBold(false);
+    setFont(f);
     list = new QPushButton(this);
     place(list, w.b_ComPortsEinlesen);
     ports = new QComboBox(this);

@@ -25,7 +25,7 @@ void RadioGroupBox::setItems(const QStringList& items) {
     buttons.clear();
     for (int i = 0; i < items.size(); ++i) {
         auto* b = new QRadioButton(items.at(i), this);
-        b->setGeometry(8, kFirstItemTop + i * kItemPitch, width() - 16, kItemPitch);
+        b->setGeometry(6, kFirstItemTop + i * kItemPitch, width() - 8, kItemPitch);
         b->show();
         group->addButton(b, i);
         buttons.append(b);

@@ -107,6 +107,11 @@ TMain::TMain(MainHandlers& handlers, QtPrompter& p, QWidget* parent) : QMainWind
     connect(&statusTimer, &QTimer::timeout, this, [this] { run([this] { h.t_StatusLeisteTimer(); }); });
 
     prompter.setParent(this);
+    // Bus runs block the window; their progress texts must still show at once.
+    h.config().environment().repaintStatusBar = [this] {
+        renderStatusBar();
+        statusBar->repaint();
+    };
     adjustSize();
     setFixedSize(sizeHint());
     render();
@@ -428,6 +433,8 @@ void TMain::render() {
         switch (e.kind) {
         case Kind::Label:
             static_cast<QLabel*>(e.widget)->setText(static_cast<const Label&>(c).caption);
+            if (&c == &m.lMainCaption)
+                fitCaption(static_cast<QLabel*>(e.widget));
             break;
         case Kind::Group:
             static_cast<QGroupBox*>(e.widget)->setTitle(static_cast<const GroupBox&>(c).caption);
@@ -483,6 +490,15 @@ void TMain::render() {
     renderMenus();
     updateTimer();
     rendering = false;
+}
+
+void TMain::fitCaption(QLabel* label) {
+    // The designation label keeps its width; long designations get a smaller font.
+    QFont f = label->font();
+    f.setPointSize(14);
+    while (f.pointSize() > 8 && QFontMetrics(f).horizontalAdvance(label->text()) > label->width() - 4)
+        f.setPointSize(f.pointSize() - 1);
+    label->setFont(f);
 }
 
 void TMain::renderStatusBar() {

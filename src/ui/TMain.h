@@ -48,6 +48,7 @@ private:
     void run(const std::function<void()>& handler);
     void syncTexts();
     void renderStatusBar();
+    void fitCaption(QLabel* label);
     void renderMenus();
     void updateTimer();
 

@@ -9,6 +9,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QLocale>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QThread>
 
 #include <cstdio>
@@ -39,6 +41,9 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Konfigurationsprogramm"));
+    // The classic look draws group titles on their frame, as the layout's sizes assume.
+    if (QStyle* style = QStyleFactory::create(QStringLiteral("Windows")))
+        QApplication::setStyle(style);
     // As on the original platform, the program works in its own folder
     // (manuals, "Konfigurationen").
     QDir::setCurrent(QCoreApplication::applicationDirPath());

@@ -1,4 +1,4 @@
-#include "AppFixture.h"
+#include "support/AppFixture.h"
 
 #include "app/ComPortWindow.h"
 

@@ -1,5 +1,5 @@
-#include "bus/BusConstants.h"
 #include "bus/BusPort.h"
+#include "bus/BusConstants.h"
 #include "support/ScriptedBus.h"
 
 #include <gtest/gtest.h>
@@ -10,9 +10,9 @@ TEST(OpenBusPort, ConverterTbw2OpensInModeSixAndWaits) {
     ManualClock clock;
     EXPECT_EQ(bus::openBusPort(bus, 3, 66, clock), 0);
     ASSERT_EQ(bus.calls.size(), 1);
-    EXPECT_EQ(bus.calls[0].address, 3);       // port
-    EXPECT_EQ(bus.calls[0].integerIn, 4800);  // baud
-    EXPECT_EQ(bus.calls[0].command, 6);       // mode
+    EXPECT_EQ(bus.calls[0].address, 3);      // port
+    EXPECT_EQ(bus.calls[0].integerIn, 4800); // baud
+    EXPECT_EQ(bus.calls[0].command, 6);      // mode
     EXPECT_EQ(clock.slept, 555);
 
     for (int16_t code : {int16_t(0), int16_t(6), int16_t(7)}) {
@@ -39,7 +39,8 @@ TEST(LibraryLoading, FailureBeepsTwiceAndExplains) {
     EXPECT_FALSE(bus::aDLLDynamischLaden(bus, prompter));
     EXPECT_EQ(prompter.beeps, (QList<Prompter::Beep>{Prompter::Beep::Default, Prompter::Beep::Exclamation}));
     ASSERT_EQ(prompter.shown.size(), 1);
-    EXPECT_EQ(prompter.shown[0].message.text, QStringLiteral("Konte DLL-Datei nicht öffnen!\nProgramm wird beendet!"));
+    EXPECT_EQ(prompter.shown[0].message.text,
+              QStringLiteral("Konte DLL-Datei nicht öffnen!\nProgramm wird beendet!"));
     EXPECT_EQ(prompter.shown[0].message.icon, Prompter::Icon::Error);
     // Nothing is sent through an unbound library.
     int16_t aux = 0;

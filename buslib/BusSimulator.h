@@ -1,0 +1,49 @@
+#pragma once
+
+#include "Roster.h"
+#include "RosterFile.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace traxbus {
+
+// The bus as the library's callers see it: one open port at a time, the instruments of the
+// roster on it, and every change kept in the roster file.
+class BusSimulator {
+  public:
+    int16_t openCom(int16_t port, int32_t baud, int16_t mode);
+    int16_t closeCom();
+    int16_t transmit(int16_t address, int16_t command, double& value, int32_t& integer);
+    int16_t transmitString(int16_t address, int16_t command, char* text, int16_t& length);
+    int16_t searchPorts(std::vector<int16_t>& ports);
+    uint16_t versionNumber();
+    int16_t readId(int16_t address, int32_t& identity);
+    int16_t measurement(int16_t address, double& value);
+    int16_t sysinit();
+
+    // German text for a status, with the file problem behind the roster statuses.
+    std::string errorText(int16_t status) const;
+
+  private:
+    int16_t loadRoster(Roster& roster, RosterFile& file);
+    int16_t keep();
+    void keepCounters(bool changed);
+    std::optional<int16_t> rosterFault(std::string_view fn, int command = -1, int parameter = -1,
+                                       bool write = false);
+    // Picks the one instrument that answers among the candidates, or says why none does.
+    int16_t respond(const std::vector<Instrument*>& candidates, const FaultCall& call, Instrument*& responder,
+                    bool& countersChanged);
+    std::vector<Instrument*> atAddress(int16_t address);
+
+    Roster roster_;
+    RosterFile file_{""};
+    std::optional<int> openPort_;
+    std::string rosterProblem_;
+    std::string writeProblem_;
+};
+
+} // namespace traxbus

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "Fault.h"
+#include "Instrument.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace traxbus {
+
+struct PortEntry {
+    int number = 0;
+    std::string comment;
+    std::vector<Instrument> instruments;
+};
+
+// Everything the roster file holds: the simulated ports with their instruments.
+class Roster {
+  public:
+    static constexpr uint16_t kDefaultLibraryVersion = 0x0170;
+
+    std::string info;
+    uint16_t libraryVersion = kDefaultLibraryVersion;
+    std::vector<Fault> faults; // faults of the library itself (open, search, a whole port)
+    std::vector<PortEntry> ports;
+
+    PortEntry* findPort(int number);
+
+    // The program picks the instrument by picking the port: one per port, plus a port with two
+    // instruments and an empty one.
+    static Roster makeDefault();
+};
+
+} // namespace traxbus

@@ -1,0 +1,158 @@
+#include "support/AppFixture.h"
+#include "ui/QtPrompter.h"
+#include "ui/RadioGroupBox.h"
+#include "ui/TMain.h"
+#include "ui/TNumericEdit.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The main window over scripted handlers, started with a stored port so no
+// port window is asked for.
+struct Window {
+    AppFixture f;
+    QtPrompter prompter;
+    std::unique_ptr<TMain> main;
+
+    Window() {
+        f.separator = QLatin1Char(',');
+        f.preset(QStringLiteral("Schnittstelle"), QStringLiteral("ComPort"), QStringLiteral("1"));
+        MainHandlers& h = f.start();
+        h.FormActivate();
+        main = std::make_unique<TMain>(h, prompter);
+        main->show();
+    }
+
+    template <typename T> T* w(const QString& name) { return qobject_cast<T*>(main->widget(name)); }
+
+    void clickItem(const QString& group, int index) {
+        QRadioButton* b = w<RadioGroupBox>(group)->button(index);
+        ASSERT_NE(b, nullptr);
+        QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(5, b->height() / 2));
+    }
+
+    // Every control shows what the model holds.
+    void expectWidgetsMatchModel() {
+        MainWindowModel& m = f.model;
+        for (Control* c : m.controls()) {
+            QWidget* widget = main->widget(c->name);
+            if (!widget)
+                continue;
+            EXPECT_EQ(widget->isHidden(), !c->visible) << c->name.toStdString();
+            if (c->visible) {
+                EXPECT_EQ(widget->geometry(), QRect(c->geometry.left, c->geometry.top, c->geometry.width,
+                                                    c->geometry.height))
+                    << c->name.toStdString();
+            }
+        }
+        for (NumericField* n : m.numericFields())
+            EXPECT_EQ(w<TNumericEdit>(n->name)->text(), n->text) << n->name.toStdString();
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(main->statusPanel(i)->text(), m.StatusBar1.panels[i]);
+    }
+};
+
+} // namespace
+
+TEST(TMainWindow, ModelInputSensorAndATypedValueAgreeWithTheModel) {
+    Window win;
+    MainWindowModel& m = win.f.model;
+    EXPECT_EQ(win.main->windowTitle(), QStringLiteral("TRK/DVN-Konfigurationsprogramm"));
+    EXPECT_EQ(win.main->centralWidget()->size(), QSize(732, 507));
+
+    win.main->action(QStringLiteral("MainMenueSchnittstelleItemTRK520"))->trigger();
+    EXPECT_TRUE(m.isChecked(ModelId::TRK520));
+    EXPECT_TRUE(win.main->action(QStringLiteral("MainMenueSchnittstelleItemTRK520"))->isChecked());
+    EXPECT_FALSE(win.main->action(QStringLiteral("MainMenueSchnittstelleItemDVN20TB"))->isChecked());
+    EXPECT_EQ(win.w<QLabel>(QStringLiteral("lMainCaption"))->text(), QStringLiteral("TRK 520"));
+    EXPECT_EQ(win.w<RadioGroupBox>(QStringLiteral("rgInput"))->items().size(), 10);
+
+    win.clickItem(QStringLiteral("rgInput"), 0);
+    EXPECT_EQ(m.rgInput.itemIndex, 0);
+    EXPECT_TRUE(m.rgSensor.visible);
+    win.clickItem(QStringLiteral("rgSensor"), 0);
+    EXPECT_EQ(m.rgSensor.itemIndex, 0);
+    ASSERT_TRUE(m.gpAnzeigeElemente.visible);
+    EXPECT_TRUE(win.w<QWidget>(QStringLiteral("gpAnzeigeElemente"))->isVisible());
+    EXPECT_TRUE(win.w<QWidget>(QStringLiteral("cpAnzeigeDp"))->isVisible());
+    EXPECT_TRUE(win.w<QWidget>(QStringLiteral("cbLimit"))->isVisible());
+    EXPECT_TRUE(win.w<QWidget>(QStringLiteral("teFilter"))->isVisible());
+    EXPECT_EQ(win.w<QLabel>(QStringLiteral("lAnzeigeHigh"))->text(), QStringLiteral("Anzeige bei 10V"));
+    win.expectWidgetsMatchModel();
+
+    // Typing into display high: letters and a second number of digits are refused.
+    TNumericEdit* high = win.w<TNumericEdit>(QStringLiteral("neAnzeigeHigh"));
+    high->setFocus();
+    high->selectAll();
+    QTest::keyClicks(high, QStringLiteral("12a,3456"));
+    EXPECT_EQ(high->text(), QStringLiteral("1234"));
+    EXPECT_EQ(m.neAnzeigeHigh.text, QStringLiteral("1234"));
+
+    // Leaving the field refreshes the form; a sign typed before it survives the clamp.
+    QTest::keyClick(high, Qt::Key_Minus);
+    EXPECT_EQ(high->text(), QStringLiteral("-1234"));
+    win.w<TNumericEdit>(QStringLiteral("neAnzeigeLow"))->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(m.neAnzeigeHigh.text, QStringLiteral("-1234"));
+
+    // Two decimals narrow display high to the display counts.
+
+    auto* dp = win.w<QComboBox>(QStringLiteral("cpAnzeigeDp"));
+    dp->setCurrentIndex(2);
+    emit dp->activated(2);
+    EXPECT_EQ(m.cpAnzeigeDp.itemIndex, 2);
+    EXPECT_EQ(m.neAnzeigeHigh.text, QStringLiteral("-19,99"));
+    EXPECT_EQ(high->text(), QStringLiteral("-19,99"));
+    win.expectWidgetsMatchModel();
+}
+
+TEST(TMainWindow, FilterTextFieldTakesKeysThroughItsRules) {
+    Window win;
+    win.main->action(QStringLiteral("MainMenueSchnittstelleItemTRK520"))->trigger();
+    win.clickItem(QStringLiteral("rgInput"), 0);
+    win.clickItem(QStringLiteral("rgSensor"), 0);
+    auto* filter = win.w<QLineEdit>(QStringLiteral("teFilter"));
+    filter->setFocus();
+    filter->clear();
+    win.f.model.teFilter.text.clear();
+    QTest::keyClicks(filter, QStringLiteral("7x"));
+    EXPECT_EQ(filter->text(), QStringLiteral("2,00"));
+    EXPECT_EQ(win.f.model.teFilter.text, QStringLiteral("2,00"));
+}
+
+TEST(TMainWindow, StatusBarTimerFollowsTheModel) {
+    Window win;
+    MainHandlers& h = *win.f.handlers;
+    win.f.model.StatusBar1.panels[2] = QStringLiteral("Meldung");
+    h.startStatusTimer();
+    win.main->render();
+    EXPECT_EQ(win.main->statusPanel(2)->text(), QStringLiteral("Meldung"));
+    QTRY_COMPARE_WITH_TIMEOUT(win.main->statusPanel(2)->text(), win.f.model.lMainCaption.caption, 4000);
+    EXPECT_FALSE(win.f.model.t_StatusLeisteEnabled);
+}
+
+TEST(TMainWindow, TallConfigurationsScrollInsteadOfBeingCut) {
+    Window win;
+    MainWindowModel& m = win.f.model;
+    win.main->action(QStringLiteral("MainMenueSchnittstelleItemTRK520PID"))->trigger();
+    win.clickItem(QStringLiteral("rgInput"), 4);
+    win.clickItem(QStringLiteral("rgSensor"), 0);
+    win.clickItem(QStringLiteral("rgOutput"), 1);
+    win.clickItem(QStringLiteral("rgReglerFunktion"), 2);
+    ASSERT_TRUE(m.gpPIDRegler.visible);
+    win.expectWidgetsMatchModel();
+    int bottom = 0;
+    for (Control* c : {static_cast<Control*>(&m.rgReglerFunktion), static_cast<Control*>(&m.gpPIDRegler),
+                       static_cast<Control*>(&m.gpAnzeigeElemente)})
+        if (c->visible)
+            bottom = std::max(bottom, c->geometry.bottom());
+    EXPECT_GE(win.main->panelContent()->height(), bottom);
+}
