@@ -108,6 +108,28 @@ constexpr int Options = 39;
 constexpr int TakeOver = 122;      // DVN 20 TB, written with 253 at the end of programming
 } // namespace param
 
+// The same parameter numbers under the meaning they have in readout and programming.
+namespace param {
+constexpr int ControllerFunction = 19; // PID models
+constexpr int PidRunningTime = 24;     // PID models, three-point step
+constexpr int TakeOverValue = 253;     // written into TakeOver
+// The DVN 20 TB keeps both switching outputs in its own parameters.
+namespace dvn20 {
+constexpr int Cleared1 = 14; // both written 0 before programming
+constexpr int Cleared2 = 13;
+constexpr int Out1On = 15;
+constexpr int Out1Off = 16;
+constexpr int Out1Delay = 17;
+constexpr int Out1Mode = 18;
+constexpr int Out1Preferred = 19;
+constexpr int Out2On = 20;
+constexpr int Out2Off = 21;
+constexpr int Out2Delay = 22;
+constexpr int Out2Mode = 23;
+constexpr int Out2Preferred = 24;
+} // namespace dvn20
+} // namespace param
+
 // Statuses with a meaning in the program.
 namespace status {
 constexpr int16_t PollPending = -1;

@@ -47,10 +47,10 @@ class Check {
         status = version();
         // The DVN 20 TB has neither feature nor option words.
         if (status < 0 || expectedFamily == kFamilyDvn20) return status;
-        if (m.deviceVersion < kFirstCurrentFirmware) return oldGeneration();
+        if (m.deviceVersion < kFirstCurrentFirmware) return oldGeneration(status);
         status = readWords();
         if (status < 0) return status;
-        return compareWords();
+        return compareWords(status);
     }
 
   private:
@@ -73,11 +73,11 @@ class Check {
         return status;
     }
 
-    int16_t oldGeneration() {
+    int16_t oldGeneration(int16_t status) {
         notice(QStringLiteral(
             "Angeschlossenes Gerät ist Version 1.6.\nBitte darauf achten den richtigen Typen "
             "auszuwählen.\nFehler -38 kann auftreten wenn statt TRK520 TRK520 -XAO gewählt wurde"));
-        if (!(m.expectedFeatures & (feature::ExpectedPid | feature::ExpectedContinuous))) return 0;
+        if (!(m.expectedFeatures & (feature::ExpectedPid | feature::ExpectedContinuous))) return status;
         mismatch(QStringLiteral(
             "Angeschlossenes Gerät hat keine erweiterten Regelfunktionen!\nGeräteversion zu alt, "
             "nicht unterstützt!\nNeues Gerät anschliessen oder ohne PID Option auswählen."));
@@ -105,8 +105,7 @@ class Check {
     }
 
     // Every rule is checked, so the user learns all differences at once.
-    int16_t compareWords() {
-        int16_t status = 0;
+    int16_t compareWords(int16_t status) {
         auto fail = [&](const QString& text) {
             mismatch(text);
             status = status::DeviceMismatch;

@@ -397,6 +397,46 @@ void TMain::connectEvents() {
         });
     }
 
+    // Extended configuration words: typed characters go through their key filter; leaving
+    // a field normalises it (switching function 1 then checks the words against the model).
+    const std::pair<TextField*, std::pair<bool (ConfigActions::*)(QChar), void (ConfigActions::*)()>> words[] = {
+        {&m.e_erw_Allgemein, {&ConfigActions::e_erw_AllgemeinKeyPress, &ConfigActions::e_erw_AllgemeinExit}},
+        {&m.e_erw_Alarm, {&ConfigActions::e_erw_AlarmKeyPress, &ConfigActions::e_erw_AlarmExit}},
+        {&m.e_erw_Schaltfunktion1,
+         {&ConfigActions::e_erw_Schaltfunktion1KeyPress, &ConfigActions::e_erw_Schaltfunktion1Exit}},
+        {&m.e_erw_Schaltfunktion2,
+         {&ConfigActions::e_erw_Schaltfunktion2KeyPress, &ConfigActions::e_erw_Schaltfunktion2Exit}},
+    };
+    for (const auto& [field, handlers] : words) {
+        QWidget* edit = widgets.value(field->name);
+        const auto keyPress = handlers.first;
+        const auto exit = handlers.second;
+        edit->installEventFilter(new KeyForwarder(edit, [&c, keyPress](QKeyEvent* ke) {
+            const QString text = ke->text();
+            if (text.isEmpty() || text.at(0) == QChar(0x7F))
+                return false;
+            return !(c.*keyPress)(text.at(0)); // a refused key is dropped
+        }));
+        edit->installEventFilter(new FocusForwarder(edit, [this, &c, exit] { run([&c, exit] { (c.*exit)(); }); }));
+    }
+    onAction(m.MainMenueExtras_ErweiterteKonfiguration.name,
+             [&c] { c.MainMenueExtras_ErweiterteKonfigurationClick(); });
+
+    // The limit box carries the hidden unlock on Ctrl+E.
+    QWidget* limit = widgets.value(m.cbLimit.name);
+    limit->installEventFilter(new KeyForwarder(limit, [this](QKeyEvent* ke) {
+        QChar key;
+        if (ke->key() == Qt::Key_E && (ke->modifiers() & Qt::ControlModifier))
+            key = QChar(5);
+        else if (!ke->text().isEmpty())
+            key = ke->text().at(0);
+        else
+            return false;
+        bool swallowed = false;
+        run([this, key, &swallowed] { swallowed = h.cbLimitKeyPress(key); });
+        return swallowed;
+    }));
+
     // The filter text field: every typed character goes through its typing rules.
     QWidget* filter = widgets.value(m.teFilter.name);
     filter->installEventFilter(new KeyForwarder(filter, [this, &c](QKeyEvent* ke) {

@@ -6,7 +6,6 @@
 #include "bus/LibraryBinding.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -23,10 +22,8 @@ namespace {
 
 const QString kMismatchCaption = QStringLiteral("Gerätefehler aufgetreten");
 
-// The library is built next to the test programs; TRAXBUS_LIBDIR names the folder when set.
 QString libraryFolder() {
-    return qEnvironmentVariable("TRAXBUS_LIBDIR",
-                                QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath());
+    return QStringLiteral(TRAXBUS_LIBDIR);
 }
 
 // The built bus library in front of the default roster, written afresh for every test.

@@ -156,3 +156,27 @@ TEST(TMainWindow, TallConfigurationsScrollInsteadOfBeingCut) {
             bottom = std::max(bottom, c->geometry.bottom());
     EXPECT_GE(win.main->panelContent()->height(), bottom);
 }
+
+TEST(TMainWindow, CtrlEInTheLimitBoxUnlocksAndWordFieldsFilterKeys) {
+    Window win;
+    MainWindowModel& m = win.f.model;
+    win.main->action(QStringLiteral("MainMenueSchnittstelleItemTRK520"))->trigger();
+    win.clickItem(QStringLiteral("rgInput"), 0);
+    win.clickItem(QStringLiteral("rgSensor"), 0);
+    auto* limit = win.w<QComboBox>(QStringLiteral("cbLimit"));
+    limit->setFocus();
+    win.f.prompter.script = {Prompter::Button::Yes};
+    QTest::keyClick(limit, Qt::Key_E, Qt::ControlModifier);
+    ASSERT_EQ(win.f.prompter.captions().last(), QStringLiteral("Erweiterte Konfiguration freischalten?"));
+    EXPECT_TRUE(m.extendedConfigUnlocked);
+    EXPECT_TRUE(win.main->action(QStringLiteral("MainMenueExtras_ErweiterteKonfiguration"))->isVisible());
+    ASSERT_TRUE(m.gb_ErweiterteKonfiguration.visible);
+    EXPECT_EQ(m.rgInput.geometry.top, 80);
+
+    auto* word = win.w<QLineEdit>(QStringLiteral("e_erw_Alarm"));
+    word->setFocus();
+    word->selectAll();
+    QTest::keyClicks(word, QStringLiteral("9x99"));
+    EXPECT_EQ(word->text(), QStringLiteral("99"));
+    EXPECT_EQ(m.e_erw_Alarm.text, QStringLiteral("99"));
+}
