@@ -72,8 +72,11 @@ public:
     void clampValue(NumericField& f, double low, double high);
     // Empty field: the notice and 0 (shared by the clamp rule and the readout).
     void emptyFieldNotice(NumericField& f, const QString& nameInMessage);
-    QChar separator(); // cached "DezimalPunktTrenner"; the locale's as set into `neFilter` when unreadable
+    // Cached "DezimalPunktTrenner"; the locale's as set into `neFilter` when unreadable.
+    QChar separator();
     QChar separatorFor(const NumericField& f); // same, falling back to the field's own `Seperator`
+    // A field's value as the clamp rule reads it: either separator, 0 when it holds no number.
+    double fieldValue(const NumericField& f);
     void resetSeparatorCache();
 
     // --- Outputs (OutputRules.cpp) -------------------------------------------------------
@@ -107,9 +110,6 @@ public:
     void Datenlesen1Click(); // "&Neu"
     void aSetBoxHeight();
     void aAlignPanels();
-    // Lowest bottom edge of the shown groups inside `Panel1`. The window does not
-    // grow: when this exceeds the panel's height the widget layer scrolls the panel.
-    int contentBottom() const;
 
     // --- Extended configuration words (ExtendedConfig.cpp) --------------------------------
     // Key press in a word field: returns true when the key is taken.

@@ -2,7 +2,13 @@
 
 #include "config/ExtendedWords.h"
 
+#include <array>
+
 namespace {
+
+std::array<TextField*, 4> wordFields(MainWindowModel& m) {
+    return {&m.e_erw_Allgemein, &m.e_erw_Alarm, &m.e_erw_Schaltfunktion1, &m.e_erw_Schaltfunktion2};
+}
 
 bool wordKeyPress(const TextField& field, QChar key) {
     return extendedwords::keyAccepted(static_cast<int>(field.text.size()), key);
@@ -110,19 +116,16 @@ void ConfigActions::aCheckSpecialFunctions() {
 }
 
 void ConfigActions::aRemoveSpecialFunctionEntries() {
-    for (TextField* e :
-         {&m.e_erw_Allgemein, &m.e_erw_Alarm, &m.e_erw_Schaltfunktion1, &m.e_erw_Schaltfunktion2})
+    for (TextField* e : wordFields(m))
         e->text = QStringLiteral("0");
 }
 
 void ConfigActions::aMakeSpecialFunktionsEnabled() {
-    for (TextField* e :
-         {&m.e_erw_Allgemein, &m.e_erw_Alarm, &m.e_erw_Schaltfunktion1, &m.e_erw_Schaltfunktion2})
+    for (TextField* e : wordFields(m))
         e->enabled = true;
 }
 
 void ConfigActions::aMakeSpecialFunktionsDisabled() {
-    for (TextField* e :
-         {&m.e_erw_Allgemein, &m.e_erw_Alarm, &m.e_erw_Schaltfunktion1, &m.e_erw_Schaltfunktion2})
+    for (TextField* e : wordFields(m))
         e->enabled = false;
 }

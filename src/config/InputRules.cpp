@@ -119,14 +119,8 @@ void ConfigActions::clampValue(NumericField& f, double low, double high) {
     const QChar sep = separatorFor(f);
     if (f.text.trimmed().isEmpty()) emptyFieldNotice(f, f.name);
 
-    QString text = f.text;
-    const QChar other = sep == u'.' ? QChar(u',') : QChar(u'.');
-    if (sep == u'.' || sep == u',') {
-        const qsizetype at = text.indexOf(other);
-        if (at >= 0) text[at] = sep;
-    }
     bool ok = false;
-    double value = NumberFormat::parseNumber(text, sep, &ok);
+    double value = NumberFormat::parseNumber(NumberFormat::withSeparator(f.text, sep), sep, &ok);
     if (!ok) {
         // A lone sign or pasted text is no number: treat it like an empty field
         // rather than guessing a value.
@@ -451,19 +445,10 @@ void ConfigActions::aSetUnit() {
     m.Panel1.visible = true;
 }
 
-namespace {
-
-// A field's value as the clamp rule reads it; 0 when it holds no number.
-double fieldValue(ConfigActions& a, const NumericField& f) {
-    const QChar sep = a.separatorFor(f);
-    QString text = f.text;
-    const QChar other = sep == u'.' ? QChar(u',') : QChar(u'.');
-    const qsizetype at = text.indexOf(other);
-    if (at >= 0 && isSeparatorKey(sep)) text[at] = sep;
-    return NumberFormat::parseNumber(text, sep);
+double ConfigActions::fieldValue(const NumericField& f) {
+    const QChar sep = separatorFor(f);
+    return NumberFormat::parseNumber(NumberFormat::withSeparator(f.text, sep), sep);
 }
-
-} // namespace
 
 void ConfigActions::aSetVorteiler() {
     const int kind = m.rgInput.itemIndex;
@@ -477,7 +462,10 @@ void ConfigActions::aSetVorteiler() {
 
 void ConfigActions::aSetMessbereichLow() {
     const double low = m.rgInput.itemIndex == kFrequency ? 0.0 : -1999.0;
-    clampValue(m.neMessbereichLow, low, fieldValue(*this, m.neMessbereichHigh));
+    // Held to the display counts as well: a pasted or loaded high end above them
+    // would otherwise carry the low end with it and lock both beyond 9999.
+    const double countsTop = 9999 / std::pow(10.0, m.neMessbereichLow.Nachkommastellen);
+    clampValue(m.neMessbereichLow, low, std::min(fieldValue(m.neMessbereichHigh), countsTop));
 }
 
 void ConfigActions::aSetMessbereichHigh() {
@@ -486,7 +474,7 @@ void ConfigActions::aSetMessbereichHigh() {
         clampCounts(m.neMessbereichHigh, 0, 9999);
     } else {
         const double scale = std::pow(10.0, m.neMessbereichHigh.Nachkommastellen);
-        clampValue(m.neMessbereichHigh, fieldValue(*this, m.neMessbereichLow), 9999 / scale);
+        clampValue(m.neMessbereichHigh, fieldValue(m.neMessbereichLow), 9999 / scale);
     }
 }
 

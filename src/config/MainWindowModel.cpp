@@ -114,7 +114,7 @@ MainWindowModel::MainWindowModel() {
     label(lEdge, "lEdge", QStringLiteral("Flanke"), ll, row(11), lw);
     combo(cbEdge, "cbEdge", {QStringLiteral("positiv"), QStringLiteral("negativ")}, fl, row(11));
 
-    // Switching outputs: 241 wide, fields at left 150.
+    // Switching outputs: 241 wide, fields at left 146.
     const int ofl = 146;
     const int ofw = 88;
     place(gpOut1Parameter, "gpOut1Parameter", 231, 190, 241, 160, false);

@@ -39,7 +39,7 @@ struct ModelEntry {
     bool hasVoltageOutput;
     bool hasPidController;
     bool hasContinuousOutput;
-    int inputKindCount;           // 9 on the DVN 20 TB (no flow input), else 10
+    int inputKindCount; // 9 on the DVN 20 TB (no flow input), else 10
     OutputList outputList;
     const char* analogCaption;    // caption of `gpAnalogOut1`, empty when none
     const char* daHighLabel;      // `gpAnalogOut1DAWhi`, empty when not shown
@@ -48,7 +48,6 @@ struct ModelEntry {
     int fileModelCode;            // model code line of the d20 file, 0 for none
     const char* readProgress;     // status text while reading
     const char* writeProgress;    // status text while programming
-    bool menuVisibleAfterStart;   // two models are reachable only through settings or files
 };
 
 constexpr int32_t kFamilyDvn500 = 0x07600000;

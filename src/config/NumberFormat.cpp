@@ -51,8 +51,9 @@ void roundTo(Decimal& d, int count) {
             --i;
         }
         if (i < 0) {
+            // All nines (or nothing kept, as for 0.6 to whole numbers): the carry
+            // becomes a new leading digit; the zeros behind it go below.
             d.digits.insert(d.digits.begin(), '1');
-            d.digits.pop_back();
             ++d.exponent;
         } else {
             ++d.digits[i];
@@ -183,6 +184,14 @@ double parseNumber(const QString& text, QChar sep, bool* ok) {
     if (res.ec != std::errc() || res.ptr != ascii.data() + ascii.size() || !std::isfinite(value)) return 0;
     if (ok) *ok = true;
     return value;
+}
+
+QString withSeparator(QString text, QChar sep) {
+    if (sep == u'.' || sep == u',') {
+        const qsizetype at = text.indexOf(sep == u'.' ? QChar(u',') : QChar(u'.'));
+        if (at >= 0) text[at] = sep;
+    }
+    return text;
 }
 
 } // namespace NumberFormat

@@ -17,7 +17,7 @@ QString formatFixed(double value, int precision, int decimals, QChar sep);
 
 // General form with `precision` significant digits, trailing zeros removed:
 // plain decimals while the integer digits fit the precision and the value is
-// at least 0.00001, else mantissa and exponent without leading zeros or plus
+// at least 0.0001, else mantissa and exponent without leading zeros or plus
 // sign ("1,5E20", "1E-6").
 QString formatGeneral(double value, int precision, QChar sep);
 
@@ -30,5 +30,9 @@ QString formatShortest(double value, QChar sep);
 // thousands grouping, trailing text, "inf", "nan") does not parse: the result
 // is then 0 and *ok is false.
 double parseNumber(const QString& text, QChar sep, bool* ok = nullptr);
+
+// `text` with its first separator of the other kind ("." for "," and the
+// reverse) read as `sep`, as the field rules take what the user typed.
+QString withSeparator(QString text, QChar sep);
 
 } // namespace NumberFormat

@@ -1,9 +1,9 @@
 #include "config/ConfigActions.h"
 #include "config/NumberFormat.h"
-#include "config/NumericEdit.h"
 #include "config/RowLayout.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -18,16 +18,6 @@ int decimalPoint(const MainWindowModel& m) {
 
 double scaleOf(int decimals) {
     return std::pow(10.0, decimals);
-}
-
-// Reads a field the way the clamp rule does: either separator is taken.
-double fieldValue(const NumericField& f, QChar sep) {
-    QString text = f.text;
-    const QChar other = sep == u'.' ? QChar(u',') : QChar(u'.');
-    const qsizetype at = text.indexOf(other);
-    if (at >= 0) text[at] = sep;
-    const double v = NumericEdit::GetDouble(text, QString(sep));
-    return std::isfinite(v) ? v : 0.0;
 }
 
 // Only the DVN 20 TB lets the user choose the transistor type of its switching outputs.
@@ -89,9 +79,8 @@ int ConfigActions::outputCode() const {
 }
 
 std::pair<double, double> ConfigActions::displayRange() {
-    const QChar sep = separator();
-    const double low = fieldValue(m.neAnzeigeLow, sep);
-    const double high = fieldValue(m.neAnzeigeHigh, sep);
+    const double low = fieldValue(m.neAnzeigeLow);
+    const double high = fieldValue(m.neAnzeigeHigh);
     return {std::min(low, high), std::max(low, high)};
 }
 
@@ -130,12 +119,15 @@ void ConfigActions::aSetOutput() {
 }
 
 void ConfigActions::aFormatXAOOut() {
+    // Low end, high end, error state and filter, each label with its field.
+    const std::array<Control*, 8> valueRows = {&m.gpAnalogOut1DAWlo,  &m.neDAC_Low,
+                                               &m.gpAnalogOut1DAWhi,  &m.neDAC_High,
+                                               &m.gpAnalogOut1DAWerr, &m.cbAnalogOut1Vorzugslage,
+                                               &m.l_Out1DAFilter,     &m.neDAFilter};
     m.gpAnalogOut1.visible = true;
     m.cbStromAusgang.setItemIndex(0);
     m.cbStromAusgang.visible = true;
-    for (Control* c : std::initializer_list<Control*>{
-             &m.gpAnalogOut1DAWlo, &m.neDAC_Low, &m.gpAnalogOut1DAWhi, &m.neDAC_High, &m.gpAnalogOut1DAWerr,
-             &m.cbAnalogOut1Vorzugslage, &m.l_Out1DAFilter, &m.neDAFilter})
+    for (Control* c : valueRows)
         c->visible = true;
 
     if (!m.hasCurrentOutput) {
@@ -157,9 +149,7 @@ void ConfigActions::aFormatXAOOut() {
         m.gpAnalogOut1.visible = true;
         m.cbStromAusgang.visible = true;
         m.cbStromAusgang.setItemIndex(0);
-        for (Control* c : std::initializer_list<Control*>{
-                 &m.gpAnalogOut1DAWlo, &m.neDAC_Low, &m.gpAnalogOut1DAWhi, &m.neDAC_High,
-                 &m.gpAnalogOut1DAWerr, &m.cbAnalogOut1Vorzugslage, &m.l_Out1DAFilter, &m.neDAFilter})
+        for (Control* c : valueRows)
             c->visible = false;
         if (!m.hasCurrentOutput) m.gpAnalogOut1.visible = false;
     }
@@ -203,7 +193,7 @@ void ConfigActions::aSetOut2Einschaltpunkt() {
         clampValue(upper, lo, hi);
         return;
     }
-    if (fieldValue(upper, sep) > hi) {
+    if (fieldValue(upper) > hi) {
         upper.text = NumberFormat::formatFixed(hi, upper.Vorkommastellen + upper.Nachkommastellen,
                                                upper.Nachkommastellen, sep);
         clampCounts(upper, kMinCounts, kMaxCounts);
@@ -211,7 +201,7 @@ void ConfigActions::aSetOut2Einschaltpunkt() {
         // The upper limit never drops below the lower one. The lower limit is taken
         // as its own rule will leave it (inside the display range), so one refresh
         // ends with lo <= lower <= upper <= hi.
-        const double lower = std::clamp(fieldValue(m.neOut2Ausschaltpunkt, sep), lo, hi);
+        const double lower = std::clamp(fieldValue(m.neOut2Ausschaltpunkt), lo, hi);
         clampValue(upper, lower, hi);
     }
 }
@@ -228,12 +218,12 @@ void ConfigActions::aSetOut2Ausschaltpunkt() {
         clampValue(lower, lo, hi);
         return;
     }
-    if (fieldValue(lower, sep) < lo) {
+    if (fieldValue(lower) < lo) {
         lower.text = NumberFormat::formatFixed(lo, lower.Vorkommastellen + lower.Nachkommastellen,
                                                lower.Nachkommastellen, sep);
         clampCounts(lower, kMinCounts, kMaxCounts);
     } else {
-        clampValue(lower, lo, fieldValue(m.neOut2Einschaltpunkt, sep));
+        clampValue(lower, lo, fieldValue(m.neOut2Einschaltpunkt));
     }
 }
 
@@ -251,10 +241,9 @@ void ConfigActions::Action1() {
     m.neDAFilter.Nachkommastellen = 0;
     m.neDAFilter.maxLength = 3;
 
-    const QChar sep = separator();
     const int dp = decimalPoint(m);
-    const int low = countsAwayFromZero(fieldValue(m.neAnzeigeLow, sep), dp);
-    const int high = countsAwayFromZero(fieldValue(m.neAnzeigeHigh, sep), dp);
+    const int low = countsAwayFromZero(fieldValue(m.neAnzeigeLow), dp);
+    const int high = countsAwayFromZero(fieldValue(m.neAnzeigeHigh), dp);
     const int lo = std::min(low, high);
     const int hi = std::max(low, high);
     clampCounts(m.neDAC_High, lo, hi);

@@ -218,14 +218,3 @@ void ConfigActions::aAlignPanels() {
         m.gpPIDRegler.geometry.top =
             m.gpOut1Parameter.visible ? m.gpOut1Parameter.geometry.bottom() + kGap : y2;
 }
-
-int ConfigActions::contentBottom() const {
-    int bottom = 0;
-    for (const Control* c : std::initializer_list<const Control*>{
-             &m.lMainCaption, &m.gb_ErweiterteKonfiguration, &m.rgInput, &m.rgOutput, &m.rgReglerFunktion,
-             &m.rgSensor, &m.gpOut1Parameter, &m.gpPIDRegler, &m.gpAnzeigeElemente, &m.gpOut2Parameter,
-             &m.gpAnalogOut1}) {
-        if (c->visible) bottom = std::max(bottom, c->geometry.bottom());
-    }
-    return bottom;
-}

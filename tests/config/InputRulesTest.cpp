@@ -225,6 +225,13 @@ TEST_P(InputSetters, MeasuringRangeLimits) {
     m.neMessbereichHigh.text = QStringLiteral("12000");
     f.actions.aSetMessbereichHigh();
     EXPECT_EQ(m.neMessbereichHigh.text, QStringLiteral("9999"));
+    // Both ends pasted beyond the counts: neither may drag the other out of range.
+    m.neMessbereichLow.text = QStringLiteral("50000");
+    m.neMessbereichHigh.text = QStringLiteral("99999");
+    f.actions.aSetMessbereichLow();
+    f.actions.aSetMessbereichHigh();
+    EXPECT_EQ(m.neMessbereichLow.text, QStringLiteral("9999"));
+    EXPECT_EQ(m.neMessbereichHigh.text, QStringLiteral("9999"));
 
     m.rgInput.setItemIndex(kVoltage);
     m.neMessbereichLow.text = QStringLiteral("-5000");

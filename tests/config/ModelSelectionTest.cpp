@@ -132,6 +132,18 @@ TEST(ModelSelection, AnalogTextsComeFromTheModel) {
     EXPECT_EQ(m.cbAnalogOut1Vorzugslage.items, QStringList({"Off 0[V]", "On >10,5[V]"}));
 }
 
+TEST(ModelCatalogue, OutputCodesAndListPositions) {
+    EXPECT_EQ(catalogue::outputCode(OutputList::Short, 2), 4);
+    EXPECT_EQ(catalogue::outputPosition(OutputList::Short, 4), 2);
+    EXPECT_EQ(catalogue::outputPosition(OutputList::Full, 5), 5);
+    // Codes a list lacks, including negative answers, select nothing.
+    for (int code : {-1, -5, 2, 3, 5})
+        EXPECT_EQ(catalogue::outputPosition(OutputList::Short, code), -1) << code;
+    for (int code : {-2, 5})
+        EXPECT_EQ(catalogue::outputPosition(OutputList::Continuous, code), -1) << code;
+    EXPECT_EQ(catalogue::outputPosition(OutputList::None, 0), -1);
+}
+
 TEST(ModelSelection, MenuHandlersByComponentName) {
     ConfigFixture f;
     f.actions.menuModelClick(QStringLiteral("MainMenueSchnittstelleItemTRK520PIDXAOV"));

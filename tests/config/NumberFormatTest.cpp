@@ -23,6 +23,11 @@ TEST(NumberFormatFixed, RoundsHalfAwayFromZeroToTheDecimals) {
     EXPECT_EQ(formatFixed(1.005, 3, 2, comma), QStringLiteral("1,00"));
     EXPECT_EQ(formatFixed(0.995, 3, 2, point), QStringLiteral("0.99"));
     EXPECT_EQ(formatFixed(9.999, 4, 2, comma), QStringLiteral("10,00"));
+    // Rounding up where no digit is kept: the carry is the first digit.
+    EXPECT_EQ(formatFixed(0.6, 4, 0, comma), QStringLiteral("1"));
+    EXPECT_EQ(formatFixed(-0.5, 4, 0, comma), QStringLiteral("-1"));
+    EXPECT_EQ(formatFixed(0.006, 3, 2, point), QStringLiteral("0.01"));
+    EXPECT_EQ(formatFixed(0.4, 4, 0, comma), QStringLiteral("0"));
 }
 
 TEST(NumberFormatFixed, PadsAndLimitsSignificantDigits) {

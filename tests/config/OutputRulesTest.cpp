@@ -48,6 +48,13 @@ TEST_P(OutputRules, AlarmLimitsStayOrderedInsideTheDisplayRange) {
     EXPECT_EQ(upper.text, QStringLiteral("0"));
     EXPECT_EQ(lower.text, QStringLiteral("0"));
 
+    // Pasted text that is no number becomes 0; it must not push the upper limit first.
+    upper.text = QStringLiteral("3");
+    lower.text = QStringLiteral("5x");
+    f.actions.aSetAll();
+    EXPECT_EQ(upper.text, QStringLiteral("3"));
+    EXPECT_EQ(lower.text, QStringLiteral("0"));
+
     upper.text.clear();
     f.actions.aSetAll();
     ASSERT_FALSE(f.prompter.shown.isEmpty());
