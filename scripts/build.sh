@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Configures and builds into build/ (Release with assertions off is not needed: Debug keeps checks).
+# Installs what is missing, then configures and builds everything into build/.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/scripts/setup.sh"

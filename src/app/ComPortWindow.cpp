@@ -26,7 +26,7 @@ void ComPortWindow::b_ComPortsEinlesenClick() {
     // Without the library the query fails like a refused one: the list stays disabled.
     library->load();
     QList<int16_t> found;
-    status = library->SearchForComPorts(found);
+    const int16_t status = library->SearchForComPorts(found);
     library->unload();
     if (status < 0) {
         cb_ComPorts.enabled = false;

@@ -33,13 +33,9 @@ public:
     void cb_ComPortsEdited(const QString& text);
     void b_ComPortAuswaehlenClick();
 
-    const QList<int16_t>& ports() const { return portNumbers; }
-    int16_t lastStatus() const { return status; }
-
 private:
     std::unique_ptr<BusLibrary> library;
     SettingsStore& store;
     Prompter& prompter;
     QList<int16_t> portNumbers;
-    int16_t status = 0;
 };

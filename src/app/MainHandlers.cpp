@@ -5,6 +5,8 @@
 #include "app/SettingsStore.h"
 #include "bus/BusPort.h"
 
+#include <array>
+
 namespace {
 
 const QString kSchnittstelle = QStringLiteral("Schnittstelle\\");
@@ -15,6 +17,12 @@ constexpr int kReadCapacity = 255;
 constexpr int kWriteByteCount = 4;
 constexpr int16_t kOldestVersion = 0x0162;
 constexpr int kUnitCodes = 200;
+
+// The "&Wandler" items in the order of the converter table.
+std::array<MenuItem*, converters::kCount> converterItems(MainWindowModel& m) {
+    return {&m.MainMenueWandlerItem0, &m.MainMenueWandlerItem1, &m.MainMenueWandlerItem2,
+            &m.MainMenueWandlerItem3};
+}
 
 } // namespace
 
@@ -167,13 +175,14 @@ void MainHandlers::aReadAllKeysFromRegistry() {
         {"LetzteKonfiguration", kSpecialFunctions,
          [this](int v) { m.MainMenueExtras_ErweiterteKonfiguration.checked = v != 0; }},
     };
+    bool failed = false;
     for (const Item& item : items) {
         QString text;
         int capacity = kReadCapacity;
         const int16_t status = env.settings->readSetting(QLatin1String(item.name), item.subKey, text, capacity);
         if (status != 0) {
             env.settings->reportSettingsStatus(status);
-            closeMainWindow();
+            failed = true;
             continue;
         }
         const std::optional<int> value = SettingsStore::toInteger(text);
@@ -186,6 +195,10 @@ void MainHandlers::aReadAllKeysFromRegistry() {
         item.assign(*value);
     }
     m.lastExtendedConfigChecked = m.MainMenueExtras_ErweiterteKonfiguration.checked;
+    // The window closes after the whole read: closing writes the settings, and values
+    // not yet read would otherwise be overwritten with the program's defaults.
+    if (failed)
+        closeMainWindow();
 }
 
 void MainHandlers::aCheckAfterReadFromRegistry() {
@@ -206,9 +219,7 @@ void MainHandlers::aCheckAfterReadFromRegistry() {
         m.converterCode = converters::kFallbackCode;
     }
     m.StatusBar1.panels[1] = QString::fromUtf8(converters::entry(index).restoreText);
-    MenuItem* items[] = {&m.MainMenueWandlerItem0, &m.MainMenueWandlerItem1, &m.MainMenueWandlerItem2,
-                         &m.MainMenueWandlerItem3};
-    items[index]->checked = true;
+    converterItems(m)[index]->checked = true;
 }
 
 void MainHandlers::aWriteAllKeysToRegistry() {
@@ -251,8 +262,7 @@ void MainHandlers::MainMenueWandlerItemClick(int index) {
     const ConverterEntry& entry = converters::entry(index);
     m.StatusBar1.panels[1] = QString::fromUtf8(entry.clickText);
     m.converterCode = entry.code;
-    MenuItem* items[] = {&m.MainMenueWandlerItem0, &m.MainMenueWandlerItem1, &m.MainMenueWandlerItem2,
-                         &m.MainMenueWandlerItem3};
+    const auto items = converterItems(m);
     for (int i = 0; i < converters::kCount; ++i)
         items[i]->checked = i == index;
     m.Konfigurationlesen1.enabled = true;

@@ -24,7 +24,6 @@ public:
     bool isLoaded() const override;
     bool isBound(Entry e) const override;
     QString loadError() const override { return lastError; }
-    QString fileName() const { return library.fileName(); }
 
     int16_t TBOpenCom(int16_t port, int32_t baud, int16_t mode) override;
     int16_t TBCloseCom() override;

@@ -24,15 +24,19 @@ namespace {
 constexpr int kPanelHeight = 481;
 constexpr int kPanelWidth = 729;
 
-// Filters key presses of the filter text field through the handlers.
+// Hands a control's key presses to its handler, which may swallow them.
 class KeyForwarder : public QObject {
 public:
     using Handler = std::function<bool(QKeyEvent*)>;
     KeyForwarder(QObject* parent, Handler h) : QObject(parent), handler(std::move(h)) {}
     bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::KeyPress)
-            return handler(static_cast<QKeyEvent*>(e));
-        return false;
+        if (e->type() != QEvent::KeyPress)
+            return false;
+        auto* ke = static_cast<QKeyEvent*>(e);
+        // Tab moves the focus on; it never reaches a control as a typed character.
+        if (ke->key() == Qt::Key_Tab || ke->key() == Qt::Key_Backtab)
+            return false;
+        return handler(ke);
     }
 
 private:
@@ -208,9 +212,6 @@ QWidget* TMain::create(Control& c, Kind kind, QWidget* parent) {
         break;
     case Kind::Button:
         w = new QPushButton(parent);
-        break;
-    case Kind::Plain:
-        w = new QWidget(parent);
         break;
     }
     w->setObjectName(c.name);
@@ -513,8 +514,6 @@ void TMain::render() {
         }
         case Kind::Button:
             static_cast<QPushButton*>(e.widget)->setText(static_cast<const Button&>(c).caption);
-            break;
-        case Kind::Plain:
             break;
         }
         e.widget->setVisible(c.visible);

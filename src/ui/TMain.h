@@ -31,7 +31,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    enum class Kind { Label, Group, Radio, Combo, Numeric, Text, Button, Plain };
+    enum class Kind { Label, Group, Radio, Combo, Numeric, Text, Button };
     struct Entry {
         Control* control;
         QWidget* widget;

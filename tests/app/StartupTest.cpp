@@ -215,3 +215,18 @@ TEST(StatusBarTimer, StartingWhileRunningKeepsTheFirstStartAndTheTickRestoresThe
     EXPECT_FALSE(f.model.t_StatusLeisteEnabled);
     EXPECT_EQ(f.model.StatusBar1.panels[2], QStringLiteral("TRK 520"));
 }
+
+TEST(Startup, AFailedReadClosesOnlyAfterTheOtherValuesAreRead) {
+    AppFixture f;
+    f.preset(QStringLiteral("Schnittstelle"), QStringLiteral("ComPort"), QString(300, QLatin1Char('1')));
+    f.preset(QStringLiteral("Schnittstelle"), QStringLiteral("PegelWandler"), QStringLiteral("66"));
+    f.preset(QStringLiteral("System"), QStringLiteral("GeraeteTyp"), QStringLiteral("8"));
+    MainHandlers& h = f.start();
+    h.FormActivate();
+    EXPECT_TRUE(h.closeRequested());
+    EXPECT_TRUE(f.prompter.texts().contains(
+        QStringLiteral("Der Daten-Puffer für die Regsitrierungs-Daten ist zu klein")));
+    // Closing wrote the values that were read, not defaults in their place.
+    EXPECT_EQ(f.stored(QStringLiteral("Schnittstelle"), QStringLiteral("PegelWandler")), QStringLiteral("66"));
+    EXPECT_EQ(f.stored(QStringLiteral("System"), QStringLiteral("GeraeteTyp")), QStringLiteral("8"));
+}

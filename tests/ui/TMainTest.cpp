@@ -179,4 +179,13 @@ TEST(TMainWindow, CtrlEInTheLimitBoxUnlocksAndWordFieldsFilterKeys) {
     QTest::keyClicks(word, QStringLiteral("9x99"));
     EXPECT_EQ(word->text(), QStringLiteral("99"));
     EXPECT_EQ(m.e_erw_Alarm.text, QStringLiteral("99"));
+
+    // Tab is no typed character: it moves on in the tab order, from the word fields and the
+    // filter text field alike.
+    QTest::keyClick(word, Qt::Key_Tab);
+    EXPECT_EQ(win.main->focusWidget(), win.w<QWidget>(QStringLiteral("e_erw_Schaltfunktion2")));
+    auto* filter = win.w<QLineEdit>(QStringLiteral("teFilter"));
+    filter->setFocus();
+    QTest::keyClick(filter, Qt::Key_Tab);
+    EXPECT_NE(win.main->focusWidget(), filter);
 }
