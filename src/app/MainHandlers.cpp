@@ -119,6 +119,9 @@ void MainHandlers::FormActivate() {
     bus::aDLLDynamischEntladen(*bus);
 
     aCheckAfterReadFromRegistry();
+    // A display unit extra restored as switched on needs its unit list, as switching it on does.
+    if (m.MainMenueExtrasAnzeigeeinheit.checked)
+        actions.aPopulateAnzeigeEinheit();
     actions.aSetAll();
     actions.aCheckSpecialFunctions();
     actions.aCheckSpecialFunctionsPanel();

@@ -7,6 +7,7 @@
 #include "ui/TNumericEdit.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QEvent>
@@ -321,6 +322,16 @@ void TMain::connectEvents() {
         onAction(name, [&c, name] { c.menuModelClick(name); });
     }
     onAction(m.Beenden.name, [this] { h.BeendenClick(); });
+    // Bus runs block the window until they end; the wait cursor says so.
+    auto busRun = [this](void (MainHandlers::*handler)()) {
+        return [this, handler] {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            (h.*handler)();
+            QApplication::restoreOverrideCursor();
+        };
+    };
+    onAction(m.Konfigurationlesen1.name, busRun(&MainHandlers::Konfigurationlesen1Click));
+    onAction(m.miKonfigurationprogrammieren1.name, busRun(&MainHandlers::miKonfigurationprogrammieren1Click));
     onAction(m.Datenlesen1.name, [&c] { c.Datenlesen1Click(); });
     onAction(m.Portauswahl1.name, [this] { h.Portauswahl1Click(); });
     const MenuItem* wandler[] = {&m.MainMenueWandlerItem0, &m.MainMenueWandlerItem1, &m.MainMenueWandlerItem2,

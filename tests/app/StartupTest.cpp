@@ -230,3 +230,15 @@ TEST(Startup, AFailedReadClosesOnlyAfterTheOtherValuesAreRead) {
     EXPECT_EQ(f.stored(QStringLiteral("Schnittstelle"), QStringLiteral("PegelWandler")), QStringLiteral("66"));
     EXPECT_EQ(f.stored(QStringLiteral("System"), QStringLiteral("GeraeteTyp")), QStringLiteral("8"));
 }
+
+TEST(Startup, RestoredDisplayUnitExtraHasItsUnitList) {
+    AppFixture f;
+    f.mainScript.units = {{1, QStringLiteral("°C")}, {80, QStringLiteral("l/h")}};
+    f.preset(QStringLiteral("Schnittstelle"), QStringLiteral("ComPort"), QStringLiteral("1"));
+    f.preset(QStringLiteral("Extras"), QStringLiteral("AnzeigeEinheit"), QStringLiteral("1"));
+    MainHandlers& h = f.start();
+    h.FormActivate();
+    EXPECT_TRUE(f.model.MainMenueExtrasAnzeigeeinheit.checked);
+    EXPECT_EQ(f.model.cb_AnzeigeEinheit.items, (QStringList{QStringLiteral("°C"), QStringLiteral("l/h")}));
+    EXPECT_FALSE(f.buses[0]->isLoaded());
+}

@@ -8,10 +8,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <initializer_list>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
+
+// Readable QString values in failure messages.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
 
 // A main window over a scripted bus: the instrument answers from a script and
 // every call is recorded as "address:command:value in:integer in=status".
@@ -27,8 +34,7 @@ struct BusRunFixture : ::testing::Test {
     BusRunFixture() {
         f.model.comPort = 1;
         f.model.busAddress = 1;
-        bus.errorTexts.insert(-2, QStringLiteral(" Keine Antwort"));
-        bus.errorTexts.insert(bus::status::UnknownParameter, QStringLiteral(" Parameter unbekannt"));
+        reset();
     }
 
     // Identity, firmware and the three identification words; answers stay for every call.
@@ -38,7 +44,17 @@ struct BusRunFixture : ::testing::Test {
         bus.on(bus::cmd::ReadVersion, 0, firmware, {}, -1);
         bus.onParam(bus::param::Features, 0, features, -1);
         bus.onParam(bus::param::Options, 0, options, -1);
-        bus.onParam(bus::param::SwitchFunction1, 0, switching1, 1);
+        // Only an instrument with the PID option is asked for its switching function here.
+        const bool family20 = (identity & kFamilyMask) == kFamilyDvn20;
+        if (!family20 && firmware >= 23 && (options & 0x20))
+            bus.onParam(bus::param::SwitchFunction1, 0, switching1, 1);
+    }
+    // A fresh bus between the cases of one test.
+    void reset() {
+        bus = ScriptedBus();
+        bus.errorTexts.insert(-2, QStringLiteral(" Keine Antwort"));
+        bus.errorTexts.insert(bus::status::UnknownParameter, QStringLiteral(" Parameter unbekannt"));
+        f.prompter.shown.clear();
     }
     // Parameters read with command 248, each answered once.
     void params(std::initializer_list<std::pair<int, int32_t>> answers) {
@@ -89,6 +105,17 @@ struct BusRunFixture : ::testing::Test {
                                                            : std::to_string(c.command));
         return out;
     }
+    bool sent(const std::string& line) const {
+        const auto t = trace();
+        return std::find(t.begin(), t.end(), line) != t.end();
+    }
+    // The boxes shown, notices left out.
+    QStringList errorBoxes() const {
+        QStringList out;
+        for (const auto& shown : f.prompter.shown)
+            if (shown.message.caption != QLatin1String("Hinweis")) out.append(shown.message.text);
+        return out;
+    }
     QString panel() const { return f.model.StatusBar1.panels[2]; }
     QString text(const NumericField& field) const { return field.text; }
 };
@@ -108,6 +135,13 @@ inline std::string readP(int p, int status = 0) {
 }
 inline std::string writeP(int p, int32_t v, int status = 0) {
     return call(bus::cmd::Parameter, 256 + p, v, status);
+}
+// "12 254 248:38" -> {"12", "254", "248:38"}: command lists written as one line.
+inline std::vector<std::string> cmds(const char* text) {
+    std::vector<std::string> out;
+    for (const QString& word : QString::fromLatin1(text).split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        out.push_back(word.toStdString());
+    return out;
 }
 inline std::vector<std::string> lines(std::initializer_list<std::vector<std::string>> parts) {
     std::vector<std::string> out;

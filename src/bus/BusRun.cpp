@@ -1,0 +1,76 @@
+#include "bus/BusRun.h"
+
+#include "bus/BusPort.h"
+#include "bus/Identification.h"
+#include "config/NumberFormat.h"
+
+BusRun::BusRun(BusLibrary& library, ConfigActions& actions, Prompter& prompter, Clock& clock)
+    : lib(library), a(actions), m(actions.model()), prompter(prompter), clock(clock),
+      model(m.checkedModel()) {
+    ops.value = 1.0;
+}
+
+void BusRun::takeUnlessFailed(int16_t answer, bool tolerateUnknownParameter) {
+    const bool tolerated = tolerateUnknownParameter && running == bus::status::UnknownParameter;
+    if (running >= 0 || tolerated) running = answer;
+}
+
+void BusRun::openPort() {
+    running = bus::openBusPort(lib, m.comPort, m.converterCode, clock);
+}
+
+void BusRun::announce(const char* ModelEntry::*progress) {
+    if (model) family = model->family;
+    showInPanel(model ? QString::fromUtf8(model->*progress) : QStringLiteral("Unbekanntes Gerät!"));
+}
+
+void BusRun::requireModel() {
+    if (!model) running = bus::status::NoModel;
+}
+
+void BusRun::learnAddress(int32_t preset) {
+    if (m.busAddress < 1 && ok()) running = bus::queryAddress(lib, preset, ops, m.busAddress);
+}
+
+bool BusRun::identify() {
+    m.expectedFeatures = 0;
+    if (ok()) {
+        bus::buildExpectedFeatures(m);
+        running = bus::checkConnectedDevice(lib, prompter, m, family, ops);
+    }
+    return !m.deviceMismatch;
+}
+
+void BusRun::readVersion() {
+    ops.value = 0.0;
+    ops.integer = 0;
+    const int16_t answer = send(bus::cmd::ReadVersion);
+    if (answer >= 0) m.deviceVersion = ops.value;
+    takeUnlessFailed(answer, false);
+}
+
+void BusRun::readIdentity() {
+    if (!ok()) return;
+    ops.value = 0.0;
+    ops.integer = 0;
+    running = send(bus::cmd::ReadIdentity);
+    if (!ok()) return;
+    resultText = m.lMainCaption.caption + QStringLiteral(" Seriennummer: ") + bus::serialText(ops.integer);
+    ops.value = 0.0;
+    ops.integer = 0;
+    running = send(bus::cmd::ReadVersion);
+    if (ok())
+        resultText += QStringLiteral(", Version: ") + NumberFormat::formatShortest(ops.value, a.separator()) +
+                      QStringLiteral(".");
+}
+
+QString BusRun::failureText() const {
+    if (running == bus::status::DeviceMismatch)
+        return QStringLiteral("Fehler gewählter Gerätetyp entspricht nicht angeschlossenem Gerätetyp");
+    return bus::errorText(lib, running);
+}
+
+void BusRun::showInPanel(const QString& text) {
+    m.StatusBar1.panels[2] = text;
+    a.repaintStatusBar();
+}

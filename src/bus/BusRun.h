@@ -1,0 +1,58 @@
+#pragma once
+
+#include "bus/BusCommands.h"
+#include "bus/BusLibrary.h"
+#include "config/Clock.h"
+#include "config/ConfigActions.h"
+#include "config/MainWindowModel.h"
+#include "config/ModelCatalogue.h"
+#include "config/Prompter.h"
+
+#include <QString>
+
+#include <cstdint>
+
+// What readout and programming share: the running status threaded through one
+// port session, the address and identity steps, and the report texts.
+class BusRun {
+  protected:
+    BusRun(BusLibrary& library, ConfigActions& actions, Prompter& prompter, Clock& clock);
+
+    bool ok() const { return running >= 0; }
+    // Steps sent whatever the status: their answer becomes the running status but
+    // never hides an earlier failure, except a left-over -38 when that is tolerated.
+    void takeUnlessFailed(int16_t answer, bool tolerateUnknownParameter);
+
+    // Opens the port; its status becomes the running status.
+    void openPort();
+    // Chooses the expected family from the selected model and shows `progress`,
+    // or "Unbekanntes Gerät!" without a model.
+    void announce(const char* ModelEntry::*progress);
+    // Nothing is read or written without a selected model.
+    void requireModel();
+    // Asks the bus for the instrument's address when none is known.
+    void learnAddress(int32_t preset);
+    // Identification against the selected model; false when the run must stop.
+    bool identify();
+    // Command 254 into `deviceVersion`, sent whatever the status.
+    void readVersion();
+    // Designation, serial number and version for the report.
+    void readIdentity();
+    // Panel text of a failed run.
+    QString failureText() const;
+    void showInPanel(const QString& text);
+    bool isCurrentFirmware() const { return m.deviceVersion >= bus::kFirstCurrentFirmware; }
+
+    int16_t send(int16_t command) { return bus::transmit(lib, m.busAddress, command, ops); }
+
+    BusLibrary& lib;
+    ConfigActions& a;
+    MainWindowModel& m;
+    Prompter& prompter;
+    Clock& clock;
+    const ModelEntry* model = nullptr;
+    int32_t family = 0;
+    bus::Operands ops;
+    int16_t running = 0;
+    QString resultText;
+};
