@@ -61,6 +61,22 @@ public:
     void Konfigurationlesen1Click();           // "&Einlesen"
     void miKonfigurationprogrammieren1Click(); // "&Programmieren"
 
+    // --- Configuration files (FileHandlers.cpp) --------------------------------------------
+    void miDatenspeichernClick(); // "Konfiguration &speichern"
+    void lesen1Click();           // "Konfiguration &lesen"
+
+    // --- Bus tools (ToolHandlers.cpp) --------------------------------------------------------
+    void MainMenueExtrasAdresseSetzenClick();
+    void mmExtras_GeraeteNamenZuweisenClick();
+    void MainMenueExtras_SelectAddressClick();
+
+    // --- Detail window, help and flow calculator (HelpHandlers.cpp) ----------------------------
+    void b_erw_AnzeigenClick();
+    void MainMenueQMClick();
+    void MainMenueUeberClick();
+    void _mHilfe_KurzanleitungClick();
+    void MainMenueDurchflussMessungClick();
+
     // --- Extended configuration (ExtendedUnlock.cpp) ------------------------------------
     // Key press in `cbLimit`; returns true when the key is swallowed (the hidden unlock).
     bool cbLimitKeyPress(QChar key);
