@@ -47,6 +47,9 @@ constexpr int16_t Write = 2;
 } // namespace namecmd
 
 constexpr int16_t kBroadcastAddress = 255;
+constexpr int16_t kHighestAddress = 239; // addresses an instrument can take: 0 to 239
+constexpr int kNameLength = 16;          // characters (bytes) of an instrument's name
+constexpr int16_t kNameReadCapacity = 254;
 constexpr int32_t kBaudRate = 4800;
 constexpr int32_t kAddressQueryRead = static_cast<int32_t>(0xF7FFFFFF);  // readout, extended words, tools
 constexpr int32_t kAddressQueryWrite = static_cast<int32_t>(0xFFFFFFFF); // programming

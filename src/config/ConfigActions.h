@@ -58,6 +58,8 @@ public:
 
     void aSetInput();
     void aSetSensor();
+    // The rows of the frequency input ("Frequenz"), without choosing it.
+    void aOberflaecheFrequenz();
     void aSetDp();
     void aSetUnit();
     void aSetVorteiler();

@@ -264,6 +264,10 @@ void layoutForKind(ConfigActions& a, MainWindowModel& m, int kind) {
 
 } // namespace
 
+void ConfigActions::aOberflaecheFrequenz() {
+    layoutForKind(*this, m, kFrequency);
+}
+
 void ConfigActions::aSetInput() {
     m.Panel1.visible = false;
     m.miKonfigurationprogrammieren1.enabled = false;

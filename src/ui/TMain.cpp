@@ -339,6 +339,15 @@ void TMain::connectEvents() {
     for (int i = 0; i < 4; ++i)
         onAction(wandler[i]->name, [this, i] { h.MainMenueWandlerItemClick(i); });
     onAction(m.MainMenueExtrasAnzeigeeinheit.name, [&c] { c.MainMenueExtrasAnzeigeeinheitClick(); });
+    onAction(m.MainMenueExtrasAdresseSetzen.name, [this] { h.MainMenueExtrasAdresseSetzenClick(); });
+    onAction(m.mmExtras_GeraeteNamenZuweisen.name, [this] { h.mmExtras_GeraeteNamenZuweisenClick(); });
+    onAction(m.MainMenueExtras_SelectAddress.name, [this] { h.MainMenueExtras_SelectAddressClick(); });
+    onAction(m.MainMenueQM.name, [this] { h.MainMenueQMClick(); });
+    onAction(m.MainMenueUeber.name, [this] { h.MainMenueUeberClick(); });
+    onAction(m._mHilfe_Kurzanleitung.name, [this] { h._mHilfe_KurzanleitungClick(); });
+    onAction(m.MainMenueDurchflussMessung.name, [this] { h.MainMenueDurchflussMessungClick(); });
+    connect(static_cast<QPushButton*>(widgets.value(m.b_erw_Anzeigen.name)), &QPushButton::clicked, this,
+            [this] { run([this] { h.b_erw_AnzeigenClick(); }); });
 
     // Radio groups: the index changes first, then the click handler runs.
     auto radio = [&](RadioGroup& rg, std::function<void()> click) {

@@ -3,6 +3,8 @@
 #include "app/SettingsStore.h"
 #include "bus/LibraryBinding.h"
 #include "ui/ComPortDialog.h"
+#include "ui/HelpDialogs.h"
+#include "ui/ToolDialogs.h"
 #include "ui/QtPrompter.h"
 #include "ui/TMain.h"
 
@@ -53,6 +55,8 @@ int main(int argc, char** argv) {
         ComPortDialog dialog(static_cast<ComPortWindow&>(w), parent);
         dialog.exec();
     });
+    registerHelpDialogs(prompter);
+    registerToolDialogs(prompter);
     SettingsStore settings(SettingsStore::defaultPath(), prompter);
     SystemClock clock;
 

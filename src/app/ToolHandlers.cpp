@@ -1,0 +1,52 @@
+#include "app/MainHandlers.h"
+
+#include "bus/BusPort.h"
+#include "tools/TSelectDeviceAddress.h"
+#include "tools/Tf_AdresseSetzen.h"
+#include "tools/Tf_GeraeteNamenAendern.h"
+
+// The bus tools open the port through the main window's binding, so it stays
+// loaded while a tool window is shown. Without the library a tool could not
+// reach the bus: after the load message it is not shown at all.
+
+void MainHandlers::MainMenueExtrasAdresseSetzenClick() {
+    if (!bus::aDLLDynamischLaden(*bus, *env.prompter)) return;
+    {
+        Tf_AdresseSetzen window(env.makeLibrary(Tf_AdresseSetzen::entries()), *bus, *env.prompter,
+                                *env.clock);
+        window.currentAddress = m.busAddress;
+        window.converterCode = m.converterCode;
+        window.comPort = m.comPort;
+        env.prompter->showModal(window);
+        // An address still to be found stays so: the main window keeps asking the bus.
+        if (m.busAddress >= 0) m.busAddress = window.currentAddress;
+    }
+    bus::aDLLDynamischEntladen(*bus);
+}
+
+void MainHandlers::mmExtras_GeraeteNamenZuweisenClick() {
+    if (!bus::aDLLDynamischLaden(*bus, *env.prompter)) return;
+    {
+        Tf_GeraeteNamenAendern window(env.makeLibrary(Tf_GeraeteNamenAendern::entries()), *bus, *env.prompter,
+                                      *env.clock);
+        window.comPort = m.comPort;
+        window.converterCode = m.converterCode;
+        env.prompter->showModal(window);
+    }
+    bus::aDLLDynamischEntladen(*bus);
+}
+
+void MainHandlers::MainMenueExtras_SelectAddressClick() {
+    if (!bus::aDLLDynamischLaden(*bus, *env.prompter)) return;
+    {
+        TSelectDeviceAddress window(env.makeLibrary(TSelectDeviceAddress::entries()), *env.prompter);
+        window.converterCode = m.converterCode;
+        window.comPort = m.comPort;
+        window.address = m.busAddress;
+        window.FormActivate();
+        env.prompter->showModal(window);
+        // Unchanged unless the user confirmed with OK.
+        m.busAddress = window.address;
+    }
+    bus::aDLLDynamischEntladen(*bus);
+}

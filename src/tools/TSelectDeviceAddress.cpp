@@ -1,0 +1,137 @@
+#include "tools/TSelectDeviceAddress.h"
+
+#include "bus/BusConstants.h"
+#include "config/ModelCatalogue.h"
+#include "tools/ToolBus.h"
+#include "tools/ToolFields.h"
+
+QList<BusLibrary::Entry> TSelectDeviceAddress::entries() {
+    using E = BusLibrary::Entry;
+    return {E::TBReadID,       E::TBSysinit, E::TBTransmit,        E::TBCloseCom,
+            E::GetMeasurement, E::TBOpenCom, E::GetVersionNumber,  E::SearchForComPorts,
+            E::GetUnit,        E::GetType,   E::GetErrorMessageRet};
+}
+
+bool TSelectDeviceAddress::isSupportedFamily(int32_t n) {
+    // Bit tests, not a comparison of the family field: any word with these bits set passes.
+    for (int32_t family : {kFamilyDvn500, kFamilyTrk520, kFamilyDvn20}) {
+        if ((n & family) == family) return true;
+    }
+    return false;
+}
+
+TSelectDeviceAddress::TSelectDeviceAddress(std::unique_ptr<BusLibrary> lib, Prompter& p)
+    : library(std::move(lib)), prompter(p) {
+    ls_Adresse.name = QStringLiteral("ls_Adresse");
+    ls_Adresse.caption = QStringLiteral("Adresse:");
+    te_SelectedDeviceAddress.name = QStringLiteral("te_SelectedDeviceAddress");
+    te_SelectedDeviceAddress.text = QStringLiteral("0");
+    btn_Check.name = QStringLiteral("btn_Check");
+    btn_Check.caption = QStringLiteral("Prüfen");
+    ls_GeraeteTyp.name = QStringLiteral("ls_GeraeteTyp");
+    ls_GeraeteTyp.caption = QStringLiteral("Gerätetyp:");
+    l_Geraetetyp.name = QStringLiteral("l_Geraetetyp");
+    l_Geraetetyp.visible = false;
+    ls_SerienNummer.name = QStringLiteral("ls_SerienNummer");
+    ls_SerienNummer.caption = QStringLiteral("Seriennummer:");
+    l_Seriennummer.name = QStringLiteral("l_Seriennummer");
+    l_Seriennummer.visible = false;
+    btn_OK.name = QStringLiteral("btn_OK");
+    btn_OK.caption = QStringLiteral("OK");
+    btn_OK.enabled = false;
+    StatusBar1.name = QStringLiteral("StatusBar1");
+}
+
+void TSelectDeviceAddress::FormActivate() {
+    te_SelectedDeviceAddress.text = QString::number(address);
+}
+
+void TSelectDeviceAddress::btn_CheckClick() {
+    te_SelectedDeviceAddressExit();
+    aGetInformation();
+}
+
+void TSelectDeviceAddress::aGetInformation() {
+    btn_OK.enabled = false;
+    StatusBar1.text.clear();
+    const std::optional<int16_t> fieldAddress = toolfields::addressValue(te_SelectedDeviceAddress.text);
+    if (!fieldAddress) {
+        prompter.show(toolfields::notANumberText(te_SelectedDeviceAddress.text), QStringLiteral("Fehler"),
+                      Prompter::Icon::Warning);
+        return;
+    }
+    // A library that cannot be loaded shows as a port that cannot be opened.
+    library->load();
+    int16_t status = library->TBOpenCom(comPort, bus::kBaudRate, converterCode);
+    if (status < 0)
+        StatusBar1.text = QStringLiteral("Konnte Port %1nicht öffnen Fehler %2").arg(comPort).arg(status);
+    else
+        status = identify(*fieldAddress);
+    toolbus::showError(*library, prompter, status);
+    library->TBCloseCom();
+    library->unload();
+}
+
+int16_t TSelectDeviceAddress::identify(int16_t a) {
+    int16_t status = 0;
+    if (a < 1) status = bus::queryAddress(*library, bus::kAddressQueryRead, ops, a);
+    // Without an answer to the query there is no address to ask.
+    if (status >= 0) status = bus::transmit(*library, a, bus::cmd::ReadIdentity, ops);
+    if (status < 0) {
+        l_Seriennummer.visible = false;
+        l_Geraetetyp.visible = false;
+        StatusBar1.text = QStringLiteral("Informationen Einlesen fehlgeschlagen");
+        return status;
+    }
+    const int32_t n = ops.integer;
+    l_Seriennummer.caption = toolbus::idText(n);
+    QString type;
+    const bool named = library->GetType(n, type) >= 0;
+    if (!named) type = QStringLiteral("unbekannt");
+    l_Geraetetyp.caption = type;
+    l_Seriennummer.visible = true;
+    l_Geraetetyp.visible = true;
+    if (!named) {
+        StatusBar1.text = type + QStringLiteral(" wird nicht unterstützt");
+        return status;
+    }
+    StatusBar1.text = QStringLiteral("Informationen Einlesen erfolgreich.");
+    if (isSupportedFamily(n))
+        btn_OK.enabled = true;
+    else
+        StatusBar1.text = type + QStringLiteral(" wird nicht unterstützt");
+    return status;
+}
+
+void TSelectDeviceAddress::btn_OKClick() {
+    // Enter can reach OK without the field being left first.
+    te_SelectedDeviceAddressExit();
+    const std::optional<int16_t> value = toolfields::addressValue(te_SelectedDeviceAddress.text);
+    if (!value) {
+        prompter.show(toolfields::notANumberText(te_SelectedDeviceAddress.text), QStringLiteral("Fehler"),
+                      Prompter::Icon::Warning);
+        return;
+    }
+    address = *value;
+    closeRequested = true;
+}
+
+bool TSelectDeviceAddress::te_SelectedDeviceAddressKeyPress(QChar key, int selStart, int selLength,
+                                                            int caret) {
+    const toolfields::KeyResult r =
+        toolfields::addressKey(te_SelectedDeviceAddress.text, selStart, selLength, caret, key);
+    if (r.accepted) te_SelectedDeviceAddress.text = r.text;
+    return r.accepted;
+}
+
+void TSelectDeviceAddress::te_SelectedDeviceAddressEdited(const QString& text) {
+    te_SelectedDeviceAddress.text = text;
+}
+
+void TSelectDeviceAddress::te_SelectedDeviceAddressExit() {
+    te_SelectedDeviceAddress.text = toolfields::addressOnExit(te_SelectedDeviceAddress.text);
+}
+
+void TSelectDeviceAddress::te_SelectedDeviceAddressDblClick() {
+    te_SelectedDeviceAddress.text.clear();
+}

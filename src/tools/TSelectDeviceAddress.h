@@ -1,0 +1,60 @@
+#pragma once
+
+#include "bus/BusCommands.h"
+#include "bus/BusLibrary.h"
+#include "config/Prompter.h"
+#include "tools/ToolControls.h"
+
+#include <memory>
+
+// The address selection window: the user picks the bus address that the main
+// window's bus operations use, checks that an instrument of a supported family
+// answers there and confirms it with OK. It opens the port with its own
+// binding, passing the converter code as stored.
+class TSelectDeviceAddress : public ModalWindow {
+  public:
+    static QList<BusLibrary::Entry> entries();
+    // The three family tests on an identification number.
+    static bool isSupportedFamily(int32_t idNumber);
+
+    TSelectDeviceAddress(std::unique_ptr<BusLibrary> library, Prompter& prompter);
+
+    const char* windowClass() const override { return "TSelectDeviceAddress"; }
+
+    QString caption = QStringLiteral("Geräteadresse Auswählen");
+    int clientWidth = 223;
+    int clientHeight = 152;
+    Label ls_Adresse;
+    TextField te_SelectedDeviceAddress;
+    Button btn_Check;
+    Label ls_GeraeteTyp;
+    Label l_Geraetetyp;
+    Label ls_SerienNummer;
+    Label l_Seriennummer;
+    Button btn_OK;
+    SimpleStatusBar StatusBar1;
+
+    // Copies of the main window's values, set before showing; `address` goes
+    // back into the main window's bus address when the window has closed.
+    int16_t comPort = 0;
+    int16_t converterCode = 0;
+    int16_t address = -1;
+
+    void FormActivate();
+    void btn_CheckClick();
+    void btn_OKClick();
+    // Returns true when the key reaches the field (its text is then updated).
+    bool te_SelectedDeviceAddressKeyPress(QChar key, int selStart, int selLength, int caret);
+    void te_SelectedDeviceAddressEdited(const QString& text);
+    void te_SelectedDeviceAddressExit();
+    void te_SelectedDeviceAddressDblClick();
+
+  private:
+    void aGetInformation();
+    // Returns the status to report.
+    int16_t identify(int16_t fieldAddress);
+
+    std::unique_ptr<BusLibrary> library;
+    Prompter& prompter;
+    bus::Operands ops;
+};

@@ -1,0 +1,182 @@
+#include "tools/Tf_GeraeteNamenAendern.h"
+
+#include "bus/BusPort.h"
+#include "tools/ToolBus.h"
+#include "tools/ToolFields.h"
+
+QList<BusLibrary::Entry> Tf_GeraeteNamenAendern::entries() {
+    using E = BusLibrary::Entry;
+    // The error box needs the library's texts, so GetErrorMessageRet is bound too.
+    return {E::TBReadID,       E::TBSysinit,        E::TBTransmit,       E::TBCloseCom,
+            E::GetMeasurement, E::TBOpenCom,        E::GetVersionNumber, E::SearchForComPorts,
+            E::GetUnit,        E::TBTransmitString, E::GetType,          E::GetErrorMessageRet};
+}
+
+Tf_GeraeteNamenAendern::Tf_GeraeteNamenAendern(std::unique_ptr<BusLibrary> lib, BusLibrary& mainLib,
+                                               Prompter& p, Clock& c)
+    : library(std::move(lib)), mainLibrary(mainLib), prompter(p), clock(c) {
+    Panel1.name = QStringLiteral("Panel1");
+    Panel1.labelCaption = QStringLiteral("Geräte Informationen");
+    l_Adresse.name = QStringLiteral("l_Adresse");
+    l_IDNummer.name = QStringLiteral("l_IDNummer");
+    l_GeraeteTyp.name = QStringLiteral("l_GeraeteTyp");
+    l_Bezeichnung.name = QStringLiteral("l_Bezeichnung");
+    l_Bezeichnung.caption = QStringLiteral("Bezeichnung:");
+    l_GeraeteNamen.name = QStringLiteral("l_GeraeteNamen");
+    setInformationShown(false);
+    setNameShown(false);
+    b_Informationen.name = QStringLiteral("b_Informationen");
+    b_Informationen.caption = QStringLiteral("Informationen Einlesen");
+    b_Informationen.hint =
+        QStringLiteral("\"Liest Geräteinformationen aus. Wenn ein Gerät gefunden wurde, werden die "
+                       "Buttons freigegeben.\"");
+    Edit1.name = QStringLiteral("Edit1");
+    Edit1.text = QStringLiteral("Geräte Bezeichnung");
+    Edit1.enabled = false;
+    Edit1.hint = QStringLiteral("\"Maximal 16 Zeichen für die Bezeichnung eigeben\"");
+    b_NamenAendern.name = QStringLiteral("b_NamenAendern");
+    b_NamenAendern.caption = QStringLiteral("Bezeichnung ändern");
+    b_NamenAendern.enabled = false;
+    b_NamenAendern.hint = QStringLiteral("\"Ändert den Geräte-Bezeichner\"");
+    StatusBar1.name = QStringLiteral("StatusBar1");
+}
+
+bool Tf_GeraeteNamenAendern::aDLLDynamischLaden() {
+    return bus::aDLLDynamischLaden(*library, prompter);
+}
+
+void Tf_GeraeteNamenAendern::aDLLDynamischEntladen() {
+    bus::aDLLDynamischEntladen(*library);
+}
+
+void Tf_GeraeteNamenAendern::closePortAndUnload() {
+    library->TBCloseCom();
+    aDLLDynamischEntladen();
+}
+
+void Tf_GeraeteNamenAendern::setInformationShown(bool shown) {
+    l_Adresse.visible = shown;
+    l_IDNummer.visible = shown;
+    l_GeraeteTyp.visible = shown;
+}
+
+// The name labels, the field and the button go together: without a name read
+// from the instrument there is nothing to change.
+void Tf_GeraeteNamenAendern::setNameShown(bool shown) {
+    l_Bezeichnung.visible = shown;
+    l_GeraeteNamen.visible = shown;
+    Edit1.enabled = shown;
+    b_NamenAendern.enabled = shown;
+}
+
+void Tf_GeraeteNamenAendern::b_InformationenClick() {
+    aGetInformation();
+    nameChanged = false;
+}
+
+void Tf_GeraeteNamenAendern::aGetInformation() {
+    if (!aDLLDynamischLaden()) return;
+    int16_t status = bus::openBusPort(mainLibrary, comPort, converterCode, clock);
+    if (status < 0) {
+        StatusBar1.text = QStringLiteral("Konnte Port nicht öffnen");
+        toolbus::showError(*library, prompter, status);
+        closePortAndUnload();
+        return;
+    }
+    status = bus::queryAddress(*library, bus::kAddressQueryRead, ops, currentAddress);
+    if (status < 0) {
+        StatusBar1.text = QStringLiteral("Informationen Einlesen fehlgeschlagen.");
+        closePortAndUnload();
+        return;
+    }
+    status = bus::transmit(*library, currentAddress, bus::cmd::ReadIdentity, ops);
+    if (status < 0) {
+        // An instrument that cannot be identified must not be renamed under an old name.
+        setInformationShown(false);
+        setNameShown(false);
+        StatusBar1.text = QStringLiteral("Informationen Einlesen fehlgeschlagen.");
+        toolbus::showError(*library, prompter, status);
+        closePortAndUnload();
+        return;
+    }
+    idNumber = ops.integer;
+    l_IDNummer.caption = toolbus::idText(idNumber);
+    l_Adresse.caption = toolbus::addressText(currentAddress);
+    const QString type = toolbus::typeText(*library, idNumber);
+
+    QString name;
+    int16_t length = bus::kNameReadCapacity;
+    const int8_t nameStatus =
+        library->TBTransmitString(currentAddress, bus::namecmd::Read, ops.aux, name, length);
+    if (nameStatus >= 0) {
+        l_GeraeteNamen.caption = name;
+        Edit1.text = name;
+        setNameShown(true);
+        StatusBar1.text = QStringLiteral("Informationen Einlesen erfolgreich.");
+    } else {
+        setNameShown(false);
+        StatusBar1.text = QStringLiteral("Bezeichner nicht unterstützt.");
+        toolbus::showError(*library, prompter, nameStatus);
+    }
+    l_GeraeteTyp.caption = type;
+    setInformationShown(true);
+    closePortAndUnload();
+}
+
+void Tf_GeraeteNamenAendern::b_NamenAendernClick() {
+    if (!aDLLDynamischLaden()) {
+        nameChanged = true;
+        return;
+    }
+    const int16_t status = bus::openBusPort(mainLibrary, comPort, converterCode, clock);
+    if (status < 0) {
+        StatusBar1.text = QStringLiteral("Konnte Port nicht öffnen");
+        toolbus::showError(*library, prompter, status);
+    } else {
+        // Pasted text may be longer than the instrument keeps: only its first 16 characters are sent.
+        QString name = Edit1.text.left(bus::kNameLength);
+        int16_t length = static_cast<int16_t>(name.size());
+        int8_t nameStatus =
+            library->TBTransmitString(currentAddress, bus::namecmd::Write, ops.aux, name, length);
+        if (nameStatus < 0) {
+            StatusBar1.text = QStringLiteral("Konnte Bezeichner nicht schreiben.");
+            toolbus::showError(*library, prompter, nameStatus);
+        } else {
+            nameStatus = library->TBTransmitString(currentAddress, bus::namecmd::Read, ops.aux, name, length);
+            if (nameStatus >= 0) {
+                l_GeraeteNamen.caption = name;
+                Edit1.text = name;
+                StatusBar1.text = QStringLiteral("Bezeichner erfolgreich geändert.");
+            } else {
+                setNameShown(false);
+                StatusBar1.text = QStringLiteral("Konnte Bezeichner nicht lesen.");
+                toolbus::showError(*library, prompter, nameStatus);
+            }
+        }
+    }
+    closePortAndUnload();
+    nameChanged = true;
+}
+
+bool Tf_GeraeteNamenAendern::Edit1KeyPress(QChar key, int selStart, int selLength, int caret) {
+    const toolfields::KeyResult r = toolfields::nameKey(Edit1.text, selStart, selLength, caret, key);
+    if (r.accepted) Edit1.text = r.text;
+    return r.accepted;
+}
+
+void Tf_GeraeteNamenAendern::Edit1Edited(const QString& text) {
+    Edit1.text = text;
+}
+
+void Tf_GeraeteNamenAendern::Edit1DblClick() {
+    Edit1.text.clear();
+}
+
+void Tf_GeraeteNamenAendern::FormClose() {
+    if (!nameChanged) {
+        prompter.show(QStringLiteral("Der Bezeichner wurde nicht geändert"), QStringLiteral("Hinweis"),
+                      Prompter::Icon::Information);
+        nameChanged = true;
+    }
+    if (aDLLDynamischLaden()) closePortAndUnload();
+}

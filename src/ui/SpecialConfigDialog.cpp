@@ -1,0 +1,87 @@
+#include "ui/SpecialConfigDialog.h"
+
+#include "app/SpecialConfigWindow.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+void place(QWidget* widget, const Control& c) {
+    widget->setObjectName(c.name);
+    widget->setGeometry(c.geometry.left, c.geometry.top, c.geometry.width, c.geometry.height);
+}
+} // namespace
+
+SpecialConfigDialog::SpecialConfigDialog(SpecialConfigWindow& window, QWidget* parent)
+    : QDialog(parent), w(window) {
+    setObjectName(QStringLiteral("tf_Spezialkonfiguration"));
+    setWindowTitle(w.caption);
+    setFixedSize(w.clientWidth, w.clientHeight);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    // The captions were laid out for a small dialog font.
+    QFont small = font();
+    small.setPointSize(7);
+    small.setBold(false);
+    setFont(small);
+    for (int p = 0; p < SpecialConfigWindow::kWordCount; ++p) {
+        const SpecialConfigWindow::WordPanel& model = w.panels[p];
+        QFrame* frame = new QFrame(this);
+        frame->setFrameStyle(QFrame::Panel | QFrame::Raised);
+        place(frame, model);
+        panels[p] = frame;
+        labels[p] = new QLabel(model.label.caption, frame);
+        QFont bold = labels[p]->font();
+        bold.setBold(true);
+        labels[p]->setFont(bold);
+        place(labels[p], model.label);
+        for (int b = 0; b < 8; ++b) {
+            QCheckBox* box = new QCheckBox(model.bits[b].caption, frame);
+            place(box, model.bits[b]);
+            boxes[p][b] = box;
+            connect(box, &QCheckBox::clicked, this, [this, p, b](bool checked) {
+                run([this, p, b, checked] { w.setChecked(p, b, checked); });
+            });
+        }
+    }
+    ok = new QPushButton(w.b_OK.caption, this);
+    place(ok, w.b_OK);
+    ok->setDefault(true);
+    cancel = new QPushButton(w.b_Abbrechen.caption, this);
+    place(cancel, w.b_Abbrechen);
+    connect(ok, &QPushButton::clicked, this, [this] { run([this] { w.b_OKClick(); }); });
+    connect(cancel, &QPushButton::clicked, this, [this] { run([this] { w.b_AbbrechenClick(); }); });
+    render();
+}
+
+void SpecialConfigDialog::run(const std::function<void()>& handler) {
+    if (rendering) return;
+    handler();
+    render();
+    if (w.closeRequested) {
+        if (w.modalResult == SpecialConfigWindow::Result::Ok)
+            accept();
+        else
+            reject();
+    }
+}
+
+void SpecialConfigDialog::render() {
+    rendering = true;
+    for (int p = 0; p < SpecialConfigWindow::kWordCount; ++p) {
+        const SpecialConfigWindow::WordPanel& model = w.panels[p];
+        panels[p]->setEnabled(model.enabled);
+        for (int b = 0; b < 8; ++b) {
+            const SpecialConfigWindow::CheckBox& bit = model.bits[b];
+            QCheckBox* box = boxes[p][b];
+            box->setText(bit.caption);
+            box->setChecked(bit.checked);
+            box->setHidden(!bit.visible);
+            box->setEnabled(bit.enabled);
+            box->setToolTip(bit.showHint ? bit.hint : QString());
+        }
+    }
+    rendering = false;
+}

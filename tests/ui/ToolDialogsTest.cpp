@@ -1,0 +1,88 @@
+#include "bus/BusConstants.h"
+#include "config/ModelCatalogue.h"
+#include "support/ScriptedBus.h"
+#include "tools/TSelectDeviceAddress.h"
+#include "tools/Tf_AdresseSetzen.h"
+#include "tools/Tf_GeraeteNamenAendern.h"
+#include "ui/AdresseSetzenDialog.h"
+#include "ui/GeraeteNamenAendernDialog.h"
+#include "ui/SelectDeviceAddressDialog.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A window binding that finds a TRK 520 at address 5.
+std::unique_ptr<BusLibrary> instrumentAt5() {
+    auto bus = std::make_unique<ScriptedBus>();
+    bus->typeNames[kFamilyTrk520] = QStringLiteral("TRK 520");
+    bus->on(bus::cmd::QueryAddress, 0, {}, 5, -1).on(bus::cmd::ReadIdentity, 0, {}, 0x07810101, -1);
+    return bus;
+}
+
+template <typename T> T* child(QWidget& dialog, const char* name) {
+    return dialog.findChild<T*>(QLatin1String(name));
+}
+
+} // namespace
+
+TEST(ToolDialogs, AddressDialogFiltersKeysEmptiesOnDoubleClickAndNotesAnUnchangedClose) {
+    RecordingPrompter prompter;
+    ManualClock clock;
+    ScriptedBus mainBus;
+    mainBus.load();
+    Tf_AdresseSetzen w(instrumentAt5(), mainBus, prompter, clock);
+    AdresseSetzenDialog dialog(w);
+    auto* edit = child<QLineEdit>(dialog, "eAdresse");
+    EXPECT_FALSE(edit->isEnabled());
+    child<QPushButton>(dialog, "b_Informationen")->click();
+    EXPECT_EQ(child<QLabel>(dialog, "l_Adresse")->text(), QStringLiteral("Adresse 5"));
+    EXPECT_TRUE(edit->isEnabled());
+    QTest::keyClicks(edit, QStringLiteral("x129"));
+    EXPECT_EQ(edit->text(), QStringLiteral("512"));
+    EXPECT_EQ(w.eAdresse.text, QStringLiteral("512"));
+    QTest::mouseDClick(edit, Qt::LeftButton);
+    EXPECT_EQ(edit->text(), QString());
+    dialog.reject();
+    EXPECT_EQ(prompter.texts(), QStringList({"Die Adresse wurde nicht geändert"}));
+}
+
+TEST(ToolDialogs, NameDialogStopsAtSixteenCharactersAndShowsTheReadBackName) {
+    RecordingPrompter prompter;
+    ManualClock clock;
+    ScriptedBus mainBus;
+    mainBus.load();
+    Tf_GeraeteNamenAendern w(instrumentAt5(), mainBus, prompter, clock);
+    GeraeteNamenAendernDialog dialog(w);
+    child<QPushButton>(dialog, "b_Informationen")->click();
+    auto* edit = child<QLineEdit>(dialog, "Edit1");
+    EXPECT_EQ(edit->text(), QStringLiteral("Kessel 1"));
+    edit->selectAll();
+    QTest::keyClicks(edit, QStringLiteral("Ofen im Keller Nord"));
+    EXPECT_EQ(edit->text(), QStringLiteral("Ofen im Keller N"));
+    child<QPushButton>(dialog, "b_NamenAendern")->click();
+    EXPECT_EQ(child<QLabel>(dialog, "l_GeraeteNamen")->text(), QStringLiteral("Ofen im Keller N"));
+    dialog.reject();
+    EXPECT_TRUE(prompter.shown.isEmpty());
+}
+
+TEST(ToolDialogs, SelectionDialogStartsOnTheCheckAndClosesOnOk) {
+    RecordingPrompter prompter;
+    TSelectDeviceAddress w(instrumentAt5(), prompter);
+    w.FormActivate();
+    SelectDeviceAddressDialog dialog(w);
+    auto* check = child<QPushButton>(dialog, "btn_Check");
+    EXPECT_EQ(dialog.focusWidget(), check);
+    EXPECT_EQ(child<QLineEdit>(dialog, "te_SelectedDeviceAddress")->text(), QStringLiteral("-1"));
+    check->click();
+    auto* ok = child<QPushButton>(dialog, "btn_OK");
+    ASSERT_TRUE(ok->isEnabled());
+    ok->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(w.address, -1);
+}
