@@ -322,6 +322,8 @@ void TMain::connectEvents() {
         onAction(name, [&c, name] { c.menuModelClick(name); });
     }
     onAction(m.Beenden.name, [this] { h.BeendenClick(); });
+    onAction(m.miDatenspeichern.name, [this] { h.miDatenspeichernClick(); });
+    onAction(m.lesen1.name, [this] { h.lesen1Click(); });
     // Bus runs block the window until they end; the wait cursor says so.
     auto busRun = [this](void (MainHandlers::*handler)()) {
         return [this, handler] {

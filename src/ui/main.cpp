@@ -3,6 +3,7 @@
 #include "app/SettingsStore.h"
 #include "bus/LibraryBinding.h"
 #include "ui/ComPortDialog.h"
+#include "ui/CommentDialog.h"
 #include "ui/HelpDialogs.h"
 #include "ui/ToolDialogs.h"
 #include "ui/QtPrompter.h"
@@ -55,6 +56,7 @@ int main(int argc, char** argv) {
         ComPortDialog dialog(static_cast<ComPortWindow&>(w), parent);
         dialog.exec();
     });
+    registerFileDialogs(prompter);
     registerHelpDialogs(prompter);
     registerToolDialogs(prompter);
     SettingsStore settings(SettingsStore::defaultPath(), prompter);

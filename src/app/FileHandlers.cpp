@@ -1,0 +1,155 @@
+#include "app/MainHandlers.h"
+
+#include "app/SettingsStore.h"
+#include "files/CommentFile.h"
+#include "files/CommentWindow.h"
+#include "files/D20Format.h"
+#include "files/D20Reader.h"
+#include "files/D20Writer.h"
+#include "files/WordReader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+namespace {
+
+QString configFolder(SettingsStore& settings) {
+    QString folder;
+    settings.readFolderSetting(folder, SettingsStore::kConfig1Path);
+    return folder;
+}
+
+// The chosen file's folder (up to and including the last separator) becomes the
+// configuration folder when it differs from the stored one.
+void followChosenFolder(SettingsStore& settings, QString& folder, const QString& fileName) {
+    const QString path = QDir::toNativeSeparators(fileName);
+    const QString chosen = path.left(path.lastIndexOf(QDir::separator()) + 1);
+    if (chosen.isEmpty() || chosen == folder) return;
+    folder = chosen;
+    settings.writeFolderSetting(folder, SettingsStore::kConfig1Path);
+}
+
+// The file name as the status bar shows it: without the configuration folder in front.
+QString shownName(const QString& fileName, const QString& folder) {
+    const QString path = QDir::toNativeSeparators(fileName);
+    return !folder.isEmpty() && path.startsWith(folder) ? path.mid(folder.size()) : path;
+}
+
+Prompter::Button askYesNo(Prompter& prompter, const QString& text, const QString& caption) {
+    Prompter::Message msg;
+    msg.text = text;
+    msg.caption = caption;
+    msg.icon = Prompter::Icon::Question;
+    msg.buttons = {Prompter::Button::Yes, Prompter::Button::No};
+    msg.defaultButton = Prompter::Button::Yes;
+    return prompter.message(msg);
+}
+
+const QString kFaulty = QStringLiteral("fehlerhafte Datei");
+
+} // namespace
+
+// "Konfiguration &speichern": `KonfigurationInDateiSpeichernExecute`.
+void MainHandlers::miDatenspeichernClick() {
+    // A filter still being typed counts as entered.
+    if (m.teFilter.visible) actions.teFilterExit();
+    actions.aSetAll();
+    const QChar sep = env.localeSeparator();
+
+    QString folder = configFolder(*env.settings);
+    const QString fileName = env.prompter->saveFileName(folder, d20::kFilter, d20::kSuffix);
+    if (!fileName.isEmpty()) {
+        followChosenFolder(*env.settings, folder, fileName);
+
+        CommentWindow comment([this] { return configFolder(*env.settings); });
+        env.prompter->showModal(comment);
+
+        const D20Header header{QDate::currentDate(), commentfile::read(folder),
+                               D20Writer::platformUserName()};
+        const D20Writer writer(m, sep);
+        const QByteArray bytes = writer.contents(header);
+        QSaveFile file(fileName);
+        const bool written =
+            file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+        const QString name = shownName(fileName, folder);
+        if (written) {
+            if (writer.fittedComment(header) != header.comment)
+                env.prompter->show(
+                    QStringLiteral("Der Kommentar ist zu lang für die Datei und wurde gekürzt."),
+                    QStringLiteral("Hinweis"), Prompter::Icon::Information);
+            m.StatusBar1.panels[2] = QStringLiteral("Datei: ") + name + QStringLiteral(" gespeichert");
+        } else {
+            env.prompter->show(QStringLiteral("Die Datei %1 konnte nicht gespeichert werden.\n%2")
+                                   .arg(QDir::toNativeSeparators(fileName), file.errorString()),
+                               QStringLiteral("Fehler"), Prompter::Icon::Error);
+            m.StatusBar1.panels[2] = QStringLiteral("Datei: ") + name + QStringLiteral(" nicht gespeichert");
+        }
+    }
+    startStatusTimer();
+}
+
+// "Konfiguration &lesen": `KonfigurationVonDateiLesenExecute`.
+void MainHandlers::lesen1Click() {
+    if (!m.extendedConfigUnlocked) m.MainMenueExtras_ErweiterteKonfiguration.checked = false;
+
+    QString folder = configFolder(*env.settings);
+    const QString fileName = env.prompter->openFileName(folder, d20::kFilter, d20::kSuffix);
+    bool convert = false; // an old file is saved again at once in the current format
+    if (!fileName.isEmpty()) {
+        followChosenFolder(*env.settings, folder, fileName);
+        const QChar sep = env.localeSeparator();
+
+        bool proceed = true;
+        WordReader words(fileName);
+        if (!words.isOpen()) {
+            env.prompter->show(QStringLiteral("Die Datei %1 konnte nicht geöffnet werden.")
+                                   .arg(QDir::toNativeSeparators(fileName)),
+                               QStringLiteral("Fehler"), Prompter::Icon::Error);
+            m.StatusBar1.panels[2] = kFaulty;
+            proceed = false;
+        } else if (const D20Reader::Header header = D20Reader::header(fileName); header.hasVersion) {
+            if (askYesNo(*env.prompter, header.information, QStringLiteral("Diese Datei laden?")) ==
+                Prompter::Button::Yes) {
+                D20Reader::skipHeader(words);
+            } else {
+                m.StatusBar1.panels[2] = QStringLiteral("Datei nicht geladen - Abbruch durch Benutzer");
+                proceed = false;
+            }
+        } else if (askYesNo(
+                       *env.prompter,
+                       QStringLiteral("Diese Datei wurde nicht mit dieser Version des Programms erstellt!\n"
+                                      "Möglicherweise ist diese Datei von einer älteren Version erzeugt "
+                                      "worden.\nSoll das Programm versuchen die Datei dennoch "
+                                      "einzulesen?\nWenn dies gelingt, wird die Datei durch "
+                                      "anschliessendes Speichern auf den aktuellen Stand gebracht!"),
+                       QStringLiteral("Ohne Überpfügung öffnen?")) == Prompter::Button::Yes) {
+            // An old file starts directly with the format word.
+            m.StatusBar1.panels[2] = QStringLiteral("Dateiwiederherstellung läuft");
+            convert = true;
+        } else {
+            m.StatusBar1.panels[2] = kFaulty;
+            proceed = false;
+        }
+
+        if (proceed) {
+            D20Reader reader(actions, *env.prompter, sep);
+            const D20Reader::Result result = reader.read(words);
+            if (result == D20Reader::Result::Loaded) {
+                m.StatusBar1.panels[2] =
+                    QStringLiteral("Datei: ") + shownName(fileName, folder) + QStringLiteral(" geladen");
+            } else {
+                m.StatusBar1.panels[2] = kFaulty;
+                convert = false;
+            }
+            if (m.teFilter.visible) actions.teFilterExit();
+            actions.aSetAll();
+            // A damaged file stops where it broke; a rejected one still brings its extended words.
+            if (result != D20Reader::Result::Damaged) reader.applySpecialFunctions(fileName);
+            actions.aCheckSpecialFunctionsPanel();
+            actions.aAlignPanels();
+        }
+    }
+    startStatusTimer();
+    if (convert) miDatenspeichernClick();
+}

@@ -1,0 +1,25 @@
+#include "files/CommentWindow.h"
+
+#include "files/CommentFile.h"
+
+CommentWindow::CommentWindow(std::function<QString()> folder) : configFolder(std::move(folder)) {
+    Label1.name = QStringLiteral("Label1");
+    Label1.caption = QStringLiteral("Bitte Kommentar für die Datei eingeben:");
+    Label1.geometry = {8, 8, 332, 13};
+    Edit1.name = QStringLiteral("Edit1");
+    Edit1.geometry = {8, 24, 329, 21};
+    Button1.name = QStringLiteral("Button1");
+    Button1.caption = QStringLiteral("Übernehmen");
+    Button1.geometry = {8, 48, 75, 25};
+}
+
+void CommentWindow::Edit1Change(const QString& text) {
+    Edit1.text = text;
+}
+
+void CommentWindow::Button1Click() {
+    // A hand-over file that cannot be written is not reported: the writer then
+    // takes whatever the folder holds.
+    commentfile::write(configFolder(), Edit1.text);
+    closeRequested = true;
+}

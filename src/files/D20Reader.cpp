@@ -1,0 +1,224 @@
+#include "files/D20Reader.h"
+
+#include "files/D20Format.h"
+#include "files/TaggedValue.h"
+#include "files/WordReader.h"
+
+namespace {
+
+using M = MainWindowModel;
+
+// Input kinds that carry the display unit extra: voltage, current and interface mode.
+bool hasUnitRow(int inputKind) {
+    return inputKind == 0 || inputKind == 1 || inputKind == 8;
+}
+
+// One entry of the data part: an item index or a field text, and the click a
+// radio group runs when the user selects an item.
+struct Slot {
+    ItemList M::*list = nullptr;
+    NumericField M::*field = nullptr;
+    void (ConfigActions::*click)() = nullptr;
+    bool clickWithoutSelection = false;
+};
+
+Slot list(ItemList M::*l) {
+    return {l, nullptr, nullptr, false};
+}
+Slot field(NumericField M::*f) {
+    return {nullptr, f, nullptr, false};
+}
+Slot group(ItemList M::*l, void (ConfigActions::*click)(), bool always = false) {
+    return {l, nullptr, click, always};
+}
+
+// Entries D3 to D39, in file order.
+const Slot kSlots[] = {
+    // A new input kind resets everything that depends on it, even without a selection.
+    group(&M::rgInput, &ConfigActions::rgInputClick, true),
+    group(&M::rgSensor, &ConfigActions::rgSensorClick),
+    list(&M::cpAnzeigeDp),
+    field(&M::neAnzeigeHigh),
+    field(&M::neAnzeigeLow),
+    list(&M::cbLimit),
+    field(&M::neFilter),
+    field(&M::neMessbereichHigh),
+    field(&M::neMessbereichLow),
+    field(&M::neVorteiler),
+    list(&M::cbAnzeigeUnit),
+    list(&M::cbAnzeigeMessart),
+    list(&M::cbEdge),
+    group(&M::rgOutput, &ConfigActions::rgOutputClick),
+    field(&M::neOut1Einschaltpunkt),
+    field(&M::neOut1Ausschaltpunkt),
+    field(&M::neOut1Delay),
+    list(&M::cbOut1Mode),
+    list(&M::cbOut1Vorzugslage),
+    field(&M::neOut2Einschaltpunkt),
+    field(&M::neOut2Ausschaltpunkt),
+    field(&M::neOut2Delay),
+    list(&M::cbOut2Mode),
+    list(&M::cbOut2Vorzugslage),
+    list(&M::cbStromAusgang),
+    field(&M::neDAC_High),
+    field(&M::neDAC_Low),
+    list(&M::cbAnalogOut1Vorzugslage),
+    field(&M::neDAFilter),
+    group(&M::rgReglerFunktion, &ConfigActions::rgReglerFunktionClick),
+    field(&M::nePID_SP1),
+    field(&M::nePID_Proportional),
+    field(&M::ne_PIDIntegral),
+    field(&M::nePID_Derivation),
+    field(&M::nePID_CyC),
+    field(&M::nePIDdur),
+    field(&M::nePIDthr),
+};
+
+} // namespace
+
+D20Reader::D20Reader(ConfigActions& actions, Prompter& p, QChar separator)
+    : a(actions), m(actions.model()), prompter(p), sep(separator) {}
+
+std::optional<int> D20Reader::toInteger(const QString& word) {
+    qsizetype i = 0;
+    if (!word.isEmpty() && (word.front() == QLatin1Char('+') || word.front() == QLatin1Char('-'))) i = 1;
+    if (i == word.size()) return std::nullopt;
+    for (qsizetype k = i; k < word.size(); ++k) {
+        if (word.at(k) < QLatin1Char('0') || word.at(k) > QLatin1Char('9')) return std::nullopt;
+    }
+    bool ok = false;
+    const int value = word.toInt(&ok, 10);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
+
+D20Reader::Header D20Reader::header(const QString& fileName) {
+    Header h;
+    h.information = QStringLiteral("Datei-Informationen:\n");
+    QString value;
+    if (readTaggedValue(QStringLiteral("Datum"), value, fileName) >= 0)
+        h.information += QStringLiteral("Datum: ") + value + QLatin1Char('\n');
+    if (readTaggedValue(QStringLiteral("BenutzerName"), value, fileName) >= 0 &&
+        value != QLatin1String("unknown"))
+        h.information += QStringLiteral("BenutzerName: ") + value + QLatin1Char('\n');
+    if (readTaggedValue(QStringLiteral("Kommentar"), value, fileName) >= 0)
+        h.information += QStringLiteral("Kommentar: ") + value + QLatin1Char('\n');
+    if (readTaggedValue(QStringLiteral("BEGIN"), value, fileName) >= 0) {
+        h.hasVersion = true;
+        h.information += QStringLiteral("Datei Version: ") + value + QLatin1Char('\n');
+    }
+    return h;
+}
+
+void D20Reader::skipHeader(WordReader& words) {
+    QString word;
+    while (words.next(word)) {
+        if (word.contains(QLatin1String("</BEGIN>"))) return;
+    }
+}
+
+void D20Reader::fail(const QString& text) {
+    prompter.show(text, QStringLiteral("Fehler"), Prompter::Icon::Error);
+}
+
+bool D20Reader::nextWord(WordReader& words, QString& word) {
+    if (words.next(word)) return true;
+    fail(QStringLiteral("Die Datei ist unvollständig, das Laden wurde abgebrochen."));
+    return false;
+}
+
+bool D20Reader::nextInteger(WordReader& words, int& value) {
+    QString word;
+    if (!nextWord(words, word)) return false;
+    const std::optional<int> v = toInteger(word);
+    if (!v) {
+        constexpr int kShown = 40; // a damaged file may hold words of any length
+        const QString shown = word.size() > kShown ? word.left(kShown) + QStringLiteral("...") : word;
+        fail(QStringLiteral("'%1' ist kein gültiger Integerwert").arg(shown));
+        return false;
+    }
+    value = *v;
+    return true;
+}
+
+D20Reader::Result D20Reader::read(WordReader& words) {
+    noModel = false;
+    QString first;
+    words.next(first);
+    const int format = toInteger(first).value_or(0);
+    if (format == d20::formatWord(kFamilyTrk520, sep)) {
+        int code = 0;
+        if (!nextInteger(words, code)) return Result::Damaged;
+        if (code == d20::kNoModelCode) {
+            for (MenuItem& item : m.modelItems)
+                item.checked = false;
+            noModel = true;
+        } else {
+            a.selectModel(catalogue::modelForFileCode(code)->id);
+        }
+    } else if (format == d20::formatWord(kFamilyDvn20, sep)) {
+        a.selectModel(ModelId::DVN20TB);
+    } else {
+        return Result::Rejected;
+    }
+
+    for (const Slot& slot : kSlots) {
+        if (slot.field) {
+            QString text;
+            if (!nextWord(words, text)) return Result::Damaged;
+            (m.*slot.field).text = text;
+            continue;
+        }
+        int index = 0;
+        if (!nextInteger(words, index)) return Result::Damaged;
+        ItemList& l = m.*slot.list;
+        l.setItemIndex(index);
+        if (slot.click && (slot.clickWithoutSelection || l.itemIndex >= 0)) (a.*slot.click)();
+    }
+
+    // The controller's preferred state is stored as its item text.
+    QString preferred;
+    if (!nextWord(words, preferred)) return Result::Damaged;
+    const int at = m.cbPID_Vorzugslage.items.indexOf(preferred);
+    if (at >= 0) m.cbPID_Vorzugslage.setItemIndex(at);
+
+    int unitShown = 0;
+    if (!nextInteger(words, unitShown)) return Result::Damaged;
+    m.MainMenueExtrasAnzeigeeinheit.checked = unitShown != 0;
+    // Without the display unit extra this word is the "-1" placeholder, which clears the unit.
+    int unit = -1;
+    if (!nextInteger(words, unit)) return Result::Damaged;
+    a.aPopulateAnzeigeEinheit();
+    m.cb_AnzeigeEinheit.setItemIndex(unit);
+    showUnitRow();
+
+    a.aSetAll();
+    m.rgInput.visible = !noModel;
+    return Result::Loaded;
+}
+
+void D20Reader::showUnitRow() {
+    // As the menu item itself would show it for the loaded input kind.
+    const bool shown = m.MainMenueExtrasAnzeigeeinheit.checked && hasUnitRow(m.rgInput.itemIndex);
+    m.l_AnzeigeEinheit.visible = shown;
+    m.cb_AnzeigeEinheit.visible = shown;
+}
+
+bool D20Reader::applySpecialFunctions(const QString& fileName) {
+    QString value;
+    if (readTaggedValue(QStringLiteral("SPECIALFUNCTIONS"), value, fileName) < 0) return false;
+    const std::pair<const char*, TextField M::*> words[] = {
+        {"ALLGEMEIN", &M::e_erw_Allgemein},
+        {"ALARM", &M::e_erw_Alarm},
+        {"SCHALTFUNKTION_1", &M::e_erw_Schaltfunktion1},
+        {"SCHALTFUNKTION_2", &M::e_erw_Schaltfunktion2},
+    };
+    for (const auto& [tag, field] : words) {
+        if (readTaggedValue(QLatin1String(tag), value, fileName) >= 0) (m.*field).text = value;
+    }
+    if (m.extendedConfigUnlocked)
+        a.aMakeSpecialFunktionsEnabled();
+    else
+        a.aMakeSpecialFunktionsDisabled();
+    m.MainMenueExtras_ErweiterteKonfiguration.checked = true;
+    return true;
+}

@@ -1,0 +1,268 @@
+#include "FileWindow.h"
+
+#include "files/CommentFile.h"
+#include "files/TaggedValue.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kFaulty = QStringLiteral("fehlerhafte Datei");
+
+// A TRK 520 in interface mode with output 1 on: complete with few clicks.
+void trkInterfaceMode(FileWindow& w, ModelId model = ModelId::TRK520) {
+    w.a().selectModel(model);
+    w.input(8, -1);
+    w.output(1);
+    w.type(w.m().neOut1Einschaltpunkt, "250");
+}
+
+QString today() {
+    const QDate d = QDate::currentDate();
+    return QStringLiteral("%1-%2-%3").arg(d.year()).arg(d.month()).arg(d.day());
+}
+
+} // namespace
+
+TEST(D20File, FormatWordCarriesFamilyAndSeparatorAndOnlyTrkFilesAModelCode) {
+    for (QChar sep : {QChar(u','), QChar(u'.')}) {
+        FileWindow w(Session{sep});
+        const int point = sep == u'.' ? 1 : 0;
+        w.a().selectModel(ModelId::DVN20TB);
+        w.input(8, -1);
+        w.save(w.file("dvn.d20"));
+        QStringList l = FileWindow::lines(w.file("dvn.d20"));
+        EXPECT_EQ(l.value(4), QString::number(0x7900000 + point));
+        EXPECT_EQ(l.value(5), QStringLiteral("8")); // the input kind follows at once
+
+        trkInterfaceMode(w, ModelId::TRK520PIDXAOV);
+        w.save(w.file("trk.d20"));
+        l = FileWindow::lines(w.file("trk.d20"));
+        EXPECT_EQ(l.value(4), QString::number(0x7800000 + point));
+        EXPECT_EQ(l.value(5), QStringLiteral("10"));
+
+        // Line ends of other platforms are read as well.
+        QFile lf(w.file("dvn.d20"));
+        ASSERT_TRUE(lf.open(QIODevice::ReadWrite));
+        const QByteArray unix = lf.readAll().replace("\r\n", "\n");
+        lf.resize(0);
+        lf.write(unix);
+        lf.close();
+        w.load(w.file("dvn.d20"));
+        EXPECT_TRUE(w.m().isChecked(ModelId::DVN20TB));
+        EXPECT_EQ(w.m().rgInput.itemIndex, 8);
+        EXPECT_EQ(w.m().StatusBar1.panels[2], QStringLiteral("Datei: dvn.d20 geladen"));
+    }
+}
+
+TEST(D20File, ModelCodeThreeLoadsWithoutModelAndIsSavedBackAsThree) {
+    FileWindow w;
+    trkInterfaceMode(w);
+    w.save(w.file("trk.d20"));
+    QStringList l = FileWindow::lines(w.file("trk.d20"));
+    ASSERT_EQ(l.value(5), QStringLiteral("4"));
+
+    l[5] = QStringLiteral("3");
+    FileWindow::write(w.file("none.d20"), l);
+    w.load(w.file("none.d20"));
+    EXPECT_EQ(w.m().checkedModel(), nullptr);
+    EXPECT_FALSE(w.m().rgInput.visible);
+    EXPECT_EQ(w.m().StatusBar1.panels[2], QStringLiteral("Datei: none.d20 geladen"));
+    // Saved again, the file still says "no model" instead of losing its model code line.
+    w.save(w.file("again.d20"));
+    EXPECT_EQ(FileWindow::lines(w.file("again.d20")).mid(4), l.mid(4));
+
+    l[5] = QStringLiteral("42");
+    FileWindow::write(w.file("other.d20"), l);
+    w.load(w.file("other.d20"));
+    EXPECT_TRUE(w.m().isChecked(ModelId::DVN20TB));
+}
+
+TEST(D20File, WithoutTheUnitExtraThePlaceholderClearsTheUnitOnLoading) {
+    FileWindow w(Session{QChar(u','), true});
+    w.a().selectModel(ModelId::TRK520);
+    w.input(0, 0);
+    w.pick(w.m().cb_AnzeigeEinheit, 2);
+    w.a().MainMenueExtrasAnzeigeeinheitClick(); // off: the selection stays
+    w.save(w.file("unit.d20"));
+    EXPECT_EQ(FileWindow::lines(w.file("unit.d20")).mid(44), (QStringList{"0", "-1", "2"}));
+
+    FileWindow other(Session{QChar(u','), true});
+    other.load(w.file("unit.d20"));
+    EXPECT_FALSE(other.m().MainMenueExtrasAnzeigeeinheit.checked);
+    EXPECT_EQ(other.m().cb_AnzeigeEinheit.itemIndex, -1);
+    EXPECT_FALSE(other.m().cb_AnzeigeEinheit.visible);
+}
+
+TEST(D20File, FileOfTheOtherSeparatorIsRejectedButBringsItsExtendedWords) {
+    FileWindow comma(Session{QChar(u','), false, true});
+    trkInterfaceMode(comma);
+    comma.useExtendedWords();
+    comma.m().e_erw_Alarm.text = QStringLiteral("9");
+    comma.save(comma.file("comma.d20"));
+
+    FileWindow point(Session{QChar(u'.')}); // extended words locked
+    point.a().selectModel(ModelId::DVN500);
+    point.load(comma.file("comma.d20"));
+    EXPECT_EQ(point.m().StatusBar1.panels[2], kFaulty);
+    EXPECT_TRUE(point.m().isChecked(ModelId::DVN500));
+    EXPECT_EQ(point.m().rgInput.itemIndex, -1);
+    // Shown read-only, as words loaded into a locked window are.
+    EXPECT_EQ(point.m().e_erw_Alarm.text, QStringLiteral("9"));
+    EXPECT_TRUE(point.m().MainMenueExtras_ErweiterteKonfiguration.checked);
+    EXPECT_TRUE(point.m().gb_ErweiterteKonfiguration.visible);
+    EXPECT_FALSE(point.m().e_erw_Alarm.enabled);
+}
+
+TEST(D20File, OldFileLoadsAfterTheWarningAndIsOfferedForSavingAtOnce) {
+    FileWindow w;
+    trkInterfaceMode(w);
+    w.save(w.file("new.d20"));
+    const QStringList old = FileWindow::lines(w.file("new.d20")).mid(4);
+    FileWindow::write(w.file("old.d20"), old);
+
+    FileWindow no;
+    no.load(w.file("old.d20"), {Prompter::Button::No});
+    EXPECT_EQ(no.prompter.captions(), QStringList{QStringLiteral("Ohne Überpfügung öffnen?")});
+    EXPECT_EQ(no.m().StatusBar1.panels[2], kFaulty);
+    EXPECT_EQ(no.m().rgInput.itemIndex, -1);
+
+    // Declining the save dialog keeps the old file as it was.
+    FileWindow yes;
+    yes.load(w.file("old.d20"));
+    EXPECT_EQ(yes.m().rgInput.itemIndex, 8);
+    EXPECT_EQ(yes.prompter.modalWindows, QStringList());
+    EXPECT_EQ(FileWindow::lines(w.file("old.d20")), old);
+
+    yes.prompter.saveAnswers = {w.file("old.d20")};
+    yes.prompter.script = {Prompter::Button::Yes};
+    yes.prompter.openAnswers = {w.file("old.d20")};
+    yes.handlers->lesen1Click();
+    EXPECT_EQ(yes.prompter.modalWindows, QStringList{QStringLiteral("Tf_DateiKommentar")});
+    EXPECT_EQ(FileWindow::lines(w.file("old.d20")).mid(4), old);
+    EXPECT_EQ(FileWindow::lines(w.file("old.d20")).value(3), QStringLiteral("<BEGIN>1.7.0</BEGIN>"));
+}
+
+TEST(D20File, HeaderIsShownBeforeLoadingAndDecliningKeepsTheWindow) {
+    const QByteArray user = qgetenv("USER");
+    FileWindow w;
+    trkInterfaceMode(w);
+    qputenv("USER", "meier");
+    w.save(w.file("a.d20"), QStringLiteral("Kessel  3"));
+    qputenv("USER", "");
+    qputenv("LOGNAME", "");
+    w.save(w.file("b.d20"), QStringLiteral("a<b"));
+    qputenv("USER", user);
+    EXPECT_EQ(FileWindow::lines(w.file("b.d20")).mid(1, 2),
+              (QStringList{"<Kommentar> a<b</Kommentar>", "<BenutzerName>unknown</BenutzerName>"}));
+
+    FileWindow other;
+    other.load(w.file("a.d20"), {Prompter::Button::No});
+    ASSERT_EQ(other.prompter.shown.size(), 1);
+    EXPECT_EQ(other.prompter.shown[0].message.text,
+              QStringLiteral("Datei-Informationen:\nDatum: %1\nBenutzerName: meier\nKommentar:  Kessel 3\n"
+                             "Datei Version: 1.7.0\n")
+                  .arg(today()));
+    EXPECT_EQ(other.m().StatusBar1.panels[2], QStringLiteral("Datei nicht geladen - Abbruch durch Benutzer"));
+    EXPECT_EQ(other.m().rgInput.itemIndex, -1);
+
+    // "unknown" and a comment with "<" leave their lines out.
+    other.load(w.file("b.d20"));
+    EXPECT_EQ(other.prompter.shown[1].message.text,
+              QStringLiteral("Datei-Informationen:\nDatum: %1\nDatei Version: 1.7.0\n").arg(today()));
+    EXPECT_EQ(other.m().rgInput.itemIndex, 8);
+}
+
+TEST(TagReader, LooksAt255WordsAndSkipsValuesWithAnAngleBracket) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("t.d20"));
+    auto fileWith = [&](int fillers, const QString& rest) {
+        QStringList l(fillers, QStringLiteral("w"));
+        l << rest;
+        FileWindow::write(path, l);
+    };
+    QString v;
+    fileWith(254, QStringLiteral("<X>a\tb  c</X>"));
+    EXPECT_EQ(readTaggedValue(QStringLiteral("X"), v, path), 254);
+    EXPECT_EQ(v, QStringLiteral("a b c"));
+    fileWith(255, QStringLiteral("<X>a</X>"));
+    EXPECT_EQ(readTaggedValue(QStringLiteral("X"), v, path), -1);
+
+    fileWith(1, QStringLiteral("<X>a<b</X> <X>c</X>end"));
+    EXPECT_EQ(readTaggedValue(QStringLiteral("<X>"), v, path), 2);
+    EXPECT_EQ(v, QStringLiteral("c"));
+    fileWith(0, QStringLiteral("<X>no end tag"));
+    EXPECT_EQ(readTaggedValue(QStringLiteral("X"), v, path), -1);
+    EXPECT_EQ(readTaggedValue(QStringLiteral("X"), v, dir.filePath(QStringLiteral("missing"))), -1);
+}
+
+TEST(D20File, DamagedFileStopsWithAMessageAndKeepsWhatWasRead) {
+    FileWindow w;
+    trkInterfaceMode(w);
+    w.save(w.file("good.d20"));
+    const QStringList good = FileWindow::lines(w.file("good.d20"));
+
+    QStringList bad = good;
+    bad[13] = QStringLiteral("777"); // upper measuring range
+    bad[15] = QStringLiteral("abc"); // pre-divider
+    bad[16] = QStringLiteral("x1");  // unit: no number, the load stops here
+    FileWindow::write(w.file("bad.d20"), bad);
+    FileWindow a;
+    a.load(w.file("bad.d20"));
+    EXPECT_TRUE(a.prompter.texts().contains(QStringLiteral("'x1' ist kein gültiger Integerwert")));
+    EXPECT_EQ(a.m().StatusBar1.panels[2], kFaulty);
+    EXPECT_TRUE(a.m().isChecked(ModelId::TRK520));
+    EXPECT_EQ(a.m().neMessbereichHigh.text, QStringLiteral("777"));
+    EXPECT_EQ(a.m().neVorteiler.text, QStringLiteral("1")); // "abc" went through the field rule
+    EXPECT_EQ(a.m().rgOutput.itemIndex, 0);                 // not reached
+
+    FileWindow::write(w.file("short.d20"), good.mid(0, 20));
+    FileWindow b;
+    b.load(w.file("short.d20"));
+    EXPECT_TRUE(b.prompter.texts().last().startsWith(QStringLiteral("Die Datei ist unvollständig")));
+    EXPECT_EQ(b.m().StatusBar1.panels[2], kFaulty);
+
+    FileWindow::write(w.file("junk.d20"), {QString::fromLatin1("\x01\xff<BEGIN></BEGIN> 99999999999")});
+    FileWindow c;
+    c.load(w.file("junk.d20"));
+    EXPECT_EQ(c.m().StatusBar1.panels[2], kFaulty);
+}
+
+TEST(CommentWindow, HandsTheCommentOverThroughTheFolderOfTheChosenFile) {
+    FileWindow w;
+    trkInterfaceMode(w);
+    QDir(w.dir.path()).mkdir(QStringLiteral("sub"));
+    const QString folder = w.dir.filePath(QStringLiteral("sub")) + QLatin1Char('/');
+    w.save(folder + QStringLiteral("a.d20"), QStringLiteral(""));
+    EXPECT_EQ(w.stored(QStringLiteral("User"), QStringLiteral("Config1Path")), folder);
+    EXPECT_EQ(FileWindow::bytes(commentfile::path(folder)), QByteArray("</END>\r\n"));
+    EXPECT_EQ(FileWindow::lines(folder + QStringLiteral("a.d20")).value(1),
+              QStringLiteral("<Kommentar> </Kommentar>"));
+
+    w.save(folder + QStringLiteral("b.d20"), QStringLiteral("Prüfung"));
+    EXPECT_EQ(FileWindow::bytes(commentfile::path(folder)), QByteArray("Pr\xfc"
+                                                                       "fung</END>\r\n"));
+    // Closed without "Übernehmen": the comment of the previous save.
+    w.save(folder + QStringLiteral("c.d20"));
+    EXPECT_EQ(FileWindow::lines(folder + QStringLiteral("c.d20")).value(1),
+              QStringLiteral("<Kommentar> Prüfung</Kommentar>"));
+    // No hand-over file at all: an empty comment.
+    QFile::remove(commentfile::path(folder));
+    w.save(folder + QStringLiteral("d.d20"));
+    EXPECT_EQ(FileWindow::lines(folder + QStringLiteral("d.d20")).value(1),
+              QStringLiteral("<Kommentar> </Kommentar>"));
+}
+
+TEST(CommentWindow, OverlongCommentIsCutSoTheFileStaysReadable) {
+    FileWindow w(Session{QChar(u','), false, true});
+    trkInterfaceMode(w);
+    w.useExtendedWords();
+    w.m().e_erw_Schaltfunktion2.text = QStringLiteral("7");
+    w.save(w.file("long.d20"), QStringList(300, QStringLiteral("Wort")).join(QLatin1Char(' ')));
+    EXPECT_EQ(w.prompter.captions().last(), QStringLiteral("Hinweis"));
+
+    FileWindow other(Session{QChar(u','), false, true});
+    other.load(w.file("long.d20"));
+    EXPECT_EQ(other.m().StatusBar1.panels[2], QStringLiteral("Datei: long.d20 geladen"));
+    EXPECT_EQ(other.m().e_erw_Schaltfunktion2.text, QStringLiteral("7"));
+}
