@@ -13,6 +13,8 @@ namespace {
 
 constexpr uint32_t kFamilyMask = 0x0FF00000;
 constexpr int kWriteOffset = 256;
+constexpr int32_t kResistanceInput = 2; // input kind code
+constexpr int32_t kPt1000 = 1;          // sensor code on the resistance input
 
 int32_t saturatedRaw(double value) {
     constexpr double lo = std::numeric_limits<int32_t>::min();
@@ -257,7 +259,13 @@ Instrument::Outcome Instrument::writeParameter(int p, int32_t raw) {
         // The extended configuration words are single bytes in the instrument.
         if (family() != Family::Dvn20Tb && isExtendedWord(p)) raw &= 0xFF;
         parameters[p] = raw;
-        if (p == 1) sensorWritten_ = true;
+        if (p == 1) {
+            sensorWritten_ = true;
+            // Pt100 and Pt1000 share the resistance input; a Pt1000 shows whole degrees only,
+            // which is how a reader tells it from a Pt100 with tenths.
+            if (family() != Family::Dvn20Tb && readParameter(0) == kResistanceInput && raw == kPt1000)
+                decimals = 0;
+        }
         break;
     }
     return {Ok, true};

@@ -28,10 +28,7 @@ QString aboutVersionText(uint16_t version) {
 // --- Detail window of the extended words -------------------------------------------------------
 
 void MainHandlers::b_erw_AnzeigenClick() {
-    actions.e_erw_AllgemeinExit();
-    actions.e_erw_AlarmExit();
-    actions.e_erw_Schaltfunktion1Exit();
-    actions.e_erw_Schaltfunktion2Exit();
+    actions.aNormaliseSpecialFunctionEntries();
 
     const std::array<TextField*, SpecialConfigWindow::kWordCount> fields{
         &m.e_erw_Allgemein, &m.e_erw_Alarm, &m.e_erw_Schaltfunktion1, &m.e_erw_Schaltfunktion2};

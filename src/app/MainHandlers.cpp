@@ -4,6 +4,7 @@
 #include "app/Converters.h"
 #include "app/SettingsStore.h"
 #include "bus/BusPort.h"
+#include "config/NumberFormat.h"
 
 #include <array>
 
@@ -188,10 +189,10 @@ void MainHandlers::aReadAllKeysFromRegistry() {
             failed = true;
             continue;
         }
-        const std::optional<int> value = SettingsStore::toInteger(text);
+        const std::optional<int> value = NumberFormat::toInteger(text);
         if (!value) {
             // A damaged value is reported and keeps its current meaning; the others still load.
-            env.prompter->show(SettingsStore::conversionErrorText(text), QStringLiteral("Fehler"),
+            env.prompter->show(NumberFormat::integerErrorText(text), QStringLiteral("Fehler"),
                                Prompter::Icon::Error);
             continue;
         }

@@ -1,5 +1,7 @@
 #include "app/SettingsStore.h"
 
+#include "config/NumberFormat.h"
+
 #include "config/Prompter.h"
 
 #include <QDir>
@@ -283,11 +285,11 @@ int16_t SettingsStore::writeSetting(const QString& valueName, const QString& sub
 int16_t SettingsStore::writeSetting(const QString& valueName, const QString& subKey, DataKind kind,
                                     const QString& data, int byteCount) {
     if (kind != DataKind::Raw) {
-        const std::optional<int> number = toInteger(data);
+        const std::optional<int> number = NumberFormat::toInteger(data);
         if (!number) {
             lastCount = 0;
             const std::optional<QString> g = groupFor(subKey);
-            reportSystemError(conversionErrorText(data), keyPath(g.value_or(subKey), valueName));
+            reportSystemError(NumberFormat::integerErrorText(data), keyPath(g.value_or(subKey), valueName));
             return kCannotReadOrSet;
         }
         return writeSetting(valueName, subKey, kind, *number, byteCount);
@@ -372,18 +374,3 @@ void SettingsStore::reportSystemError(const QString& platformText, const QString
     prompter.show(text, QStringLiteral("GetLastError"), Prompter::Icon::Information);
 }
 
-std::optional<int> SettingsStore::toInteger(const QString& text) {
-    qsizetype i = 0;
-    if (!text.isEmpty() && (text.front() == QLatin1Char('+') || text.front() == QLatin1Char('-'))) i = 1;
-    if (i == text.size()) return std::nullopt;
-    for (; i < text.size(); ++i) {
-        if (text.at(i) < QLatin1Char('0') || text.at(i) > QLatin1Char('9')) return std::nullopt;
-    }
-    bool ok = false;
-    const int value = text.toInt(&ok, 10);
-    return ok ? std::optional<int>(value) : std::nullopt;
-}
-
-QString SettingsStore::conversionErrorText(const QString& text) {
-    return QStringLiteral("'%1' ist kein gültiger Integerwert").arg(text);
-}

@@ -78,9 +78,6 @@ class SettingsStore {
     static QString statusText(int16_t status);
     static QString folderValueName(int selector);
 
-    // Strict conversion of a stored number: optional sign and decimal digits only.
-    static std::optional<int> toInteger(const QString& text);
-    static QString conversionErrorText(const QString& text);
 
   private:
     enum class FileState { Missing, Ok, Unreadable, Corrupt };

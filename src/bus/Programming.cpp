@@ -152,12 +152,12 @@ void Programming::tableF() {
         ops.value = 0.0;
         ops.integer = 0;
         send(cmd::InputKindChange1);
-        running = bus::restartAndPoll(lib, m.busAddress, ops, kPollLimit);
+        running = bus::restartAndPoll(lib, m.busAddress, ops);
         if (ok()) {
             ops.value = 0.0;
             ops.integer = 0;
             send(cmd::InputKindChange2);
-            running = bus::restartAndPoll(lib, m.busAddress, ops, kPollLimit);
+            running = bus::restartAndPoll(lib, m.busAddress, ops);
         }
         if (ok()) m.inputKindChanged = false;
     }
@@ -314,7 +314,7 @@ void Programming::takeOver() {
         bus::writeParameter(lib, m.busAddress, param::TakeOver, param::TakeOverValue, ops);
     else
         send(cmd::Restart);
-    bus::restartAndPoll(lib, m.busAddress, ops, kPollLimit);
+    bus::restartAndPoll(lib, m.busAddress, ops);
     lib.TBCloseCom();
 }
 

@@ -37,10 +37,9 @@ class Programming : public BusRun {
     void putNumber(int16_t command, int32_t output, double value);
     // Command 53 (firmware 23) or parameter p (older) with a list position.
     void putPreferredState(int oldParameter, int32_t output, int position);
-    void restart(int limit = kPollLimit);
+    void restart(int limit = bus::kPollLimit);
     int32_t filterOrEdge() const;
 
-    static constexpr int kPollLimit = 3;
     int32_t unitOffset = 1;
     int32_t outputFunction = 0;
 };

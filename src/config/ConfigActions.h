@@ -54,6 +54,8 @@ public:
     void teFilterExit();
     void pm_MessbereichAnzeigenClick();
     void MainMenueExtrasAnzeigeeinheitClick();
+    // Input kinds whose settings show the display unit extra while it is switched on.
+    static bool hasDisplayUnitRow(int inputKind);
     void aPopulateAnzeigeEinheit();
 
     void aSetInput();
@@ -124,6 +126,8 @@ public:
     void e_erw_AlarmExit();
     void e_erw_Schaltfunktion1Exit();
     void e_erw_Schaltfunktion2Exit();
+    // The four exit normalisations without the model check that leaving switching function 1 adds.
+    void aNormaliseSpecialFunctionEntries();
     void aCheckSpecialFunctionValidity();
     void MainMenueExtras_ErweiterteKonfigurationClick();
     void aCheckSpecialFunctionsPanel();

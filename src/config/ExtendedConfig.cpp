@@ -55,6 +55,13 @@ void ConfigActions::e_erw_Schaltfunktion1Exit() {
     aCheckSpecialFunctionValidity();
 }
 
+void ConfigActions::aNormaliseSpecialFunctionEntries() {
+    normaliseWordField(m.e_erw_Allgemein, m.l_Erw_Allgemein, env.prompter);
+    normaliseWordField(m.e_erw_Alarm, m.l_Erw_Alarm, env.prompter);
+    normaliseWordField(m.e_erw_Schaltfunktion1, m.l_Erw_Schaltfunktion1, env.prompter);
+    normaliseWordField(m.e_erw_Schaltfunktion2, m.l_Erw_Schaltfunktion2, env.prompter);
+}
+
 void ConfigActions::e_erw_Schaltfunktion2Exit() {
     normaliseWordField(m.e_erw_Schaltfunktion2, m.l_Erw_Schaltfunktion2, env.prompter);
 }

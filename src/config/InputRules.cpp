@@ -605,13 +605,16 @@ void ConfigActions::aPopulateAnzeigeEinheit() {
     if (cb.itemIndex < 0 && !cb.items.isEmpty()) cb.itemIndex = 0;
 }
 
+bool ConfigActions::hasDisplayUnitRow(int inputKind) {
+    return inputKind == kCurrent || inputKind == kVoltage || inputKind == kInterface;
+}
+
 void ConfigActions::MainMenueExtrasAnzeigeeinheitClick() {
     MenuItem& item = m.MainMenueExtrasAnzeigeeinheit;
     item.checked = !item.checked;
     if (item.checked) {
         aPopulateAnzeigeEinheit();
-        const int kind = m.rgInput.itemIndex;
-        if (kind == kCurrent || kind == kVoltage || kind == kInterface)
+        if (hasDisplayUnitRow(m.rgInput.itemIndex))
             showRow(m.l_AnzeigeEinheit, m.cb_AnzeigeEinheit);
     } else {
         showRow(m.l_AnzeigeEinheit, m.cb_AnzeigeEinheit, false);

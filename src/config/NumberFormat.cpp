@@ -194,4 +194,20 @@ QString withSeparator(QString text, QChar sep) {
     return text;
 }
 
+std::optional<int> toInteger(const QString& text) {
+    qsizetype i = 0;
+    if (!text.isEmpty() && (text.front() == QLatin1Char('+') || text.front() == QLatin1Char('-'))) i = 1;
+    if (i == text.size()) return std::nullopt;
+    for (; i < text.size(); ++i) {
+        if (text.at(i) < QLatin1Char('0') || text.at(i) > QLatin1Char('9')) return std::nullopt;
+    }
+    bool ok = false;
+    const int value = text.toInt(&ok, 10);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
+
+QString integerErrorText(const QString& text) {
+    return QStringLiteral("'%1' ist kein gültiger Integerwert").arg(text);
+}
+
 } // namespace NumberFormat

@@ -3,6 +3,8 @@
 #include <QChar>
 #include <QString>
 
+#include <optional>
+
 // Number texts as the instruments' configuration files and fields use them:
 // always with the configured decimal separator, never the C or Qt locale.
 namespace NumberFormat {
@@ -34,5 +36,11 @@ double parseNumber(const QString& text, QChar sep, bool* ok = nullptr);
 // `text` with its first separator of the other kind ("." for "," and the
 // reverse) read as `sep`, as the field rules take what the user typed.
 QString withSeparator(QString text, QChar sep);
+
+// Strict whole-number conversion of stored or read text: an optional sign and decimal
+// digits, nothing else (no blanks); nullopt when it is not such a number or out of range.
+std::optional<int> toInteger(const QString& text);
+// The message for text that should have been a whole number.
+QString integerErrorText(const QString& text);
 
 } // namespace NumberFormat

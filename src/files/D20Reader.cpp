@@ -1,5 +1,7 @@
 #include "files/D20Reader.h"
 
+#include "config/NumberFormat.h"
+
 #include "files/D20Format.h"
 #include "files/TaggedValue.h"
 #include "files/WordReader.h"
@@ -9,10 +11,6 @@ namespace {
 using M = MainWindowModel;
 
 // Input kinds that carry the display unit extra: voltage, current and interface mode.
-bool hasUnitRow(int inputKind) {
-    return inputKind == 0 || inputKind == 1 || inputKind == 8;
-}
-
 // One entry of the data part: an item index or a field text, and the click a
 // radio group runs when the user selects an item.
 struct Slot {
@@ -79,18 +77,6 @@ const Slot kSlots[] = {
 D20Reader::D20Reader(ConfigActions& actions, Prompter& p, QChar separator)
     : a(actions), m(actions.model()), prompter(p), sep(separator) {}
 
-std::optional<int> D20Reader::toInteger(const QString& word) {
-    qsizetype i = 0;
-    if (!word.isEmpty() && (word.front() == QLatin1Char('+') || word.front() == QLatin1Char('-'))) i = 1;
-    if (i == word.size()) return std::nullopt;
-    for (qsizetype k = i; k < word.size(); ++k) {
-        if (word.at(k) < QLatin1Char('0') || word.at(k) > QLatin1Char('9')) return std::nullopt;
-    }
-    bool ok = false;
-    const int value = word.toInt(&ok, 10);
-    return ok ? std::optional<int>(value) : std::nullopt;
-}
-
 D20Reader::Header D20Reader::header(const QString& fileName) {
     Header h;
     h.information = QStringLiteral("Datei-Informationen:\n");
@@ -129,11 +115,11 @@ bool D20Reader::nextWord(WordReader& words, QString& word) {
 bool D20Reader::nextInteger(WordReader& words, int& value) {
     QString word;
     if (!nextWord(words, word)) return false;
-    const std::optional<int> v = toInteger(word);
+    const std::optional<int> v = NumberFormat::toInteger(word);
     if (!v) {
         constexpr int kShown = 40; // a damaged file may hold words of any length
         const QString shown = word.size() > kShown ? word.left(kShown) + QStringLiteral("...") : word;
-        fail(QStringLiteral("'%1' ist kein gültiger Integerwert").arg(shown));
+        fail(NumberFormat::integerErrorText(shown));
         return false;
     }
     value = *v;
@@ -144,7 +130,7 @@ D20Reader::Result D20Reader::read(WordReader& words) {
     noModel = false;
     QString first;
     words.next(first);
-    const int format = toInteger(first).value_or(0);
+    const int format = NumberFormat::toInteger(first).value_or(0);
     if (format == d20::formatWord(kFamilyTrk520, sep)) {
         int code = 0;
         if (!nextInteger(words, code)) return Result::Damaged;
@@ -198,7 +184,7 @@ D20Reader::Result D20Reader::read(WordReader& words) {
 
 void D20Reader::showUnitRow() {
     // As the menu item itself would show it for the loaded input kind.
-    const bool shown = m.MainMenueExtrasAnzeigeeinheit.checked && hasUnitRow(m.rgInput.itemIndex);
+    const bool shown = m.MainMenueExtrasAnzeigeeinheit.checked && ConfigActions::hasDisplayUnitRow(m.rgInput.itemIndex);
     m.l_AnzeigeEinheit.visible = shown;
     m.cb_AnzeigeEinheit.visible = shown;
 }

@@ -38,8 +38,6 @@ class D20Reader {
     // Applies the extended-word section when the file has one; returns whether it has.
     bool applySpecialFunctions(const QString& fileName);
 
-    // A file word as an integer: optional sign and decimal digits.
-    static std::optional<int> toInteger(const QString& word);
 
   private:
     bool nextWord(WordReader& words, QString& word);

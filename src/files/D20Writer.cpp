@@ -1,5 +1,8 @@
 #include "files/D20Writer.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include "config/Cp1252.h"
 #include "files/D20Format.h"
 
@@ -46,6 +49,11 @@ QString D20Writer::word(const QString& text) {
 QString D20Writer::platformUserName() {
     QString name = qEnvironmentVariable("USER");
     if (name.isEmpty()) name = qEnvironmentVariable("LOGNAME");
+    if (name.isEmpty()) {
+        // Services and containers often start without a login environment; ask the user database.
+        if (const passwd* pw = getpwuid(getuid()))
+            name = QString::fromLocal8Bit(pw->pw_name);
+    }
     if (name.isEmpty()) return QStringLiteral("unknown");
     return name.left(kUserNameCapacity);
 }

@@ -86,15 +86,15 @@ int16_t TSelectDeviceAddress::identify(int16_t a) {
     const int32_t n = ops.integer;
     l_Seriennummer.caption = toolbus::idText(n);
     QString type;
-    const bool named = library->GetType(n, type) >= 0;
-    if (!named) type = QStringLiteral("unbekannt");
+    if (library->GetType(n, type) < 0) {
+        // The labels keep their state; only the status bar tells of the unknown type.
+        l_Geraetetyp.caption = QStringLiteral("unbekannt");
+        StatusBar1.text = l_Geraetetyp.caption + QStringLiteral(" wird nicht unterstützt");
+        return status;
+    }
     l_Geraetetyp.caption = type;
     l_Seriennummer.visible = true;
     l_Geraetetyp.visible = true;
-    if (!named) {
-        StatusBar1.text = type + QStringLiteral(" wird nicht unterstützt");
-        return status;
-    }
     StatusBar1.text = QStringLiteral("Informationen Einlesen erfolgreich.");
     if (isSupportedFamily(n))
         btn_OK.enabled = true;

@@ -83,19 +83,16 @@ void Tf_GeraeteNamenAendern::aGetInformation() {
         closePortAndUnload();
         return;
     }
-    status = bus::queryAddress(*library, bus::kAddressQueryRead, ops, currentAddress);
-    if (status < 0) {
-        StatusBar1.text = QStringLiteral("Informationen Einlesen fehlgeschlagen.");
-        closePortAndUnload();
-        return;
-    }
-    status = bus::transmit(*library, currentAddress, bus::cmd::ReadIdentity, ops);
-    if (status < 0) {
-        // An instrument that cannot be identified must not be renamed under an old name.
+    const int16_t queryStatus = bus::queryAddress(*library, bus::kAddressQueryRead, ops, currentAddress);
+    if (queryStatus >= 0) status = bus::transmit(*library, currentAddress, bus::cmd::ReadIdentity, ops);
+    if (queryStatus < 0 || status < 0) {
+        // A failed read leaves nothing to rename: a name written now would go to the
+        // address of an earlier read, where another instrument may answer.
         setInformationShown(false);
         setNameShown(false);
         StatusBar1.text = QStringLiteral("Informationen Einlesen fehlgeschlagen.");
-        toolbus::showError(*library, prompter, status);
+        // An unanswered address query has no box of its own.
+        if (queryStatus >= 0) toolbus::showError(*library, prompter, status);
         closePortAndUnload();
         return;
     }

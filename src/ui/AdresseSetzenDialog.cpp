@@ -1,21 +1,16 @@
 #include "ui/AdresseSetzenDialog.h"
 
 #include "tools/Tf_AdresseSetzen.h"
+#include "ui/ToolDialogs.h"
 #include "ui/ToolLineEdit.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QStatusBar>
 #include <QVBoxLayout>
 
-namespace {
-void showLabel(QLabel* widget, const Label& l) {
-    widget->setText(l.caption);
-    widget->setVisible(l.visible);
-}
-} // namespace
+using tooldialogs::showLabel;
 
 AdresseSetzenDialog::AdresseSetzenDialog(Tf_AdresseSetzen& window, QWidget* parent)
     : QDialog(parent), w(window) {
@@ -24,22 +19,11 @@ AdresseSetzenDialog::AdresseSetzenDialog(Tf_AdresseSetzen& window, QWidget* pare
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
 
-    auto* panel = new QFrame(this);
-    panel->setObjectName(w.Panel1.name);
-    panel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    auto* panelLayout = new QVBoxLayout(panel);
-    panelCaption = new QLabel(panel);
-    panelCaption->setObjectName(QStringLiteral("Label1"));
-    address = new QLabel(panel);
-    address->setObjectName(w.l_Adresse.name);
-    idNumber = new QLabel(panel);
-    idNumber->setObjectName(w.l_IDNummer.name);
-    type = new QLabel(panel);
-    type->setObjectName(w.l_GeraeteTyp.name);
-    for (QWidget* label : {static_cast<QWidget*>(panelCaption), static_cast<QWidget*>(address),
-                           static_cast<QWidget*>(idNumber), static_cast<QWidget*>(type)})
-        panelLayout->addWidget(label);
-    panel->setMinimumHeight(100);
+    tooldialogs::Panel panel = tooldialogs::infoPanel(this, w.Panel1);
+    panelCaption = panel.caption;
+    address = tooldialogs::infoLabel(panel, w.l_Adresse, 1);
+    idNumber = tooldialogs::infoLabel(panel, w.l_IDNummer, 2);
+    type = tooldialogs::infoLabel(panel, w.l_GeraeteTyp, 3);
 
     information = new QPushButton(this);
     information->setObjectName(w.b_Informationen.name);
@@ -47,23 +31,21 @@ AdresseSetzenDialog::AdresseSetzenDialog(Tf_AdresseSetzen& window, QWidget* pare
     newAddress->setObjectName(w.eAdresse.name);
     setAddress = new QPushButton(this);
     setAddress->setObjectName(w.b_AdresseSetzen.name);
-    auto* statusBar = new QStatusBar(this);
-    statusBar->setObjectName(w.StatusBar1.name);
-    statusBar->setSizeGripEnabled(false);
-    status = new QLabel(statusBar);
-    statusBar->addWidget(status, 1);
+    status = tooldialogs::statusBar(this, w.StatusBar1,
+                                    {QStringLiteral("Konnte Port 255nicht öffnen Fehler -32768"),
+                                     QStringLiteral("Informationen Einlesen fehlgeschlagen -32768")});
     // Enter must not press a button behind the user's back.
     information->setAutoDefault(false);
     setAddress->setAutoDefault(false);
 
     auto* entry = new QHBoxLayout;
-    entry->addWidget(newAddress);
+    entry->addWidget(newAddress, 1);
     entry->addWidget(setAddress);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(panel);
+    layout->addWidget(panel.frame);
     layout->addWidget(information);
     layout->addLayout(entry);
-    layout->addWidget(statusBar);
+    layout->addWidget(status->parentWidget());
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(information, &QPushButton::clicked, this, [this] { run([this] { w.b_InformationenClick(); }); });

@@ -1,22 +1,17 @@
 #include "ui/GeraeteNamenAendernDialog.h"
 
+#include "bus/BusConstants.h"
 #include "tools/Tf_GeraeteNamenAendern.h"
+#include "ui/ToolDialogs.h"
 #include "ui/ToolLineEdit.h"
 
 #include <QFrame>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QStatusBar>
 #include <QVBoxLayout>
 
-namespace {
-void showLabel(QLabel* widget, const Label& l) {
-    widget->setText(l.caption);
-    widget->setVisible(l.visible);
-}
-} // namespace
+using tooldialogs::showLabel;
 
 GeraeteNamenAendernDialog::GeraeteNamenAendernDialog(Tf_GeraeteNamenAendern& window, QWidget* parent)
     : QDialog(parent), w(window) {
@@ -25,41 +20,26 @@ GeraeteNamenAendernDialog::GeraeteNamenAendernDialog(Tf_GeraeteNamenAendern& win
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
 
-    auto* panel = new QFrame(this);
-    panel->setObjectName(w.Panel1.name);
-    panel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    auto* panelLayout = new QGridLayout(panel);
-    auto label = [panel](const QString& objectName) {
-        auto* l = new QLabel(panel);
-        l->setObjectName(objectName);
-        return l;
-    };
-    panelCaption = label(QStringLiteral("Label1"));
-    address = label(w.l_Adresse.name);
-    idNumber = label(w.l_IDNummer.name);
-    type = label(w.l_GeraeteTyp.name);
-    nameCaption = label(w.l_Bezeichnung.name);
-    name = label(w.l_GeraeteNamen.name);
-    panelLayout->addWidget(panelCaption, 0, 0, 1, 2);
-    panelLayout->addWidget(address, 1, 0, 1, 2);
-    panelLayout->addWidget(idNumber, 2, 0, 1, 2);
-    panelLayout->addWidget(type, 3, 0, 1, 2);
-    panelLayout->addWidget(nameCaption, 4, 0);
-    panelLayout->addWidget(name, 4, 1);
-    panelLayout->setColumnStretch(1, 1);
-    panel->setMinimumSize(240, 120);
+    tooldialogs::Panel panel = tooldialogs::infoPanel(this, w.Panel1);
+    panelCaption = panel.caption;
+    address = tooldialogs::infoLabel(panel, w.l_Adresse, 1);
+    idNumber = tooldialogs::infoLabel(panel, w.l_IDNummer, 2);
+    type = tooldialogs::infoLabel(panel, w.l_GeraeteTyp, 3);
+    nameCaption = tooldialogs::infoLabel(panel, w.l_Bezeichnung, 4, 0, 1);
+    name = tooldialogs::infoLabel(panel, w.l_GeraeteNamen, 4, 1, 1);
+    // Room for the widest name an instrument can hold.
+    const QString widestName(bus::kNameLength, QLatin1Char('W'));
+    tooldialogs::fitTexts(name, {widestName});
 
     information = new QPushButton(this);
     information->setObjectName(w.b_Informationen.name);
     newName = new ToolLineEdit(this);
     newName->setObjectName(w.Edit1.name);
+    tooldialogs::fitTexts(newName, {widestName, w.Edit1.text});
     changeName = new QPushButton(this);
     changeName->setObjectName(w.b_NamenAendern.name);
-    auto* statusBar = new QStatusBar(this);
-    statusBar->setObjectName(w.StatusBar1.name);
-    statusBar->setSizeGripEnabled(false);
-    status = new QLabel(statusBar);
-    statusBar->addWidget(status, 1);
+    status = tooldialogs::statusBar(this, w.StatusBar1,
+                                    {QStringLiteral("Informationen Einlesen fehlgeschlagen.")});
     // Enter must not press a button behind the user's back.
     information->setAutoDefault(false);
     changeName->setAutoDefault(false);
@@ -68,10 +48,10 @@ GeraeteNamenAendernDialog::GeraeteNamenAendernDialog(Tf_GeraeteNamenAendern& win
     entry->addWidget(newName, 1);
     entry->addWidget(changeName);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(panel);
+    layout->addWidget(panel.frame);
     layout->addWidget(information);
     layout->addLayout(entry);
-    layout->addWidget(statusBar);
+    layout->addWidget(status->parentWidget());
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(information, &QPushButton::clicked, this, [this] { run([this] { w.b_InformationenClick(); }); });

@@ -1,6 +1,7 @@
 #include "ui/SelectDeviceAddressDialog.h"
 
 #include "tools/TSelectDeviceAddress.h"
+#include "ui/ToolDialogs.h"
 #include "ui/ToolLineEdit.h"
 
 #include <QGridLayout>
@@ -9,12 +10,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
-namespace {
-void showLabel(QLabel* widget, const Label& l) {
-    widget->setText(l.caption);
-    widget->setVisible(l.visible);
-}
-} // namespace
+using tooldialogs::showLabel;
 
 SelectDeviceAddressDialog::SelectDeviceAddressDialog(TSelectDeviceAddress& window, QWidget* parent)
     : QDialog(parent), w(window) {

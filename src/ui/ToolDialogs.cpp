@@ -8,6 +8,15 @@
 #include "ui/QtPrompter.h"
 #include "ui/SelectDeviceAddressDialog.h"
 
+#include <QFrame>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QStatusBar>
+
+#include <algorithm>
+
 void registerToolDialogs(QtPrompter& prompter) {
     prompter.registerWindow(QStringLiteral("Tf_AdresseSetzen"), [](ModalWindow& w, QWidget* parent) {
         AdresseSetzenDialog dialog(static_cast<Tf_AdresseSetzen&>(w), parent);
@@ -22,3 +31,73 @@ void registerToolDialogs(QtPrompter& prompter) {
         dialog.exec();
     });
 }
+
+namespace tooldialogs {
+
+namespace {
+int widest(const QFontMetrics& metrics, const QStringList& texts) {
+    int width = 0;
+    for (const QString& text : texts)
+        width = std::max(width, metrics.horizontalAdvance(text));
+    return width;
+}
+} // namespace
+
+void showLabel(QLabel* widget, const Label& model) {
+    widget->setText(model.caption);
+    widget->setVisible(model.visible);
+}
+
+Panel infoPanel(QWidget* parent, const InfoPanel& model) {
+    Panel p;
+    p.frame = new QFrame(parent);
+    p.frame->setObjectName(model.name);
+    p.frame->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    p.rows = new QGridLayout(p.frame);
+    p.rows->setColumnStretch(1, 1);
+    p.caption = new QLabel(model.labelCaption, p.frame);
+    p.caption->setObjectName(QStringLiteral("Label1"));
+    QFont bold = p.caption->font();
+    bold.setBold(true);
+    p.caption->setFont(bold);
+    p.rows->addWidget(p.caption, 0, 0, 1, 2);
+    return p;
+}
+
+QLabel* infoLabel(Panel& panel, const Label& model, int row, int column, int columnSpan) {
+    auto* label = new QLabel(panel.frame);
+    label->setObjectName(model.name);
+    QSizePolicy policy = label->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    label->setSizePolicy(policy);
+    panel.rows->addWidget(label, row, column, 1, columnSpan);
+    return label;
+}
+
+QLabel* statusBar(QWidget* parent, const SimpleStatusBar& model, const QStringList& longestTexts) {
+    auto* bar = new QStatusBar(parent);
+    bar->setObjectName(model.name);
+    bar->setSizeGripEnabled(false);
+    auto* text = new QLabel(bar);
+    bar->addWidget(text, 1);
+    fitTexts(text, longestTexts);
+    // The bar itself holds the width, so the window has it before its first layout pass.
+    if (bar->layout()) bar->layout()->activate();
+    bar->setMinimumWidth(bar->minimumSizeHint().width());
+    return text;
+}
+
+void fitTexts(QLineEdit* edit, const QStringList& texts) {
+    // The edit's own hint is 17 'x' wide plus its frame and margins; keep those,
+    // and one 'x' more so the caret behind the last character does not scroll the text.
+    const QFontMetrics metrics = edit->fontMetrics();
+    const int x = metrics.horizontalAdvance(QLatin1Char('x'));
+    const int chrome = std::max(edit->sizeHint().width() - 17 * x, 0);
+    edit->setMinimumWidth(widest(metrics, texts) + chrome + x);
+}
+
+void fitTexts(QLabel* label, const QStringList& texts) {
+    label->setMinimumWidth(widest(label->fontMetrics(), texts) + 2 * label->margin());
+}
+
+} // namespace tooldialogs

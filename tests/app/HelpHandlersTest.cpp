@@ -101,6 +101,13 @@ TEST_F(Help, WordsThatDoNotFitTheModelAreReportedAfterOk) {
                                       "Erweiterte Geräte-Einstellungen stimmen nicht mit dem Gewähltem Gerät "
                                       "überein!")});
     EXPECT_EQ(f.model.e_erw_Schaltfunktion1.text, QStringLiteral("16"));
+
+    // Words that already do not fit are reported once, after the window, not before it too.
+    f.prompter.shown.clear();
+    words("0", "0", "16", "0");
+    inWindow([](Window& w) { w.b_AbbrechenClick(); });
+    h->b_erw_AnzeigenClick();
+    EXPECT_EQ(f.prompter.shown.size(), 1);
 }
 
 TEST(DetailWindow, EveryBitHasItsCaptionAndHint) {

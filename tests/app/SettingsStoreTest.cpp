@@ -1,4 +1,5 @@
 #include "app/SettingsStore.h"
+#include "config/NumberFormat.h"
 #include "config/Prompter.h"
 
 #include <QDir>
@@ -359,12 +360,12 @@ TEST(SettingsStoreConversion, StrictIntegers) {
         {"-2147483648", -2147483647 - 1},
     };
     for (const auto& [text, value] : good)
-        EXPECT_EQ(SettingsStore::toInteger(text), value) << text;
+        EXPECT_EQ(NumberFormat::toInteger(text), value) << text;
     const char* bad[] = {"",     " 1", "1 ", "abc", "1.5",        "1,5", "$1F",
                          "0x10", "+",  "-",  "--1", "2147483648", "٣"};
     for (const char* text : bad)
-        EXPECT_EQ(SettingsStore::toInteger(QString::fromUtf8(text)), std::nullopt) << text;
-    EXPECT_EQ(SettingsStore::conversionErrorText("abc"), "'abc' ist kein gültiger Integerwert");
+        EXPECT_EQ(NumberFormat::toInteger(QString::fromUtf8(text)), std::nullopt) << text;
+    EXPECT_EQ(NumberFormat::integerErrorText("abc"), "'abc' ist kein gültiger Integerwert");
 }
 
 } // namespace

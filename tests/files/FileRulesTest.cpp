@@ -149,10 +149,18 @@ TEST(D20File, HeaderIsShownBeforeLoadingAndDecliningKeepsTheWindow) {
     trkInterfaceMode(w);
     qputenv("USER", "meier");
     w.save(w.file("a.d20"), QStringLiteral("Kessel  3"));
-    qputenv("USER", "");
-    qputenv("LOGNAME", "");
     w.save(w.file("b.d20"), QStringLiteral("a<b"));
     qputenv("USER", user);
+    // A file from a machine that could not name its user.
+    {
+        QFile f(w.file("b.d20"));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        QByteArray bytes = f.readAll();
+        f.close();
+        bytes.replace("<BenutzerName>meier</BenutzerName>", "<BenutzerName>unknown</BenutzerName>");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
     EXPECT_EQ(FileWindow::lines(w.file("b.d20")).mid(1, 2),
               (QStringList{"<Kommentar> a<b</Kommentar>", "<BenutzerName>unknown</BenutzerName>"}));
 

@@ -492,6 +492,24 @@ INSTANTIATE_TEST_SUITE_P(DefaultRoster, RoundTrip,
                                             ::testing::Values(QChar(u','), QChar(u'.'))),
                          roundTripName);
 
+// Pt100 and Pt1000 share one sensor code; the decimals tell them apart. A Pt1000 programmed over a
+// Pt100 with tenths must not read back as that Pt100.
+TEST_F(LiveBus, Pt1000ProgrammedOverPt100TenthsReadsBackAsPt1000) {
+    const Scenario& s = scenarioOnPort(6); // Pt100, 0.1K
+    auto programmed = window(s);
+    s.configure(*programmed);
+    programmed->handlers->miKonfigurationprogrammieren1Click();
+    programmed->m.rgSensor.itemIndex = 2;
+    programmed->a().rgSensorClick();
+    programmed->handlers->miKonfigurationprogrammieren1Click();
+    ASSERT_TRUE(programmed->m.StatusBar1.panels[2].endsWith(QStringLiteral(" Daten Senden war erfolgreich")));
+
+    auto readBack = window(s);
+    readBack->handlers->Konfigurationlesen1Click();
+    EXPECT_EQ(readBack->m.rgSensor.selectedText(), QStringLiteral("Pt1000"));
+    expectSameWindow(programmed->m, readBack->m);
+}
+
 TEST_F(LiveBus, InstrumentFallingSilentDuringReadoutIsReportedAndTheWindowStaysUsable) {
     const Scenario& s = kScenarios[0];
     createRoster();

@@ -209,6 +209,14 @@ TEST(NameChange, ReadsTheNameAndWritesAtMostSixteenCharacters) {
     EXPECT_EQ(w.StatusBar1.text, QStringLiteral("Bezeichner erfolgreich geändert."));
     w.FormClose();
     EXPECT_TRUE(f.prompter.shown.isEmpty());
+
+    // A later read that finds nobody forgets the instrument: no name goes to its old address.
+    f.bus->on(bus::cmd::QueryAddress, -7);
+    w.b_InformationenClick();
+    EXPECT_EQ(w.StatusBar1.text, QStringLiteral("Informationen Einlesen fehlgeschlagen."));
+    EXPECT_FALSE(w.Edit1.enabled || w.b_NamenAendern.enabled || w.l_GeraeteNamen.visible ||
+                 w.l_Adresse.visible);
+    EXPECT_TRUE(f.prompter.shown.isEmpty()); // the unanswered query has no box
 }
 
 TEST(NameChange, WithoutNameSupportOrIdentityNothingCanBeChanged) {
@@ -278,13 +286,15 @@ TEST(AddressSelection, OnlySupportedFamiliesCanBeConfirmed) {
     TSelectDeviceAddress w(f.binding(), f.prompter);
     w.comPort = 3;
     w.te_SelectedDeviceAddress.text = QStringLiteral("5");
-    f.bus->on(bus::cmd::ReadIdentity, 0, {}, 0x01200000, 1).on(bus::cmd::ReadIdentity, 0, {}, 0x02200000, 1);
+    f.bus->on(bus::cmd::ReadIdentity, 0, {}, 0x02200000, 1).on(bus::cmd::ReadIdentity, 0, {}, 0x01200000, 1);
     f.bus->typeNames[0x01200000] = QStringLiteral("XY 12");
-    w.btn_CheckClick();
-    EXPECT_EQ(w.StatusBar1.text, QStringLiteral("XY 12 wird nicht unterstützt"));
-    EXPECT_FALSE(w.btn_OK.enabled);
+    // A type the library cannot name leaves the labels as they were.
     w.btn_CheckClick();
     EXPECT_EQ(w.StatusBar1.text, QStringLiteral("unbekannt wird nicht unterstützt"));
+    EXPECT_EQ(w.l_Geraetetyp.caption, QStringLiteral("unbekannt"));
+    EXPECT_FALSE(w.l_Geraetetyp.visible || w.l_Seriennummer.visible || w.btn_OK.enabled);
+    w.btn_CheckClick();
+    EXPECT_EQ(w.StatusBar1.text, QStringLiteral("XY 12 wird nicht unterstützt"));
     EXPECT_TRUE(w.l_Geraetetyp.visible);
     EXPECT_FALSE(w.btn_OK.enabled);
 

@@ -8,7 +8,9 @@
 #include "ui/GeraeteNamenAendernDialog.h"
 #include "ui/SelectDeviceAddressDialog.h"
 
+#include <QDir>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -27,6 +29,30 @@ std::unique_ptr<BusLibrary> instrumentAt5() {
 
 template <typename T> T* child(QWidget& dialog, const char* name) {
     return dialog.findChild<T*>(QLatin1String(name));
+}
+
+// Reads the device in a shown dialog: its size must not change, and no shown
+// label may be cut. With TRK_SCREENSHOT_DIR set, both states are saved as pictures.
+void readKeepsSizeAndCutsNothing(QDialog& dialog, const char* picture) {
+    const QString shots = qEnvironmentVariable("TRK_SCREENSHOT_DIR");
+    auto save = [&](const char* state) {
+        if (shots.isEmpty()) return;
+        QDir().mkpath(shots);
+        dialog.grab().save(QDir(shots).filePath(
+            QStringLiteral("%1-%2.png").arg(QLatin1String(picture), QLatin1String(state))));
+    };
+    dialog.show();
+    const QSize unread = dialog.size();
+    save("unread");
+    child<QPushButton>(dialog, "b_Informationen")->click();
+    dialog.layout()->activate();
+    EXPECT_EQ(dialog.width(), unread.width()) << picture;
+    EXPECT_EQ(dialog.height(), unread.height()) << picture;
+    save("read");
+    for (QLabel* label : dialog.findChildren<QLabel*>()) {
+        if (!label->isVisible()) continue;
+        EXPECT_GE(label->width(), label->sizeHint().width()) << picture << " " << label->text().toStdString();
+    }
 }
 
 } // namespace
@@ -69,6 +95,30 @@ TEST(ToolDialogs, NameDialogStopsAtSixteenCharactersAndShowsTheReadBackName) {
     EXPECT_EQ(child<QLabel>(dialog, "l_GeraeteNamen")->text(), QStringLiteral("Ofen im Keller N"));
     dialog.reject();
     EXPECT_TRUE(prompter.shown.isEmpty());
+}
+
+TEST(ToolDialogs, AddressAndNameWindowsKeepTheirSizeAndShowAWholeName) {
+    RecordingPrompter prompter;
+    ManualClock clock;
+    ScriptedBus mainBus;
+    mainBus.load();
+    {
+        Tf_AdresseSetzen w(instrumentAt5(), mainBus, prompter, clock);
+        AdresseSetzenDialog dialog(w);
+        readKeepsSizeAndCutsNothing(dialog, "Tf_AdresseSetzen");
+    }
+    const QString widest(16, QLatin1Char('W'));
+    auto bus = instrumentAt5();
+    static_cast<ScriptedBus&>(*bus).name = widest;
+    Tf_GeraeteNamenAendern w(std::move(bus), mainBus, prompter, clock);
+    GeraeteNamenAendernDialog dialog(w);
+    readKeepsSizeAndCutsNothing(dialog, "Tf_GeraeteNamenAendern");
+    // The field shows the whole name: with the caret at its end nothing has scrolled away.
+    auto* edit = child<QLineEdit>(dialog, "Edit1");
+    edit->end(false);
+    dialog.grab(); // the edit settles its scrolling when painted
+    EXPECT_GE(edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x(),
+              edit->fontMetrics().horizontalAdvance(widest));
 }
 
 TEST(ToolDialogs, SelectionDialogStartsOnTheCheckAndClosesOnOk) {
