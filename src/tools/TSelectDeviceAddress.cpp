@@ -1,16 +1,7 @@
 #include "tools/TSelectDeviceAddress.h"
 
-#include "bus/BusConstants.h"
 #include "config/ModelCatalogue.h"
 #include "tools/ToolBus.h"
-#include "tools/ToolFields.h"
-
-QList<BusLibrary::Entry> TSelectDeviceAddress::entries() {
-    using E = BusLibrary::Entry;
-    return {E::TBReadID,       E::TBSysinit, E::TBTransmit,        E::TBCloseCom,
-            E::GetMeasurement, E::TBOpenCom, E::GetVersionNumber,  E::SearchForComPorts,
-            E::GetUnit,        E::GetType,   E::GetErrorMessageRet};
-}
 
 bool TSelectDeviceAddress::isSupportedFamily(int32_t n) {
     // Bit tests, not a comparison of the family field: any word with these bits set passes.
@@ -21,7 +12,7 @@ bool TSelectDeviceAddress::isSupportedFamily(int32_t n) {
 }
 
 TSelectDeviceAddress::TSelectDeviceAddress(std::unique_ptr<BusLibrary> lib, Prompter& p)
-    : library(std::move(lib)), prompter(p) {
+    : BusToolWindow(QStringLiteral("Geräteadresse Auswählen"), std::move(lib), p) {
     ls_Adresse.name = QStringLiteral("ls_Adresse");
     ls_Adresse.caption = QStringLiteral("Adresse:");
     te_SelectedDeviceAddress.name = QStringLiteral("te_SelectedDeviceAddress");
@@ -39,7 +30,6 @@ TSelectDeviceAddress::TSelectDeviceAddress(std::unique_ptr<BusLibrary> lib, Prom
     btn_OK.name = QStringLiteral("btn_OK");
     btn_OK.caption = QStringLiteral("OK");
     btn_OK.enabled = false;
-    StatusBar1.name = QStringLiteral("StatusBar1");
 }
 
 void TSelectDeviceAddress::FormActivate() {
@@ -54,22 +44,17 @@ void TSelectDeviceAddress::btn_CheckClick() {
 void TSelectDeviceAddress::aGetInformation() {
     btn_OK.enabled = false;
     StatusBar1.text.clear();
-    const std::optional<int16_t> fieldAddress = toolfields::addressValue(te_SelectedDeviceAddress.text);
-    if (!fieldAddress) {
-        prompter.show(toolfields::notANumberText(te_SelectedDeviceAddress.text), QStringLiteral("Fehler"),
-                      Prompter::Icon::Warning);
-        return;
-    }
+    const std::optional<int16_t> a = fieldAddress(te_SelectedDeviceAddress);
+    if (!a) return;
     // A library that cannot be loaded shows as a port that cannot be opened.
     library->load();
     int16_t status = library->TBOpenCom(comPort, bus::kBaudRate, converterCode);
     if (status < 0)
         StatusBar1.text = QStringLiteral("Konnte Port %1nicht öffnen Fehler %2").arg(comPort).arg(status);
     else
-        status = identify(*fieldAddress);
-    toolbus::showError(*library, prompter, status);
-    library->TBCloseCom();
-    library->unload();
+        status = identify(*a);
+    showError(status);
+    closePortAndUnload();
 }
 
 int16_t TSelectDeviceAddress::identify(int16_t a) {
@@ -106,22 +91,15 @@ int16_t TSelectDeviceAddress::identify(int16_t a) {
 void TSelectDeviceAddress::btn_OKClick() {
     // Enter can reach OK without the field being left first.
     te_SelectedDeviceAddressExit();
-    const std::optional<int16_t> value = toolfields::addressValue(te_SelectedDeviceAddress.text);
-    if (!value) {
-        prompter.show(toolfields::notANumberText(te_SelectedDeviceAddress.text), QStringLiteral("Fehler"),
-                      Prompter::Icon::Warning);
-        return;
-    }
+    const std::optional<int16_t> value = fieldAddress(te_SelectedDeviceAddress);
+    if (!value) return;
     address = *value;
     closeRequested = true;
 }
 
 bool TSelectDeviceAddress::te_SelectedDeviceAddressKeyPress(QChar key, int selStart, int selLength,
                                                             int caret) {
-    const toolfields::KeyResult r =
-        toolfields::addressKey(te_SelectedDeviceAddress.text, selStart, selLength, caret, key);
-    if (r.accepted) te_SelectedDeviceAddress.text = r.text;
-    return r.accepted;
+    return filterKey(te_SelectedDeviceAddress, toolfields::addressKey, key, selStart, selLength, caret);
 }
 
 void TSelectDeviceAddress::te_SelectedDeviceAddressEdited(const QString& text) {

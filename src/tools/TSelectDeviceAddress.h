@@ -1,19 +1,13 @@
 #pragma once
 
-#include "bus/BusCommands.h"
-#include "bus/BusLibrary.h"
-#include "config/Prompter.h"
-#include "tools/ToolControls.h"
-
-#include <memory>
+#include "tools/BusToolWindow.h"
 
 // The address selection window: the user picks the bus address that the main
 // window's bus operations use, checks that an instrument of a supported family
 // answers there and confirms it with OK. It opens the port with its own
 // binding, passing the converter code as stored.
-class TSelectDeviceAddress : public ModalWindow {
+class TSelectDeviceAddress : public BusToolWindow {
   public:
-    static QList<BusLibrary::Entry> entries();
     // The three family tests on an identification number.
     static bool isSupportedFamily(int32_t idNumber);
 
@@ -21,7 +15,6 @@ class TSelectDeviceAddress : public ModalWindow {
 
     const char* windowClass() const override { return "TSelectDeviceAddress"; }
 
-    QString caption = QStringLiteral("Geräteadresse Auswählen");
     int clientWidth = 223;
     int clientHeight = 152;
     Label ls_Adresse;
@@ -32,12 +25,9 @@ class TSelectDeviceAddress : public ModalWindow {
     Label ls_SerienNummer;
     Label l_Seriennummer;
     Button btn_OK;
-    SimpleStatusBar StatusBar1;
 
-    // Copies of the main window's values, set before showing; `address` goes
-    // back into the main window's bus address when the window has closed.
-    int16_t comPort = 0;
-    int16_t converterCode = 0;
+    // A copy of the main window's bus address, set before showing; it goes
+    // back into the main window when the window has closed.
     int16_t address = -1;
 
     void FormActivate();
@@ -53,8 +43,4 @@ class TSelectDeviceAddress : public ModalWindow {
     void aGetInformation();
     // Returns the status to report.
     int16_t identify(int16_t fieldAddress);
-
-    std::unique_ptr<BusLibrary> library;
-    Prompter& prompter;
-    bus::Operands ops;
 };

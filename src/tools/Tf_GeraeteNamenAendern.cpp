@@ -1,8 +1,6 @@
 #include "tools/Tf_GeraeteNamenAendern.h"
 
-#include "bus/BusPort.h"
 #include "tools/ToolBus.h"
-#include "tools/ToolFields.h"
 
 QList<BusLibrary::Entry> Tf_GeraeteNamenAendern::entries() {
     using E = BusLibrary::Entry;
@@ -14,50 +12,17 @@ QList<BusLibrary::Entry> Tf_GeraeteNamenAendern::entries() {
 
 Tf_GeraeteNamenAendern::Tf_GeraeteNamenAendern(std::unique_ptr<BusLibrary> lib, BusLibrary& mainLib,
                                                Prompter& p, Clock& c)
-    : library(std::move(lib)), mainLibrary(mainLib), prompter(p), clock(c) {
-    Panel1.name = QStringLiteral("Panel1");
-    Panel1.labelCaption = QStringLiteral("Geräte Informationen");
-    l_Adresse.name = QStringLiteral("l_Adresse");
-    l_IDNummer.name = QStringLiteral("l_IDNummer");
-    l_GeraeteTyp.name = QStringLiteral("l_GeraeteTyp");
+    : DeviceInfoWindow(QStringLiteral("Geräte Bezeichung ändern"), std::move(lib), mainLib, p, c) {
     l_Bezeichnung.name = QStringLiteral("l_Bezeichnung");
     l_Bezeichnung.caption = QStringLiteral("Bezeichnung:");
     l_GeraeteNamen.name = QStringLiteral("l_GeraeteNamen");
-    setInformationShown(false);
-    setNameShown(false);
-    b_Informationen.name = QStringLiteral("b_Informationen");
-    b_Informationen.caption = QStringLiteral("Informationen Einlesen");
-    b_Informationen.hint =
-        QStringLiteral("\"Liest Geräteinformationen aus. Wenn ein Gerät gefunden wurde, werden die "
-                       "Buttons freigegeben.\"");
     Edit1.name = QStringLiteral("Edit1");
     Edit1.text = QStringLiteral("Geräte Bezeichnung");
-    Edit1.enabled = false;
     Edit1.hint = QStringLiteral("\"Maximal 16 Zeichen für die Bezeichnung eigeben\"");
     b_NamenAendern.name = QStringLiteral("b_NamenAendern");
     b_NamenAendern.caption = QStringLiteral("Bezeichnung ändern");
-    b_NamenAendern.enabled = false;
     b_NamenAendern.hint = QStringLiteral("\"Ändert den Geräte-Bezeichner\"");
-    StatusBar1.name = QStringLiteral("StatusBar1");
-}
-
-bool Tf_GeraeteNamenAendern::aDLLDynamischLaden() {
-    return bus::aDLLDynamischLaden(*library, prompter);
-}
-
-void Tf_GeraeteNamenAendern::aDLLDynamischEntladen() {
-    bus::aDLLDynamischEntladen(*library);
-}
-
-void Tf_GeraeteNamenAendern::closePortAndUnload() {
-    library->TBCloseCom();
-    aDLLDynamischEntladen();
-}
-
-void Tf_GeraeteNamenAendern::setInformationShown(bool shown) {
-    l_Adresse.visible = shown;
-    l_IDNummer.visible = shown;
-    l_GeraeteTyp.visible = shown;
+    setNameShown(false);
 }
 
 // The name labels, the field and the button go together: without a name read
@@ -76,10 +41,10 @@ void Tf_GeraeteNamenAendern::b_InformationenClick() {
 
 void Tf_GeraeteNamenAendern::aGetInformation() {
     if (!aDLLDynamischLaden()) return;
-    int16_t status = bus::openBusPort(mainLibrary, comPort, converterCode, clock);
+    int16_t status = openPort();
     if (status < 0) {
         StatusBar1.text = QStringLiteral("Konnte Port nicht öffnen");
-        toolbus::showError(*library, prompter, status);
+        showError(status);
         closePortAndUnload();
         return;
     }
@@ -92,13 +57,11 @@ void Tf_GeraeteNamenAendern::aGetInformation() {
         setNameShown(false);
         StatusBar1.text = QStringLiteral("Informationen Einlesen fehlgeschlagen.");
         // An unanswered address query has no box of its own.
-        if (queryStatus >= 0) toolbus::showError(*library, prompter, status);
+        if (queryStatus >= 0) showError(status);
         closePortAndUnload();
         return;
     }
-    idNumber = ops.integer;
-    l_IDNummer.caption = toolbus::idText(idNumber);
-    l_Adresse.caption = toolbus::addressText(currentAddress);
+    takeIdentity();
     const QString type = toolbus::typeText(*library, idNumber);
 
     QString name;
@@ -113,7 +76,7 @@ void Tf_GeraeteNamenAendern::aGetInformation() {
     } else {
         setNameShown(false);
         StatusBar1.text = QStringLiteral("Bezeichner nicht unterstützt.");
-        toolbus::showError(*library, prompter, nameStatus);
+        showError(nameStatus);
     }
     l_GeraeteTyp.caption = type;
     setInformationShown(true);
@@ -125,10 +88,10 @@ void Tf_GeraeteNamenAendern::b_NamenAendernClick() {
         nameChanged = true;
         return;
     }
-    const int16_t status = bus::openBusPort(mainLibrary, comPort, converterCode, clock);
+    const int16_t status = openPort();
     if (status < 0) {
         StatusBar1.text = QStringLiteral("Konnte Port nicht öffnen");
-        toolbus::showError(*library, prompter, status);
+        showError(status);
     } else {
         // Pasted text may be longer than the instrument keeps: only its first 16 characters are sent.
         QString name = Edit1.text.left(bus::kNameLength);
@@ -137,7 +100,7 @@ void Tf_GeraeteNamenAendern::b_NamenAendernClick() {
             library->TBTransmitString(currentAddress, bus::namecmd::Write, ops.aux, name, length);
         if (nameStatus < 0) {
             StatusBar1.text = QStringLiteral("Konnte Bezeichner nicht schreiben.");
-            toolbus::showError(*library, prompter, nameStatus);
+            showError(nameStatus);
         } else {
             nameStatus = library->TBTransmitString(currentAddress, bus::namecmd::Read, ops.aux, name, length);
             if (nameStatus >= 0) {
@@ -147,7 +110,7 @@ void Tf_GeraeteNamenAendern::b_NamenAendernClick() {
             } else {
                 setNameShown(false);
                 StatusBar1.text = QStringLiteral("Konnte Bezeichner nicht lesen.");
-                toolbus::showError(*library, prompter, nameStatus);
+                showError(nameStatus);
             }
         }
     }
@@ -156,9 +119,7 @@ void Tf_GeraeteNamenAendern::b_NamenAendernClick() {
 }
 
 bool Tf_GeraeteNamenAendern::Edit1KeyPress(QChar key, int selStart, int selLength, int caret) {
-    const toolfields::KeyResult r = toolfields::nameKey(Edit1.text, selStart, selLength, caret, key);
-    if (r.accepted) Edit1.text = r.text;
-    return r.accepted;
+    return filterKey(Edit1, toolfields::nameKey, key, selStart, selLength, caret);
 }
 
 void Tf_GeraeteNamenAendern::Edit1Edited(const QString& text) {
@@ -170,10 +131,5 @@ void Tf_GeraeteNamenAendern::Edit1DblClick() {
 }
 
 void Tf_GeraeteNamenAendern::FormClose() {
-    if (!nameChanged) {
-        prompter.show(QStringLiteral("Der Bezeichner wurde nicht geändert"), QStringLiteral("Hinweis"),
-                      Prompter::Icon::Information);
-        nameChanged = true;
-    }
-    if (aDLLDynamischLaden()) closePortAndUnload();
+    closeWindow(nameChanged, QStringLiteral("Der Bezeichner wurde nicht geändert"));
 }

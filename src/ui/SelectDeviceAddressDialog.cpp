@@ -2,7 +2,6 @@
 
 #include "tools/TSelectDeviceAddress.h"
 #include "ui/ToolDialogs.h"
-#include "ui/ToolLineEdit.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -10,12 +9,8 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
-using tooldialogs::showLabel;
-
 SelectDeviceAddressDialog::SelectDeviceAddressDialog(TSelectDeviceAddress& window, QWidget* parent)
-    : QDialog(parent), w(window) {
-    setObjectName(QStringLiteral("SelectDeviceAddress"));
-    setWindowTitle(w.caption);
+    : ToolDialog(window, QStringLiteral("SelectDeviceAddress"), parent), w(window) {
     auto label = [this](const QString& objectName) {
         auto* l = new QLabel(this);
         l->setObjectName(objectName);
@@ -26,18 +21,18 @@ SelectDeviceAddressDialog::SelectDeviceAddressDialog(TSelectDeviceAddress& windo
     type = label(w.l_Geraetetyp.name);
     serialCaption = label(w.ls_SerienNummer.name);
     serial = label(w.l_Seriennummer.name);
-    addressField = new ToolLineEdit(this);
-    addressField->setObjectName(w.te_SelectedDeviceAddress.name);
-    check = new QPushButton(this);
-    check->setObjectName(w.btn_Check.name);
-    ok = new QPushButton(this);
-    ok->setObjectName(w.btn_OK.name);
+    using W = TSelectDeviceAddress;
+    addressField =
+        field(w.te_SelectedDeviceAddress, {std::bind_front(&W::te_SelectedDeviceAddressKeyPress, &w),
+                                           std::bind_front(&W::te_SelectedDeviceAddressEdited, &w),
+                                           std::bind_front(&W::te_SelectedDeviceAddressExit, &w),
+                                           std::bind_front(&W::te_SelectedDeviceAddressDblClick, &w)});
+    check = button(w.btn_Check, std::bind_front(&W::btn_CheckClick, &w));
+    ok = button(w.btn_OK, std::bind_front(&W::btn_OKClick, &w));
     auto* statusBar = new QStatusBar(this);
     statusBar->setObjectName(w.StatusBar1.name);
     status = new QLabel(statusBar);
     statusBar->addWidget(status, 1);
-    check->setAutoDefault(false);
-    ok->setAutoDefault(false);
 
     auto* grid = new QGridLayout;
     grid->addWidget(addressCaption, 0, 0);
@@ -54,43 +49,18 @@ SelectDeviceAddressDialog::SelectDeviceAddressDialog(TSelectDeviceAddress& windo
     layout->addStretch(1);
     layout->addWidget(statusBar);
     resize(w.clientWidth, w.clientHeight);
-
-    connect(check, &QPushButton::clicked, this, [this] { run([this] { w.btn_CheckClick(); }); });
-    connect(ok, &QPushButton::clicked, this, [this] { run([this] { w.btn_OKClick(); }); });
-    // The filter decides before the edit sees the key; the edit then reports its new text.
-    addressField->setKeyFilter([this](QChar key, int start, int length, int caret) {
-        return w.te_SelectedDeviceAddressKeyPress(key, start, length, caret);
-    });
-    connect(addressField, &QLineEdit::textEdited, this,
-            [this](const QString& text) { run([this, text] { w.te_SelectedDeviceAddressEdited(text); }); });
-    connect(addressField, &ToolLineEdit::exited, this,
-            [this] { run([this] { w.te_SelectedDeviceAddressExit(); }); });
-    connect(addressField, &ToolLineEdit::doubleClicked, this,
-            [this] { run([this] { w.te_SelectedDeviceAddressDblClick(); }); });
     render();
     check->setFocus();
 }
 
-void SelectDeviceAddressDialog::run(const std::function<void()>& handler) {
-    if (rendering) return;
-    handler();
-    render();
-    if (w.closeRequested) accept();
-}
-
-void SelectDeviceAddressDialog::render() {
-    rendering = true;
-    showLabel(addressCaption, w.ls_Adresse);
-    addressField->showText(w.te_SelectedDeviceAddress.text);
-    addressField->setEnabled(w.te_SelectedDeviceAddress.enabled);
-    check->setText(w.btn_Check.caption);
-    check->setEnabled(w.btn_Check.enabled);
-    showLabel(typeCaption, w.ls_GeraeteTyp);
-    showLabel(type, w.l_Geraetetyp);
-    showLabel(serialCaption, w.ls_SerienNummer);
-    showLabel(serial, w.l_Seriennummer);
-    ok->setText(w.btn_OK.caption);
-    ok->setEnabled(w.btn_OK.enabled);
+void SelectDeviceAddressDialog::renderControls() {
+    tooldialogs::showLabel(addressCaption, w.ls_Adresse);
+    showField(addressField, w.te_SelectedDeviceAddress);
+    showButton(check, w.btn_Check);
+    tooldialogs::showLabel(typeCaption, w.ls_GeraeteTyp);
+    tooldialogs::showLabel(type, w.l_Geraetetyp);
+    tooldialogs::showLabel(serialCaption, w.ls_SerienNummer);
+    tooldialogs::showLabel(serial, w.l_Seriennummer);
+    showButton(ok, w.btn_OK);
     status->setText(w.StatusBar1.text);
-    rendering = false;
 }

@@ -1,24 +1,20 @@
 #pragma once
 
-#include <QDialog>
-
-#include <functional>
+#include "ui/ToolDialog.h"
 
 class QLabel;
-class QPushButton;
 class TSelectDeviceAddress;
-class ToolLineEdit;
 
 // Shows the address selection window `TSelectDeviceAddress` and forwards its events.
-class SelectDeviceAddressDialog : public QDialog {
+class SelectDeviceAddressDialog : public ToolDialog {
     Q_OBJECT
   public:
     SelectDeviceAddressDialog(TSelectDeviceAddress& window, QWidget* parent = nullptr);
-    void render();
+
+  protected:
+    void renderControls() override;
 
   private:
-    void run(const std::function<void()>& handler);
-
     TSelectDeviceAddress& w;
     QLabel* addressCaption;
     ToolLineEdit* addressField;
@@ -29,5 +25,4 @@ class SelectDeviceAddressDialog : public QDialog {
     QLabel* serial;
     QPushButton* ok;
     QLabel* status;
-    bool rendering = false;
 };

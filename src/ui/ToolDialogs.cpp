@@ -17,19 +17,20 @@
 
 #include <algorithm>
 
+namespace {
+template <typename Window, typename Dialog>
+void registerDialog(QtPrompter& prompter, const char* windowClass) {
+    prompter.registerWindow(QLatin1String(windowClass), [](ModalWindow& w, QWidget* parent) {
+        Dialog dialog(static_cast<Window&>(w), parent);
+        dialog.exec();
+    });
+}
+} // namespace
+
 void registerToolDialogs(QtPrompter& prompter) {
-    prompter.registerWindow(QStringLiteral("Tf_AdresseSetzen"), [](ModalWindow& w, QWidget* parent) {
-        AdresseSetzenDialog dialog(static_cast<Tf_AdresseSetzen&>(w), parent);
-        dialog.exec();
-    });
-    prompter.registerWindow(QStringLiteral("Tf_GeraeteNamenAendern"), [](ModalWindow& w, QWidget* parent) {
-        GeraeteNamenAendernDialog dialog(static_cast<Tf_GeraeteNamenAendern&>(w), parent);
-        dialog.exec();
-    });
-    prompter.registerWindow(QStringLiteral("TSelectDeviceAddress"), [](ModalWindow& w, QWidget* parent) {
-        SelectDeviceAddressDialog dialog(static_cast<TSelectDeviceAddress&>(w), parent);
-        dialog.exec();
-    });
+    registerDialog<Tf_AdresseSetzen, AdresseSetzenDialog>(prompter, "Tf_AdresseSetzen");
+    registerDialog<Tf_GeraeteNamenAendern, GeraeteNamenAendernDialog>(prompter, "Tf_GeraeteNamenAendern");
+    registerDialog<TSelectDeviceAddress, SelectDeviceAddressDialog>(prompter, "TSelectDeviceAddress");
 }
 
 namespace tooldialogs {
