@@ -1,7 +1,7 @@
 #include "app/MainHandlers.h"
 
 #include "app/SettingsStore.h"
-#include "app/SpecialConfigWindow.h"
+#include "app/Ttf_Spezialkonfiguration.h"
 #include "bus/BusPort.h"
 #include "config/ExtendedWords.h"
 #include "tools/FlowCalculatorWindow.h"
@@ -30,18 +30,18 @@ QString aboutVersionText(uint16_t version) {
 void MainHandlers::b_erw_AnzeigenClick() {
     actions.aNormaliseSpecialFunctionEntries();
 
-    const std::array<TextField*, SpecialConfigWindow::kWordCount> fields{
+    const std::array<TextField*, Ttf_Spezialkonfiguration::kWordCount> fields{
         &m.e_erw_Allgemein, &m.e_erw_Alarm, &m.e_erw_Schaltfunktion1, &m.e_erw_Schaltfunktion2};
-    SpecialConfigWindow window;
-    for (int w = 0; w < SpecialConfigWindow::kWordCount; ++w) {
+    Ttf_Spezialkonfiguration window;
+    for (int w = 0; w < Ttf_Spezialkonfiguration::kWordCount; ++w) {
         window.panels[w].word = static_cast<uint16_t>(extendedwords::wordValue(fields[w]->text).value_or(0));
         // Locked words are shown, not changed.
         window.panels[w].enabled = m.e_erw_Allgemein.enabled;
     }
     window.FormActivate();
     env.prompter->showModal(window);
-    if (window.modalResult == SpecialConfigWindow::Result::Ok) {
-        for (int w = 0; w < SpecialConfigWindow::kWordCount; ++w)
+    if (window.modalResult == Ttf_Spezialkonfiguration::Result::Ok) {
+        for (int w = 0; w < Ttf_Spezialkonfiguration::kWordCount; ++w)
             fields[w]->text = QString::number(window.panels[w].word);
     }
     actions.aCheckSpecialFunctionValidity();

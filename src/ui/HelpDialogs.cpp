@@ -1,14 +1,14 @@
 #include "ui/HelpDialogs.h"
 
-#include "app/SpecialConfigWindow.h"
+#include "app/Ttf_Spezialkonfiguration.h"
 #include "tools/FlowCalculatorWindow.h"
 #include "ui/FlowCalculatorDialog.h"
 #include "ui/QtPrompter.h"
-#include "ui/SpecialConfigDialog.h"
+#include "ui/SpezialkonfigurationDialog.h"
 
 void registerHelpDialogs(QtPrompter& prompter) {
     prompter.registerWindow(QStringLiteral("Ttf_Spezialkonfiguration"), [](ModalWindow& w, QWidget* parent) {
-        SpecialConfigDialog dialog(static_cast<SpecialConfigWindow&>(w), parent);
+        SpezialkonfigurationDialog dialog(static_cast<Ttf_Spezialkonfiguration&>(w), parent);
         dialog.exec();
     });
     prompter.registerWindow(QStringLiteral("TForm1"), [](ModalWindow& w, QWidget* parent) {

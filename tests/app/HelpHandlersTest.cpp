@@ -1,4 +1,4 @@
-#include "app/SpecialConfigWindow.h"
+#include "app/Ttf_Spezialkonfiguration.h"
 #include "support/AppFixture.h"
 
 #include <QDir>
@@ -7,7 +7,7 @@
 
 namespace {
 
-using Window = SpecialConfigWindow;
+using Window = Ttf_Spezialkonfiguration;
 
 // A started main window with a stored port and model, the extended words unlocked or not.
 struct Help : ::testing::Test {

@@ -1,8 +1,8 @@
-#include "app/SpecialConfigWindow.h"
+#include "app/Ttf_Spezialkonfiguration.h"
 #include "config/ConfigFixture.h"
 #include "tools/FlowCalculatorWindow.h"
 #include "ui/FlowCalculatorDialog.h"
-#include "ui/SpecialConfigDialog.h"
+#include "ui/SpezialkonfigurationDialog.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -14,10 +14,10 @@
 #include <gtest/gtest.h>
 
 TEST(HelpDialogs, DetailDialogShowsTheBitsAndForwardsClicks) {
-    SpecialConfigWindow w;
-    w.panels[SpecialConfigWindow::Alarm].word = 0x82;
+    Ttf_Spezialkonfiguration w;
+    w.panels[Ttf_Spezialkonfiguration::Alarm].word = 0x82;
     w.FormActivate();
-    SpecialConfigDialog dialog(w);
+    SpezialkonfigurationDialog dialog(w);
     dialog.show();
 
     QCheckBox* hidden = dialog.findChild<QCheckBox*>(QStringLiteral("cb_Alarm_Bit7"));
@@ -32,8 +32,8 @@ TEST(HelpDialogs, DetailDialogShowsTheBitsAndForwardsClicks) {
     QTest::mouseClick(tara, Qt::LeftButton, {}, QPoint(6, tara->height() / 2));
     QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("b_OK")), Qt::LeftButton);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(w.panels[SpecialConfigWindow::General].word, 2);
-    EXPECT_EQ(w.panels[SpecialConfigWindow::Alarm].word, 0x82);
+    EXPECT_EQ(w.panels[Ttf_Spezialkonfiguration::General].word, 2);
+    EXPECT_EQ(w.panels[Ttf_Spezialkonfiguration::Alarm].word, 0x82);
 }
 
 TEST(HelpDialogs, FlowDialogComputesFromTypedValues) {

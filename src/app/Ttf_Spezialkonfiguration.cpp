@@ -1,4 +1,4 @@
-#include "app/SpecialConfigWindow.h"
+#include "app/Ttf_Spezialkonfiguration.h"
 
 namespace {
 
@@ -105,11 +105,11 @@ constexpr BitText kSwitching1Upper[4] = {
 const BitText& bitText(int word, int bit) {
     static const BitText unknown{kUnknown, nullptr, false};
     switch (word) {
-    case SpecialConfigWindow::General:
+    case Ttf_Spezialkonfiguration::General:
         return kGeneral[bit];
-    case SpecialConfigWindow::Alarm:
+    case Ttf_Spezialkonfiguration::Alarm:
         return kAlarm[bit];
-    case SpecialConfigWindow::Switching1:
+    case Ttf_Spezialkonfiguration::Switching1:
         return bit < 4 ? kSwitchingCommon[bit] : kSwitching1Upper[bit - 4];
     default: // switching function 2 has no controller bits
         return bit < 4 ? kSwitchingCommon[bit] : unknown;
@@ -126,7 +126,7 @@ struct PanelDesign {
 };
 
 // 2 x 2: general and alarm on top, the switching functions below.
-constexpr PanelDesign kPanels[SpecialConfigWindow::kWordCount] = {
+constexpr PanelDesign kPanels[Ttf_Spezialkonfiguration::kWordCount] = {
     {"_iAlarmkonfiguration", "Allgemein", "l_Allgemein", "cb_Allgemein_Bit_", 8, 8},
     {"p_Alarmkonfiguration", "Alarm", "l_Alarm", "cb_Alarm_Bit", 232, 8},
     {"p_Schaltfunktion1", "Schaltfunktion 1", "l_Schaltfunktion1", "cb_Schaltfunktion1_Bit", 8, 172},
@@ -139,7 +139,7 @@ constexpr int kBoxStep = 17;
 
 } // namespace
 
-SpecialConfigWindow::SpecialConfigWindow() {
+Ttf_Spezialkonfiguration::Ttf_Spezialkonfiguration() {
     for (int w = 0; w < kWordCount; ++w) {
         const PanelDesign& d = kPanels[w];
         WordPanel& p = panels[w];
@@ -164,14 +164,14 @@ SpecialConfigWindow::SpecialConfigWindow() {
     b_Abbrechen.geometry = {238, 345, 75, 25};
 }
 
-const QString& SpecialConfigWindow::reservedHint() {
+const QString& Ttf_Spezialkonfiguration::reservedHint() {
     static const QString text = QStringLiteral(
         "Derzeit keine Funktion, sollte auch nicht vorhanden sein!\nFalls doch, bitte nicht setzen, da dies "
         "zu Fehlfunktionen des Gerätes führen könnte");
     return text;
 }
 
-void SpecialConfigWindow::FormActivate() {
+void Ttf_Spezialkonfiguration::FormActivate() {
     aHint_Activate();
     aHint_TextSetzen();
     // Hidden boxes are set too, so a bit without a meaning here survives OK.
@@ -181,14 +181,14 @@ void SpecialConfigWindow::FormActivate() {
     }
 }
 
-void SpecialConfigWindow::setChecked(int word, int bit, bool checked) {
+void Ttf_Spezialkonfiguration::setChecked(int word, int bit, bool checked) {
     if (word < 0 || word >= kWordCount || bit < 0 || bit >= 8) return;
     WordPanel& p = panels[word];
     if (!p.enabled || !p.bits[bit].enabled || !p.bits[bit].visible) return;
     p.bits[bit].checked = checked;
 }
 
-void SpecialConfigWindow::b_OKClick() {
+void Ttf_Spezialkonfiguration::b_OKClick() {
     for (WordPanel& p : panels) {
         uint16_t word = 0;
         for (int b = 0; b < 8; ++b) {
@@ -200,26 +200,26 @@ void SpecialConfigWindow::b_OKClick() {
     closeRequested = true;
 }
 
-void SpecialConfigWindow::b_AbbrechenClick() {
+void Ttf_Spezialkonfiguration::b_AbbrechenClick() {
     modalResult = Result::Cancel;
     closeRequested = true;
 }
 
-void SpecialConfigWindow::aHint_Activate() {
+void Ttf_Spezialkonfiguration::aHint_Activate() {
     for (WordPanel& p : panels) {
         for (CheckBox& box : p.bits)
             box.showHint = true;
     }
 }
 
-void SpecialConfigWindow::aHint_Deactivate() {
+void Ttf_Spezialkonfiguration::aHint_Deactivate() {
     for (WordPanel& p : panels) {
         for (CheckBox& box : p.bits)
             box.showHint = false;
     }
 }
 
-void SpecialConfigWindow::aHint_TextSetzen() {
+void Ttf_Spezialkonfiguration::aHint_TextSetzen() {
     for (int w = 0; w < kWordCount; ++w) {
         for (int b = 0; b < 8; ++b) {
             const char* hint = bitText(w, b).hint;

@@ -5,23 +5,23 @@
 #include <array>
 #include <functional>
 
-class SpecialConfigWindow;
+class Ttf_Spezialkonfiguration;
 class QCheckBox;
 class QFrame;
 class QLabel;
 class QPushButton;
 
 // Shows the detail window `Ttf_Spezialkonfiguration` and forwards its events.
-class SpecialConfigDialog : public QDialog {
+class SpezialkonfigurationDialog : public QDialog {
     Q_OBJECT
   public:
-    SpecialConfigDialog(SpecialConfigWindow& window, QWidget* parent = nullptr);
+    SpezialkonfigurationDialog(Ttf_Spezialkonfiguration& window, QWidget* parent = nullptr);
     void render();
 
   private:
     void run(const std::function<void()>& handler);
 
-    SpecialConfigWindow& w;
+    Ttf_Spezialkonfiguration& w;
     std::array<QFrame*, 4> panels{};
     std::array<QLabel*, 4> labels{};
     std::array<std::array<QCheckBox*, 8>, 4> boxes{};

@@ -1,6 +1,6 @@
-#include "ui/SpecialConfigDialog.h"
+#include "ui/SpezialkonfigurationDialog.h"
 
-#include "app/SpecialConfigWindow.h"
+#include "app/Ttf_Spezialkonfiguration.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -14,7 +14,7 @@ void place(QWidget* widget, const Control& c) {
 }
 } // namespace
 
-SpecialConfigDialog::SpecialConfigDialog(SpecialConfigWindow& window, QWidget* parent)
+SpezialkonfigurationDialog::SpezialkonfigurationDialog(Ttf_Spezialkonfiguration& window, QWidget* parent)
     : QDialog(parent), w(window) {
     setObjectName(QStringLiteral("tf_Spezialkonfiguration"));
     setWindowTitle(w.caption);
@@ -26,8 +26,8 @@ SpecialConfigDialog::SpecialConfigDialog(SpecialConfigWindow& window, QWidget* p
     small.setPointSize(7);
     small.setBold(false);
     setFont(small);
-    for (int p = 0; p < SpecialConfigWindow::kWordCount; ++p) {
-        const SpecialConfigWindow::WordPanel& model = w.panels[p];
+    for (int p = 0; p < Ttf_Spezialkonfiguration::kWordCount; ++p) {
+        const Ttf_Spezialkonfiguration::WordPanel& model = w.panels[p];
         QFrame* frame = new QFrame(this);
         frame->setFrameStyle(QFrame::Panel | QFrame::Raised);
         place(frame, model);
@@ -56,25 +56,25 @@ SpecialConfigDialog::SpecialConfigDialog(SpecialConfigWindow& window, QWidget* p
     render();
 }
 
-void SpecialConfigDialog::run(const std::function<void()>& handler) {
+void SpezialkonfigurationDialog::run(const std::function<void()>& handler) {
     if (rendering) return;
     handler();
     render();
     if (w.closeRequested) {
-        if (w.modalResult == SpecialConfigWindow::Result::Ok)
+        if (w.modalResult == Ttf_Spezialkonfiguration::Result::Ok)
             accept();
         else
             reject();
     }
 }
 
-void SpecialConfigDialog::render() {
+void SpezialkonfigurationDialog::render() {
     rendering = true;
-    for (int p = 0; p < SpecialConfigWindow::kWordCount; ++p) {
-        const SpecialConfigWindow::WordPanel& model = w.panels[p];
+    for (int p = 0; p < Ttf_Spezialkonfiguration::kWordCount; ++p) {
+        const Ttf_Spezialkonfiguration::WordPanel& model = w.panels[p];
         panels[p]->setEnabled(model.enabled);
         for (int b = 0; b < 8; ++b) {
-            const SpecialConfigWindow::CheckBox& bit = model.bits[b];
+            const Ttf_Spezialkonfiguration::CheckBox& bit = model.bits[b];
             QCheckBox* box = boxes[p][b];
             box->setText(bit.caption);
             box->setChecked(bit.checked);
