@@ -52,9 +52,9 @@ MainWindowModel::MainWindowModel() {
     place(gb_ErweiterteKonfiguration, "gb_ErweiterteKonfiguration", 232, 8, 487, 65, false);
     gb_ErweiterteKonfiguration.caption = QStringLiteral("Erweiterte Konfiguration");
     label(l_Erw_Allgemein, "l_Erw_Allgemein", QStringLiteral("Allgemein"), 8, 16, 90);
-    label(l_Erw_Schaltfunktion1, "l_Erw_Schaltfunktion1", QStringLiteral("Schaltfunktion 1"), 104, 16, 100);
+    label(l_Erw_Schaltfunktion1, "l_Erw_Schaltfunktion1", QStringLiteral("Schaltfunktion 1"), 104, 16, 104);
     label(l_Erw_Alarm, "l_Erw_Alarm", QStringLiteral("Alarm"), 210, 16, 90);
-    label(l_Erw_Schaltfunktion2, "l_Erw_Schaltfunktion2", QStringLiteral("Schaltfunktion 2"), 306, 16, 100);
+    label(l_Erw_Schaltfunktion2, "l_Erw_Schaltfunktion2", QStringLiteral("Schaltfunktion 2"), 306, 16, 96);
     for (Label* l : {&l_Erw_Allgemein, &l_Erw_Schaltfunktion1, &l_Erw_Alarm, &l_Erw_Schaltfunktion2})
         l->visible = true;
     place(e_erw_Allgemein, "e_erw_Allgemein", 8, 34, 80, 21);

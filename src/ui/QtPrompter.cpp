@@ -83,7 +83,9 @@ Prompter::Button QtPrompter::message(const Message& m) {
 void QtPrompter::beep(Beep) { QApplication::beep(); }
 
 QString QtPrompter::openFileName(const QString& folder, const QString& filter, const QString& defaultSuffix) {
-    QFileDialog dialog(owner, QString(), folder, filter);
+    QFileDialog dialog(owner, QString(), QString(), filter);
+    // Only the folder: a folder that does not exist must not turn into a file name.
+    dialog.setDirectory(folder);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(defaultSuffix);
@@ -93,7 +95,8 @@ QString QtPrompter::openFileName(const QString& folder, const QString& filter, c
 }
 
 QString QtPrompter::saveFileName(const QString& folder, const QString& filter, const QString& defaultSuffix) {
-    QFileDialog dialog(owner, QString(), folder, filter);
+    QFileDialog dialog(owner, QString(), QString(), filter);
+    dialog.setDirectory(folder);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(defaultSuffix);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

@@ -462,11 +462,26 @@ void TMain::connectEvents() {
 
     // The filter text field: every typed character goes through its typing rules.
     QWidget* filter = widgets.value(m.teFilter.name);
-    filter->installEventFilter(new KeyForwarder(filter, [this, &c](QKeyEvent* ke) {
+    filter->installEventFilter(new KeyForwarder(filter, [this, &c, &m, filter](QKeyEvent* ke) {
         const QString text = ke->text();
         if (text.isEmpty() || text.at(0) == QChar(0x7F))
             return false; // navigation and editing keys work as usual
-        run([&c, ch = text.at(0)] { c.teFilterKeyPress(ch); });
+        const QChar ch = text.at(0);
+        auto* edit = static_cast<QLineEdit*>(filter);
+        // The typing rules see only the text; a selection is typed over as in any edit
+        // field (Backspace just removes it), or kept when the rules drop the key.
+        if (edit->hasSelectedText() && ch != QChar(13)) {
+            const QString before = m.teFilter.text;
+            QString rest = edit->text();
+            rest.remove(edit->selectionStart(), edit->selectedText().size());
+            run([&c, &m, ch, before, rest] {
+                m.teFilter.text = rest;
+                if (ch != QChar(8) && !c.teFilterKeyPress(ch))
+                    m.teFilter.text = before;
+            });
+            return true;
+        }
+        run([&c, ch] { c.teFilterKeyPress(ch); });
         return true;
     }));
     filter->installEventFilter(new FocusForwarder(filter, [this, &c] { run([&c] { c.teFilterExit(); }); }));
@@ -531,7 +546,10 @@ void TMain::render() {
             const auto& t = static_cast<const TextField&>(c);
             if (w->text() != t.text)
                 w->setText(t.text);
-            w->setMaxLength(t.maxLength > 0 ? t.maxLength : 32767);
+            // setMaxLength drops the selection even when the limit stays the same.
+            const int maxLength = t.maxLength > 0 ? t.maxLength : 32767;
+            if (w->maxLength() != maxLength)
+                w->setMaxLength(maxLength);
             break;
         }
         case Kind::Button:
@@ -564,8 +582,11 @@ void TMain::fitCaption(QLabel* label) {
 
 void TMain::renderStatusBar() {
     const StatusBar& sb = h.model().StatusBar1;
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
         panels[i]->setText(sb.panels[i]);
+        // The panels keep their fixed widths; a text cut at the edge can still be read in full.
+        panels[i]->setToolTip(sb.panels[i]);
+    }
 }
 
 void TMain::renderMenus() {

@@ -15,6 +15,8 @@
 #include <QStyle>
 #include <QStyleFactory>
 #include <QThread>
+#include <QTranslator>
+#include <QLibraryInfo>
 
 #include <cstdio>
 #include <cstdlib>
@@ -44,6 +46,11 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Konfigurationsprogramm"));
+    // The toolkit's own texts (file dialogs, context menus) in German, like the program's.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
     // The classic look draws group titles on their frame, as the layout's sizes assume.
     if (QStyle* style = QStyleFactory::create(QStringLiteral("Windows")))
         QApplication::setStyle(style);

@@ -126,6 +126,21 @@ TEST(TMainWindow, FilterTextFieldTakesKeysThroughItsRules) {
     QTest::keyClicks(filter, QStringLiteral("7x"));
     EXPECT_EQ(filter->text(), QStringLiteral("2,00"));
     EXPECT_EQ(win.f.model.teFilter.text, QStringLiteral("2,00"));
+
+    // A selected value is typed over, as the user expects after selecting it; a key the
+    // rules drop keeps the selection; Backspace removes just the selection.
+    filter->selectAll();
+    QTest::keyClick(filter, Qt::Key_X);
+    EXPECT_EQ(filter->text(), QStringLiteral("2,00"));
+    EXPECT_TRUE(filter->hasSelectedText());
+    QTest::keyClick(filter, Qt::Key_1);
+    EXPECT_EQ(filter->text(), QStringLiteral("1,"));
+    EXPECT_EQ(win.f.model.teFilter.text, QStringLiteral("1,"));
+    QTest::keyClicks(filter, QStringLiteral("25"));
+    filter->setSelection(2, 2);
+    QTest::keyClick(filter, Qt::Key_Backspace);
+    EXPECT_EQ(filter->text(), QStringLiteral("1,"));
+    EXPECT_EQ(win.f.model.teFilter.text, QStringLiteral("1,"));
 }
 
 TEST(TMainWindow, StatusBarTimerFollowsTheModel) {
