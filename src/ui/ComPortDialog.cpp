@@ -1,4 +1,5 @@
 #include "ui/ComPortDialog.h"
+#include "ui/DialogFrame.h"
 
 #include "app/ComPortWindow.h"
 
@@ -6,22 +7,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
-void place(QWidget* widget, const Control& c) {
-    widget->setObjectName(c.name);
-    widget->setGeometry(c.geometry.left, c.geometry.top, c.geometry.width, c.geometry.height);
-}
-} // namespace
+using dialogframe::place;
 
 ComPortDialog::ComPortDialog(ComPortWindow& window, QWidget* parent) : QDialog(parent), w(window) {
-    setObjectName(QStringLiteral("f_ComPort"));
-    setWindowTitle(w.caption);
-    setFixedSize(w.clientWidth, w.clientHeight);
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    QFont f = font();
-    f.setPointSize(7);
-    f.setBold(false);
-    setFont(f);
+    dialogframe::setUp(this, QStringLiteral("f_ComPort"), w.caption, w.clientWidth, w.clientHeight, 7);
     list = new QPushButton(this);
     place(list, w.b_ComPortsEinlesen);
     ports = new QComboBox(this);

@@ -1,4 +1,5 @@
 #include "ui/CommentDialog.h"
+#include "ui/DialogFrame.h"
 
 #include "files/CommentWindow.h"
 #include "ui/QtPrompter.h"
@@ -7,23 +8,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
-void place(QWidget* widget, const Control& c) {
-    widget->setObjectName(c.name);
-    widget->setGeometry(c.geometry.left, c.geometry.top, c.geometry.width, c.geometry.height);
-}
-} // namespace
+using dialogframe::place;
 
 CommentDialog::CommentDialog(CommentWindow& window, QWidget* parent) : QDialog(parent), w(window) {
-    setObjectName(QStringLiteral("f_DateiKommentar"));
-    setWindowTitle(w.caption);
-    setFixedSize(w.clientWidth, w.clientHeight);
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
-    QFont f = font();
-    f.setPointSize(8);
-    f.setBold(false);
-    setFont(f);
+    dialogframe::setUp(this, QStringLiteral("f_DateiKommentar"), w.caption, w.clientWidth, w.clientHeight, 8);
     label = new QLabel(this);
     place(label, w.Label1);
     edit = new QLineEdit(this);

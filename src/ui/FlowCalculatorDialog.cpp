@@ -1,4 +1,5 @@
 #include "ui/FlowCalculatorDialog.h"
+#include "ui/DialogFrame.h"
 
 #include "tools/FlowCalculatorWindow.h"
 
@@ -9,20 +10,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-namespace {
-void place(QWidget* widget, const Control& c) {
-    widget->setObjectName(c.name);
-    widget->setGeometry(c.geometry.left, c.geometry.top, c.geometry.width, c.geometry.height);
-}
-} // namespace
+using dialogframe::place;
 
 FlowCalculatorDialog::FlowCalculatorDialog(FlowCalculatorWindow& window, QWidget* parent)
     : QDialog(parent), w(window) {
-    setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(w.caption);
-    setFixedSize(w.clientWidth, w.clientHeight);
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
+    dialogframe::setUp(this, QStringLiteral("Form1"), w.caption, w.clientWidth, w.clientHeight);
 
     addLabel(w._lDaten_des_gebers, this, true);
     addLabel(w._lMessbereich_max, this);

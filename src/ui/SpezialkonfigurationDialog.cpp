@@ -1,4 +1,5 @@
 #include "ui/SpezialkonfigurationDialog.h"
+#include "ui/DialogFrame.h"
 
 #include "app/Ttf_Spezialkonfiguration.h"
 
@@ -7,25 +8,12 @@
 #include <QLabel>
 #include <QPushButton>
 
-namespace {
-void place(QWidget* widget, const Control& c) {
-    widget->setObjectName(c.name);
-    widget->setGeometry(c.geometry.left, c.geometry.top, c.geometry.width, c.geometry.height);
-}
-} // namespace
+using dialogframe::place;
 
 SpezialkonfigurationDialog::SpezialkonfigurationDialog(Ttf_Spezialkonfiguration& window, QWidget* parent)
     : QDialog(parent), w(window) {
-    setObjectName(QStringLiteral("tf_Spezialkonfiguration"));
-    setWindowTitle(w.caption);
-    setFixedSize(w.clientWidth, w.clientHeight);
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
     // The captions were laid out for a small dialog font.
-    QFont small = font();
-    small.setPointSize(7);
-    small.setBold(false);
-    setFont(small);
+    dialogframe::setUp(this, QStringLiteral("tf_Spezialkonfiguration"), w.caption, w.clientWidth, w.clientHeight, 7);
     for (int p = 0; p < Ttf_Spezialkonfiguration::kWordCount; ++p) {
         const Ttf_Spezialkonfiguration::WordPanel& model = w.panels[p];
         QFrame* frame = new QFrame(this);

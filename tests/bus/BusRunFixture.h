@@ -49,6 +49,24 @@ struct BusRunFixture : ::testing::Test {
         if (!family20 && firmware >= 23 && (options & 0x20))
             bus.onParam(bus::param::SwitchFunction1, 0, switching1, 1);
     }
+    // The instrument of a PID/analog-aware model, with the words its model expects.
+    void attachTrkFor(ModelId model, double firmware) {
+        const ModelEntry& e = catalogue::entry(model);
+        attach(kTrk, firmware, e.hasCurrentOutput ? 0x0004 : 0,
+               e.hasAnalogOutput || e.hasPidController ? 0x20 : 0, e.hasPidController ? 0x10 : 0);
+    }
+    // "cmd", "cmd:p" or "cmd:p#n": the (n+1)-th such call answers `status`, the ones before answer 0.
+    void failAt(const char* at, int16_t status) {
+        const QStringList parts = QString::fromLatin1(at).split(QLatin1Char('#'));
+        const QStringList what = parts[0].split(QLatin1Char(':'));
+        ScriptedBus::Answer answer;
+        answer.command = int16_t(what[0].toInt());
+        if (what.size() > 1) answer.parameter = what[1].toDouble();
+        for (int n = parts.size() > 1 ? parts[1].toInt() : 0; n > 0; --n)
+            bus.add(answer);
+        answer.status = status;
+        bus.add(answer);
+    }
     // A fresh bus between the cases of one test.
     void reset() {
         bus = ScriptedBus();

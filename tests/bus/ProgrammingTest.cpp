@@ -288,18 +288,8 @@ TEST_F(Programming_, UnknownParameterIsToleratedExactlyWhereTheStepSaysSo) {
         trkVoltage(c.model, c.outputPosition);
         if (c.controller >= 0) steps::chooseController(f, c.controller);
         f.model.inputKindChanged = true;
-        const ModelEntry& e = catalogue::entry(c.model);
-        attach(kTrk, c.firmware, e.hasCurrentOutput ? 0x0004 : 0,
-               e.hasAnalogOutput || e.hasPidController ? 0x20 : 0, e.hasPidController ? 0x10 : 0);
-        const QStringList at = QString::fromLatin1(c.at).split(QLatin1Char('#'));
-        const QStringList what = at[0].split(QLatin1Char(':'));
-        ScriptedBus::Answer answer;
-        answer.command = int16_t(what[0].toInt());
-        if (what.size() > 1) answer.parameter = what[1].toDouble();
-        for (int n = at.size() > 1 ? at[1].toInt() : 0; n > 0; --n)
-            bus.add(answer);
-        answer.status = kUnknown;
-        bus.add(answer);
+        attachTrkFor(c.model, c.firmware);
+        failAt(c.at, kUnknown);
 
         const int16_t status = program();
         const auto sent = commands();
@@ -311,7 +301,9 @@ TEST_F(Programming_, UnknownParameterIsToleratedExactlyWhereTheStepSaysSo) {
             EXPECT_TRUE(errorBoxes().isEmpty());
         } else {
             EXPECT_EQ(status, kUnknown);
-            EXPECT_EQ(last[1], at[0].toStdString()) << "only the take-over follows the refused write";
+            EXPECT_EQ(last[1],
+                      QString::fromLatin1(c.at).section(QLatin1Char('#'), 0, 0).toStdString())
+                << "only the take-over follows the refused write";
             EXPECT_EQ(std::vector<std::string>(last.begin() + 2, last.end()), cmds("241 241 12"));
             EXPECT_EQ(errorBoxes(), QStringList{QStringLiteral("(Fehler -38) Parameter unbekannt")});
         }

@@ -334,19 +334,9 @@ TEST_F(Readout_, UnknownParameterIsToleratedExactlyWhereTheStepSaysSo) {
                      std::to_string(c.firmware));
         reset();
         f.actions.selectModel(c.model);
-        const ModelEntry& e = catalogue::entry(c.model);
-        attach(kTrk, c.firmware, e.hasCurrentOutput ? 0x0004 : 0,
-               e.hasAnalogOutput || e.hasPidController ? 0x20 : 0, e.hasPidController ? 0x10 : 0);
+        attachTrkFor(c.model, c.firmware);
         // The n-th read of the command (after the identification) answers -38.
-        const QStringList at = QString::fromLatin1(c.at).split(QLatin1Char('#'));
-        const QStringList what = at[0].split(QLatin1Char(':'));
-        ScriptedBus::Answer answer;
-        answer.command = int16_t(what[0].toInt());
-        if (what.size() > 1) answer.parameter = what[1].toDouble();
-        for (int n = at.size() > 1 ? at[1].toInt() : 0; n > 0; --n)
-            bus.add(answer);
-        answer.status = kUnknown;
-        bus.add(answer);
+        failAt(c.at, kUnknown);
         bus.onParam(11, 0, c.outputFunction);
 
         const int16_t status = readout();
@@ -356,7 +346,9 @@ TEST_F(Readout_, UnknownParameterIsToleratedExactlyWhereTheStepSaysSo) {
             EXPECT_EQ(std::vector<std::string>(sent.end() - 2, sent.end()), cmds("12 254"));
         } else {
             EXPECT_EQ(status, kUnknown);
-            EXPECT_EQ(sent.back(), at[0].toStdString()) << "nothing is read after the refused step";
+            EXPECT_EQ(sent.back(),
+                      QString::fromLatin1(c.at).section(QLatin1Char('#'), 0, 0).toStdString())
+                << "nothing is read after the refused step";
             EXPECT_EQ(panel(), QStringLiteral("(Fehler -38) Parameter unbekannt"));
         }
         // A failed read is reported in the status bar only.
