@@ -6,11 +6,11 @@
 #include "files/D20Format.h"
 #include "files/D20Reader.h"
 #include "files/D20Writer.h"
+#include "files/FileWriter.h"
 #include "files/WordReader.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 
@@ -69,11 +69,9 @@ void MainHandlers::miDatenspeichernClick() {
                                D20Writer::platformUserName()};
         const D20Writer writer(m, sep);
         const QByteArray bytes = writer.contents(header);
-        QSaveFile file(fileName);
-        const bool written =
-            file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+        const filewriter::Result written = filewriter::replace(fileName, bytes);
         const QString name = shownName(fileName, folder);
-        if (written) {
+        if (written.ok) {
             if (writer.fittedComment(header) != header.comment)
                 env.prompter->show(
                     QStringLiteral("Der Kommentar ist zu lang für die Datei und wurde gekürzt."),
@@ -81,7 +79,7 @@ void MainHandlers::miDatenspeichernClick() {
             m.StatusBar1.panels[2] = QStringLiteral("Datei: ") + name + QStringLiteral(" gespeichert");
         } else {
             env.prompter->show(QStringLiteral("Die Datei %1 konnte nicht gespeichert werden.\n%2")
-                                   .arg(QDir::toNativeSeparators(fileName), file.errorString()),
+                                   .arg(QDir::toNativeSeparators(fileName), written.reason),
                                QStringLiteral("Fehler"), Prompter::Icon::Error);
             m.StatusBar1.panels[2] = QStringLiteral("Datei: ") + name + QStringLiteral(" nicht gespeichert");
         }

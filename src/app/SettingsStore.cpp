@@ -3,11 +3,11 @@
 #include "config/NumberFormat.h"
 
 #include "config/Prompter.h"
+#include "files/FileWriter.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSettings>
 #include <QStringDecoder>
 #include <QTemporaryFile>
@@ -86,9 +86,10 @@ class SettingsStore::Copy {
     bool open(const QByteArray& bytes) {
         file.setFileTemplate(QDir::tempPath() + QStringLiteral("/trk-settings-XXXXXX.ini"));
         if (!file.open()) return false;
-        const bool written = file.write(bytes) == bytes.size();
+        // A copy cut short on a full temporary folder would lose every value it misses.
+        const bool written = file.write(bytes) == bytes.size() && file.flush();
         file.close();
-        return written;
+        return written && file.error() == QFileDevice::NoError;
     }
     QString fileName() const { return file.fileName(); }
     QByteArray bytes() {
@@ -191,12 +192,15 @@ int16_t SettingsStore::store(const Snapshot& base, const QString& group,
         }
         result = copy.bytes();
     }
-    // Replaced in one step, so a failed write leaves the old file whole.
-    QSaveFile out(path);
-    const bool ok = QDir().mkpath(QFileInfo(path).absolutePath()) && out.open(QIODevice::WriteOnly) &&
-                    out.write(result) == result.size() && out.commit();
-    if (!ok) {
+    // At least the value just set is in the file; nothing at all means the copy was lost.
+    if (result.isEmpty()) {
         reportSystemError(notWritten, where);
+        return kCannotReadOrSet;
+    }
+    // Replaced in one step, so a failed write leaves the old file whole.
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (const filewriter::Result written = filewriter::replace(path, result); !written.ok) {
+        reportSystemError(notWritten + QLatin1Char('\n') + written.reason, where);
         return kCannotReadOrSet;
     }
     return kOk;

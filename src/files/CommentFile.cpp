@@ -1,10 +1,10 @@
 #include "files/CommentFile.h"
 
 #include "config/Cp1252.h"
+#include "files/FileWriter.h"
 #include "files/WordReader.h"
 
 #include <QDir>
-#include <QFile>
 
 namespace {
 const QString kEndMark = QStringLiteral("</END>");
@@ -17,10 +17,7 @@ QString path(const QString& folder) {
 }
 
 bool write(const QString& folder, const QString& comment) {
-    QFile file(path(folder));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-    const QByteArray bytes = cp1252::encode(comment + kEndMark) + "\r\n";
-    return file.write(bytes) == bytes.size();
+    return filewriter::replace(path(folder), cp1252::encode(comment + kEndMark) + "\r\n").ok;
 }
 
 QString read(const QString& folder) {

@@ -342,7 +342,9 @@ TEST_F(SettingsStoreTest, StoreThatCannotBeWritten) {
 
     blocked.ensureSettingsKeys();
     ASSERT_EQ(prompter.shown.size(), 1);
-    EXPECT_TRUE(prompter.shown[0].message.text.endsWith("kann nicht geschrieben werden.\n[User]"));
+    EXPECT_TRUE(prompter.shown[0].message.text.endsWith(
+        "kann nicht geschrieben werden.\nDer Ordner „" + dir.path() + "/block“ ist nicht vorhanden.\n[User]"))
+        << prompter.shown[0].message.text.toStdString();
     EXPECT_EQ(blocked.writeSetting("ComPort", kSchnittstelle, SettingsStore::DataKind::Int16, 4, 2), -2);
     QString text;
     int capacity = 255;

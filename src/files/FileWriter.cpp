@@ -1,0 +1,60 @@
+#include "files/FileWriter.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cerrno>
+
+namespace filewriter {
+
+namespace {
+
+// The system's reason in words a user of this program reads; the toolkit's own
+// texts are English.
+QString reasonFor(int error, const QString& path) {
+    const QString folder = QDir::toNativeSeparators(QFileInfo(path).absolutePath());
+    switch (error) {
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+    case EFBIG:
+        return QStringLiteral("Auf dem Datenträger ist nicht genug Speicherplatz frei.");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("Keine Berechtigung zum Schreiben im Ordner „%1“.").arg(folder);
+    case EROFS:
+        return QStringLiteral("Der Datenträger ist schreibgeschützt.");
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("Der Ordner „%1“ ist nicht vorhanden.").arg(folder);
+    default:
+        return QStringLiteral("Schreibfehler (Systemfehler %1).").arg(error);
+    }
+}
+
+} // namespace
+
+Result replace(const QString& path, const QByteArray& bytes) {
+    const QFileInfo target(path);
+    if (!target.absoluteDir().exists()) return {false, reasonFor(ENOENT, path)};
+
+    // Unbuffered: a write that finds no room fails here and now, not in a flush the
+    // commit would not look at.
+    QSaveFile file(path);
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return {false, reasonFor(errno ? errno : EACCES, path)};
+    errno = 0;
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        const int error = errno ? errno : ENOSPC;
+        file.cancelWriting();
+        return {false, reasonFor(error, path)};
+    }
+    errno = 0;
+    if (!file.commit()) return {false, reasonFor(errno ? errno : EIO, path)};
+    return {true, {}};
+}
+
+} // namespace filewriter

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Every file the program writes goes through here. The bytes go to a temporary
+// file beside the target, are flushed and checked, and only then take the old
+// file's place; a failed write leaves the old file byte for byte as it was.
+namespace filewriter {
+
+struct Result {
+    bool ok = false;
+    QString reason; // why it failed, in German, for a message box; empty on success
+};
+
+Result replace(const QString& path, const QByteArray& bytes);
+
+} // namespace filewriter

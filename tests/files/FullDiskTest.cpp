@@ -1,0 +1,50 @@
+#include "FileWindow.h"
+
+#include "support/SmallDisk.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+const QString kNoSpace = QStringLiteral("Auf dem Datenträger ist nicht genug Speicherplatz frei.");
+}
+
+// A write that finds the disk full keeps the old file byte for byte, says so in
+// German and never reports the file as saved: for a d20 file and for the settings.
+TEST(FullDisk, FailedWritesKeepTheOldFileAndSayWhy) {
+    SmallDisk disk;
+    if (!disk.ok()) GTEST_SKIP() << "no right to mount a small file system here";
+
+    FileWindow w;
+    w.a().selectModel(ModelId::TRK520);
+    w.input(8, -1);
+    w.output(1);
+    const QString path = disk.file("anlage.d20");
+    w.save(path, QStringLiteral("erste Fassung"));
+    const QByteArray before = FileWindow::bytes(path);
+    ASSERT_FALSE(before.isEmpty());
+
+    SettingsStore settings(disk.file("settings.ini"), w.prompter, [] { return QStringLiteral("/ordner"); });
+    ASSERT_EQ(settings.writeSetting(QStringLiteral("ComPort"), QStringLiteral("Schnittstelle\\"),
+                                    SettingsStore::DataKind::Raw, QStringLiteral("3"), 2),
+              SettingsStore::kOk);
+    const QByteArray settingsBefore = FileWindow::bytes(disk.file("settings.ini"));
+
+    ASSERT_TRUE(disk.fill());
+    w.prompter.shown.clear();
+    w.type(w.m().neOut1Einschaltpunkt, "123");
+    w.save(path, QStringLiteral("zweite Fassung mit einem längeren Kommentar"));
+    EXPECT_EQ(FileWindow::bytes(path), before);
+    EXPECT_EQ(w.m().StatusBar1.panels[2], QStringLiteral("Datei: anlage.d20 nicht gespeichert"));
+    ASSERT_FALSE(w.prompter.shown.isEmpty());
+    const QString message = w.prompter.shown.last().message.text;
+    EXPECT_TRUE(message.endsWith(kNoSpace)) << message.toStdString();
+    EXPECT_FALSE(message.contains(QStringLiteral("device"))) << message.toStdString();
+
+    w.prompter.shown.clear();
+    EXPECT_EQ(settings.writeSetting(QStringLiteral("ComPort"), QStringLiteral("Schnittstelle\\"),
+                                    SettingsStore::DataKind::Raw, QStringLiteral("12"), 3),
+              SettingsStore::kCannotReadOrSet);
+    EXPECT_EQ(FileWindow::bytes(disk.file("settings.ini")), settingsBefore);
+    ASSERT_FALSE(w.prompter.shown.isEmpty());
+    EXPECT_TRUE(w.prompter.shown.last().message.text.contains(kNoSpace));
+}
