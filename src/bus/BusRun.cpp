@@ -10,9 +10,8 @@ BusRun::BusRun(BusLibrary& library, ConfigActions& actions, Prompter& prompter, 
     ops.value = 1.0;
 }
 
-void BusRun::takeUnlessFailed(int16_t answer, bool tolerateUnknownParameter) {
-    const bool tolerated = tolerateUnknownParameter && running == bus::status::UnknownParameter;
-    if (running >= 0 || tolerated) running = answer;
+void BusRun::takeUnlessFailed(int16_t answer) {
+    if (running >= 0) running = answer;
 }
 
 void BusRun::openPort() {
@@ -46,7 +45,7 @@ void BusRun::readVersion() {
     ops.integer = 0;
     const int16_t answer = send(bus::cmd::ReadVersion);
     if (answer >= 0) m.deviceVersion = ops.value;
-    takeUnlessFailed(answer, false);
+    takeUnlessFailed(answer);
 }
 
 void BusRun::readIdentity() {

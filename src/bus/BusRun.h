@@ -20,8 +20,8 @@ class BusRun {
 
     bool ok() const { return running >= 0; }
     // Steps sent whatever the status: their answer becomes the running status but
-    // never hides an earlier failure, except a left-over -38 when that is tolerated.
-    void takeUnlessFailed(int16_t answer, bool tolerateUnknownParameter);
+    // never hides an earlier failure.
+    void takeUnlessFailed(int16_t answer);
 
     // Opens the port; its status becomes the running status.
     void openPort();

@@ -55,18 +55,17 @@ int16_t Programming::DVN20DatenProgrammieren() {
     openPort();
     requireModel();
 
-    if (writeExtendedWords()) {
-        learnAddress(bus::kAddressQueryWrite);
-        if (identify()) {
-            readVersion();
-            if (writeInputKind()) {
-                if (family == kFamilyDvn20)
-                    tableE();
-                else
-                    tableF();
-                writeDisplayUnitExtra();
-                readIdentity();
-            }
+    // Nothing is written before the instrument proved to be the selected model.
+    learnAddress(bus::kAddressQueryWrite);
+    if (identify() && writeExtendedWords()) {
+        readVersion();
+        if (writeInputKind()) {
+            if (family == kFamilyDvn20)
+                tableE();
+            else
+                tableF();
+            writeDisplayUnitExtra();
+            readIdentity();
         }
     }
     report();
@@ -75,7 +74,7 @@ int16_t Programming::DVN20DatenProgrammieren() {
     return reported;
 }
 
-// The extended words go first; when they did not arrive nothing else is written.
+// The extended words go before the parameters; when they did not arrive nothing else is written.
 bool Programming::writeExtendedWords() {
     if (!ok() || family == kFamilyDvn20 || !m.extendedConfigUnlocked ||
         !m.MainMenueExtras_ErweiterteKonfiguration.checked)
@@ -151,14 +150,15 @@ void Programming::tableF() {
         // The instrument resets itself to the new input kind; a failed round is sent again next time.
         ops.value = 0.0;
         ops.integer = 0;
-        send(cmd::InputKindChange1);
-        running = bus::restartAndPoll(lib, m.busAddress, ops);
+        // An unanswered reset command is a failed round, whatever the restart answers.
+        running = send(cmd::InputKindChange1);
+        if (ok()) running = bus::restartAndPoll(lib, m.busAddress, ops);
         if (ok()) {
             ops.value = 0.0;
             ops.integer = 0;
-            send(cmd::InputKindChange2);
-            running = bus::restartAndPoll(lib, m.busAddress, ops);
+            running = send(cmd::InputKindChange2);
         }
+        if (ok()) running = bus::restartAndPoll(lib, m.busAddress, ops);
         if (ok()) m.inputKindChanged = false;
     }
     if (m.rgSensor.visible) {
@@ -232,7 +232,7 @@ void Programming::outputBlocks() {
         ops.integer = 0;
         ops.value = static_cast<float>(high);
         send(cmd::WriteAlarmMax);
-        takeUnlessFailed(0, false);
+        takeUnlessFailed(0);
         putNumber(cmd::WriteAlarmMin, 0, number(m.neOut2Ausschaltpunkt));
         putNumber(cmd::WriteAlarmMax, 0, number(m.neOut2Einschaltpunkt));
         put(param::AlarmDelay, bus::rawValueOf(m.neOut2Delay));
@@ -247,7 +247,7 @@ void Programming::analogAndControllerBlocks() {
     if (m.gpAnalogOut1.visible && m.cbStromAusgang.visible) {
         const int16_t answer =
             bus::writeParameter(lib, m.busAddress, param::CurrentRange, m.cbStromAusgang.itemIndex, ops);
-        takeUnlessFailed(olderMayNotKnow(answer), false);
+        takeUnlessFailed(olderMayNotKnow(answer));
     }
     if (m.gpAnalogOut1.visible) {
         if (ok())
@@ -282,7 +282,7 @@ void Programming::writeDisplayUnitExtra() {
     for (int code = 0; code < kUnitCodes; ++code) {
         if (lib.GetUnit(static_cast<int16_t>(code)) != unit) continue;
         ops.integer = code;
-        takeUnlessFailed(send(cmd::WriteUnit), false);
+        takeUnlessFailed(send(cmd::WriteUnit));
         return;
     }
     // No unit code carries the shown text: the instrument keeps its unit rather than

@@ -242,8 +242,9 @@ void Readout::runStep(const Step& step, int output) {
     const bool unknownIsOk = step.applied == A::OkOr38Then0 || step.applied == A::OkThen38Is0 ||
                              (step.applied == A::OkOld38Is0 && !isCurrentFirmware());
     const int16_t result = unknown && unknownIsOk ? int16_t(0) : answer;
+    // A step sent whatever the status never hides an earlier failure, a -38 included.
     if (step.always)
-        takeUnlessFailed(result, true);
+        takeUnlessFailed(result);
     else
         running = result;
 

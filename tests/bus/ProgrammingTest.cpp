@@ -256,9 +256,9 @@ TEST_F(Programming_, UnknownParameterIsToleratedExactlyWhereTheStepSaysSo) {
         {ModelId::TRK520, 23.1, 2, -1, "45#1", false},
         {ModelId::TRK520, 23.1, 2, -1, "51#1", false},
         {ModelId::TRK520, 23.1, 2, -1, "53#1", true},
-        // The input kind reset commands count by the polls that follow them.
-        {ModelId::TRK520, 23.1, 2, -1, "215", true},
-        {ModelId::TRK520, 23.1, 2, -1, "217", true},
+        // A lost answer to an input kind reset command fails the run.
+        {ModelId::TRK520, 23.1, 2, -1, "215", false},
+        {ModelId::TRK520, 23.1, 2, -1, "217", false},
         // Older firmware: output 1's preferred state is not tolerated, output 2's is.
         {ModelId::TRK520, 22.4, 2, -1, "248:275", false},
         {ModelId::TRK520, 22.4, 2, -1, "248:280", true},
@@ -306,6 +306,10 @@ TEST_F(Programming_, UnknownParameterIsToleratedExactlyWhereTheStepSaysSo) {
                 << "only the take-over follows the refused write";
             EXPECT_EQ(std::vector<std::string>(last.begin() + 2, last.end()), cmds("241 241 12"));
             EXPECT_EQ(errorBoxes(), QStringList{QStringLiteral("(Fehler -38) Parameter unbekannt")});
+            // A reset that did not arrive goes out again next time.
+            if (c.at == std::string("215") || c.at == std::string("217")) {
+                EXPECT_TRUE(f.model.inputKindChanged);
+            }
         }
     }
 }
@@ -320,13 +324,26 @@ TEST_F(Programming_, ExtendedWordsThatDoNotArriveStopTheRun) {
     bus.on(cmd::QueryAddress, 0, {}, 1, -1);
     bus.onParam(35, 0, 4); // reads back 4 where 3 was written
     EXPECT_EQ(program(), bus::status::ExtendedWriteFailed);
-    EXPECT_EQ(commands(),
-              cmds("14 248:291 248:284 248:274 248:279 241 12 14 248:35 248:28 248:18 248:23 241 241 12"));
+    // Identified first; the words only then, and nothing after them.
+    EXPECT_EQ(commands(), cmds("12 254 248:38 248:39 14 248:291 248:284 248:274 248:279 241 12 14 248:35 248:28 "
+                               "248:18 248:23 241 241 12"));
     const QString text =
         QStringLiteral("Daten wurden nicht programmiert, konnte erweiterte Konfiguration nicht setzen!");
     EXPECT_EQ(panel(), text);
     EXPECT_EQ(f.prompter.texts(), QStringList{text});
     EXPECT_EQ(f.prompter.captions(), QStringList{QStringLiteral("Fehler Aufgetreten")});
+
+    // A PID instrument while an analog model is selected is refused before any word is written.
+    reset();
+    trkVoltage(ModelId::TRK520XAO, 0);
+    m.extendedConfigUnlocked = true;
+    m.MainMenueExtras_ErweiterteKonfiguration.checked = true;
+    attachTrkFor(ModelId::TRK520PID, 23.1);
+    EXPECT_EQ(program(), bus::status::DeviceMismatch);
+    for (const std::string& c : commands())
+        EXPECT_TRUE(c == "12" || c == "254" || c == "241" ||
+                    (c.rfind("248:", 0) == 0 && std::stoi(c.substr(4)) < 256))
+            << c << " reached an instrument that failed identification";
 }
 
 TEST_F(Programming_, DisplayUnitExtraWritesTheMatchingUnitCodeOnly) {

@@ -356,16 +356,17 @@ TEST_F(Readout_, UnknownParameterIsToleratedExactlyWhereTheStepSaysSo) {
     }
 }
 
-// The analog range goes out whatever the status: its answer lets a run go on that an unknown
-// output function (taken, but left as -38) would have ended.
-TEST_F(Readout_, UnknownOutputFunctionIsTakenAndTheAnalogRangeStillGoesOut) {
+// The analog range goes out whatever the status, but its answer cannot turn an unknown output
+// function (taken, left as -38, the rest skipped) into a successful run.
+TEST_F(Readout_, UnknownOutputFunctionIsTakenAndTheAnalogRangeCannotHideIt) {
     f.actions.selectModel(ModelId::TRK520XAO);
     attach(kTrk, 22.4, 0x0004, 0x20);
     bus.onParam(11, kUnknown);
     bus.onParam(25, 0, 1);
     f.model.rgOutput.setItemIndex(1);
-    EXPECT_EQ(readout(), 0);
-    EXPECT_EQ(commands(), seq({"12 254", kSettings, "248:11 248:25 248:26 248:13 248:12 248:14 12 254"}));
+    EXPECT_EQ(readout(), kUnknown);
+    EXPECT_EQ(commands(), seq({"12 254", kSettings, "248:11 248:25"}));
+    EXPECT_EQ(panel(), QStringLiteral("(Fehler -38) Parameter unbekannt"));
     EXPECT_EQ(f.model.rgOutput.itemIndex, 0);
     EXPECT_EQ(f.model.cbStromAusgang.itemIndex, 1);
 }
