@@ -72,10 +72,8 @@ void MainHandlers::miDatenspeichernClick() {
         const filewriter::Result written = filewriter::replace(fileName, bytes);
         const QString name = shownName(fileName, folder);
         if (written.ok) {
-            if (writer.fittedComment(header) != header.comment)
-                env.prompter->show(
-                    QStringLiteral("Der Kommentar ist zu lang für die Datei und wurde gekürzt."),
-                    QStringLiteral("Hinweis"), Prompter::Icon::Information);
+            if (const QString notice = writer.commentNotice(header); !notice.isEmpty())
+                env.prompter->show(notice, QStringLiteral("Hinweis"), Prompter::Icon::Information);
             m.StatusBar1.panels[2] = QStringLiteral("Datei: ") + name + QStringLiteral(" gespeichert");
         } else {
             env.prompter->show(QStringLiteral("Die Datei %1 konnte nicht gespeichert werden.\n%2")

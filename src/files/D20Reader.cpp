@@ -77,20 +77,32 @@ const Slot kSlots[] = {
 D20Reader::D20Reader(ConfigActions& actions, Prompter& p, QChar separator)
     : a(actions), m(actions.model()), prompter(p), sep(separator) {}
 
+namespace {
+
+// A header value as the load question shows it: a value of any length would make
+// the box larger than the screen, its buttons out of reach.
+QString shown(const QString& label, const QString& value) {
+    constexpr int kShownLength = 120;
+    const QString cut = value.size() > kShownLength ? value.left(kShownLength - 1) + QChar(0x2026) : value;
+    return label + QStringLiteral(": ") + cut + QLatin1Char('\n');
+}
+
+} // namespace
+
 D20Reader::Header D20Reader::header(const QString& fileName) {
     Header h;
     h.information = QStringLiteral("Datei-Informationen:\n");
     QString value;
     if (readTaggedValue(QStringLiteral("Datum"), value, fileName) >= 0)
-        h.information += QStringLiteral("Datum: ") + value + QLatin1Char('\n');
+        h.information += shown(QStringLiteral("Datum"), value);
     if (readTaggedValue(QStringLiteral("BenutzerName"), value, fileName) >= 0 &&
         value != QLatin1String("unknown"))
-        h.information += QStringLiteral("BenutzerName: ") + value + QLatin1Char('\n');
+        h.information += shown(QStringLiteral("BenutzerName"), value);
     if (readTaggedValue(QStringLiteral("Kommentar"), value, fileName) >= 0)
-        h.information += QStringLiteral("Kommentar: ") + value + QLatin1Char('\n');
+        h.information += shown(QStringLiteral("Kommentar"), value);
     if (readTaggedValue(QStringLiteral("BEGIN"), value, fileName) >= 0) {
         h.hasVersion = true;
-        h.information += QStringLiteral("Datei Version: ") + value + QLatin1Char('\n');
+        h.information += shown(QStringLiteral("Datei Version"), value);
     }
     return h;
 }

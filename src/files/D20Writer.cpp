@@ -130,14 +130,30 @@ QStringList D20Writer::headerLines(const QString& comment, const D20Header& head
     const QDate& d = header.date;
     return {
         tagged(QStringLiteral("Datum"), QStringLiteral("%1-%2-%3").arg(d.year()).arg(d.month()).arg(d.day())),
-        tagged(QStringLiteral("Kommentar"), comment), tagged(QStringLiteral("BenutzerName"), header.userName),
+        tagged(QStringLiteral("Kommentar"), untagged(comment)),
+        tagged(QStringLiteral("BenutzerName"), untagged(header.userName)),
         tagged(QStringLiteral("BEGIN"), d20::kProgramVersion)};
 }
 
+QString D20Writer::untagged(const QString& text) {
+    QString out = text;
+    return out.replace(QLatin1Char('<'), QChar(0x2039)).replace(QLatin1Char('>'), QChar(0x203A));
+}
+
+QString D20Writer::commentNotice(const D20Header& header) const {
+    QStringList notice;
+    if (untagged(header.comment) != header.comment)
+        notice.append(QStringLiteral("Die Zeichen < und > im Kommentar wurden durch ‹ und › ersetzt."));
+    if (fittedComment(header) != untagged(header.comment))
+        notice.append(QStringLiteral("Der Kommentar ist zu lang für die Datei und wurde gekürzt."));
+    return notice.join(QLatin1Char('\n'));
+}
+
 QString D20Writer::fittedComment(const D20Header& header) const {
-    const QStringList commentWords = words(header.comment);
-    const int total = wordCount(headerLines(header.comment, header)) + wordCount(dataLines());
-    if (total <= d20::kTagWordLimit) return header.comment;
+    const QString comment = untagged(header.comment);
+    const QStringList commentWords = words(comment);
+    const int total = wordCount(headerLines(comment, header)) + wordCount(dataLines());
+    if (total <= d20::kTagWordLimit) return comment;
     const int keep = std::max(0, int(commentWords.size()) - (total - d20::kTagWordLimit));
     QString fitted;
     for (int i = 0; i < keep; ++i)

@@ -29,6 +29,10 @@ class D20Writer {
     // file would otherwise grow beyond the words the tag reader scans, which would
     // make the file's own header and extended words unreadable.
     QString fittedComment(const D20Header& header) const;
+    // What the user is told about the comment as saved (empty when it went in as
+    // typed): characters that would read as a tag are replaced, the last words of
+    // a comment too long for the file are left out.
+    QString commentNotice(const D20Header& header) const;
 
     // A field's text as one file word: blanks would shift every later entry, so
     // they are left out, and an empty text is written as "0".
@@ -38,6 +42,9 @@ class D20Writer {
     static QString platformUserName();
 
   private:
+    // A comment or user name typed with "<" or ">" would read as a tag of the file
+    // (end the header early or set an extended word): those become "‹" and "›".
+    static QString untagged(const QString& text);
     QStringList dataLines() const;
     QStringList headerLines(const QString& comment, const D20Header& header) const;
 

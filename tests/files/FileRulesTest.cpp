@@ -158,11 +158,12 @@ TEST(D20File, HeaderIsShownBeforeLoadingAndDecliningKeepsTheWindow) {
         QByteArray bytes = f.readAll();
         f.close();
         bytes.replace("<BenutzerName>meier</BenutzerName>", "<BenutzerName>unknown</BenutzerName>");
+        // A comment of any length: the question shows its beginning only.
+        bytes.replace("<Kommentar> a\x8b" "b</Kommentar>",
+                      "<Kommentar>" + QByteArray(2 * 1024 * 1024, 'x') + "</Kommentar>");
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(bytes);
     }
-    EXPECT_EQ(FileWindow::lines(w.file("b.d20")).mid(1, 2),
-              (QStringList{"<Kommentar> a<b</Kommentar>", "<BenutzerName>unknown</BenutzerName>"}));
 
     FileWindow other;
     other.load(w.file("a.d20"), {Prompter::Button::No});
@@ -174,11 +175,30 @@ TEST(D20File, HeaderIsShownBeforeLoadingAndDecliningKeepsTheWindow) {
     EXPECT_EQ(other.m().StatusBar1.panels[2], QStringLiteral("Datei nicht geladen - Abbruch durch Benutzer"));
     EXPECT_EQ(other.m().rgInput.itemIndex, -1);
 
-    // "unknown" and a comment with "<" leave their lines out.
+    // "unknown" leaves its line out.
     other.load(w.file("b.d20"));
     EXPECT_EQ(other.prompter.shown[1].message.text,
-              QStringLiteral("Datei-Informationen:\nDatum: %1\nDatei Version: 1.7.0\n").arg(today()));
+              QStringLiteral("Datei-Informationen:\nDatum: %1\nKommentar: %2…\nDatei Version: 1.7.0\n")
+                  .arg(today(), QString(119, QLatin1Char('x'))));
     EXPECT_EQ(other.m().rgInput.itemIndex, 8);
+}
+
+// Whatever the comment holds, a file the program saved loads back with the same values.
+TEST(CommentWindow, TagsTypedIntoTheCommentCannotSpoilTheFile) {
+    FileWindow w(Session{QChar(u','), false, true});
+    trkInterfaceMode(w);
+    w.useExtendedWords();
+    w.m().e_erw_Allgemein.text = QStringLiteral("3");
+    w.save(w.file("tags.d20"), QStringLiteral("</BEGIN> <ALLGEMEIN>255</ALLGEMEIN> a<b"));
+    EXPECT_EQ(w.prompter.texts().last(),
+              QStringLiteral("Die Zeichen < und > im Kommentar wurden durch ‹ und › ersetzt."));
+
+    FileWindow other(Session{QChar(u','), false, true});
+    other.load(w.file("tags.d20"));
+    EXPECT_EQ(other.m().StatusBar1.panels[2], QStringLiteral("Datei: tags.d20 geladen"));
+    EXPECT_EQ(other.m().e_erw_Allgemein.text, QStringLiteral("3"));
+    EXPECT_EQ(other.m().neOut1Einschaltpunkt.text, w.m().neOut1Einschaltpunkt.text);
+    EXPECT_TRUE(other.prompter.texts().first().contains(QStringLiteral("Kommentar:  ‹/BEGIN› ‹ALLGEMEIN›255")));
 }
 
 TEST(TagReader, LooksAt255WordsAndSkipsValuesWithAnAngleBracket) {
