@@ -83,7 +83,7 @@ void MainHandlers::_mHilfe_KurzanleitungClick() {
                                ? QStringLiteral("OEM_Anleitung_Erweiterte_Konfiguration.html")
                                : QStringLiteral("OEM_Anleitung.html");
     // A relative folder counts from the program's folder, as the shell would take it.
-    env.prompter->openDocument(QDir(env.currentDirectory).filePath(QDir(folder).filePath(manual)));
+    env.prompter->showDocument(QDir(env.currentDirectory).filePath(QDir(folder).filePath(manual)));
 }
 
 // --- Flow calculator -------------------------------------------------------------------------------

@@ -95,8 +95,9 @@ int16_t LibraryBinding::TBTransmit(int16_t address, int16_t command, int16_t& au
 
 QString LibraryBinding::GetErrorMessageRet(int16_t status) {
     auto f = entry<GetErrorMessageRet_t>(Entry::GetErrorMessageRet);
+    // Starts with a blank like every text of the library, so "(Fehler -9990)" reads the same way.
     if (!f)
-        return QStringLiteral("Bus-Bibliothek nicht geladen");
+        return QStringLiteral(" Bus-Bibliothek nicht geladen");
     char buffer[kTextBuffer + 1] = {};
     f(status, buffer);
     return cp1252::decode(buffer, kTextBuffer);

@@ -43,6 +43,11 @@ public:
     void menuModelClick(const QString& menuItemName); // the twelve handlers by component name
     void restoreStoredModel(int32_t code); // step 3 of applying the stored settings
 
+    // A click on an item of `rgInput`, `rgSensor`, `rgOutput` or `rgReglerFunktion`: the
+    // group's click handler runs after a change of selection only, so clicking the item
+    // already checked resets nothing.
+    void radioItemClick(RadioGroup& group, int index);
+
     // --- Input and sensor (InputRules.cpp) -------------------------------------------------
     void rgInputClick();
     void rgSensorClick();
@@ -140,4 +145,5 @@ private:
     MainWindowModel& m;
     ConfigEnvironment env;
     std::optional<QChar> cachedSeparator;
+    bool separatorUnreadable = false;
 };

@@ -81,12 +81,13 @@ bool isSeparatorKey(QChar c) {
 
 QChar ConfigActions::separatorFor(const NumericField& f) {
     if (cachedSeparator) return *cachedSeparator;
-    if (env.readSeparator) {
-        // A failed read has been reported by the settings store; try again next time.
+    if (env.readSeparator && !separatorUnreadable) {
         if (const auto read = env.readSeparator()) {
             cachedSeparator = read;
             return *read;
         }
+        // Reported once by the settings store; the fields' own separator serves for the rest of the run.
+        separatorUnreadable = true;
     }
     return f.Seperator.isEmpty() ? QChar(u'.') : f.Seperator.at(0);
 }
@@ -97,6 +98,7 @@ QChar ConfigActions::separator() {
 
 void ConfigActions::resetSeparatorCache() {
     cachedSeparator.reset();
+    separatorUnreadable = false;
 }
 
 void ConfigActions::emptyFieldNotice(NumericField& f, const QString& nameInMessage) {
@@ -167,7 +169,7 @@ void ConfigActions::numericFieldEnter() {
 
 void ConfigActions::pm_MessbereichAnzeigenClick() {
     if (env.prompter)
-        env.prompter->openDocument(env.currentDirectory + QStringLiteral("/Manual/OEM_Messbereiche.html"));
+        env.prompter->showDocument(env.currentDirectory + QStringLiteral("/Manual/OEM_Messbereiche.html"));
 }
 
 // ---------------------------------------------------------------------------------------

@@ -218,3 +218,16 @@ void ConfigActions::aAlignPanels() {
         m.gpPIDRegler.geometry.top =
             m.gpOut1Parameter.visible ? m.gpOut1Parameter.geometry.bottom() + kGap : y2;
 }
+
+void ConfigActions::radioItemClick(RadioGroup& group, int index) {
+    if (index == group.itemIndex) return;
+    group.setItemIndex(index);
+    if (&group == &m.rgInput)
+        rgInputClick();
+    else if (&group == &m.rgSensor)
+        rgSensorClick();
+    else if (&group == &m.rgOutput)
+        rgOutputClick();
+    else if (&group == &m.rgReglerFunktion)
+        rgReglerFunktionClick();
+}

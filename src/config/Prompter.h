@@ -43,8 +43,17 @@ public:
     virtual QString openFileName(const QString& folder, const QString& filter, const QString& defaultSuffix) = 0;
     virtual QString saveFileName(const QString& folder, const QString& filter, const QString& defaultSuffix) = 0;
 
-    // Opens a document with the desktop's default viewer (help pages, manuals).
-    virtual void openDocument(const QString& path) = 0;
+    // Opens a document with the desktop's default viewer (help pages, manuals);
+    // false when no viewer took it.
+    virtual bool openDocument(const QString& path) = 0;
+    // The same, telling the user in German which file could not be shown.
+    void showDocument(const QString& path) {
+        if (openDocument(path)) return;
+        show(QStringLiteral("Die Datei „%1“ konnte nicht angezeigt werden.\nEs ist kein Programm zum Anzeigen "
+                            "von HTML-Seiten eingerichtet, oder die Datei fehlt.")
+                 .arg(path),
+             QStringLiteral("Fehler"), Icon::Error);
+    }
 
     // Shows a window modally; returns when it is closed.
     virtual void showModal(ModalWindow& window) = 0;
@@ -73,6 +82,7 @@ public:
     QList<Shown> shown;
     QList<Beep> beeps;
     QStringList openedDocuments;
+    bool documentsOpen = true; // whether a viewer takes them
     QStringList openAnswers; // paths returned by openFileName, in order
     QStringList saveAnswers; // paths returned by saveFileName, in order
     QStringList modalWindows; // class names of the windows shown
@@ -91,7 +101,10 @@ public:
     QString saveFileName(const QString&, const QString&, const QString&) override {
         return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
     }
-    void openDocument(const QString& path) override { openedDocuments.append(path); }
+    bool openDocument(const QString& path) override {
+        openedDocuments.append(path);
+        return documentsOpen;
+    }
     void showModal(ModalWindow& window) override {
         modalWindows.append(QLatin1String(window.windowClass()));
         if (onModal)

@@ -72,9 +72,8 @@ int16_t TSelectDeviceAddress::identify(int16_t a) {
     l_Seriennummer.caption = toolbus::idText(n);
     QString type;
     if (library->GetType(n, type) < 0) {
-        // The labels keep their state; only the status bar tells of the unknown type.
+        // The labels keep their state; the type label names the type as unknown.
         l_Geraetetyp.caption = QStringLiteral("unbekannt");
-        StatusBar1.text = l_Geraetetyp.caption + QStringLiteral(" wird nicht unterstützt");
         return status;
     }
     l_Geraetetyp.caption = type;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/ModelView.h"
+
 #include <QDialog>
 
 class ComPortWindow;
@@ -7,11 +9,11 @@ class QComboBox;
 class QPushButton;
 
 // Shows the port window `Tf_ComPort` and forwards its events.
-class ComPortDialog : public QDialog {
+class ComPortDialog : public QDialog, public ModelView {
     Q_OBJECT
 public:
     ComPortDialog(ComPortWindow& window, QWidget* parent = nullptr);
-    void render();
+    void render() override;
 
 private:
     void run(const std::function<void()>& handler);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/ModelView.h"
+
 #include <QDialog>
 
 #include <functional>
@@ -11,11 +13,11 @@ class QPushButton;
 class QtPrompter;
 
 // Shows the file comment window `Tf_DateiKommentar` and forwards its events.
-class CommentDialog : public QDialog {
+class CommentDialog : public QDialog, public ModelView {
     Q_OBJECT
   public:
     CommentDialog(CommentWindow& window, QWidget* parent = nullptr);
-    void render();
+    void render() override;
 
   private:
     void run(const std::function<void()>& handler);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/ModelView.h"
+
 #include "config/Controls.h"
 
 #include <QDialog>
@@ -16,11 +18,11 @@ class QPlainTextEdit;
 class QPushButton;
 
 // Shows the flow calculator `TForm1` and forwards its events.
-class FlowCalculatorDialog : public QDialog {
+class FlowCalculatorDialog : public QDialog, public ModelView {
     Q_OBJECT
   public:
     FlowCalculatorDialog(FlowCalculatorWindow& window, QWidget* parent = nullptr);
-    void render();
+    void render() override;
 
   private:
     void run(const std::function<void()>& handler);

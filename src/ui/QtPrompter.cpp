@@ -1,8 +1,10 @@
 #include "ui/QtPrompter.h"
+#include "ui/ModelView.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QUrl>
@@ -51,6 +53,13 @@ QMessageBox::ButtonRole role(Prompter::Button b) {
     }
 }
 
+// Every shown window brings its widgets up to its model before something opens over it.
+void renderShownWindows() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* view = dynamic_cast<ModelView*>(w); view && w->isVisible()) view->render();
+    }
+}
+
 } // namespace
 
 void QtPrompter::registerWindow(const QString& windowClass, WindowFactory factory) {
@@ -58,6 +67,7 @@ void QtPrompter::registerWindow(const QString& windowClass, WindowFactory factor
 }
 
 Prompter::Button QtPrompter::message(const Message& m) {
+    renderShownWindows();
     QMessageBox box(toQt(m.icon), m.caption, m.text, QMessageBox::NoButton, owner);
     QHash<QAbstractButton*, Button> map;
     for (Button b : m.buttons) {
@@ -83,6 +93,7 @@ Prompter::Button QtPrompter::message(const Message& m) {
 void QtPrompter::beep(Beep) { QApplication::beep(); }
 
 QString QtPrompter::openFileName(const QString& folder, const QString& filter, const QString& defaultSuffix) {
+    renderShownWindows();
     QFileDialog dialog(owner, QString(), QString(), filter);
     // Only the folder: a folder that does not exist must not turn into a file name.
     dialog.setDirectory(folder);
@@ -95,6 +106,7 @@ QString QtPrompter::openFileName(const QString& folder, const QString& filter, c
 }
 
 QString QtPrompter::saveFileName(const QString& folder, const QString& filter, const QString& defaultSuffix) {
+    renderShownWindows();
     QFileDialog dialog(owner, QString(), QString(), filter);
     dialog.setDirectory(folder);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -104,9 +116,12 @@ QString QtPrompter::saveFileName(const QString& folder, const QString& filter, c
     return dialog.selectedFiles().constFirst();
 }
 
-void QtPrompter::openDocument(const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
+bool QtPrompter::openDocument(const QString& path) {
+    return QFileInfo::exists(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
 
 void QtPrompter::showModal(ModalWindow& window) {
+    renderShownWindows();
     const auto it = factories.find(QLatin1String(window.windowClass()));
     if (it != factories.end())
         (*it)(window, owner);

@@ -23,7 +23,7 @@ public:
     void beep(Beep kind) override;
     QString openFileName(const QString& folder, const QString& filter, const QString& defaultSuffix) override;
     QString saveFileName(const QString& folder, const QString& filter, const QString& defaultSuffix) override;
-    void openDocument(const QString& path) override;
+    bool openDocument(const QString& path) override;
     void showModal(ModalWindow& window) override;
 
 private:

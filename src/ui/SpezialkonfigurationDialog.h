@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/ModelView.h"
+
 #include <QDialog>
 
 #include <array>
@@ -12,11 +14,11 @@ class QLabel;
 class QPushButton;
 
 // Shows the detail window `Ttf_Spezialkonfiguration` and forwards its events.
-class SpezialkonfigurationDialog : public QDialog {
+class SpezialkonfigurationDialog : public QDialog, public ModelView {
     Q_OBJECT
   public:
     SpezialkonfigurationDialog(Ttf_Spezialkonfiguration& window, QWidget* parent = nullptr);
-    void render();
+    void render() override;
 
   private:
     void run(const std::function<void()>& handler);

@@ -351,21 +351,11 @@ void TMain::connectEvents() {
     connect(static_cast<QPushButton*>(widgets.value(m.b_erw_Anzeigen.name)), &QPushButton::clicked, this,
             [this] { run([this] { h.b_erw_AnzeigenClick(); }); });
 
-    // Radio groups: the index changes first, then the click handler runs.
-    auto radio = [&](RadioGroup& rg, std::function<void()> click) {
-        auto* w = static_cast<RadioGroupBox*>(widgets.value(rg.name));
-        connect(w, &RadioGroupBox::itemClicked, this, [this, &rg, click](int index) {
-            run([&rg, index, click] {
-                rg.setItemIndex(index);
-                if (click)
-                    click();
-            });
-        });
-    };
-    radio(m.rgInput, [&c] { c.rgInputClick(); });
-    radio(m.rgSensor, [&c] { c.rgSensorClick(); });
-    radio(m.rgOutput, [&c] { c.rgOutputClick(); });
-    radio(m.rgReglerFunktion, [&c] { c.rgReglerFunktionClick(); });
+    for (RadioGroup* rg : {&m.rgInput, &m.rgSensor, &m.rgOutput, &m.rgReglerFunktion}) {
+        auto* w = static_cast<RadioGroupBox*>(widgets.value(rg->name));
+        connect(w, &RadioGroupBox::itemClicked, this,
+                [this, &c, rg](int index) { run([&c, rg, index] { c.radioItemClick(*rg, index); }); });
+    }
     auto* sensor = static_cast<RadioGroupBox*>(widgets.value(m.rgSensor.name));
     connect(sensor, &RadioGroupBox::contextMenuRequested, this, [this, &m, &c](const QPoint& pos) {
         QMenu popup(this);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/ModelView.h"
+
 #include <QHash>
 #include <QMainWindow>
 #include <QTimer>
@@ -14,12 +16,12 @@ struct MenuItem;
 
 // The main window: renders the main window's model and forwards every event
 // as one call into the handlers, then renders again. No rule lives here.
-class TMain : public QMainWindow {
+class TMain : public QMainWindow, public ModelView {
     Q_OBJECT
 public:
     TMain(MainHandlers& handlers, QtPrompter& prompter, QWidget* parent = nullptr);
 
-    void render();
+    void render() override;
 
     QWidget* widget(const QString& controlName) const { return widgets.value(controlName); }
     QAction* action(const QString& menuItemName) const { return actions.value(menuItemName); }

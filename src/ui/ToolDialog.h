@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/ModelView.h"
+
 #include "ui/ToolLineEdit.h"
 
 #include <QDialog>
@@ -15,10 +17,10 @@ struct TextField;
 
 // Base of the bus tool dialogs: renders the window's state and forwards every
 // widget event as one call of the window's handler, then renders again.
-class ToolDialog : public QDialog {
+class ToolDialog : public QDialog, public ModelView {
     Q_OBJECT
   public:
-    void render();
+    void render() override;
 
   protected:
     // What an entry field forwards; `exit` may stay empty.

@@ -181,6 +181,14 @@ TEST_F(Help, QuickGuideOpensTheManualForTheUnlockState) {
     EXPECT_EQ(f.prompter.openedDocuments,
               (QStringList{manual + QStringLiteral("/OEM_Anleitung.html"),
                            manual + QStringLiteral("/OEM_Anleitung_Erweiterte_Konfiguration.html")}));
+
+    // No viewer takes it: the user is told which file could not be shown.
+    f.prompter.documentsOpen = false;
+    f.prompter.shown.clear();
+    h->config().pm_MessbereichAnzeigenClick();
+    ASSERT_EQ(f.prompter.shown.size(), 1);
+    EXPECT_TRUE(f.prompter.shown[0].message.text.startsWith(
+        QStringLiteral("Die Datei „%1/Manual/OEM_Messbereiche.html“ konnte nicht angezeigt werden.").arg(f.dir.path())));
 }
 
 TEST_F(Help, FlowCalculatorPreparesOnlyModelsWithoutController) {

@@ -38,6 +38,20 @@ TEST_P(ControllerRules, FunctionsOfferedFollowTheOutputFunction) {
     EXPECT_TRUE(f.model.gpOut1Parameter.visible);
 }
 
+TEST_P(ControllerRules, ClickingTheCheckedItemAgainResetsNothing) {
+    configure(f, ModelId::TRK520PID, kVoltage, 0, 1);
+    chooseController(f, 3);
+    ASSERT_TRUE(f.model.miDatenspeichern.enabled);
+    for (RadioGroup* g : {&f.model.rgInput, &f.model.rgSensor, &f.model.rgOutput, &f.model.rgReglerFunktion})
+        f.actions.radioItemClick(*g, g->itemIndex);
+    EXPECT_EQ(f.model.rgReglerFunktion.itemIndex, 3);
+    EXPECT_TRUE(f.model.gpPIDRegler.visible);
+    EXPECT_TRUE(f.model.miDatenspeichern.enabled);
+
+    f.actions.radioItemClick(f.model.rgOutput, 2);
+    EXPECT_EQ(f.model.rgReglerFunktion.itemIndex, -1) << "a real change still resets the controller";
+}
+
 TEST_P(ControllerRules, GroupRowsAndCaptionFollowTheChosenFunction) {
     configure(f, ModelId::TRK520PID, kVoltage, 0, 1);
     chooseController(f, 3);

@@ -1,5 +1,6 @@
 #include "app/MainHandlers.h"
 #include "app/SettingsStore.h"
+#include "bus/BusPort.h"
 #include "bus/BusConstants.h"
 #include "bus/LibraryBinding.h"
 
@@ -80,6 +81,8 @@ TEST(LibraryBinding, LoadsFromTheProgramFolderResolvesAllEntriesAndLoadsOnce) {
     int32_t integer = 0;
     EXPECT_EQ(binding.TBTransmit(1, 12, aux, value, integer), bus::status::NotBound);
     EXPECT_EQ(binding.TBOpenCom(1, 4800, 0), bus::status::NotBound);
+    EXPECT_EQ(bus::errorText(binding, bus::status::NotBound),
+              QStringLiteral("(Fehler -9990) Bus-Bibliothek nicht geladen"));
 }
 
 TEST(LibraryBinding, PortWindowBindingResolvesOnlyThePortQuery) {
