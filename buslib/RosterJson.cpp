@@ -385,6 +385,10 @@ Json writeInstrument(const Instrument& i) {
 
 } // namespace
 
+namespace {
+Roster readRoster(const Json& doc);
+} // namespace
+
 Roster RosterJson::parse(const std::string& text) {
     Json doc;
     try {
@@ -393,7 +397,20 @@ Roster RosterJson::parse(const std::string& text) {
         const auto [line, column] = lineAndColumn(text, e.byte > 0 ? e.byte - 1 : 0);
         throw RosterError("kein gültiges JSON (Zeile " + std::to_string(line) + ", Spalte " +
                           std::to_string(column) + ")");
+    } catch (const Json::exception&) {
+        // A number beyond what a double holds (1e999) and the like.
+        throw RosterError("kein gültiges JSON (Zahl außerhalb des darstellbaren Bereichs)");
     }
+    try {
+        return readRoster(doc);
+    } catch (const Json::exception&) {
+        throw RosterError("unerwarteter Wert in der Datei");
+    }
+}
+
+namespace {
+
+Roster readRoster(const Json& doc) {
     requireObject(doc, "", "Die Datei");
     checkKeys(doc, {"info", "libraryVersion", "faults", "ports"}, "");
 
@@ -413,6 +430,8 @@ Roster RosterJson::parse(const std::string& text) {
     }
     return roster;
 }
+
+} // namespace
 
 std::string RosterJson::serialize(const Roster& roster) {
     Json doc;

@@ -125,6 +125,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "count"},
         BadRoster{"FaultPositiveStatus",
                   instrument(kValid + R"(, "faults": [{"command": 12, "status": 5, "count": 1}])"), "status"},
+        BadRoster{"FirmwareBeyondDouble", instrument(R"("identity": 1, "firmware": 1e999, "address": 1)"),
+                  "Bereich"},
         BadRoster{"DuplicatePort", R"({"ports": [{"port": 2}, {"port": 2}]})", "Port 2"},
         BadRoster{"DuplicateIdentity",
                   R"({"ports": [{"port": 1, "instruments": [{"identity": 5, "firmware": 23, "address": 1},
