@@ -222,9 +222,10 @@ void Programming::outputBlocks() {
             if (running == bus::status::UnknownParameter) running = 0;
         }
     }
-    if (m.gpOut2Parameter.visible && f > 2) {
+    if (m.gpOut2Parameter.visible && f > 2 && ok()) {
         // Open the alarm window to the whole display range first, so the instrument takes
-        // the two limits in either order; those two answers do not count.
+        // the two limits in either order; those two answers do not count. Not after a failure:
+        // without the limits that follow, an opened window would leave the alarm switched off.
         const auto [low, high] = a.displayRange();
         ops.integer = 0;
         ops.value = static_cast<float>(low);

@@ -220,10 +220,11 @@ TEST_F(Programming_, AlarmWindowCannotHideAnEarlierFailure) {
     f.model.inputKindChanged = false;
     bus.on(cmd::WriteOnPoint, -2);
     EXPECT_EQ(program(), -2);
-    // The window is still opened, but the limits, the delay and the identity read are not sent.
+    // Neither the window nor the limits, the delay and the identity read are sent: an opened window
+    // without its limits would switch the alarm off.
     EXPECT_EQ(commands(),
               cmds("12 254 248:38 248:39 254 248:256 241 12 248:257 241 12 195 193 192 248:264 248:265 "
-                   "248:267 241 12 43 102 103 241 241 12"));
+                   "248:267 241 12 43 241 241 12"));
     EXPECT_EQ(panel(), QStringLiteral("(Fehler -2) Keine Antwort"));
 }
 
