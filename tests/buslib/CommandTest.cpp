@@ -68,6 +68,18 @@ TEST_F(BusLibTest, FeatureAndAnalogParametersDependOnFirmwareAndFeatures) {
             EXPECT_EQ(readParameter(1, p, out), 0) << port << "/" << p;
         EXPECT_EQ(writeParameter(1, 26, 20), 0);
     }
+
+    // An analog output on firmware before 23 has its range and scaling, but not the
+    // analog range and filter of 25/26.
+    writeRoster(
+        onePort({{{"identity", "0x07810001"}, {"firmware", 22.9}, {"address", 1}, {"features", "0x0004"}}}));
+    ASSERT_EQ(open(1), 0);
+    for (int p : {12, 13, 14})
+        EXPECT_EQ(readParameter(1, p, out), 0) << p;
+    for (int p : {25, 26}) {
+        EXPECT_EQ(readParameter(1, p, out), st::UnknownParameter) << p;
+        EXPECT_EQ(writeParameter(1, p, 1), st::UnknownParameter) << p;
+    }
 }
 
 TEST_F(BusLibTest, ExtendedWordsKeepEightBits) {
@@ -78,6 +90,16 @@ TEST_F(BusLibTest, ExtendedWordsKeepEightBits) {
         ASSERT_EQ(readParameter(1, p, out), 0);
         EXPECT_EQ(out, 0xA5) << p;
     }
+    // On the DVN 20 TB parameters 18 and 23 are ordinary parameters, not extended words:
+    // they keep every bit, and it knows no 28 and 35.
+    ASSERT_EQ(open(5), 0);
+    for (int p : {18, 23}) {
+        ASSERT_EQ(writeParameter(1, p, 0x1A5), 0);
+        ASSERT_EQ(readParameter(1, p, out), 0);
+        EXPECT_EQ(out, 0x1A5) << p;
+    }
+    for (int p : {28, 35})
+        EXPECT_EQ(writeParameter(1, p, 1), st::UnknownParameter) << p;
 }
 
 // The dedicated commands and command 248 reach the same stored values.

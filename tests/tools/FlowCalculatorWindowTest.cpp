@@ -58,6 +58,16 @@ TEST(FlowCalculator, WorkedExamples) {
         {"60", LMin, "1", false, LMin, 0, 1.0f, 1, "60"},
         {"20", M3H, "1500", true, LMin, 1, 8.333f, 9, "360,0"},
         {"500", LMin, "100", false, LMin, 0, 833.333f, 834, "500"},
+        // Cubic metres on either side; a unit's factor turns it into l/s (m³/min 0,06, m³/h 3,6):
+        // 0,5 m³/min / 0,06 = 8,333 l/s, x 10/l: f = 83,33 Hz, F = 84;
+        //   V = 0,5 x 60 / 0,06 = 500 l/min, D = 84 x 500 / 83,33 = 504.
+        {"0,5", M3Min, "10", false, LMin, 0, 83.333f, 84, "504"},
+        // 2 m³/min / 0,06 = 33,33 l/s, x 100/m³ = 0,1/l: f = 3,333 Hz, F = 4;
+        //   V = 2 x 3,6 / 0,06 = 120 m³/h, D = 4 x 120 / 3,333 = 144,0.
+        {"2", M3Min, "100", true, M3H, 1, 3.333f, 4, "144,0"},
+        // 9 m³/h / 3,6 = 2,5 l/s, x 3000/m³ = 3/l: f = 7,5 Hz, F = 8;
+        //   V = 9 x 0,06 / 3,6 = 0,15 m³/min, D = 8 x 0,15 / 7,5 = 0,16.
+        {"9", M3H, "3000", true, M3Min, 2, 7.5f, 8, "0,16"},
     };
     for (const Case& c : cases) {
         Flow t;
