@@ -2,6 +2,7 @@
 
 #include "app/MainHandlers.h"
 #include "config/MainWindowModel.h"
+#include "ui/ProgramFonts.h"
 #include "ui/QtPrompter.h"
 #include "ui/RadioGroupBox.h"
 #include "ui/TNumericEdit.h"
@@ -246,12 +247,15 @@ void TMain::buildControls() {
         create(*rg, Kind::Radio, top);
     widgets.value(m.rgSensor.name)->setToolTip(QStringLiteral("Rechts klicken für Messbereichs-Grenzen"));
 
-    QFont groupFont = font();
-    groupFont.setFamily(QStringLiteral("Arial"));
-    groupFont.setPointSize(10);
+    // The rows inside the groups get the larger font; the titles keep the window's,
+    // so that the frames of one row of groups start at the same height.
+    const QFont rowFont = programfonts::groupContents();
+    auto setRowFont = [&rowFont](QWidget* group) {
+        for (QWidget* row : group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            row->setFont(rowFont);
+    };
 
     QWidget* settings = group(m.gpAnzeigeElemente);
-    settings->setFont(groupFont);
     const std::initializer_list<std::pair<Control*, Kind>> settingsRows = {
         {&m.lAnzeigeDp, Kind::Label},        {&m.cpAnzeigeDp, Kind::Combo},
         {&m.lAnzeigeLow, Kind::Label},       {&m.neAnzeigeLow, Kind::Numeric},
@@ -268,12 +272,13 @@ void TMain::buildControls() {
         {&m.cbEdge, Kind::Combo}};
     for (const auto& [c, kind] : settingsRows)
         create(*c, kind, settings);
+    setRowFont(settings);
 
     auto outputGroup = [&](GroupBox& g, std::initializer_list<std::pair<Control*, Kind>> rows) {
         QWidget* gw = group(g);
-        gw->setFont(groupFont);
         for (const auto& [c, kind] : rows)
             create(*c, kind, gw);
+        setRowFont(gw);
     };
     outputGroup(m.gpOut1Parameter,
                 {{&m.lOut1Einschaltpunkt, Kind::Label}, {&m.neOut1Einschaltpunkt, Kind::Numeric},
