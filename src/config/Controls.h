@@ -12,6 +12,7 @@ struct Geometry {
     int top = 0;
     int width = 0;
     int height = 0;
+    int right() const { return left + width; }
     int bottom() const { return top + height; }
 };
 

@@ -162,9 +162,11 @@ MainWindowModel::MainWindowModel() {
     numeric(neDAC_Low, "neDAC_Low", 4, 0, QStringLiteral("0"), ofl, row(1), ofw);
     label(gpAnalogOut1DAWhi, "gpAnalogOut1DAWhi", QStringLiteral("DAC High"), 8, row(2));
     numeric(neDAC_High, "neDAC_High", 4, 0, QStringLiteral("10"), ofl, row(2), ofw);
-    label(gpAnalogOut1DAWerr, "gpAnalogOut1DAWerr", QStringLiteral("DAC im Fehlerfall"), 8, row(3));
+    // The fail-safe items ("On >23[mA]") are wider than the other fields allow in the
+    // group's bold font; this row's short label leaves the list room on its left.
+    label(gpAnalogOut1DAWerr, "gpAnalogOut1DAWerr", QStringLiteral("DAC im Fehlerfall"), 8, row(3), 122);
     combo(cbAnalogOut1Vorzugslage, "cbAnalogOut1Vorzugslage",
-          {QStringLiteral("Off 0[mA]"), QStringLiteral("On >23,5[mA]")}, ofl, row(3), ofw);
+          {QStringLiteral("Off 0[mA]"), QStringLiteral("On >23,5[mA]")}, ofl - 12, row(3), ofw + 12);
     label(l_Out1DAFilter, "l_Out1DAFilter", QStringLiteral("DAC Filter"), 8, row(4));
     numeric(neDAFilter, "neDAFilter", 4, 0, QStringLiteral("0"), ofl, row(4), ofw);
     for (Control* c : std::initializer_list<Control*>{&cbStromAusgang, &gpAnalogOut1DAWlo, &neDAC_Low,

@@ -5,9 +5,12 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace {
 
@@ -60,6 +63,20 @@ void renderShownWindows() {
     }
 }
 
+// A box is only as wide as its text and buttons, so a short text under a long caption
+// leaves the caption to be elided in the title bar. Title bars use a larger bold font
+// and hold an icon and buttons beside the caption; the box reserves room for all of it.
+void keepTitleWhole(QMessageBox& box) {
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    titleFont.setPointSize(std::max(titleFont.pointSize(), 10));
+    constexpr int kIconAndButtons = 120;
+    const int width = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + kIconAndButtons;
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+}
+
 } // namespace
 
 void QtPrompter::registerWindow(const QString& windowClass, WindowFactory factory) {
@@ -83,6 +100,7 @@ Prompter::Button QtPrompter::message(const Message& m) {
                 box.setEscapeButton(it.key());
         }
     }
+    keepTitleWhole(box);
     box.exec();
     const auto it = map.find(box.clickedButton());
     if (it != map.end())

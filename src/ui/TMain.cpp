@@ -2,6 +2,7 @@
 
 #include "app/MainHandlers.h"
 #include "config/MainWindowModel.h"
+#include "ui/ProgramFonts.h"
 #include "ui/QtPrompter.h"
 #include "ui/RadioGroupBox.h"
 #include "ui/TNumericEdit.h"
@@ -19,6 +20,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 
 namespace {
 
@@ -87,6 +89,13 @@ TMain::TMain(MainHandlers& handlers, QtPrompter& p, QWidget* parent) : QMainWind
     content->resize(kPanelWidth, kPanelHeight);
     panel->setWidget(content);
     panel->setWidgetResizable(false);
+    // Only the height scrolls. When the vertical scroll bar takes its room, the margin on
+    // the left gives way, so the frames of the right-hand column are never cut.
+    panel->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QScrollBar* sideways = panel->horizontalScrollBar();
+    const auto keepRightEdge = [sideways] { sideways->setValue(sideways->maximum()); };
+    connect(sideways, &QScrollBar::rangeChanged, this, keepRightEdge);
+    connect(sideways, &QScrollBar::valueChanged, this, keepRightEdge);
 
     statusBar = new QWidget(client);
     statusBar->setObjectName(m.StatusBar1.name);
@@ -97,6 +106,8 @@ TMain::TMain(MainHandlers& handlers, QtPrompter& p, QWidget* parent) : QMainWind
         panels[i] = new QLabel(statusBar);
         panels[i]->setFrameShape(QFrame::Panel);
         panels[i]->setFrameShadow(QFrame::Sunken);
+        // No inset beside the frame: the first panel has just the room for "COM12".
+        panels[i]->setIndent(0);
         panels[i]->setObjectName(QStringLiteral("StatusBar1.%1").arg(i));
         // The last panel takes the rest of the bar.
         const int w = i < 3 ? m.StatusBar1.panelWidths[i] : m.StatusBar1.geometry.width - x;
@@ -246,12 +257,15 @@ void TMain::buildControls() {
         create(*rg, Kind::Radio, top);
     widgets.value(m.rgSensor.name)->setToolTip(QStringLiteral("Rechts klicken für Messbereichs-Grenzen"));
 
-    QFont groupFont = font();
-    groupFont.setFamily(QStringLiteral("Arial"));
-    groupFont.setPointSize(10);
+    // The rows inside the groups get the larger font; the titles keep the window's,
+    // so that the frames of one row of groups start at the same height.
+    const QFont rowFont = programfonts::groupContents();
+    auto setRowFont = [&rowFont](QWidget* group) {
+        for (QWidget* row : group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            row->setFont(rowFont);
+    };
 
     QWidget* settings = group(m.gpAnzeigeElemente);
-    settings->setFont(groupFont);
     const std::initializer_list<std::pair<Control*, Kind>> settingsRows = {
         {&m.lAnzeigeDp, Kind::Label},        {&m.cpAnzeigeDp, Kind::Combo},
         {&m.lAnzeigeLow, Kind::Label},       {&m.neAnzeigeLow, Kind::Numeric},
@@ -268,12 +282,13 @@ void TMain::buildControls() {
         {&m.cbEdge, Kind::Combo}};
     for (const auto& [c, kind] : settingsRows)
         create(*c, kind, settings);
+    setRowFont(settings);
 
     auto outputGroup = [&](GroupBox& g, std::initializer_list<std::pair<Control*, Kind>> rows) {
         QWidget* gw = group(g);
-        gw->setFont(groupFont);
         for (const auto& [c, kind] : rows)
             create(*c, kind, gw);
+        setRowFont(gw);
     };
     outputGroup(m.gpOut1Parameter,
                 {{&m.lOut1Einschaltpunkt, Kind::Label}, {&m.neOut1Einschaltpunkt, Kind::Numeric},
@@ -552,8 +567,9 @@ void TMain::render() {
             bottom = std::max(bottom, g.top + g.height);
         }
     }
-    // Groups reaching below the fixed panel stay reachable through its scroll bar.
-    content->resize(std::max(kPanelWidth - 2, right + 4), std::max(kPanelHeight - 2, bottom + 4));
+    // Groups reaching below the fixed panel stay reachable through its scroll bar; the
+    // content is just as wide as its columns, which leaves room for that bar.
+    content->resize(right, std::max(kPanelHeight - 2, bottom + 4));
     panel->setVisible(m.Panel1.visible);
     renderStatusBar();
     renderMenus();
@@ -562,10 +578,16 @@ void TMain::render() {
 }
 
 void TMain::fitCaption(QLabel* label) {
-    // The designation label keeps its width; long designations get a smaller font.
+    // The designation label keeps its width; long designations get a smaller font. The
+    // extended configuration group covers the label's right end, so the centred text
+    // keeps clear of that strip on both sides.
+    const MainWindowModel& m = h.model();
+    const int covered =
+        std::max(m.lMainCaption.geometry.right() - m.gb_ErweiterteKonfiguration.geometry.left, 0);
+    const int room = label->width() - 2 * covered - 4;
     QFont f = label->font();
     f.setPointSize(14);
-    while (f.pointSize() > 8 && QFontMetrics(f).horizontalAdvance(label->text()) > label->width() - 4)
+    while (f.pointSize() > 8 && QFontMetrics(f).horizontalAdvance(label->text()) > room)
         f.setPointSize(f.pointSize() - 1);
     label->setFont(f);
 }
@@ -573,9 +595,12 @@ void TMain::fitCaption(QLabel* label) {
 void TMain::renderStatusBar() {
     const StatusBar& sb = h.model().StatusBar1;
     for (int i = 0; i < 4; ++i) {
-        panels[i]->setText(sb.panels[i]);
-        // The panels keep their fixed widths; a text cut at the edge can still be read in full.
-        panels[i]->setToolTip(sb.panels[i]);
+        QLabel* cell = panels[i];
+        // The panels keep their fixed widths. A text too long for its panel loses its
+        // middle, never its end, where a bus run's outcome stands; the tooltip holds it whole.
+        const int room = cell->contentsRect().width() - cell->indent();
+        cell->setText(cell->fontMetrics().elidedText(sb.panels[i], Qt::ElideMiddle, room));
+        cell->setToolTip(sb.panels[i]);
     }
 }
 

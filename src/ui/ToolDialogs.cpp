@@ -71,6 +71,11 @@ QLabel* infoLabel(Panel& panel, const Label& model, int row, int column, int col
     QSizePolicy policy = label->sizePolicy();
     policy.setRetainSizeWhenHidden(true);
     label->setSizePolicy(policy);
+    // In some fonts an empty label is a pixel lower than one with text; the row keeps
+    // the height of a text, so the window does not grow when the device has been read.
+    label->setText(QStringLiteral("Ag"));
+    label->setMinimumHeight(label->sizeHint().height());
+    label->clear();
     panel.rows->addWidget(label, row, column, 1, columnSpan);
     return label;
 }

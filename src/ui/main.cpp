@@ -5,6 +5,7 @@
 #include "ui/ComPortDialog.h"
 #include "ui/CommentDialog.h"
 #include "ui/HelpDialogs.h"
+#include "ui/ProgramFonts.h"
 #include "ui/ToolDialogs.h"
 #include "ui/QtPrompter.h"
 #include "ui/TMain.h"
@@ -12,8 +13,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QLocale>
-#include <QStyle>
-#include <QStyleFactory>
 #include <QThread>
 #include <QTranslator>
 #include <QLibraryInfo>
@@ -51,9 +50,7 @@ int main(int argc, char** argv) {
     if (qtTexts.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
-    // The classic look draws group titles on their frame, as the layout's sizes assume.
-    if (QStyle* style = QStyleFactory::create(QStringLiteral("Windows")))
-        QApplication::setStyle(style);
+    programfonts::applyToApplication();
     // As on the original platform, the program works in its own folder
     // (manuals, "Konfigurationen").
     QDir::setCurrent(QCoreApplication::applicationDirPath());

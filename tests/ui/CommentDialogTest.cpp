@@ -1,6 +1,7 @@
 #include "ui/CommentDialog.h"
 #include "files/CommentFile.h"
 #include "files/CommentWindow.h"
+#include "ui/ScreenCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +17,9 @@ TEST(CommentDialog, TypedCommentIsHandedOverWhenTakenOver) {
     CommentDialog dialog(window);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Datei Kommentar eingeben"));
     EXPECT_EQ(dialog.size(), QSize(348, 78));
+    dialog.show();
+    expectTextsWhole(dialog, QStringLiteral("Tf_DateiKommentar"));
+    saveScreen(dialog, QStringLiteral("Tf_DateiKommentar"));
 
     auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("Edit1"));
     auto* button = dialog.findChild<QPushButton*>(QStringLiteral("Button1"));

@@ -2,6 +2,7 @@
 #include "config/ConfigFixture.h"
 #include "tools/FlowCalculatorWindow.h"
 #include "ui/FlowCalculatorDialog.h"
+#include "ui/ScreenCheck.h"
 #include "ui/SpezialkonfigurationDialog.h"
 
 #include <QCheckBox>
@@ -19,6 +20,8 @@ TEST(HelpDialogs, DetailDialogShowsTheBitsAndForwardsClicks) {
     w.FormActivate();
     SpezialkonfigurationDialog dialog(w);
     dialog.show();
+    expectTextsWhole(dialog, QStringLiteral("Ttf_Spezialkonfiguration"));
+    saveScreen(dialog, QStringLiteral("Ttf_Spezialkonfiguration"));
 
     QCheckBox* hidden = dialog.findChild<QCheckBox*>(QStringLiteral("cb_Alarm_Bit7"));
     ASSERT_NE(hidden, nullptr);
@@ -62,6 +65,8 @@ TEST(HelpDialogs, FlowDialogComputesFromTypedValues) {
     EXPECT_TRUE(dialog.findChild<QLabel*>(QStringLiteral("lFilt"))->isHidden());
     EXPECT_TRUE(dialog.findChild<QPlainTextEdit*>(QStringLiteral("mKurzanleitung"))->isHidden());
     EXPECT_TRUE(take->isEnabled());
+    expectTextsWhole(dialog, QStringLiteral("TForm1"));
+    saveScreen(dialog, QStringLiteral("TForm1"));
     QTest::mouseClick(take, Qt::LeftButton);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(f.model.neMessbereichHigh.text, QStringLiteral("17"));

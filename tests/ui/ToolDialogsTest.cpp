@@ -6,6 +6,7 @@
 #include "tools/Tf_GeraeteNamenAendern.h"
 #include "ui/AdresseSetzenDialog.h"
 #include "ui/GeraeteNamenAendernDialog.h"
+#include "ui/ScreenCheck.h"
 #include "ui/SelectDeviceAddressDialog.h"
 
 #include <QDir>
@@ -32,14 +33,10 @@ template <typename T> T* child(QWidget& dialog, const char* name) {
 }
 
 // Reads the device in a shown dialog: its size must not change, and no shown
-// label may be cut. With TRK_SCREENSHOT_DIR set, both states are saved as pictures.
+// text may be cut. With TRK_SCREENSHOT_DIR set, both states are saved as pictures.
 void readKeepsSizeAndCutsNothing(QDialog& dialog, const char* picture) {
-    const QString shots = qEnvironmentVariable("TRK_SCREENSHOT_DIR");
     auto save = [&](const char* state) {
-        if (shots.isEmpty()) return;
-        QDir().mkpath(shots);
-        dialog.grab().save(QDir(shots).filePath(
-            QStringLiteral("%1-%2.png").arg(QLatin1String(picture), QLatin1String(state))));
+        saveScreen(dialog, QStringLiteral("%1-%2").arg(QLatin1String(picture), QLatin1String(state)));
     };
     dialog.show();
     const QSize unread = dialog.size();
@@ -49,6 +46,7 @@ void readKeepsSizeAndCutsNothing(QDialog& dialog, const char* picture) {
     EXPECT_EQ(dialog.width(), unread.width()) << picture;
     EXPECT_EQ(dialog.height(), unread.height()) << picture;
     save("read");
+    expectTextsWhole(dialog, QLatin1String(picture));
     for (QLabel* label : dialog.findChildren<QLabel*>()) {
         if (!label->isVisible()) continue;
         EXPECT_GE(label->width(), label->sizeHint().width()) << picture << " " << label->text().toStdString();
@@ -130,6 +128,9 @@ TEST(ToolDialogs, SelectionDialogStartsOnTheCheckAndClosesOnOk) {
     EXPECT_EQ(dialog.focusWidget(), check);
     EXPECT_EQ(child<QLineEdit>(dialog, "te_SelectedDeviceAddress")->text(), QStringLiteral("-1"));
     check->click();
+    dialog.show();
+    expectTextsWhole(dialog, QStringLiteral("TSelectDeviceAddress"));
+    saveScreen(dialog, QStringLiteral("TSelectDeviceAddress"));
     auto* ok = child<QPushButton>(dialog, "btn_OK");
     ASSERT_TRUE(ok->isEnabled());
     ok->click();

@@ -1,3 +1,5 @@
+#include "ui/ProgramFonts.h"
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -14,6 +16,8 @@ class QApplicationEnvironment : public ::testing::Environment {
         if (QApplication::instance()) return;
         qputenv("QT_QPA_PLATFORM", "offscreen");
         app = std::make_unique<QApplication>(argc, argv);
+        // The widgets are measured and pictured with the program's own style and fonts.
+        programfonts::applyToApplication();
     }
     void TearDown() override { app.reset(); }
 
