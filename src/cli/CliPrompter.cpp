@@ -30,6 +30,7 @@ Prompter::Button CliPrompter::message(const Message& m) {
             text += answer == Button::Yes ? QLatin1String(" [Ja]")
                     : answer == Button::No ? QLatin1String(" [Nein]")
                                            : QLatin1String(" [Abbrechen]");
+        if (clearLine) std::fputs("\r\033[K", out);
         std::fprintf(out, "%s\n", text.toLocal8Bit().constData());
         std::fflush(out);
     }
@@ -42,6 +43,8 @@ void CliPrompter::showModal(ModalWindow& window) {
         w.Edit1.text = comment;
         w.Edit1Change(comment);
         w.Button1Click();
+    } else if (onModal) {
+        onModal(window);
     }
     // Every other window is closed without a change, as the user closing it would.
 }

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <functional>
 
 // The prompter of the command line: every box the window would show becomes
 // "caption: text" on stderr; questions are answered from the command's options
@@ -24,10 +25,14 @@ class CliPrompter : public Prompter {
     // The text the comment window takes over; unset: the window is closed as it is.
     bool haveComment = false;
     QString comment;
+    // Acts as the user in a tool window (address, name); unset: the window is closed at once.
+    std::function<void(ModalWindow&)> onModal;
     // Boxes shown with the error icon since the last reset.
     int errors = 0;
     QStringList shownTexts;
     bool quiet = false;
+    // stderr is a terminal that may hold a progress line: a message clears it first.
+    bool clearLine = false;
 
     Button message(const Message& m) override;
     void beep(Beep) override {}

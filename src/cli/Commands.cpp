@@ -4,6 +4,8 @@
 #include "bus/BusPort.h"
 #include "cli/FieldList.h"
 #include "cli/Instrument.h"
+#include "tools/Tf_AdresseSetzen.h"
+#include "tools/Tf_GeraeteNamenAendern.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -12,6 +14,7 @@
 #include <QRegularExpression>
 
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -21,6 +24,7 @@ void out(const QString& line) {
 }
 
 void err(const QString& line) {
+    if (isatty(fileno(stderr))) std::fputs("\r\033[K", stderr); // over a progress line
     std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
     std::fflush(stderr);
 }
@@ -385,6 +389,61 @@ int runDiff(Invocation& in) {
     return diffs.isEmpty() ? exitcode::Ok : exitcode::Differences;
 }
 
+// --- set-address, rename ------------------------------------------------------------------------
+
+// A bus tool window worked as the user would: read the information, type the new
+// value, press the tool's button, close. Success is what the tool's status bar says.
+template <typename Window>
+int runTool(Invocation& in, const char* command, void (MainHandlers::*open)(),
+            void (*act)(Window&, const QString&), const QString& value, const QString& success) {
+    int16_t port = 0;
+    if (!onePort(in, port)) return usage(QStringLiteral("trkdvn-cli %1 --port N").arg(QLatin1String(command)));
+    Session s(in.common, port);
+    if (!s.started()) return exitcode::BusFailure;
+    QString result;
+    s.prompter().onModal = [&](ModalWindow& w) {
+        auto& window = static_cast<Window&>(w);
+        window.b_InformationenClick();
+        act(window, value);
+        result = window.StatusBar1.text;
+        window.FormClose();
+    };
+    (s.handlers().*open)();
+    if (result != success) {
+        err(CliPrompter::line(QStringLiteral("Status"), result.isEmpty() ? QStringLiteral("Fenster nicht geöffnet") : result));
+        return exitcode::BusFailure;
+    }
+    if (in.json)
+        outJson({{QStringLiteral("port"), s.model().comPort}, {QStringLiteral("result"), result}});
+    else
+        out(result);
+    return exitcode::Ok;
+}
+
+int runSetAddress(Invocation& in) {
+    if (!in.parser.isSet(QStringLiteral("to")) || !in.args.isEmpty())
+        return usage(QStringLiteral("trkdvn-cli set-address --port N --to ADRESSE"));
+    return runTool<Tf_AdresseSetzen>(
+        in, "set-address", &MainHandlers::MainMenueExtrasAdresseSetzenClick,
+        [](Tf_AdresseSetzen& w, const QString& to) {
+            w.eAdresseEdited(to);
+            w.b_AdresseSetzenClick();
+        },
+        in.parser.value(QStringLiteral("to")), QStringLiteral("Adresse erfolgreich geändert"));
+}
+
+int runRename(Invocation& in) {
+    if (!in.parser.isSet(QStringLiteral("name")) || !in.args.isEmpty())
+        return usage(QStringLiteral("trkdvn-cli rename --port N --name TEXT"));
+    return runTool<Tf_GeraeteNamenAendern>(
+        in, "rename", &MainHandlers::mmExtras_GeraeteNamenZuweisenClick,
+        [](Tf_GeraeteNamenAendern& w, const QString& name) {
+            w.Edit1Edited(name);
+            w.b_NamenAendernClick();
+        },
+        in.parser.value(QStringLiteral("name")), QStringLiteral("Bezeichner erfolgreich geändert."));
+}
+
 } // namespace
 
 const QList<Command>& commands() {
@@ -414,6 +473,13 @@ const QList<Command>& commands() {
          "Gerätetyp der Datei auf der anderen Seite gelesen (oder --model). Zeigt die abweichenden Felder.\n"
          "Exit 0 bei Gleichheit, 4 bei Abweichungen.",
          "trkdvn-cli diff kessel1.d20 port:1", &runDiff},
+        {"set-address", "set-address --port N --to ADRESSE",
+         "Gibt dem angeschlossenen Gerät eine neue Busadresse, wie „Adresse setzen“ im Menü Extras: Informationen\n"
+         "lesen, Adresse eintragen, setzen. Prüfungen und Meldungen wie im Fenster.",
+         "trkdvn-cli set-address --port 1 --to 12", &runSetAddress},
+        {"rename", "rename --port N --name TEXT",
+         "Schreibt den Gerätenamen (höchstens 16 Zeichen), wie „Gerätenamen zuweisen“ im Menü Extras.",
+         "trkdvn-cli rename --port 1 --name \"Kessel 2\"", &runRename},
     };
     return table;
 }

@@ -1,11 +1,15 @@
 #include "cli/Session.h"
 
 #include "bus/LibraryBinding.h"
+#include "cli/CallLog.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
 #include <QThread>
+
+#include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -63,6 +67,14 @@ Session::Session(const CommonOptions& options, int16_t port) : opts(options), cl
     };
     env.currentDirectory = opts.useSettings ? QDir::currentPath() : folder;
     h = std::make_unique<MainHandlers>(m, env);
+    // On a terminal the status bar's progress texts stand on one line of stderr while the bus works.
+    if (isatty(fileno(stderr))) {
+        p.clearLine = true;
+        actions().environment().repaintStatusBar = [this] {
+            std::fprintf(stderr, "\r\033[K%s", panel().toLocal8Bit().constData());
+            std::fflush(stderr);
+        };
+    }
     h->FormActivate();
 
     // With the user's settings, the options still say which port and converter this run uses.
@@ -70,7 +82,9 @@ Session::Session(const CommonOptions& options, int16_t port) : opts(options), cl
     if (opts.useSettings && opts.converter >= 0) m.converterCode = opts.converter;
 }
 
-Session::~Session() = default;
+Session::~Session() {
+    if (p.clearLine) std::fputs("\r\033[K", stderr);
+}
 
 LibraryFactory Session::libraryFactory() const {
     QStringList folders = LibraryBinding::defaultFolders();
@@ -78,8 +92,11 @@ LibraryFactory Session::libraryFactory() const {
         const QFileInfo info(opts.library);
         folders = {info.isDir() ? info.absoluteFilePath() : info.absolutePath()};
     }
-    return [folders](const QList<BusLibrary::Entry>& entries) {
-        return std::make_unique<LibraryBinding>(folders, entries);
+    const QString trace = opts.trace;
+    return [folders, trace](const QList<BusLibrary::Entry>& entries) -> std::unique_ptr<BusLibrary> {
+        auto binding = std::make_unique<LibraryBinding>(folders, entries);
+        if (trace.isEmpty()) return binding;
+        return std::make_unique<CallLog>(std::move(binding), trace);
     };
 }
 

@@ -17,6 +17,7 @@ struct CommonOptions {
     std::optional<QChar> separator;
     bool useSettings = false;
     bool quiet = false;         // no boxes on stderr (--json keeps stderr for messages only)
+    QString trace;              // --trace: the program's own log of every library call
 };
 
 // One main window without a window: its model, its handlers and a prompter on

@@ -57,12 +57,15 @@ int main(int argc, char** argv) {
     opt({QStringLiteral("json")}, "Ergebnis maschinenlesbar auf stdout, ein JSON-Objekt je Ergebnis.");
     opt({QStringLiteral("separator")}, "Dezimaltrenner für Ausgabe und Dateien: , oder . (Vorgabe: Gebietsschema).", "ZEICHEN");
     opt({QStringLiteral("use-settings")}, "Einstellungen des Fensters lesen und schreiben (Port, Wandler, Ordner).");
+    opt({QStringLiteral("trace")}, "Jeden Aufruf der Bus-Bibliothek als JSON-Zeile an DATEI anhängen.", "DATEI");
     opt({QStringLiteral("model")}, "Gerätetyp wie im Menü „Typ“, z. B. \"TRK 520 PID\".", "NAME");
     opt({QStringLiteral("o"), QStringLiteral("output")}, "read: Konfiguration in diese d20-Datei speichern.", "DATEI");
     opt({QStringLiteral("comment")}, "read -o: Kommentar der Datei.", "TEXT");
     opt({QStringLiteral("verify")}, "program: Gerät danach zurücklesen und vergleichen.");
+    opt({QStringLiteral("to")}, "set-address: neue Busadresse.", "ADRESSE");
+    opt({QStringLiteral("name")}, "rename: neuer Gerätename.", "TEXT");
     opt({QStringLiteral("yes")}, "Rückfragen mit „Ja“ beantworten (sonst: „Nein“ bzw. Abbrechen).");
-    parser.addPositionalArgument(QStringLiteral("befehl"), QStringLiteral("ports, identify, read, show, program, diff"));
+    parser.addPositionalArgument(QStringLiteral("befehl"), QStringLiteral("ports, identify, read, show, program, diff, set-address, rename"));
 
     if (!parser.parse(QCoreApplication::arguments())) {
         print(stderr, parser.errorText() + QLatin1Char('\n'));
@@ -118,6 +121,7 @@ int main(int argc, char** argv) {
         in.common.separator = sep.at(0);
     }
     in.common.library = parser.value(QStringLiteral("library"));
+    in.common.trace = parser.value(QStringLiteral("trace"));
     in.common.useSettings = parser.isSet(QStringLiteral("use-settings"));
     return command->run(in);
 }
