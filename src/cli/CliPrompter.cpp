@@ -43,8 +43,8 @@ void CliPrompter::showModal(ModalWindow& window) {
         w.Edit1.text = comment;
         w.Edit1Change(comment);
         w.Button1Click();
-    } else if (onModal) {
-        onModal(window);
+    } else if (const auto act = onModal.value(QByteArray(window.windowClass()))) {
+        act(window);
     }
     // Every other window is closed without a change, as the user closing it would.
 }

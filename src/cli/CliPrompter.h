@@ -25,8 +25,9 @@ class CliPrompter : public Prompter {
     // The text the comment window takes over; unset: the window is closed as it is.
     bool haveComment = false;
     QString comment;
-    // Acts as the user in a tool window (address, name); unset: the window is closed at once.
-    std::function<void(ModalWindow&)> onModal;
+    // Acts as the user in a window, by its class name (address, name, flow calculator);
+    // a window without one is closed at once.
+    QHash<QByteArray, std::function<void(ModalWindow&)>> onModal;
     // Boxes shown with the error icon since the last reset.
     int errors = 0;
     QStringList shownTexts;

@@ -4,6 +4,7 @@
 #include "bus/BusPort.h"
 #include "cli/FieldList.h"
 #include "cli/Instrument.h"
+#include "tools/FlowCalculatorWindow.h"
 #include "tools/Tf_AdresseSetzen.h"
 #include "tools/Tf_GeraeteNamenAendern.h"
 
@@ -394,14 +395,14 @@ int runDiff(Invocation& in) {
 // A bus tool window worked as the user would: read the information, type the new
 // value, press the tool's button, close. Success is what the tool's status bar says.
 template <typename Window>
-int runTool(Invocation& in, const char* command, void (MainHandlers::*open)(),
+int runTool(Invocation& in, const char* command, const char* windowClass, void (MainHandlers::*open)(),
             void (*act)(Window&, const QString&), const QString& value, const QString& success) {
     int16_t port = 0;
     if (!onePort(in, port)) return usage(QStringLiteral("trkdvn-cli %1 --port N").arg(QLatin1String(command)));
     Session s(in.common, port);
     if (!s.started()) return exitcode::BusFailure;
     QString result;
-    s.prompter().onModal = [&](ModalWindow& w) {
+    s.prompter().onModal[windowClass] = [&](ModalWindow& w) {
         auto& window = static_cast<Window&>(w);
         window.b_InformationenClick();
         act(window, value);
@@ -424,7 +425,7 @@ int runSetAddress(Invocation& in) {
     if (!in.parser.isSet(QStringLiteral("to")) || !in.args.isEmpty())
         return usage(QStringLiteral("trkdvn-cli set-address --port N --to ADRESSE"));
     return runTool<Tf_AdresseSetzen>(
-        in, "set-address", &MainHandlers::MainMenueExtrasAdresseSetzenClick,
+        in, "set-address", "Tf_AdresseSetzen", &MainHandlers::MainMenueExtrasAdresseSetzenClick,
         [](Tf_AdresseSetzen& w, const QString& to) {
             w.eAdresseEdited(to);
             w.b_AdresseSetzenClick();
@@ -436,12 +437,72 @@ int runRename(Invocation& in) {
     if (!in.parser.isSet(QStringLiteral("name")) || !in.args.isEmpty())
         return usage(QStringLiteral("trkdvn-cli rename --port N --name TEXT"));
     return runTool<Tf_GeraeteNamenAendern>(
-        in, "rename", &MainHandlers::mmExtras_GeraeteNamenZuweisenClick,
+        in, "rename", "Tf_GeraeteNamenAendern", &MainHandlers::mmExtras_GeraeteNamenZuweisenClick,
         [](Tf_GeraeteNamenAendern& w, const QString& name) {
             w.Edit1Edited(name);
             w.b_NamenAendernClick();
         },
         in.parser.value(QStringLiteral("name")), QStringLiteral("Bezeichner erfolgreich geändert."));
+}
+
+// --- flow ---------------------------------------------------------------------------------------
+
+// Position of an option's word in a list of the calculator; -1 when it names none.
+int pick(const QString& word, const QStringList& words) {
+    return words.indexOf(word.toLower());
+}
+
+int runFlow(Invocation& in) {
+    const auto value = [&in](const char* name) { return in.parser.value(QLatin1String(name)); };
+    const auto isSet = [&in](const char* name) { return in.parser.isSet(QLatin1String(name)); };
+    const QStringList units = {QStringLiteral("l/min"), QStringLiteral("l/h"), QStringLiteral("m3/min"), QStringLiteral("m3/h")};
+    const int unit = isSet("unit") ? pick(value("unit"), units) : 0;
+    const int per = isSet("per") ? pick(value("per"), {QStringLiteral("l"), QStringLiteral("m3")}) : 0;
+    const int signal = isSet("signal") ? pick(value("signal"), {QStringLiteral("ttl"), QStringLiteral("npn"), QStringLiteral("pnp")}) : 0;
+    const int displayUnit = isSet("display-unit") ? pick(value("display-unit"), units) : 0;
+    const int decimals = isSet("decimals") ? pick(value("decimals"), {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}) : 0;
+    if (!isSet("max") || !isSet("pulses") || unit < 0 || per < 0 || signal < 0 || displayUnit < 0 || decimals < 0 ||
+        !in.args.isEmpty() || (isSet("apply") && !isSet("output")))
+        return usage(QStringLiteral("trkdvn-cli flow --max X --unit l/min|l/h|m3/min|m3/h --pulses P --per l|m3 "
+                                    "[--signal ttl|npn|pnp] [--display-unit …] [--decimals 0-3] [--apply DATEI.d20 -o NEU.d20]"));
+
+    Session s(in.common, 0);
+    if (isSet("apply") && !s.loadFile(value("apply"))) return exitcode::FileError;
+    const QChar sep = s.actions().separator();
+    // Typed as the user would, with the program's decimal separator.
+    const auto typed = [sep](QString number) {
+        number.replace(QLatin1Char(','), sep).replace(QLatin1Char('.'), sep);
+        return number;
+    };
+    bool usable = false;
+    QList<std::pair<QString, QString>> rows;
+    s.prompter().onModal["TForm1"] = [&](ModalWindow& w) {
+        auto& calc = static_cast<FlowCalculatorWindow&>(w);
+        calc.eMaxChange(typed(value("max")));
+        calc.cbEinheitChange(unit);
+        calc.eImpulszahlChange(typed(value("pulses")));
+        calc.cbImpulseProChange(per);
+        calc.cbAusgangssignalChange(signal);
+        calc.cbAnzeigeeinheitChange(displayUnit);
+        calc.cbDpChange(decimals);
+        const int before = s.prompter().shownTexts.size();
+        calc.bEinstellwerte_zeigenClick();
+        usable = s.prompter().shownTexts.size() == before;
+        for (FlowCalculatorWindow::ResultRow* row : calc.rows())
+            if (row->name.visible && row->value.visible) rows.append({row->name.caption, row->value.caption});
+        if (usable && isSet("apply")) calc.bDurchFlussMessungEinstellungUebernehmenClick();
+    };
+    s.handlers().MainMenueDurchflussMessungClick();
+    if (in.json) {
+        QJsonObject o;
+        for (const auto& [name, text] : rows) o.insert(name, text);
+        outJson({{QStringLiteral("rows"), o}, {QStringLiteral("usable"), usable}});
+    } else if (usable) {
+        for (const auto& [name, text] : rows) out(QStringLiteral("%1  %2").arg(name, -6).arg(text));
+    }
+    if (!usable) return exitcode::Usage;
+    if (isSet("apply") && !s.saveFile(value("output"), nullptr)) return exitcode::FileError;
+    return exitcode::Ok;
 }
 
 } // namespace
@@ -480,6 +541,13 @@ const QList<Command>& commands() {
         {"rename", "rename --port N --name TEXT",
          "Schreibt den Gerätenamen (höchstens 16 Zeichen), wie „Gerätenamen zuweisen“ im Menü Extras.",
          "trkdvn-cli rename --port 1 --name \"Kessel 2\"", &runRename},
+        {"flow", "flow --max X --unit EINHEIT --pulses P --per l|m3 [--signal …] [--display-unit …] [--decimals 0-3]",
+         "Der Durchflussrechner: aus den Daten des Gebers die Einstellwerte (InP, SEnS, Fr.Lo, Fr.Hi, dP,\n"
+         "di.Lo, di.Hi, Li). Einheiten: l/min, l/h, m3/min, m3/h; Signal: ttl, npn, pnp. Mit --apply DATEI.d20\n"
+         "-o NEU.d20 werden die Werte wie mit „Übernehmen“ in die Konfiguration der Datei übernommen.\n"
+         "Nicht verwendbare Werte: Meldung wie im Fenster, Exit 2.",
+         "trkdvn-cli flow --max 60 --unit l/min --pulses 1000 --per l --apply kessel1.d20 -o kessel1-flow.d20",
+         &runFlow},
     };
     return table;
 }

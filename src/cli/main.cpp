@@ -64,8 +64,16 @@ int main(int argc, char** argv) {
     opt({QStringLiteral("verify")}, "program: Gerät danach zurücklesen und vergleichen.");
     opt({QStringLiteral("to")}, "set-address: neue Busadresse.", "ADRESSE");
     opt({QStringLiteral("name")}, "rename: neuer Gerätename.", "TEXT");
+    opt({QStringLiteral("max")}, "flow: Messbereich max. des Gebers.", "X");
+    opt({QStringLiteral("unit")}, "flow: Einheit des Messbereichs (l/min, l/h, m3/min, m3/h).", "EINHEIT");
+    opt({QStringLiteral("pulses")}, "flow: Anzahl der Impulse.", "P");
+    opt({QStringLiteral("per")}, "flow: Impulse je l oder m3.", "l|m3");
+    opt({QStringLiteral("signal")}, "flow: Ausgangssignal ttl, npn oder pnp.", "SIGNAL");
+    opt({QStringLiteral("display-unit")}, "flow: Anzeigeeinheit.", "EINHEIT");
+    opt({QStringLiteral("decimals")}, "flow: Anzahl der Dezimalstellen 0 bis 3.", "N");
+    opt({QStringLiteral("apply")}, "flow: Ergebnis in die Konfiguration dieser Datei übernehmen (mit -o).", "DATEI");
     opt({QStringLiteral("yes")}, "Rückfragen mit „Ja“ beantworten (sonst: „Nein“ bzw. Abbrechen).");
-    parser.addPositionalArgument(QStringLiteral("befehl"), QStringLiteral("ports, identify, read, show, program, diff, set-address, rename"));
+    parser.addPositionalArgument(QStringLiteral("befehl"), QStringLiteral("ports, identify, read, show, program, diff, set-address, rename, flow"));
 
     if (!parser.parse(QCoreApplication::arguments())) {
         print(stderr, parser.errorText() + QLatin1Char('\n'));

@@ -12,6 +12,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -142,9 +143,34 @@ TEST_F(CliTest, ReadWritesTheWindowsFileWithTheWindowsSequence) {
     EXPECT_EQ(fileBytes(cliTrace), fileBytes(path("window.jsonl")));
 
     // Without --model the instrument's model is found; the listing equals the file's.
+    // --trace logs on the program's side exactly the exchanges the library saw.
     const CliRun shown = cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"), QStringLiteral("--json"),
-                              QStringLiteral("--separator"), QStringLiteral(",")});
+                              QStringLiteral("--separator"), QStringLiteral(","), QStringLiteral("--trace"), path("calls.jsonl")},
+                             path("library.jsonl"));
     ASSERT_EQ(shown.code, 0) << shown.err.toStdString();
+    const auto exchanges = [](const QByteArray& log) {
+        QList<QJsonObject> out;
+        for (const QByteArray& line : log.split('\n')) {
+            const QJsonObject o = QJsonDocument::fromJson(line).object();
+            if (o.value(QStringLiteral("fn")) == QStringLiteral("TBTransmit")) out.append(o);
+        }
+        return out;
+    };
+    const QList<QJsonObject> calls = exchanges(fileBytes(path("calls.jsonl")));
+    const QList<QJsonObject> seen = exchanges(fileBytes(path("library.jsonl")));
+    ASSERT_EQ(calls.size(), seen.size());
+    ASSERT_GT(calls.size(), 20);
+    int failures = 0;
+    for (int i = 0; i < calls.size(); ++i) {
+        EXPECT_EQ(calls[i].value(QStringLiteral("in")).toObject().value(QStringLiteral("command")),
+                  seen[i].value(QStringLiteral("in")).toObject().value(QStringLiteral("command")));
+        EXPECT_EQ(calls[i].value(QStringLiteral("status")), seen[i].value(QStringLiteral("status")));
+        if (calls[i].value(QStringLiteral("status")).toInt() < 0) {
+            ++failures;
+            EXPECT_FALSE(calls[i].value(QStringLiteral("text")).toString().trimmed().isEmpty());
+        }
+    }
+    RecordProperty("failedExchanges", failures);
     EXPECT_EQ(QJsonDocument::fromJson(shown.out.toUtf8()).object().value(QStringLiteral("model")).toString(),
               QStringLiteral("TRK 520 PID"));
     const CliRun show = cli({QStringLiteral("show"), path("cli.d20"), QStringLiteral("--json"), QStringLiteral("--separator"), QStringLiteral(",")});
@@ -213,6 +239,33 @@ TEST_F(CliTest, BatchProgramsVerifiesAndComparesEqual) {
     const CliRun after = cli({QStringLiteral("diff"), path("serie.d20"), QStringLiteral("port:2")});
     EXPECT_EQ(after.code, 0) << after.out.toStdString() << after.err.toStdString();
     EXPECT_TRUE(after.out.isEmpty());
+}
+
+// The flow calculator's result goes into a file's configuration as "Übernehmen" puts it
+// into the window; input it cannot use is refused with its message.
+TEST_F(CliTest, FlowResultIsTakenIntoAFile) {
+    ASSERT_EQ(cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"), QStringLiteral("-o"), path("k.d20")}).code, 0);
+    const QStringList flow = {QStringLiteral("flow"), QStringLiteral("--max"), QStringLiteral("60"), QStringLiteral("--unit"),
+                              QStringLiteral("l/min"), QStringLiteral("--pulses"), QStringLiteral("1000"), QStringLiteral("--per"),
+                              QStringLiteral("l")};
+    const CliRun applied = cli(flow + QStringList{QStringLiteral("--apply"), path("k.d20"), QStringLiteral("-o"), path("f.d20")});
+    ASSERT_EQ(applied.code, 0) << applied.err.toStdString();
+    EXPECT_TRUE(applied.out.contains(QStringLiteral("Fr.Hi   1000")) && applied.out.contains(QStringLiteral("di.Hi   60")))
+        << applied.out.toStdString();
+    const CliRun shown = cli({QStringLiteral("show"), path("f.d20"), QStringLiteral("--json")});
+    QMap<QString, QString> byControl;
+    for (const QJsonValue& f : fieldsOf(shown.out))
+        byControl.insert(f[QStringLiteral("control")].toString(), f[QStringLiteral("value")].toString());
+    EXPECT_EQ(byControl.value(QStringLiteral("rgInput")), QStringLiteral("Frequenz"));
+    EXPECT_EQ(byControl.value(QStringLiteral("neMessbereichHigh")), QStringLiteral("1000"));
+    EXPECT_EQ(byControl.value(QStringLiteral("neAnzeigeHigh")), QStringLiteral("60"));
+
+    QStringList unusable = flow;
+    unusable[2] = QStringLiteral("0");
+    const CliRun refused = cli(unusable);
+    EXPECT_EQ(refused.code, 2);
+    EXPECT_TRUE(refused.out.isEmpty());
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("Werte können nicht verwendet werden!"))) << refused.err.toStdString();
 }
 
 TEST_F(CliTest, UsageAndFileErrorsHaveTheirExitCodes) {
