@@ -23,15 +23,19 @@ void CallLog::record(const char* fn, const QJsonObject& in, int status, const QJ
 
 bool CallLog::load() {
     const bool ok = inner->load();
-    record("load", {}, ok ? 0 : -1, ok ? QJsonObject{} : QJsonObject{{QStringLiteral("error"), inner->loadError()}}, false);
+    record("load", {}, ok ? 0 : -1,
+           ok ? QJsonObject{} : QJsonObject{{QStringLiteral("error"), inner->loadError()}}, false);
     return ok;
 }
 
-void CallLog::unload() { inner->unload(); }
+void CallLog::unload() {
+    inner->unload();
+}
 
 int16_t CallLog::TBOpenCom(int16_t port, int32_t baud, int16_t mode) {
     const int16_t status = inner->TBOpenCom(port, baud, mode);
-    record("TBOpenCom", {{QStringLiteral("port"), port}, {QStringLiteral("baud"), baud}, {QStringLiteral("mode"), mode}},
+    record("TBOpenCom",
+           {{QStringLiteral("port"), port}, {QStringLiteral("baud"), baud}, {QStringLiteral("mode"), mode}},
            status, {}, status < 0);
     return status;
 }
@@ -43,25 +47,31 @@ int16_t CallLog::TBCloseCom() {
 }
 
 int16_t CallLog::TBTransmit(int16_t address, int16_t command, int16_t& aux, double& value, int32_t& integer) {
-    const QJsonObject in{{QStringLiteral("address"), address}, {QStringLiteral("command"), command},
-                         {QStringLiteral("aux"), aux}, {QStringLiteral("value"), value},
+    const QJsonObject in{{QStringLiteral("address"), address},
+                         {QStringLiteral("command"), command},
+                         {QStringLiteral("aux"), aux},
+                         {QStringLiteral("value"), value},
                          {QStringLiteral("integer"), integer}};
     const int16_t status = inner->TBTransmit(address, command, aux, value, integer);
     record("TBTransmit", in, status,
-           {{QStringLiteral("aux"), aux}, {QStringLiteral("value"), value}, {QStringLiteral("integer"), integer}},
+           {{QStringLiteral("aux"), aux},
+            {QStringLiteral("value"), value},
+            {QStringLiteral("integer"), integer}},
            status < 0);
     return status;
 }
 
 QString CallLog::GetErrorMessageRet(int16_t status) {
     const QString text = inner->GetErrorMessageRet(status);
-    record("GetErrorMessageRet", {{QStringLiteral("status"), status}}, 0, {{QStringLiteral("text"), text}}, false);
+    record("GetErrorMessageRet", {{QStringLiteral("status"), status}}, 0, {{QStringLiteral("text"), text}},
+           false);
     return text;
 }
 
 int8_t CallLog::GetType(int32_t identity, QString& name) {
     const int8_t status = inner->GetType(identity, name);
-    record("GetType", {{QStringLiteral("identity"), identity}}, status, {{QStringLiteral("text"), name}}, false);
+    record("GetType", {{QStringLiteral("identity"), identity}}, status, {{QStringLiteral("text"), name}},
+           false);
     return status;
 }
 
@@ -77,9 +87,12 @@ uint16_t CallLog::GetVersionNumber() {
     return version;
 }
 
-int8_t CallLog::TBTransmitString(int16_t address, int16_t command, int16_t& aux, QString& text, int16_t& length) {
-    const QJsonObject in{{QStringLiteral("address"), address}, {QStringLiteral("command"), command},
-                         {QStringLiteral("aux"), aux}, {QStringLiteral("text"), text},
+int8_t CallLog::TBTransmitString(int16_t address, int16_t command, int16_t& aux, QString& text,
+                                 int16_t& length) {
+    const QJsonObject in{{QStringLiteral("address"), address},
+                         {QStringLiteral("command"), command},
+                         {QStringLiteral("aux"), aux},
+                         {QStringLiteral("text"), text},
                          {QStringLiteral("length"), length}};
     const int8_t status = inner->TBTransmitString(address, command, aux, text, length);
     record("TBTransmitString", in, status,
@@ -91,7 +104,8 @@ int8_t CallLog::TBTransmitString(int16_t address, int16_t command, int16_t& aux,
 int16_t CallLog::SearchForComPorts(QList<int16_t>& ports) {
     const int16_t status = inner->SearchForComPorts(ports);
     QJsonArray found;
-    for (int16_t p : ports) found.append(p);
+    for (int16_t p : ports)
+        found.append(p);
     record("SearchForComPorts", {}, status, {{QStringLiteral("ports"), found}}, status < 0);
     return status;
 }

@@ -22,12 +22,14 @@ class CallLog : public BusLibrary {
 
     int16_t TBOpenCom(int16_t port, int32_t baud, int16_t mode) override;
     int16_t TBCloseCom() override;
-    int16_t TBTransmit(int16_t address, int16_t command, int16_t& aux, double& value, int32_t& integer) override;
+    int16_t TBTransmit(int16_t address, int16_t command, int16_t& aux, double& value,
+                       int32_t& integer) override;
     QString GetErrorMessageRet(int16_t status) override;
     int8_t GetType(int32_t identity, QString& name) override;
     QString GetUnit(int16_t code) override;
     uint16_t GetVersionNumber() override;
-    int8_t TBTransmitString(int16_t address, int16_t command, int16_t& aux, QString& text, int16_t& length) override;
+    int8_t TBTransmitString(int16_t address, int16_t command, int16_t& aux, QString& text,
+                            int16_t& length) override;
     int16_t SearchForComPorts(QList<int16_t>& ports) override;
 
   private:

@@ -27,7 +27,7 @@ Prompter::Button CliPrompter::message(const Message& m) {
     if (!quiet) {
         QString text = line(m.caption, m.text);
         if (m.buttons.size() > 1)
-            text += answer == Button::Yes ? QLatin1String(" [Ja]")
+            text += answer == Button::Yes  ? QLatin1String(" [Ja]")
                     : answer == Button::No ? QLatin1String(" [Nein]")
                                            : QLatin1String(" [Abbrechen]");
         if (clearLine) std::fputs("\r\033[K", out);

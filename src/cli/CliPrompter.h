@@ -31,7 +31,7 @@ class CliPrompter : public Prompter {
     // Boxes shown with the error icon since the last reset.
     int errors = 0;
     QStringList shownTexts;
-    bool quiet = false;
+    bool quiet = false; // records without printing (the model detection's silent runs)
     // stderr is a terminal that may hold a progress line: a message clears it first.
     bool clearLine = false;
 

@@ -30,7 +30,9 @@ void err(const QString& line) {
     std::fflush(stderr);
 }
 
-void outJson(const QJsonObject& object) { out(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact))); }
+void outJson(const QJsonObject& object) {
+    out(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
+}
 
 int usage(const QString& text) {
     err(QStringLiteral("Aufruf: ") + text);
@@ -52,7 +54,8 @@ bool onePort(Invocation& in, int16_t& port) {
 
 // The failure the status bar shows, on stderr unless a box already said the same.
 int busFailed(Session& s) {
-    if (!s.prompter().shownTexts.contains(s.panel())) err(CliPrompter::line(QStringLiteral("Status"), s.panel()));
+    if (!s.prompter().shownTexts.contains(s.panel()))
+        err(CliPrompter::line(QStringLiteral("Status"), s.panel()));
     return exitcode::BusFailure;
 }
 
@@ -101,12 +104,15 @@ QList<const ModelEntry*> offeredModels(Session& s) {
 int chooseModel(Invocation& in, Session& s, int16_t port, const ModelEntry*& model) {
     if (in.parser.isSet(QStringLiteral("model"))) {
         model = modelByName(in.parser.value(QStringLiteral("model")));
-        if (!model) return usage(QStringLiteral("unbekanntes Gerät „%1“").arg(in.parser.value(QStringLiteral("model"))));
+        if (!model)
+            return usage(
+                QStringLiteral("unbekanntes Gerät „%1“").arg(in.parser.value(QStringLiteral("model"))));
         return exitcode::Ok;
     }
     auto lib = s.libraryFactory()(BusLibrary::allEntries());
     if (!lib->load()) {
-        err(CliPrompter::line(QStringLiteral("Fehler"), QStringLiteral("Die Bus-Bibliothek konnte nicht geladen werden.")));
+        err(CliPrompter::line(QStringLiteral("Fehler"),
+                              QStringLiteral("Die Bus-Bibliothek konnte nicht geladen werden.")));
         return exitcode::BusFailure;
     }
     const Detection found = detectModels(*lib, s.clockSeam(), port > 0 ? port : s.model().comPort,
@@ -125,7 +131,8 @@ int chooseModel(Invocation& in, Session& s, int16_t port, const ModelEntry*& mod
         names.append(modelName(*e));
     err(found.models.isEmpty()
             ? QStringLiteral("Kein Gerätetyp passt zum angeschlossenen Gerät; bitte mit --model angeben.")
-            : QStringLiteral("Mehrere Gerätetypen passen: %1; bitte mit --model angeben.").arg(names.join(QStringLiteral(", "))));
+            : QStringLiteral("Mehrere Gerätetypen passen: %1; bitte mit --model angeben.")
+                  .arg(names.join(QStringLiteral(", "))));
     return exitcode::Usage;
 }
 
@@ -133,18 +140,22 @@ int chooseModel(Invocation& in, Session& s, int16_t port, const ModelEntry*& mod
 
 int runPorts(Invocation& in) {
     Session s(in.common, 0);
-    ComPortWindow window(s.libraryFactory()({BusLibrary::Entry::SearchForComPorts}), s.settings(), s.prompter());
+    ComPortWindow window(s.libraryFactory()({BusLibrary::Entry::SearchForComPorts}), s.settings(),
+                         s.prompter());
     window.FormCreate();
     if (!window.cb_ComPorts.enabled) {
-        err(CliPrompter::line(QStringLiteral("Fehler"), QStringLiteral("Die Bus-Bibliothek meldet keine Ports.")));
+        err(CliPrompter::line(QStringLiteral("Fehler"),
+                              QStringLiteral("Die Bus-Bibliothek meldet keine Ports.")));
         return exitcode::BusFailure;
     }
     if (in.json) {
         QJsonArray list;
-        for (const QString& item : window.cb_ComPorts.items) list.append(item.mid(3).toInt());
+        for (const QString& item : window.cb_ComPorts.items)
+            list.append(item.mid(3).toInt());
         outJson({{QStringLiteral("ports"), list}});
     } else {
-        for (const QString& item : window.cb_ComPorts.items) out(item);
+        for (const QString& item : window.cb_ComPorts.items)
+            out(item);
     }
     return exitcode::Ok;
 }
@@ -158,17 +169,22 @@ int runIdentify(Invocation& in) {
     if (!s.started()) return exitcode::BusFailure;
     auto lib = s.libraryFactory()(BusLibrary::allEntries());
     lib->load();
-    const InstrumentInfo info =
-        identifyInstrument(*lib, s.clockSeam(), s.model().comPort, s.model().converterCode, in.common.address);
+    const InstrumentInfo info = identifyInstrument(*lib, s.clockSeam(), s.model().comPort,
+                                                   s.model().converterCode, in.common.address);
     if (info.status < 0) {
         err(CliPrompter::line(QStringLiteral("Fehler"), bus::errorText(*lib, info.status)));
         return exitcode::BusFailure;
     }
     const auto hex = [](int32_t v, int digits) {
-        return QStringLiteral("0x%1").arg(static_cast<uint32_t>(v), digits, 16, QLatin1Char('0')).toUpper().replace(QStringLiteral("0X"), QStringLiteral("0x"));
+        return QStringLiteral("0x%1")
+            .arg(static_cast<uint32_t>(v), digits, 16, QLatin1Char('0'))
+            .toUpper()
+            .replace(QStringLiteral("0X"), QStringLiteral("0x"));
     };
-    const QString family = QStringLiteral("0x%1").arg(static_cast<uint32_t>(info.identity & kFamilyMask) >> 20, 2, 16, QLatin1Char('0'));
-    const QString firmware = QString::number(info.firmware, 'f', 1).replace(QLatin1Char('.'), s.actions().separator());
+    const QString family = QStringLiteral("0x%1").arg(
+        static_cast<uint32_t>(info.identity & kFamilyMask) >> 20, 2, 16, QLatin1Char('0'));
+    const QString firmware =
+        QString::number(info.firmware, 'f', 1).replace(QLatin1Char('.'), s.actions().separator());
     if (in.json) {
         QJsonObject o{{QStringLiteral("port"), s.model().comPort},
                       {QStringLiteral("address"), info.address},
@@ -189,7 +205,8 @@ int runIdentify(Invocation& in) {
         out(QStringLiteral("Seriennummer:  %1").arg(bus::serialText(info.identity)));
         out(QStringLiteral("Familie:       %1 %2").arg(family, info.typeName));
         out(QStringLiteral("Version:       %1").arg(firmware));
-        out(QStringLiteral("Name:          %1").arg(info.hasName ? info.name : QStringLiteral("(keine Namen)")));
+        out(QStringLiteral("Name:          %1")
+                .arg(info.hasName ? info.name : QStringLiteral("(keine Namen)")));
         if (info.haveWords) {
             out(QStringLiteral("Merkmale (38): %1").arg(hex(info.features, 4)));
             out(QStringLiteral("Optionen (39): %1").arg(hex(info.options, 4)));
@@ -203,7 +220,8 @@ int runIdentify(Invocation& in) {
 int runRead(Invocation& in) {
     int16_t port = 0;
     if (!onePort(in, port) || !in.args.isEmpty())
-        return usage(QStringLiteral("trkdvn-cli read --port N [--model NAME] [-o DATEI.d20] [--comment TEXT]"));
+        return usage(
+            QStringLiteral("trkdvn-cli read --port N [--model NAME] [-o DATEI.d20] [--comment TEXT]"));
     Session s(in.common, port);
     if (!s.started()) return exitcode::BusFailure;
     const ModelEntry* model = nullptr;
@@ -215,7 +233,9 @@ int runRead(Invocation& in) {
         if (!s.saveFile(in.parser.value(QStringLiteral("output")),
                         in.parser.isSet(QStringLiteral("comment")) ? &comment : nullptr))
             return exitcode::FileError;
-        if (in.json) outJson({{QStringLiteral("file"), in.parser.value(QStringLiteral("output"))}, {QStringLiteral("model"), modelName(*model)}});
+        if (in.json)
+            outJson({{QStringLiteral("file"), in.parser.value(QStringLiteral("output"))},
+                     {QStringLiteral("model"), modelName(*model)}});
         return exitcode::Ok;
     }
     showConfiguration(in, s, QStringLiteral("COM%1").arg(s.model().comPort));
@@ -269,8 +289,10 @@ PortResult programPort(Invocation& in, const QString& file, int16_t port, bool v
     PortResult r{port, QString(), QString(), exitcode::Ok, {}};
     Session s(in.common, port);
     r.port = s.model().comPort;
-    if (!s.started()) return {r.port, {}, QStringLiteral("Bus-Bibliothek nicht verfügbar"), exitcode::BusFailure, {}};
-    if (!s.loadFile(file)) return {r.port, {}, QStringLiteral("Datei nicht geladen"), exitcode::FileError, {}};
+    if (!s.started())
+        return {r.port, {}, QStringLiteral("Bus-Bibliothek nicht verfügbar"), exitcode::BusFailure, {}};
+    if (!s.loadFile(file))
+        return {r.port, {}, QStringLiteral("Datei nicht geladen"), exitcode::FileError, {}};
     const int16_t status = s.programInstrument();
     static const QRegularExpression serial(QStringLiteral("Seriennummer: ([0-9A-F]+)"));
     if (const auto match = serial.match(s.panel()); match.hasMatch()) r.serial = match.captured(1);
@@ -306,7 +328,8 @@ int runProgram(Invocation& in) {
         return usage(QStringLiteral("trkdvn-cli program DATEI.d20 --port N [--port M …] [--verify]"));
     const QString file = in.args.first();
     if (!QFileInfo(file).isFile()) {
-        err(CliPrompter::line(QStringLiteral("Fehler"), QStringLiteral("Die Datei %1 konnte nicht geöffnet werden.").arg(file)));
+        err(CliPrompter::line(QStringLiteral("Fehler"),
+                              QStringLiteral("Die Datei %1 konnte nicht geöffnet werden.").arg(file)));
         return exitcode::FileError;
     }
     const bool verify = in.parser.isSet(QStringLiteral("verify"));
@@ -332,9 +355,15 @@ int runProgram(Invocation& in) {
         }
     }
     if (!in.json) {
-        out(QStringLiteral("%1  %2  %3").arg(QStringLiteral("Port"), -6).arg(QStringLiteral("Seriennummer"), -12).arg(QStringLiteral("Ergebnis")));
+        out(QStringLiteral("%1  %2  %3")
+                .arg(QStringLiteral("Port"), -6)
+                .arg(QStringLiteral("Seriennummer"), -12)
+                .arg(QStringLiteral("Ergebnis")));
         for (const PortResult& r : results)
-            out(QStringLiteral("%1  %2  %3").arg(QStringLiteral("COM%1").arg(r.port), -6).arg(r.serial.isEmpty() ? QStringLiteral("-") : r.serial, -12).arg(r.result));
+            out(QStringLiteral("%1  %2  %3")
+                    .arg(QStringLiteral("COM%1").arg(r.port), -6)
+                    .arg(r.serial.isEmpty() ? QStringLiteral("-") : r.serial, -12)
+                    .arg(r.result));
     }
     return code;
 }
@@ -348,12 +377,15 @@ struct Side {
 };
 
 int runDiff(Invocation& in) {
-    if (in.args.size() != 2) return usage(QStringLiteral("trkdvn-cli diff A B   (A, B: DATEI.d20 oder port:N)"));
+    if (in.args.size() != 2)
+        return usage(QStringLiteral("trkdvn-cli diff A B   (A, B: DATEI.d20 oder port:N)"));
     Side sides[2];
     const ModelEntry* model = nullptr;
     if (in.parser.isSet(QStringLiteral("model"))) {
         model = modelByName(in.parser.value(QStringLiteral("model")));
-        if (!model) return usage(QStringLiteral("unbekanntes Gerät „%1“").arg(in.parser.value(QStringLiteral("model"))));
+        if (!model)
+            return usage(
+                QStringLiteral("unbekanntes Gerät „%1“").arg(in.parser.value(QStringLiteral("model"))));
     }
     for (int i = 0; i < 2; ++i) {
         sides[i].spec = in.args.at(i);
@@ -398,7 +430,8 @@ template <typename Window>
 int runTool(Invocation& in, const char* command, const char* windowClass, void (MainHandlers::*open)(),
             void (*act)(Window&, const QString&), const QString& value, const QString& success) {
     int16_t port = 0;
-    if (!onePort(in, port)) return usage(QStringLiteral("trkdvn-cli %1 --port N").arg(QLatin1String(command)));
+    if (!onePort(in, port))
+        return usage(QStringLiteral("trkdvn-cli %1 --port N").arg(QLatin1String(command)));
     Session s(in.common, port);
     if (!s.started()) return exitcode::BusFailure;
     QString result;
@@ -411,7 +444,8 @@ int runTool(Invocation& in, const char* command, const char* windowClass, void (
     };
     (s.handlers().*open)();
     if (result != success) {
-        err(CliPrompter::line(QStringLiteral("Status"), result.isEmpty() ? QStringLiteral("Fenster nicht geöffnet") : result));
+        err(CliPrompter::line(QStringLiteral("Status"),
+                              result.isEmpty() ? QStringLiteral("Fenster nicht geöffnet") : result));
         return exitcode::BusFailure;
     }
     if (in.json)
@@ -455,16 +489,24 @@ int pick(const QString& word, const QStringList& words) {
 int runFlow(Invocation& in) {
     const auto value = [&in](const char* name) { return in.parser.value(QLatin1String(name)); };
     const auto isSet = [&in](const char* name) { return in.parser.isSet(QLatin1String(name)); };
-    const QStringList units = {QStringLiteral("l/min"), QStringLiteral("l/h"), QStringLiteral("m3/min"), QStringLiteral("m3/h")};
+    const QStringList units = {QStringLiteral("l/min"), QStringLiteral("l/h"), QStringLiteral("m3/min"),
+                               QStringLiteral("m3/h")};
     const int unit = isSet("unit") ? pick(value("unit"), units) : 0;
     const int per = isSet("per") ? pick(value("per"), {QStringLiteral("l"), QStringLiteral("m3")}) : 0;
-    const int signal = isSet("signal") ? pick(value("signal"), {QStringLiteral("ttl"), QStringLiteral("npn"), QStringLiteral("pnp")}) : 0;
+    const int signal =
+        isSet("signal")
+            ? pick(value("signal"), {QStringLiteral("ttl"), QStringLiteral("npn"), QStringLiteral("pnp")})
+            : 0;
     const int displayUnit = isSet("display-unit") ? pick(value("display-unit"), units) : 0;
-    const int decimals = isSet("decimals") ? pick(value("decimals"), {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}) : 0;
-    if (!isSet("max") || !isSet("pulses") || unit < 0 || per < 0 || signal < 0 || displayUnit < 0 || decimals < 0 ||
-        !in.args.isEmpty() || (isSet("apply") && !isSet("output")))
-        return usage(QStringLiteral("trkdvn-cli flow --max X --unit l/min|l/h|m3/min|m3/h --pulses P --per l|m3 "
-                                    "[--signal ttl|npn|pnp] [--display-unit …] [--decimals 0-3] [--apply DATEI.d20 -o NEU.d20]"));
+    const int decimals = isSet("decimals")
+                             ? pick(value("decimals"), {QStringLiteral("0"), QStringLiteral("1"),
+                                                        QStringLiteral("2"), QStringLiteral("3")})
+                             : 0;
+    if (!isSet("max") || !isSet("pulses") || unit < 0 || per < 0 || signal < 0 || displayUnit < 0 ||
+        decimals < 0 || !in.args.isEmpty() || (isSet("apply") && !isSet("output")))
+        return usage(QStringLiteral(
+            "trkdvn-cli flow --max X --unit l/min|l/h|m3/min|m3/h --pulses P --per l|m3 "
+            "[--signal ttl|npn|pnp] [--display-unit …] [--decimals 0-3] [--apply DATEI.d20 -o NEU.d20]"));
 
     Session s(in.common, 0);
     if (isSet("apply") && !s.loadFile(value("apply"))) return exitcode::FileError;
@@ -495,10 +537,12 @@ int runFlow(Invocation& in) {
     s.handlers().MainMenueDurchflussMessungClick();
     if (in.json) {
         QJsonObject o;
-        for (const auto& [name, text] : rows) o.insert(name, text);
+        for (const auto& [name, text] : rows)
+            o.insert(name, text);
         outJson({{QStringLiteral("rows"), o}, {QStringLiteral("usable"), usable}});
     } else if (usable) {
-        for (const auto& [name, text] : rows) out(QStringLiteral("%1  %2").arg(name, -6).arg(text));
+        for (const auto& [name, text] : rows)
+            out(QStringLiteral("%1  %2").arg(name, -6).arg(text));
     }
     if (!usable) return exitcode::Usage;
     if (isSet("apply") && !s.saveFile(value("output"), nullptr)) return exitcode::FileError;
@@ -511,42 +555,54 @@ const QList<Command>& commands() {
     static const QList<Command> table = {
         {"ports", "ports", "Zeigt die Ports, die die Bus-Bibliothek meldet.", "trkdvn-cli ports", &runPorts},
         {"identify", "identify --port N [--address A]",
-         "Zeigt das angeschlossene Gerät: Adresse, Kennung und Seriennummer, Familie und Typ, Version, Name,\n"
+         "Zeigt das angeschlossene Gerät: Adresse, Kennung und Seriennummer, Familie und Typ, Version, "
+         "Name,\n"
          "Merkmal- und Optionswort. Exit 1, wenn kein Gerät antwortet.",
          "trkdvn-cli identify --port 1", &runIdentify},
         {"read", "read --port N [--model NAME] [-o DATEI.d20] [--comment TEXT]",
-         "Liest die Konfiguration des Geräts wie „Einlesen“ im Fenster. Ohne -o wird sie angezeigt (wie show),\n"
-         "mit -o als d20-Datei gespeichert, wie „Konfiguration speichern“ sie schreibt. Ohne --model wird der\n"
+         "Liest die Konfiguration des Geräts wie „Einlesen“ im Fenster. Ohne -o wird sie angezeigt (wie "
+         "show),\n"
+         "mit -o als d20-Datei gespeichert, wie „Konfiguration speichern“ sie schreibt. Ohne --model wird "
+         "der\n"
          "Gerätetyp durch die Identifikation jedes Typs ermittelt; passen keiner oder mehrere: Exit 2.",
          "trkdvn-cli read --port 1 -o kessel1.d20 --comment \"Abnahme 12/2026\"", &runRead},
         {"show", "show DATEI.d20",
-         "Zeigt die Konfiguration einer Datei: Gruppe, Beschriftung wie im Fenster, Wert; nur was das Fenster\n"
+         "Zeigt die Konfiguration einer Datei: Gruppe, Beschriftung wie im Fenster, Wert; nur was das "
+         "Fenster\n"
          "für diesen Gerätetyp zeigt.",
          "trkdvn-cli show kessel1.d20 --json", &runShow},
         {"program", "program DATEI.d20 --port N [--port M …] [--verify]",
-         "Programmiert die Konfiguration der Datei wie „Programmieren“ im Fenster (Identitätsprüfung zuerst).\n"
-         "--verify liest das Gerät danach zurück und vergleicht jedes angezeigte Feld. Mehrere --port werden\n"
-         "nacheinander programmiert; am Ende steht eine Tabelle Port, Seriennummer, Ergebnis. Ein Fehler hält\n"
+         "Programmiert die Konfiguration der Datei wie „Programmieren“ im Fenster (Identitätsprüfung "
+         "zuerst).\n"
+         "--verify liest das Gerät danach zurück und vergleicht jedes angezeigte Feld. Mehrere --port "
+         "werden\n"
+         "nacheinander programmiert; am Ende steht eine Tabelle Port, Seriennummer, Ergebnis. Ein Fehler "
+         "hält\n"
          "die Reihe nicht an; der Exit-Code ist das schlimmste Ergebnis (1 vor 4 vor 0).",
          "trkdvn-cli program serie.d20 --port 1 --port 3 --port 4 --verify", &runProgram},
         {"diff", "diff A B [--model NAME]",
-         "Vergleicht zwei Konfigurationen; A und B sind je eine d20-Datei oder port:N. Ein Gerät wird mit dem\n"
+         "Vergleicht zwei Konfigurationen; A und B sind je eine d20-Datei oder port:N. Ein Gerät wird mit "
+         "dem\n"
          "Gerätetyp der Datei auf der anderen Seite gelesen (oder --model). Zeigt die abweichenden Felder.\n"
          "Exit 0 bei Gleichheit, 4 bei Abweichungen.",
          "trkdvn-cli diff kessel1.d20 port:1", &runDiff},
         {"set-address", "set-address --port N --to ADRESSE",
-         "Gibt dem angeschlossenen Gerät eine neue Busadresse, wie „Adresse setzen“ im Menü Extras: Informationen\n"
+         "Gibt dem angeschlossenen Gerät eine neue Busadresse, wie „Adresse setzen“ im Menü Extras: "
+         "Informationen\n"
          "lesen, Adresse eintragen, setzen. Prüfungen und Meldungen wie im Fenster.",
          "trkdvn-cli set-address --port 1 --to 12", &runSetAddress},
         {"rename", "rename --port N --name TEXT",
          "Schreibt den Gerätenamen (höchstens 16 Zeichen), wie „Gerätenamen zuweisen“ im Menü Extras.",
          "trkdvn-cli rename --port 1 --name \"Kessel 2\"", &runRename},
-        {"flow", "flow --max X --unit EINHEIT --pulses P --per l|m3 [--signal …] [--display-unit …] [--decimals 0-3]",
+        {"flow",
+         "flow --max X --unit EINHEIT --pulses P --per l|m3 [--signal …] [--display-unit …] [--decimals 0-3]",
          "Der Durchflussrechner: aus den Daten des Gebers die Einstellwerte (InP, SEnS, Fr.Lo, Fr.Hi, dP,\n"
-         "di.Lo, di.Hi, Li). Einheiten: l/min, l/h, m3/min, m3/h; Signal: ttl, npn, pnp. Mit --apply DATEI.d20\n"
+         "di.Lo, di.Hi, Li). Einheiten: l/min, l/h, m3/min, m3/h; Signal: ttl, npn, pnp. Mit --apply "
+         "DATEI.d20\n"
          "-o NEU.d20 werden die Werte wie mit „Übernehmen“ in die Konfiguration der Datei übernommen.\n"
          "Nicht verwendbare Werte: Meldung wie im Fenster, Exit 2.",
-         "trkdvn-cli flow --max 60 --unit l/min --pulses 1000 --per l --apply kessel1.d20 -o kessel1-flow.d20",
+         "trkdvn-cli flow --max 60 --unit l/min --pulses 1000 --per l --apply kessel1.d20 -o "
+         "kessel1-flow.d20",
          &runFlow},
     };
     return table;

@@ -13,13 +13,28 @@ struct Row {
     QString (*value)(const M&);
 };
 
-template <auto Member> const Control& ctl(const M& m) { return m.*Member; }
-template <auto Member> QString text(const M& m) { return (m.*Member).text; }
-template <auto Member> QString item(const M& m) { return (m.*Member).selectedText(); }
+template <auto Member> const Control& ctl(const M& m) {
+    return m.*Member;
+}
+template <auto Member> QString text(const M& m) {
+    return (m.*Member).text;
+}
+template <auto Member> QString item(const M& m) {
+    return (m.*Member).selectedText();
+}
 
-#define NUMBER(l, f) Row{&M::l, &ctl<&M::f>, &text<&M::f>}
-#define LIST(l, f) Row{&M::l, &ctl<&M::f>, &item<&M::f>}
-#define WORD(l, f) Row{&M::l, &ctl<&M::f>, &text<&M::f>}
+#define NUMBER(l, f)                                                                                         \
+    Row {                                                                                                    \
+        &M::l, &ctl<&M::f>, &text<&M::f>                                                                     \
+    }
+#define LIST(l, f)                                                                                           \
+    Row {                                                                                                    \
+        &M::l, &ctl<&M::f>, &item<&M::f>                                                                     \
+    }
+#define WORD(l, f)                                                                                           \
+    Row {                                                                                                    \
+        &M::l, &ctl<&M::f>, &text<&M::f>                                                                     \
+    }
 
 struct Group {
     const Control& (*frame)(const M&);
@@ -27,10 +42,19 @@ struct Group {
     std::vector<Row> rows;
 };
 
-template <auto Member> QString captionOf(const M& m) { return (m.*Member).caption; }
+template <auto Member> QString captionOf(const M& m) {
+    return (m.*Member).caption;
+}
 
 // A radio group is its own frame: one row, named by the group's caption.
-#define RADIO(g) Group{&ctl<&M::g>, &captionOf<&M::g>, {Row{nullptr, &ctl<&M::g>, &item<&M::g>}}}
+#define RADIO(g)                                                                                             \
+    Group {                                                                                                  \
+        &ctl<&M::g>, &captionOf<&M::g>, {                                                                    \
+            Row {                                                                                            \
+                nullptr, &ctl<&M::g>, &item<&M::g>                                                           \
+            }                                                                                                \
+        }                                                                                                    \
+    }
 
 // clang-format off
 const std::vector<Group>& groups() {
@@ -124,7 +148,8 @@ QList<FieldDifference> differences(const QList<ShownField>& a, const QList<Shown
     };
     for (const ShownField& f : a) {
         const ShownField* other = find(b, f);
-        if (!other || other->value != f.value) out.append({f.group, f.label, f.value, other ? other->value : QString()});
+        if (!other || other->value != f.value)
+            out.append({f.group, f.label, f.value, other ? other->value : QString()});
     }
     for (const ShownField& f : b)
         if (!find(a, f)) out.append({f.group, f.label, QString(), f.value});

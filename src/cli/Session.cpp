@@ -29,15 +29,18 @@ QString compact(QString name) {
 const ModelEntry* modelByName(const QString& name) {
     const QString wanted = compact(name);
     for (const ModelEntry* e = catalogue::begin(); e != catalogue::end(); ++e)
-        if (compact(QString::fromUtf8(e->caption)) == wanted || compact(QString::fromUtf8(e->menuItem)) == wanted)
+        if (compact(QString::fromUtf8(e->caption)) == wanted ||
+            compact(QString::fromUtf8(e->menuItem)) == wanted)
             return e;
     return nullptr;
 }
 
-QString modelName(const ModelEntry& model) { return QString::fromUtf8(model.caption); }
+QString modelName(const ModelEntry& model) {
+    return QString::fromUtf8(model.caption);
+}
 
-Session::Session(const CommonOptions& options, int16_t port) : opts(options), clock(std::make_unique<SystemClock>()) {
-    p.quiet = opts.quiet;
+Session::Session(const CommonOptions& options, int16_t port)
+    : opts(options), clock(std::make_unique<SystemClock>()) {
     const QString folder = privateDir.path();
     if (opts.useSettings) {
         store = std::make_unique<SettingsStore>(SettingsStore::defaultPath(), p);
@@ -129,5 +132,6 @@ bool Session::saveFile(const QString& path, const QString* comment) {
     if (comment) p.comment = *comment;
     h->miDatenspeichernClick();
     p.haveComment = false;
-    return panel().endsWith(QLatin1String(" gespeichert")) && !panel().endsWith(QLatin1String("nicht gespeichert"));
+    return panel().endsWith(QLatin1String(" gespeichert")) &&
+           !panel().endsWith(QLatin1String("nicht gespeichert"));
 }

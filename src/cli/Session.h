@@ -11,13 +11,12 @@
 
 // What every command shares: where the library is, the port, and whose settings count.
 struct CommonOptions {
-    QString library;            // file of the bus library; empty: the window's lookup
-    int16_t converter = -1;     // -1: from the settings (private ones: the window's default)
-    int16_t address = -1;       // -1: the address query, as the window does
+    QString library;        // file of the bus library; empty: the window's lookup
+    int16_t converter = -1; // -1: from the settings (private ones: the window's default)
+    int16_t address = -1;   // -1: the address query, as the window does
     std::optional<QChar> separator;
     bool useSettings = false;
-    bool quiet = false;         // no boxes on stderr (--json keeps stderr for messages only)
-    QString trace;              // --trace: the program's own log of every library call
+    QString trace;      // --trace: the program's own log of every library call
 };
 
 // One main window without a window: its model, its handlers and a prompter on

@@ -26,7 +26,8 @@ QString generalHelp(const QCommandLineParser& parser) {
     text += QStringLiteral("\n„trkdvn-cli BEFEHL --help“ erklärt einen Befehl mit Beispiel.\n\n");
     QString options = parser.helpText();
     options = options.mid(options.indexOf(QStringLiteral("Options:")));
-    text += options.replace(QStringLiteral("Options:"), QStringLiteral("Optionen:")).replace(QStringLiteral("Arguments:"), QStringLiteral("Argumente:"));
+    text += options.replace(QStringLiteral("Options:"), QStringLiteral("Optionen:"))
+                .replace(QStringLiteral("Arguments:"), QStringLiteral("Argumente:"));
     text += QLatin1Char('\n') + QString::fromUtf8(kExitCodes);
     return text;
 }
@@ -53,13 +54,18 @@ int main(int argc, char** argv) {
     opt({QStringLiteral("port")}, "Port (COM-Nummer); bei program mehrfach möglich.", "N");
     opt({QStringLiteral("converter")}, "Pegelwandler 0, 6, 7 oder 66 (Vorgabe 0).", "CODE");
     opt({QStringLiteral("address")}, "Busadresse; sonst wird sie wie im Fenster abgefragt.", "A");
-    opt({QStringLiteral("library")}, "Ordner oder Datei der Bus-Bibliothek TRAXB32E; sonst wie das Fenster.", "PFAD");
+    opt({QStringLiteral("library")}, "Ordner oder Datei der Bus-Bibliothek TRAXB32E; sonst wie das Fenster.",
+        "PFAD");
     opt({QStringLiteral("json")}, "Ergebnis maschinenlesbar auf stdout, ein JSON-Objekt je Ergebnis.");
-    opt({QStringLiteral("separator")}, "Dezimaltrenner für Ausgabe und Dateien: , oder . (Vorgabe: Gebietsschema).", "ZEICHEN");
-    opt({QStringLiteral("use-settings")}, "Einstellungen des Fensters lesen und schreiben (Port, Wandler, Ordner).");
-    opt({QStringLiteral("trace")}, "Jeden Aufruf der Bus-Bibliothek als JSON-Zeile an DATEI anhängen.", "DATEI");
+    opt({QStringLiteral("separator")},
+        "Dezimaltrenner für Ausgabe und Dateien: , oder . (Vorgabe: Gebietsschema).", "ZEICHEN");
+    opt({QStringLiteral("use-settings")},
+        "Einstellungen des Fensters lesen und schreiben (Port, Wandler, Ordner).");
+    opt({QStringLiteral("trace")}, "Jeden Aufruf der Bus-Bibliothek als JSON-Zeile an DATEI anhängen.",
+        "DATEI");
     opt({QStringLiteral("model")}, "Gerätetyp wie im Menü „Typ“, z. B. \"TRK 520 PID\".", "NAME");
-    opt({QStringLiteral("o"), QStringLiteral("output")}, "read: Konfiguration in diese d20-Datei speichern.", "DATEI");
+    opt({QStringLiteral("o"), QStringLiteral("output")}, "read: Konfiguration in diese d20-Datei speichern.",
+        "DATEI");
     opt({QStringLiteral("comment")}, "read -o: Kommentar der Datei.", "TEXT");
     opt({QStringLiteral("verify")}, "program: Gerät danach zurücklesen und vergleichen.");
     opt({QStringLiteral("to")}, "set-address: neue Busadresse.", "ADRESSE");
@@ -71,9 +77,12 @@ int main(int argc, char** argv) {
     opt({QStringLiteral("signal")}, "flow: Ausgangssignal ttl, npn oder pnp.", "SIGNAL");
     opt({QStringLiteral("display-unit")}, "flow: Anzeigeeinheit.", "EINHEIT");
     opt({QStringLiteral("decimals")}, "flow: Anzahl der Dezimalstellen 0 bis 3.", "N");
-    opt({QStringLiteral("apply")}, "flow: Ergebnis in die Konfiguration dieser Datei übernehmen (mit -o).", "DATEI");
+    opt({QStringLiteral("apply")}, "flow: Ergebnis in die Konfiguration dieser Datei übernehmen (mit -o).",
+        "DATEI");
     opt({QStringLiteral("yes")}, "Rückfragen mit „Ja“ beantworten (sonst: „Nein“ bzw. Abbrechen).");
-    parser.addPositionalArgument(QStringLiteral("befehl"), QStringLiteral("ports, identify, read, show, program, diff, set-address, rename, flow"));
+    parser.addPositionalArgument(
+        QStringLiteral("befehl"),
+        QStringLiteral("ports, identify, read, show, program, diff, set-address, rename, flow"));
 
     if (!parser.parse(QCoreApplication::arguments())) {
         print(stderr, parser.errorText() + QLatin1Char('\n'));
@@ -106,7 +115,8 @@ int main(int argc, char** argv) {
     if (parser.isSet(QStringLiteral("converter"))) {
         const int code = parser.value(QStringLiteral("converter")).toInt();
         if (code != 0 && code != 6 && code != 7 && code != 66) {
-            print(stderr, QStringLiteral("Ungültiger Wandler „%1“ (0, 6, 7 oder 66).\n").arg(parser.value(QStringLiteral("converter"))));
+            print(stderr, QStringLiteral("Ungültiger Wandler „%1“ (0, 6, 7 oder 66).\n")
+                              .arg(parser.value(QStringLiteral("converter"))));
             return exitcode::Usage;
         }
         in.common.converter = static_cast<int16_t>(code);
@@ -115,7 +125,8 @@ int main(int argc, char** argv) {
         bool ok = false;
         const int address = parser.value(QStringLiteral("address")).toInt(&ok);
         if (!ok || address < 0 || address > 239) {
-            print(stderr, QStringLiteral("Ungültige Adresse „%1“ (0 bis 239).\n").arg(parser.value(QStringLiteral("address"))));
+            print(stderr, QStringLiteral("Ungültige Adresse „%1“ (0 bis 239).\n")
+                              .arg(parser.value(QStringLiteral("address"))));
             return exitcode::Usage;
         }
         in.common.address = static_cast<int16_t>(address);

@@ -60,7 +60,8 @@ class CliTest : public ::testing::Test {
         p.start(kBin + QStringLiteral("/trkdvn-cli"), args);
         EXPECT_TRUE(p.waitForFinished(60000));
         return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                QString::fromLocal8Bit(p.readAllStandardOutput()), QString::fromLocal8Bit(p.readAllStandardError())};
+                QString::fromLocal8Bit(p.readAllStandardOutput()),
+                QString::fromLocal8Bit(p.readAllStandardError())};
     }
 
     QJsonObject roster() {
@@ -84,12 +85,14 @@ QList<QByteArray> withoutDateAndUser(const QByteArray& bytes) {
 }
 
 // The window's readout and save in this process, through the same library file.
-QByteArray windowReadAndSave(const QString& folder, const QString& file, ModelId model, const QString& comment) {
+QByteArray windowReadAndSave(const QString& folder, const QString& file, ModelId model,
+                             const QString& comment) {
     RecordingPrompter prompter;
     ManualClock clock;
     SettingsStore store(folder + QStringLiteral("/window.ini"), prompter, [folder] { return folder; });
     store.ensureSettingsKeys();
-    store.writeSetting(QStringLiteral("ComPort"), QStringLiteral("Schnittstelle\\"), SettingsStore::DataKind::Int16, 1, 4);
+    store.writeSetting(QStringLiteral("ComPort"), QStringLiteral("Schnittstelle\\"),
+                       SettingsStore::DataKind::Int16, 1, 4);
     MainWindowModel m;
     MainEnvironment env;
     env.prompter = &prompter;
@@ -125,10 +128,12 @@ QJsonArray fieldsOf(const QString& json) {
 // command sequence, and show lists what read printed.
 TEST_F(CliTest, ReadWritesTheWindowsFileWithTheWindowsSequence) {
     const QString cliTrace = path("cli.jsonl");
-    const CliRun read = cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"), QStringLiteral("--model"),
-                          QStringLiteral("TRK 520 PID"), QStringLiteral("--separator"), QStringLiteral(","),
-                          QStringLiteral("-o"), path("cli.d20"), QStringLiteral("--comment"), QStringLiteral("Kessel  1 Abnahme")},
-                         cliTrace);
+    const CliRun read =
+        cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"), QStringLiteral("--model"),
+             QStringLiteral("TRK 520 PID"), QStringLiteral("--separator"), QStringLiteral(","),
+             QStringLiteral("-o"), path("cli.d20"), QStringLiteral("--comment"),
+             QStringLiteral("Kessel  1 Abnahme")},
+            cliTrace);
     ASSERT_EQ(read.code, 0) << read.err.toStdString();
 
     qputenv("TRAXBUS_TRACE", path("window.jsonl").toLocal8Bit());
@@ -144,8 +149,9 @@ TEST_F(CliTest, ReadWritesTheWindowsFileWithTheWindowsSequence) {
 
     // Without --model the instrument's model is found; the listing equals the file's.
     // --trace logs on the program's side exactly the exchanges the library saw.
-    const CliRun shown = cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"), QStringLiteral("--json"),
-                              QStringLiteral("--separator"), QStringLiteral(","), QStringLiteral("--trace"), path("calls.jsonl")},
+    const CliRun shown = cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"),
+                              QStringLiteral("--json"), QStringLiteral("--separator"), QStringLiteral(","),
+                              QStringLiteral("--trace"), path("calls.jsonl")},
                              path("library.jsonl"));
     ASSERT_EQ(shown.code, 0) << shown.err.toStdString();
     const auto exchanges = [](const QByteArray& log) {
@@ -173,7 +179,8 @@ TEST_F(CliTest, ReadWritesTheWindowsFileWithTheWindowsSequence) {
     RecordProperty("failedExchanges", failures);
     EXPECT_EQ(QJsonDocument::fromJson(shown.out.toUtf8()).object().value(QStringLiteral("model")).toString(),
               QStringLiteral("TRK 520 PID"));
-    const CliRun show = cli({QStringLiteral("show"), path("cli.d20"), QStringLiteral("--json"), QStringLiteral("--separator"), QStringLiteral(",")});
+    const CliRun show = cli({QStringLiteral("show"), path("cli.d20"), QStringLiteral("--json"),
+                             QStringLiteral("--separator"), QStringLiteral(",")});
     ASSERT_EQ(show.code, 0) << show.err.toStdString();
     EXPECT_GT(fieldsOf(show.out).size(), 8);
     EXPECT_EQ(QJsonDocument(fieldsOf(show.out)).toJson().toStdString(),
@@ -194,10 +201,12 @@ TEST_F(CliTest, ReadWritesTheWindowsFileWithTheWindowsSequence) {
     ports[0] = port1;
     r[QStringLiteral("ports")] = ports;
     setRoster(r);
-    const CliRun failed = cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"), QStringLiteral("--model"),
-                            QStringLiteral("TRK 520 PID"), QStringLiteral("-o"), path("failed.d20")});
+    const CliRun failed =
+        cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"), QStringLiteral("--model"),
+             QStringLiteral("TRK 520 PID"), QStringLiteral("-o"), path("failed.d20")});
     EXPECT_EQ(failed.code, 1);
-    EXPECT_TRUE(failed.err.contains(QStringLiteral("(Fehler -2) Keine Antwort vom Gerät"))) << failed.err.toStdString();
+    EXPECT_TRUE(failed.err.contains(QStringLiteral("(Fehler -2) Keine Antwort vom Gerät")))
+        << failed.err.toStdString();
     EXPECT_FALSE(QFile::exists(path("failed.d20")));
 }
 
@@ -210,25 +219,32 @@ TEST_F(CliTest, BatchProgramsVerifiesAndComparesEqual) {
     QJsonArray ports = r[QStringLiteral("ports")].toArray();
     QJsonObject second = ports[0].toObject()[QStringLiteral("instruments")].toArray()[0].toObject();
     second[QStringLiteral("identity")] = QStringLiteral("0x07810202");
-    second[QStringLiteral("display")] = QJsonObject{{QStringLiteral("low"), 0.0}, {QStringLiteral("high"), 400.0}};
-    ports = QJsonArray{ports[0], QJsonObject{{QStringLiteral("port"), 2}, {QStringLiteral("instruments"), QJsonArray{second}}},
-                       QJsonObject{{QStringLiteral("port"), 3}, {QStringLiteral("instruments"), QJsonArray{}}}};
+    second[QStringLiteral("display")] =
+        QJsonObject{{QStringLiteral("low"), 0.0}, {QStringLiteral("high"), 400.0}};
+    ports = QJsonArray{
+        ports[0],
+        QJsonObject{{QStringLiteral("port"), 2}, {QStringLiteral("instruments"), QJsonArray{second}}},
+        QJsonObject{{QStringLiteral("port"), 3}, {QStringLiteral("instruments"), QJsonArray{}}}};
     r[QStringLiteral("ports")] = ports;
     setRoster(r);
 
-    ASSERT_EQ(cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"), QStringLiteral("-o"), path("serie.d20")}).code, 0);
+    ASSERT_EQ(cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"),
+                   QStringLiteral("-o"), path("serie.d20")})
+                  .code,
+              0);
     const CliRun before = cli({QStringLiteral("diff"), path("serie.d20"), QStringLiteral("port:2")});
     EXPECT_EQ(before.code, 4) << before.err.toStdString();
     EXPECT_TRUE(before.out.contains(QStringLiteral("| 1000 | 400"))) << before.out.toStdString();
 
-    const CliRun batch = cli({QStringLiteral("program"), path("serie.d20"), QStringLiteral("--port"), QStringLiteral("1"),
-                           QStringLiteral("--port"), QStringLiteral("3"), QStringLiteral("--port"), QStringLiteral("2"),
-                           QStringLiteral("--verify")});
+    const CliRun batch = cli({QStringLiteral("program"), path("serie.d20"), QStringLiteral("--port"),
+                              QStringLiteral("1"), QStringLiteral("--port"), QStringLiteral("3"),
+                              QStringLiteral("--port"), QStringLiteral("2"), QStringLiteral("--verify")});
     EXPECT_EQ(batch.code, 1) << batch.err.toStdString();
     const QStringList table = batch.out.trimmed().split(QLatin1Char('\n'));
     ASSERT_EQ(table.size(), 4) << batch.out.toStdString();
     const auto row = [&](int i, const char* pattern) {
-        EXPECT_TRUE(QRegularExpression(QString::fromUtf8(pattern)).match(table[i]).hasMatch()) << table[i].toStdString();
+        EXPECT_TRUE(QRegularExpression(QString::fromUtf8(pattern)).match(table[i]).hasMatch())
+            << table[i].toStdString();
     };
     row(0, "^Port\\s+Seriennummer\\s+Ergebnis$");
     row(1, "^COM1\\s+07810101\\s+programmiert und geprüft$");
@@ -244,13 +260,18 @@ TEST_F(CliTest, BatchProgramsVerifiesAndComparesEqual) {
 // The flow calculator's result goes into a file's configuration as "Übernehmen" puts it
 // into the window; input it cannot use is refused with its message.
 TEST_F(CliTest, FlowResultIsTakenIntoAFile) {
-    ASSERT_EQ(cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"), QStringLiteral("-o"), path("k.d20")}).code, 0);
-    const QStringList flow = {QStringLiteral("flow"), QStringLiteral("--max"), QStringLiteral("60"), QStringLiteral("--unit"),
-                              QStringLiteral("l/min"), QStringLiteral("--pulses"), QStringLiteral("1000"), QStringLiteral("--per"),
-                              QStringLiteral("l")};
-    const CliRun applied = cli(flow + QStringList{QStringLiteral("--apply"), path("k.d20"), QStringLiteral("-o"), path("f.d20")});
+    ASSERT_EQ(cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"),
+                   QStringLiteral("-o"), path("k.d20")})
+                  .code,
+              0);
+    const QStringList flow = {QStringLiteral("flow"),   QStringLiteral("--max"), QStringLiteral("60"),
+                              QStringLiteral("--unit"), QStringLiteral("l/min"), QStringLiteral("--pulses"),
+                              QStringLiteral("1000"),   QStringLiteral("--per"), QStringLiteral("l")};
+    const CliRun applied = cli(
+        flow + QStringList{QStringLiteral("--apply"), path("k.d20"), QStringLiteral("-o"), path("f.d20")});
     ASSERT_EQ(applied.code, 0) << applied.err.toStdString();
-    EXPECT_TRUE(applied.out.contains(QStringLiteral("Fr.Hi   1000")) && applied.out.contains(QStringLiteral("di.Hi   60")))
+    EXPECT_TRUE(applied.out.contains(QStringLiteral("Fr.Hi   1000")) &&
+                applied.out.contains(QStringLiteral("di.Hi   60")))
         << applied.out.toStdString();
     const CliRun shown = cli({QStringLiteral("show"), path("f.d20"), QStringLiteral("--json")});
     QMap<QString, QString> byControl;
@@ -265,17 +286,22 @@ TEST_F(CliTest, FlowResultIsTakenIntoAFile) {
     const CliRun refused = cli(unusable);
     EXPECT_EQ(refused.code, 2);
     EXPECT_TRUE(refused.out.isEmpty());
-    EXPECT_TRUE(refused.err.contains(QStringLiteral("Werte können nicht verwendet werden!"))) << refused.err.toStdString();
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("Werte können nicht verwendet werden!")))
+        << refused.err.toStdString();
 }
 
 TEST_F(CliTest, UsageAndFileErrorsHaveTheirExitCodes) {
     EXPECT_EQ(cli({QStringLiteral("read")}).code, 2);
     EXPECT_EQ(cli({QStringLiteral("frobnicate")}).code, 2);
-    EXPECT_EQ(cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"), QStringLiteral("--model"), QStringLiteral("XYZ")}).code, 2);
+    EXPECT_EQ(cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"),
+                   QStringLiteral("--model"), QStringLiteral("XYZ")})
+                  .code,
+              2);
     const CliRun missing = cli({QStringLiteral("show"), path("fehlt.d20")});
     EXPECT_EQ(missing.code, 3);
     EXPECT_TRUE(missing.err.contains(QStringLiteral("konnte nicht geöffnet werden")));
     const CliRun help = cli({QStringLiteral("program"), QStringLiteral("--help")});
     EXPECT_EQ(help.code, 0);
-    EXPECT_TRUE(help.out.contains(QStringLiteral("Beispiel")) && help.out.contains(QStringLiteral("4  Prüfung")));
+    EXPECT_TRUE(help.out.contains(QStringLiteral("Beispiel")) &&
+                help.out.contains(QStringLiteral("4  Prüfung")));
 }
