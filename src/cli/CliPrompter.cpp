@@ -22,18 +22,15 @@ Prompter::Button CliPrompter::message(const Message& m) {
         else if (m.buttons.contains(Button::Cancel))
             answer = Button::Cancel;
     }
-    if (m.icon == Icon::Error) ++errors;
     shownTexts.append(m.text);
-    if (!quiet) {
-        QString text = line(m.caption, m.text);
-        if (m.buttons.size() > 1)
-            text += answer == Button::Yes  ? QLatin1String(" [Ja]")
-                    : answer == Button::No ? QLatin1String(" [Nein]")
-                                           : QLatin1String(" [Abbrechen]");
-        if (clearLine) std::fputs("\r\033[K", out);
-        std::fprintf(out, "%s\n", text.toLocal8Bit().constData());
-        std::fflush(out);
-    }
+    QString text = line(m.caption, m.text);
+    if (m.buttons.size() > 1)
+        text += answer == Button::Yes  ? QLatin1String(" [Ja]")
+                : answer == Button::No ? QLatin1String(" [Nein]")
+                                       : QLatin1String(" [Abbrechen]");
+    if (clearLine) std::fputs("\r\033[K", out);
+    std::fprintf(out, "%s\n", text.toLocal8Bit().constData());
+    std::fflush(out);
     return answer;
 }
 

@@ -28,10 +28,8 @@ class CliPrompter : public Prompter {
     // Acts as the user in a window, by its class name (address, name, flow calculator);
     // a window without one is closed at once.
     QHash<QByteArray, std::function<void(ModalWindow&)>> onModal;
-    // Boxes shown with the error icon since the last reset.
-    int errors = 0;
+    // Texts of every box shown, so a caller does not repeat one.
     QStringList shownTexts;
-    bool quiet = false; // records without printing (the model detection's silent runs)
     // stderr is a terminal that may hold a progress line: a message clears it first.
     bool clearLine = false;
 
