@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -53,6 +54,7 @@ class CliTest : public ::testing::Test {
         env.remove(QStringLiteral("DISPLAY"));
         env.remove(QStringLiteral("WAYLAND_DISPLAY"));
         env.insert(QStringLiteral("HOME"), dir.path());
+        env.remove(QStringLiteral("XDG_CONFIG_HOME"));
         env.insert(QStringLiteral("TRAXBUS_SIM"), path("roster.json"));
         if (!trace.isEmpty()) env.insert(QStringLiteral("TRAXBUS_TRACE"), trace);
         QProcess p;
@@ -288,6 +290,29 @@ TEST_F(CliTest, FlowResultIsTakenIntoAFile) {
     EXPECT_TRUE(refused.out.isEmpty());
     EXPECT_TRUE(refused.err.contains(QStringLiteral("Werte können nicht verwendet werden!")))
         << refused.err.toStdString();
+}
+
+// A script never changes what the window finds at its next start; --use-settings takes
+// the window's port instead of --port.
+TEST_F(CliTest, WindowSettingsOnlyWithUseSettings) {
+    const QString ini = dir.filePath(QStringLiteral(".config/Halvora/Trk_Dvn_Konfigurationsprogramm.ini"));
+    ASSERT_EQ(cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"),
+                   QStringLiteral("-o"), path("k.d20")})
+                  .code,
+              0);
+    EXPECT_FALSE(QFile::exists(ini));
+
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral(".config/Halvora")));
+    QFile f(ini);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[Schnittstelle]\nComPort=3\nPegelWandler=0\n");
+    f.close();
+    const CliRun stored = cli({QStringLiteral("identify"), QStringLiteral("--use-settings")});
+    const CliRun port3 = cli({QStringLiteral("identify"), QStringLiteral("--port"), QStringLiteral("3")});
+    ASSERT_EQ(stored.code, 0) << stored.err.toStdString();
+    EXPECT_EQ(stored.out, port3.out);
+    EXPECT_NE(stored.out,
+              cli({QStringLiteral("identify"), QStringLiteral("--port"), QStringLiteral("1")}).out);
 }
 
 TEST_F(CliTest, UsageAndFileErrorsHaveTheirExitCodes) {
