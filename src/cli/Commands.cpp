@@ -53,10 +53,13 @@ bool onePort(Invocation& in, int16_t& port) {
 }
 
 // The failure the status bar shows, on stderr unless a box already said the same.
-int busFailed(Session& s) {
+int failed(Session& s, int code) {
     if (!s.prompter().shownTexts.contains(s.panel()))
         err(CliPrompter::line(QStringLiteral("Status"), s.panel()));
-    return exitcode::BusFailure;
+    return code;
+}
+int busFailed(Session& s) {
+    return failed(s, exitcode::BusFailure);
 }
 
 QJsonArray fieldsJson(const QList<ShownField>& fields) {
@@ -232,7 +235,7 @@ int runRead(Invocation& in) {
         const QString comment = in.parser.value(QStringLiteral("comment"));
         if (!s.saveFile(in.parser.value(QStringLiteral("output")),
                         in.parser.isSet(QStringLiteral("comment")) ? &comment : nullptr))
-            return exitcode::FileError;
+            return failed(s, exitcode::FileError);
         if (in.json)
             outJson({{QStringLiteral("file"), in.parser.value(QStringLiteral("output"))},
                      {QStringLiteral("model"), modelName(*model)}});
@@ -247,7 +250,7 @@ int runRead(Invocation& in) {
 int runShow(Invocation& in) {
     if (in.args.size() != 1) return usage(QStringLiteral("trkdvn-cli show DATEI.d20"));
     Session s(in.common, 0);
-    if (!s.loadFile(in.args.first())) return exitcode::FileError;
+    if (!s.loadFile(in.args.first())) return failed(s, exitcode::FileError);
     showConfiguration(in, s, in.args.first());
     return exitcode::Ok;
 }
@@ -291,8 +294,10 @@ PortResult programPort(Invocation& in, const QString& file, int16_t port, bool v
     r.port = s.model().comPort;
     if (!s.started())
         return {r.port, {}, QStringLiteral("Bus-Bibliothek nicht verfügbar"), exitcode::BusFailure, {}};
-    if (!s.loadFile(file))
+    if (!s.loadFile(file)) {
+        failed(s, exitcode::FileError);
         return {r.port, {}, QStringLiteral("Datei nicht geladen"), exitcode::FileError, {}};
+    }
     const int16_t status = s.programInstrument();
     static const QRegularExpression serial(QStringLiteral("Seriennummer: ([0-9A-F]+)"));
     if (const auto match = serial.match(s.panel()); match.hasMatch()) r.serial = match.captured(1);
@@ -396,7 +401,7 @@ int runDiff(Invocation& in) {
             continue;
         }
         sides[i].session = std::make_unique<Session>(in.common, 0);
-        if (!sides[i].session->loadFile(sides[i].spec)) return exitcode::FileError;
+        if (!sides[i].session->loadFile(sides[i].spec)) return failed(*sides[i].session, exitcode::FileError);
         if (!model) model = sides[i].session->model().checkedModel();
     }
     for (Side& side : sides) {
@@ -509,7 +514,7 @@ int runFlow(Invocation& in) {
             "[--signal ttl|npn|pnp] [--display-unit …] [--decimals 0-3] [--apply DATEI.d20 -o NEU.d20]"));
 
     Session s(in.common, 0);
-    if (isSet("apply") && !s.loadFile(value("apply"))) return exitcode::FileError;
+    if (isSet("apply") && !s.loadFile(value("apply"))) return failed(s, exitcode::FileError);
     const QChar sep = s.actions().separator();
     // Typed as the user would, with the program's decimal separator.
     const auto typed = [sep](QString number) {
@@ -545,7 +550,7 @@ int runFlow(Invocation& in) {
             out(QStringLiteral("%1  %2").arg(name, -6).arg(text));
     }
     if (!usable) return exitcode::Usage;
-    if (isSet("apply") && !s.saveFile(value("output"), nullptr)) return exitcode::FileError;
+    if (isSet("apply") && !s.saveFile(value("output"), nullptr)) return failed(s, exitcode::FileError);
     return exitcode::Ok;
 }
 
