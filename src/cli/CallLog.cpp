@@ -4,10 +4,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
-CallLog::CallLog(std::unique_ptr<BusLibrary> library, QString fileName)
-    : inner(std::move(library)), file(std::move(fileName)) {}
+CallLog::CallLog(std::unique_ptr<BusLibrary> library, QString fileName,
+                 std::function<void(const char*)> heard)
+    : inner(std::move(library)), file(std::move(fileName)), onCall(std::move(heard)) {}
 
 void CallLog::record(const char* fn, const QJsonObject& in, int status, const QJsonObject& out, bool failed) {
+    if (onCall) onCall(fn);
+    if (file.isEmpty()) return;
     QJsonObject line{{QStringLiteral("fn"), QLatin1String(fn)},
                      {QStringLiteral("in"), in},
                      {QStringLiteral("status"), status},

@@ -4,6 +4,7 @@
 
 #include <QJsonObject>
 
+#include <functional>
 #include <memory>
 
 // The bus monitor of the program: wraps any binding of the bus library and
@@ -12,7 +13,8 @@
 // on the program's side, so it works with every library, not only ours.
 class CallLog : public BusLibrary {
   public:
-    CallLog(std::unique_ptr<BusLibrary> inner, QString file);
+    // file empty: nothing is written; onCall (optional) hears the name of every call made.
+    CallLog(std::unique_ptr<BusLibrary> inner, QString file, std::function<void(const char*)> onCall = {});
 
     bool load() override;
     void unload() override;
@@ -37,4 +39,5 @@ class CallLog : public BusLibrary {
 
     std::unique_ptr<BusLibrary> inner;
     QString file;
+    std::function<void(const char*)> onCall;
 };

@@ -118,12 +118,14 @@ int chooseModel(Invocation& in, Session& s, int16_t port, const ModelEntry*& mod
                               QStringLiteral("Die Bus-Bibliothek konnte nicht geladen werden.")));
         return exitcode::BusFailure;
     }
+    s.setProgressText(QStringLiteral("Gerätetyp wird ermittelt"));
     const Detection found = detectModels(*lib, s.clockSeam(), port > 0 ? port : s.model().comPort,
                                          s.model().converterCode, in.common.address, offeredModels(s));
     if (found.status < 0) {
         err(CliPrompter::line(QStringLiteral("Fehler"), bus::errorText(*lib, found.status)));
         return exitcode::BusFailure;
     }
+    s.setProgressText({});
     lib->unload();
     if (found.models.size() == 1) {
         model = found.models.first();

@@ -41,6 +41,7 @@ QString modelName(const ModelEntry& model) {
 
 Session::Session(const CommonOptions& options, int16_t port)
     : opts(options), clock(std::make_unique<SystemClock>()) {
+    p.clearLine = isatty(fileno(stderr));
     const QString folder = privateDir.path();
     if (opts.useSettings) {
         store = std::make_unique<SettingsStore>(SettingsStore::defaultPath(), p);
@@ -70,14 +71,8 @@ Session::Session(const CommonOptions& options, int16_t port)
     };
     env.currentDirectory = opts.useSettings ? QDir::currentPath() : folder;
     h = std::make_unique<MainHandlers>(m, env);
-    // On a terminal the status bar's progress texts stand on one line of stderr while the bus works.
-    if (isatty(fileno(stderr))) {
-        p.clearLine = true;
-        actions().environment().repaintStatusBar = [this] {
-            std::fprintf(stderr, "\r\033[K%s", panel().toLocal8Bit().constData());
-            std::fflush(stderr);
-        };
-    }
+    // On a terminal the status bar's text and the exchanges so far stand on one line of stderr.
+    if (p.clearLine) actions().environment().repaintStatusBar = [this] { showProgress(); };
     h->FormActivate();
 
     // With the user's settings, the options still say which port and converter this run uses.
@@ -85,22 +80,40 @@ Session::Session(const CommonOptions& options, int16_t port)
     if (opts.useSettings && opts.converter >= 0) m.converterCode = opts.converter;
 }
 
+void Session::showProgress() {
+    const QString what = progressText.isEmpty() ? panel() : progressText;
+    const QString text = step > 0 ? QStringLiteral("%1 … Schritt %2").arg(what).arg(step) : what;
+    std::fprintf(stderr, "\r\033[K%s", text.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
 Session::~Session() {
     if (p.clearLine) std::fputs("\r\033[K", stderr);
 }
 
-LibraryFactory Session::libraryFactory() const {
+LibraryFactory Session::libraryFactory() {
     QStringList folders = LibraryBinding::defaultFolders();
     if (!opts.library.isEmpty()) {
         const QFileInfo info(opts.library);
         folders = {info.isDir() ? info.absoluteFilePath() : info.absolutePath()};
     }
     const QString trace = opts.trace;
-    return [folders, trace](const QList<BusLibrary::Entry>& entries) -> std::unique_ptr<BusLibrary> {
-        auto binding = std::make_unique<LibraryBinding>(folders, entries);
-        if (trace.isEmpty()) return binding;
-        return std::make_unique<CallLog>(std::move(binding), trace);
-    };
+    std::function<void(const char*)> progress;
+    if (p.clearLine) {
+        Session* self = this;
+        progress = [self](const char* fn) {
+            if (qstrcmp(fn, "TBOpenCom") == 0) self->step = 0;
+            if (qstrcmp(fn, "TBTransmit") != 0 && qstrcmp(fn, "TBTransmitString") != 0) return;
+            ++self->step;
+            self->showProgress();
+        };
+    }
+    return
+        [folders, trace, progress](const QList<BusLibrary::Entry>& entries) -> std::unique_ptr<BusLibrary> {
+            auto binding = std::make_unique<LibraryBinding>(folders, entries);
+            if (trace.isEmpty() && !progress) return binding;
+            return std::make_unique<CallLog>(std::move(binding), trace, progress);
+        };
 }
 
 void Session::chooseModel(const ModelEntry& model) {

@@ -16,7 +16,7 @@ struct CommonOptions {
     int16_t address = -1;   // -1: the address query, as the window does
     std::optional<QChar> separator;
     bool useSettings = false;
-    QString trace;      // --trace: the program's own log of every library call
+    QString trace; // --trace: the program's own log of every library call
 };
 
 // One main window without a window: its model, its handlers and a prompter on
@@ -50,10 +50,16 @@ class Session {
 
     // The status bar's message panel.
     QString panel() const { return m.StatusBar1.panels[2]; }
-    LibraryFactory libraryFactory() const;
+    LibraryFactory libraryFactory();
+    // What the progress line says while the CLI works the bus on its own (empty: the status bar).
+    void setProgressText(const QString& text) { progressText = text; }
 
   private:
+    void showProgress();
+
     CommonOptions opts;
+    int step = 0; // exchanges since the port was opened, shown on a terminal
+    QString progressText;
     QTemporaryDir privateDir;
     CliPrompter p;
     std::unique_ptr<SettingsStore> store;
