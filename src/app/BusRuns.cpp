@@ -7,7 +7,7 @@
 void MainHandlers::Konfigurationlesen1Click() {
     actions.aCheckSpecialFunctionsPanel();
     actions.aAlignPanels();
-    bus::DVN20DatenEinlesen(*bus, actions, *env.prompter, *env.clock);
+    busStatus = bus::DVN20DatenEinlesen(*bus, actions, *env.prompter, *env.clock);
     startStatusTimer();
 }
 
@@ -18,6 +18,6 @@ void MainHandlers::miKonfigurationprogrammieren1Click() {
     actions.aSetAll();
     actions.aCheckSpecialFunctionsPanel();
     actions.aAlignPanels();
-    bus::DVN20DatenProgrammieren(*bus, actions, *env.prompter, *env.clock);
+    busStatus = bus::DVN20DatenProgrammieren(*bus, actions, *env.prompter, *env.clock);
     startStatusTimer();
 }

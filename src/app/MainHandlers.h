@@ -60,6 +60,9 @@ public:
     // --- Readout and programming (BusRuns.cpp) -------------------------------------------
     void Konfigurationlesen1Click();           // "&Einlesen"
     void miKonfigurationprogrammieren1Click(); // "&Programmieren"
+    // Status of the last readout or programming (negative: it failed), for callers
+    // that act on the outcome rather than on the status bar.
+    int16_t lastBusStatus() const { return busStatus; }
 
     // --- Configuration files (FileHandlers.cpp) --------------------------------------------
     void miDatenspeichernClick(); // "Konfiguration &speichern"
@@ -96,4 +99,5 @@ private:
     bool started = false;
     bool closing = false;
     bool settingsWritten = false;
+    int16_t busStatus = 0;
 };

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "config/MainWindowModel.h"
+
+#include <QList>
+#include <QString>
+
+// One shown field of the main window: the group it sits in, its label as the
+// window shows it, and its value as text.
+struct ShownField {
+    QString group;
+    QString label;
+    QString value;
+    QString control; // component name, stable across models and languages
+};
+
+// The fields the window shows for its current configuration, group by group in
+// the window's order. A field counts when it, its group and (where it has one)
+// its label are visible; the label's caption is taken as the window draws it.
+QList<ShownField> shownFields(const MainWindowModel& m);
+
+// Fields that differ between two listings, matched by group and label; a field
+// only one side shows differs with an empty value on the other side.
+struct FieldDifference {
+    QString group;
+    QString label;
+    QString a;
+    QString b;
+};
+QList<FieldDifference> differences(const QList<ShownField>& a, const QList<ShownField>& b);

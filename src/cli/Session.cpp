@@ -1,0 +1,150 @@
+#include "cli/Session.h"
+
+#include "bus/LibraryBinding.h"
+#include "cli/CallLog.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+#include <QThread>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+class SystemClock : public Clock {
+  public:
+    void sleep(int milliseconds) override { QThread::msleep(static_cast<unsigned long>(milliseconds)); }
+};
+
+QString compact(QString name) {
+    name.remove(QLatin1Char(' '));
+    name.remove(QLatin1Char('-'));
+    return name.toLower();
+}
+
+} // namespace
+
+const ModelEntry* modelByName(const QString& name) {
+    const QString wanted = compact(name);
+    for (const ModelEntry* e = catalogue::begin(); e != catalogue::end(); ++e)
+        if (compact(QString::fromUtf8(e->caption)) == wanted ||
+            compact(QString::fromUtf8(e->menuItem)) == wanted)
+            return e;
+    return nullptr;
+}
+
+QString modelName(const ModelEntry& model) {
+    return QString::fromUtf8(model.caption);
+}
+
+Session::Session(const CommonOptions& options, int16_t port)
+    : opts(options), clock(std::make_unique<SystemClock>()) {
+    p.clearLine = isatty(fileno(stderr));
+    const QString folder = privateDir.path();
+    if (opts.useSettings) {
+        store = std::make_unique<SettingsStore>(SettingsStore::defaultPath(), p);
+    } else {
+        // A private settings file whose folders point into the same temporary folder,
+        // so the comment hand-over file never lands in the user's configuration folder.
+        store = std::make_unique<SettingsStore>(QDir(folder).filePath(QStringLiteral("settings.ini")), p,
+                                                [folder] { return folder; });
+        store->ensureSettingsKeys();
+        QDir(folder).mkpath(QStringLiteral("Konfigurationen"));
+        store->writeSetting(QStringLiteral("ComPort"), QStringLiteral("Schnittstelle\\"),
+                            SettingsStore::DataKind::Int16, port, 4);
+        store->writeSetting(QStringLiteral("PegelWandler"), QStringLiteral("Schnittstelle\\"),
+                            SettingsStore::DataKind::Int16, opts.converter < 0 ? 0 : opts.converter, 4);
+    }
+
+    MainEnvironment env;
+    env.prompter = &p;
+    env.settings = store.get();
+    env.clock = clock.get();
+    env.makeLibrary = libraryFactory();
+    const std::optional<QChar> sep = opts.separator;
+    env.localeSeparator = [sep] {
+        if (sep) return *sep;
+        const QString point = QLocale::system().decimalPoint();
+        return point.isEmpty() ? QLatin1Char('.') : point.at(0);
+    };
+    env.currentDirectory = opts.useSettings ? QDir::currentPath() : folder;
+    h = std::make_unique<MainHandlers>(m, env);
+    // On a terminal the status bar's text and the exchanges so far stand on one line of stderr.
+    if (p.clearLine) actions().environment().repaintStatusBar = [this] { showProgress(); };
+    h->FormActivate();
+
+    // With the user's settings, the options still say which port and converter this run uses.
+    if (opts.useSettings && port > 0) m.comPort = port;
+    if (opts.useSettings && opts.converter >= 0) m.converterCode = opts.converter;
+}
+
+void Session::showProgress() {
+    const QString what = progressText.isEmpty() ? panel() : progressText;
+    const QString text = step > 0 ? QStringLiteral("%1 … Schritt %2").arg(what).arg(step) : what;
+    std::fprintf(stderr, "\r\033[K%s", text.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+Session::~Session() {
+    if (p.clearLine) std::fputs("\r\033[K", stderr);
+}
+
+LibraryFactory Session::libraryFactory() {
+    QStringList folders = LibraryBinding::defaultFolders();
+    if (!opts.library.isEmpty()) {
+        const QFileInfo info(opts.library);
+        folders = {info.isDir() ? info.absoluteFilePath() : info.absolutePath()};
+    }
+    const QString trace = opts.trace;
+    std::function<void(const char*)> progress;
+    if (p.clearLine) {
+        Session* self = this;
+        progress = [self](const char* fn) {
+            if (qstrcmp(fn, "TBOpenCom") == 0) self->step = 0;
+            if (qstrcmp(fn, "TBTransmit") != 0 && qstrcmp(fn, "TBTransmitString") != 0) return;
+            ++self->step;
+            self->showProgress();
+        };
+    }
+    return
+        [folders, trace, progress](const QList<BusLibrary::Entry>& entries) -> std::unique_ptr<BusLibrary> {
+            auto binding = std::make_unique<LibraryBinding>(folders, entries);
+            if (trace.isEmpty() && !progress) return binding;
+            return std::make_unique<CallLog>(std::move(binding), trace, progress);
+        };
+}
+
+void Session::chooseModel(const ModelEntry& model) {
+    actions().menuModelClick(QString::fromUtf8(model.menuItem));
+}
+
+int16_t Session::readInstrument() {
+    m.busAddress = opts.address;
+    h->Konfigurationlesen1Click();
+    return h->lastBusStatus();
+}
+
+int16_t Session::programInstrument() {
+    m.busAddress = opts.address;
+    h->miKonfigurationprogrammieren1Click();
+    return h->lastBusStatus();
+}
+
+bool Session::loadFile(const QString& path) {
+    p.openAnswers = {QFileInfo(path).absoluteFilePath()};
+    p.answers.insert(QStringLiteral("Diese Datei laden?"), Prompter::Button::Yes);
+    h->lesen1Click();
+    return panel().startsWith(QLatin1String("Datei: ")) && panel().endsWith(QLatin1String(" geladen"));
+}
+
+bool Session::saveFile(const QString& path, const QString* comment) {
+    p.saveAnswers = {QFileInfo(path).absoluteFilePath()};
+    p.haveComment = comment != nullptr;
+    if (comment) p.comment = *comment;
+    h->miDatenspeichernClick();
+    p.haveComment = false;
+    return panel().endsWith(QLatin1String(" gespeichert")) &&
+           !panel().endsWith(QLatin1String("nicht gespeichert"));
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "app/MainHandlers.h"
+#include "app/SettingsStore.h"
+#include "cli/CliPrompter.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+#include <optional>
+
+// What every command shares: where the library is, the port, and whose settings count.
+struct CommonOptions {
+    QString library;        // file of the bus library; empty: the window's lookup
+    int16_t converter = -1; // -1: from the settings (private ones: the window's default)
+    int16_t address = -1;   // -1: the address query, as the window does
+    std::optional<QChar> separator;
+    bool useSettings = false;
+    QString trace; // --trace: the program's own log of every library call
+};
+
+// One main window without a window: its model, its handlers and a prompter on
+// stderr. Settings live in a private file unless the user's are asked for, so a
+// script never changes what the window finds at its next start.
+class Session {
+  public:
+    // port 0: none (file commands); otherwise the port the window is told to use.
+    Session(const CommonOptions& options, int16_t port);
+    ~Session();
+
+    MainHandlers& handlers() { return *h; }
+    MainWindowModel& model() { return m; }
+    ConfigActions& actions() { return h->config(); }
+    CliPrompter& prompter() { return p; }
+    SettingsStore& settings() { return *store; }
+    Clock& clockSeam() { return *clock; }
+    // Started: the library loaded and its version accepted, as at the window's start.
+    bool started() const { return !h->closeRequested(); }
+
+    // The user's click on a model of the "&Typ" menu.
+    void chooseModel(const ModelEntry& model);
+    // "&Einlesen"; returns the status of the run (negative: failed).
+    int16_t readInstrument();
+    // "&Programmieren"; returns the status of the run.
+    int16_t programInstrument();
+    // "Konfiguration &lesen" of a file; false when the file was not loaded.
+    bool loadFile(const QString& path);
+    // "Konfiguration &speichern" into a file; false when it was not written.
+    bool saveFile(const QString& path, const QString* comment);
+
+    // The status bar's message panel.
+    QString panel() const { return m.StatusBar1.panels[2]; }
+    LibraryFactory libraryFactory();
+    // What the progress line says while the CLI works the bus on its own (empty: the status bar).
+    void setProgressText(const QString& text) { progressText = text; }
+
+  private:
+    void showProgress();
+
+    CommonOptions opts;
+    int step = 0; // exchanges since the port was opened, shown on a terminal
+    QString progressText;
+    QTemporaryDir privateDir;
+    CliPrompter p;
+    std::unique_ptr<SettingsStore> store;
+    std::unique_ptr<Clock> clock;
+    MainWindowModel m;
+    std::unique_ptr<MainHandlers> h;
+};
+
+// A model by its name as the "&Typ" menu shows it, blanks and case ignored
+// ("TRK 520 PID", "trk520pid"); nullptr when no model has that name.
+const ModelEntry* modelByName(const QString& name);
+QString modelName(const ModelEntry& model);

@@ -1,0 +1,332 @@
+// trkdvn-cli as a user runs it: the real executable, no display, the replacement
+// bus library in front of a roster in a temporary folder.
+
+#include "app/MainHandlers.h"
+#include "app/SettingsStore.h"
+#include "bus/LibraryBinding.h"
+#include "files/CommentWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMap>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+namespace {
+
+const QString kBin = QStringLiteral(TRAXBUS_LIBDIR);
+
+QByteArray fileBytes(const QString& file) {
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+struct CliRun {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+class CliTest : public ::testing::Test {
+  protected:
+    QTemporaryDir dir;
+
+    QString path(const char* name) const { return dir.filePath(QLatin1String(name)); }
+
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        qputenv("TRAXBUS_SIM", path("roster.json").toLocal8Bit());
+        qunsetenv("TRAXBUS_TRACE");
+        // The first run writes the default roster.
+        ASSERT_EQ(cli({QStringLiteral("ports")}).code, 0);
+    }
+
+    CliRun cli(const QStringList& args, const QString& trace = {}) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        // Runs without any display.
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.insert(QStringLiteral("HOME"), dir.path());
+        env.remove(QStringLiteral("XDG_CONFIG_HOME"));
+        env.insert(QStringLiteral("TRAXBUS_SIM"), path("roster.json"));
+        if (!trace.isEmpty()) env.insert(QStringLiteral("TRAXBUS_TRACE"), trace);
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(kBin + QStringLiteral("/trkdvn-cli"), args);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                QString::fromLocal8Bit(p.readAllStandardOutput()),
+                QString::fromLocal8Bit(p.readAllStandardError())};
+    }
+
+    QJsonObject roster() {
+        QFile f(path("roster.json"));
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        return QJsonDocument::fromJson(f.readAll()).object();
+    }
+    void setRoster(const QJsonObject& o) {
+        QFile f(path("roster.json"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(QJsonDocument(o).toJson());
+    }
+};
+
+// Lines of a d20 file without the two that name the day and the user.
+QList<QByteArray> withoutDateAndUser(const QByteArray& bytes) {
+    QList<QByteArray> out;
+    for (const QByteArray& line : bytes.split('\n'))
+        if (!line.startsWith("<Datum>") && !line.startsWith("<BenutzerName>")) out.append(line);
+    return out;
+}
+
+// The window's readout and save in this process, through the same library file.
+QByteArray windowReadAndSave(const QString& folder, const QString& file, ModelId model,
+                             const QString& comment) {
+    RecordingPrompter prompter;
+    ManualClock clock;
+    SettingsStore store(folder + QStringLiteral("/window.ini"), prompter, [folder] { return folder; });
+    store.ensureSettingsKeys();
+    store.writeSetting(QStringLiteral("ComPort"), QStringLiteral("Schnittstelle\\"),
+                       SettingsStore::DataKind::Int16, 1, 4);
+    MainWindowModel m;
+    MainEnvironment env;
+    env.prompter = &prompter;
+    env.settings = &store;
+    env.clock = &clock;
+    env.makeLibrary = [](const QList<BusLibrary::Entry>& entries) {
+        return std::make_unique<LibraryBinding>(QStringList{kBin}, entries);
+    };
+    env.localeSeparator = [] { return QLatin1Char(','); };
+    env.currentDirectory = folder;
+    MainHandlers h(m, env);
+    h.FormActivate();
+    h.config().menuModelClick(QString::fromUtf8(catalogue::entry(model).menuItem));
+    h.Konfigurationlesen1Click();
+    EXPECT_GE(h.lastBusStatus(), 0);
+    prompter.saveAnswers = {file};
+    prompter.onModal = [comment](ModalWindow& w) {
+        auto& c = static_cast<CommentWindow&>(w);
+        c.Edit1Change(comment);
+        c.Button1Click();
+    };
+    h.miDatenspeichernClick();
+    return fileBytes(file);
+}
+
+QJsonArray fieldsOf(const QString& json) {
+    return QJsonDocument::fromJson(json.toUtf8()).object().value(QStringLiteral("fields")).toArray();
+}
+
+} // namespace
+
+// read -o writes what the window saves after the same readout, sends the window's
+// command sequence, and show lists what read printed.
+TEST_F(CliTest, ReadWritesTheWindowsFileWithTheWindowsSequence) {
+    const QString cliTrace = path("cli.jsonl");
+    const CliRun read =
+        cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"), QStringLiteral("--model"),
+             QStringLiteral("TRK 520 PID"), QStringLiteral("--separator"), QStringLiteral(","),
+             QStringLiteral("-o"), path("cli.d20"), QStringLiteral("--comment"),
+             QStringLiteral("Kessel  1 Abnahme")},
+            cliTrace);
+    ASSERT_EQ(read.code, 0) << read.err.toStdString();
+
+    qputenv("TRAXBUS_TRACE", path("window.jsonl").toLocal8Bit());
+    const QByteArray window = windowReadAndSave(dir.path(), path("window.d20"), ModelId::TRK520PID,
+                                                QStringLiteral("Kessel  1 Abnahme"));
+    qunsetenv("TRAXBUS_TRACE");
+
+    const QByteArray file = fileBytes(path("cli.d20"));
+    ASSERT_FALSE(window.isEmpty());
+    EXPECT_TRUE(file.contains("<Kommentar> Kessel 1 Abnahme</Kommentar>\r\n"));
+    EXPECT_EQ(withoutDateAndUser(file), withoutDateAndUser(window));
+    EXPECT_EQ(fileBytes(cliTrace), fileBytes(path("window.jsonl")));
+
+    // Without --model the instrument's model is found; the listing equals the file's.
+    // --trace logs on the program's side exactly the exchanges the library saw.
+    const CliRun shown = cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"),
+                              QStringLiteral("--json"), QStringLiteral("--separator"), QStringLiteral(","),
+                              QStringLiteral("--trace"), path("calls.jsonl")},
+                             path("library.jsonl"));
+    ASSERT_EQ(shown.code, 0) << shown.err.toStdString();
+    const auto exchanges = [](const QByteArray& log) {
+        QList<QJsonObject> out;
+        for (const QByteArray& line : log.split('\n')) {
+            const QJsonObject o = QJsonDocument::fromJson(line).object();
+            if (o.value(QStringLiteral("fn")) == QStringLiteral("TBTransmit")) out.append(o);
+        }
+        return out;
+    };
+    const QList<QJsonObject> calls = exchanges(fileBytes(path("calls.jsonl")));
+    const QList<QJsonObject> seen = exchanges(fileBytes(path("library.jsonl")));
+    ASSERT_EQ(calls.size(), seen.size());
+    ASSERT_GT(calls.size(), 20);
+    int failures = 0;
+    for (int i = 0; i < calls.size(); ++i) {
+        EXPECT_EQ(calls[i].value(QStringLiteral("in")).toObject().value(QStringLiteral("command")),
+                  seen[i].value(QStringLiteral("in")).toObject().value(QStringLiteral("command")));
+        EXPECT_EQ(calls[i].value(QStringLiteral("status")), seen[i].value(QStringLiteral("status")));
+        if (calls[i].value(QStringLiteral("status")).toInt() < 0) {
+            ++failures;
+            EXPECT_FALSE(calls[i].value(QStringLiteral("text")).toString().trimmed().isEmpty());
+        }
+    }
+    RecordProperty("failedExchanges", failures);
+    EXPECT_EQ(QJsonDocument::fromJson(shown.out.toUtf8()).object().value(QStringLiteral("model")).toString(),
+              QStringLiteral("TRK 520 PID"));
+    const CliRun show = cli({QStringLiteral("show"), path("cli.d20"), QStringLiteral("--json"),
+                             QStringLiteral("--separator"), QStringLiteral(",")});
+    ASSERT_EQ(show.code, 0) << show.err.toStdString();
+    EXPECT_GT(fieldsOf(show.out).size(), 8);
+    EXPECT_EQ(QJsonDocument(fieldsOf(show.out)).toJson().toStdString(),
+              QJsonDocument(fieldsOf(shown.out)).toJson().toStdString());
+
+    // An instrument that goes quiet halfway: exit 1, the library's German text on stderr.
+    QJsonObject r = roster();
+    QJsonArray ports = r[QStringLiteral("ports")].toArray();
+    QJsonObject port1 = ports[0].toObject();
+    QJsonArray instruments = port1[QStringLiteral("instruments")].toArray();
+    QJsonObject pid = instruments[0].toObject();
+    pid[QStringLiteral("faults")] = QJsonArray{QJsonObject{{QStringLiteral("command"), QStringLiteral("any")},
+                                                           {QStringLiteral("after"), 12},
+                                                           {QStringLiteral("status"), -2},
+                                                           {QStringLiteral("count"), -1}}};
+    instruments[0] = pid;
+    port1[QStringLiteral("instruments")] = instruments;
+    ports[0] = port1;
+    r[QStringLiteral("ports")] = ports;
+    setRoster(r);
+    const CliRun failed =
+        cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"), QStringLiteral("--model"),
+             QStringLiteral("TRK 520 PID"), QStringLiteral("-o"), path("failed.d20")});
+    EXPECT_EQ(failed.code, 1);
+    EXPECT_TRUE(failed.err.contains(QStringLiteral("(Fehler -2) Keine Antwort vom Gerät")))
+        << failed.err.toStdString();
+    EXPECT_FALSE(QFile::exists(path("failed.d20")));
+}
+
+// A file read from one instrument programmed into a batch of three ports, one of them
+// empty: the others verify, the table names every port, and the instrument then
+// compares equal to the file it was programmed from.
+TEST_F(CliTest, BatchProgramsVerifiesAndComparesEqual) {
+    // Ports 1 and 2 hold a TRK 520 PID each with a different display range; port 3 is empty.
+    QJsonObject r = roster();
+    QJsonArray ports = r[QStringLiteral("ports")].toArray();
+    QJsonObject second = ports[0].toObject()[QStringLiteral("instruments")].toArray()[0].toObject();
+    second[QStringLiteral("identity")] = QStringLiteral("0x07810202");
+    second[QStringLiteral("display")] =
+        QJsonObject{{QStringLiteral("low"), 0.0}, {QStringLiteral("high"), 400.0}};
+    ports = QJsonArray{
+        ports[0],
+        QJsonObject{{QStringLiteral("port"), 2}, {QStringLiteral("instruments"), QJsonArray{second}}},
+        QJsonObject{{QStringLiteral("port"), 3}, {QStringLiteral("instruments"), QJsonArray{}}}};
+    r[QStringLiteral("ports")] = ports;
+    setRoster(r);
+
+    ASSERT_EQ(cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"),
+                   QStringLiteral("-o"), path("serie.d20")})
+                  .code,
+              0);
+    const CliRun before = cli({QStringLiteral("diff"), path("serie.d20"), QStringLiteral("port:2")});
+    EXPECT_EQ(before.code, 4) << before.err.toStdString();
+    EXPECT_TRUE(before.out.contains(QStringLiteral("| 1000 | 400"))) << before.out.toStdString();
+
+    const CliRun batch = cli({QStringLiteral("program"), path("serie.d20"), QStringLiteral("--port"),
+                              QStringLiteral("1"), QStringLiteral("--port"), QStringLiteral("3"),
+                              QStringLiteral("--port"), QStringLiteral("2"), QStringLiteral("--verify")});
+    EXPECT_EQ(batch.code, 1) << batch.err.toStdString();
+    const QStringList table = batch.out.trimmed().split(QLatin1Char('\n'));
+    ASSERT_EQ(table.size(), 4) << batch.out.toStdString();
+    const auto row = [&](int i, const char* pattern) {
+        EXPECT_TRUE(QRegularExpression(QString::fromUtf8(pattern)).match(table[i]).hasMatch())
+            << table[i].toStdString();
+    };
+    row(0, "^Port\\s+Seriennummer\\s+Ergebnis$");
+    row(1, "^COM1\\s+07810101\\s+programmiert und geprüft$");
+    row(2, "^COM3\\s+-\\s+\\(Fehler -2\\) Keine Antwort");
+    row(3, "^COM2\\s+07810202\\s+programmiert und geprüft$");
+    EXPECT_TRUE(batch.err.contains(QStringLiteral("Keine Antwort vom Gerät")));
+
+    const CliRun after = cli({QStringLiteral("diff"), path("serie.d20"), QStringLiteral("port:2")});
+    EXPECT_EQ(after.code, 0) << after.out.toStdString() << after.err.toStdString();
+    EXPECT_TRUE(after.out.isEmpty());
+}
+
+// The flow calculator's result goes into a file's configuration as "Übernehmen" puts it
+// into the window; input it cannot use is refused with its message.
+TEST_F(CliTest, FlowResultIsTakenIntoAFile) {
+    ASSERT_EQ(cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"),
+                   QStringLiteral("-o"), path("k.d20")})
+                  .code,
+              0);
+    const QStringList flow = {QStringLiteral("flow"),   QStringLiteral("--max"), QStringLiteral("60"),
+                              QStringLiteral("--unit"), QStringLiteral("l/min"), QStringLiteral("--pulses"),
+                              QStringLiteral("1000"),   QStringLiteral("--per"), QStringLiteral("l")};
+    const CliRun applied = cli(
+        flow + QStringList{QStringLiteral("--apply"), path("k.d20"), QStringLiteral("-o"), path("f.d20")});
+    ASSERT_EQ(applied.code, 0) << applied.err.toStdString();
+    EXPECT_TRUE(applied.out.contains(QStringLiteral("Fr.Hi   1000")) &&
+                applied.out.contains(QStringLiteral("di.Hi   60")))
+        << applied.out.toStdString();
+    const CliRun shown = cli({QStringLiteral("show"), path("f.d20"), QStringLiteral("--json")});
+    QMap<QString, QString> byControl;
+    for (const QJsonValue& f : fieldsOf(shown.out))
+        byControl.insert(f[QStringLiteral("control")].toString(), f[QStringLiteral("value")].toString());
+    EXPECT_EQ(byControl.value(QStringLiteral("rgInput")), QStringLiteral("Frequenz"));
+    EXPECT_EQ(byControl.value(QStringLiteral("neMessbereichHigh")), QStringLiteral("1000"));
+    EXPECT_EQ(byControl.value(QStringLiteral("neAnzeigeHigh")), QStringLiteral("60"));
+
+    QStringList unusable = flow;
+    unusable[2] = QStringLiteral("0");
+    const CliRun refused = cli(unusable);
+    EXPECT_EQ(refused.code, 2);
+    EXPECT_TRUE(refused.out.isEmpty());
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("Werte können nicht verwendet werden!")))
+        << refused.err.toStdString();
+}
+
+// A script never changes what the window finds at its next start; --use-settings takes
+// the window's port instead of --port.
+TEST_F(CliTest, WindowSettingsOnlyWithUseSettings) {
+    const QString ini = dir.filePath(QStringLiteral(".config/Halvora/Trk_Dvn_Konfigurationsprogramm.ini"));
+    ASSERT_EQ(cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"),
+                   QStringLiteral("-o"), path("k.d20")})
+                  .code,
+              0);
+    EXPECT_FALSE(QFile::exists(ini));
+
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral(".config/Halvora")));
+    QFile f(ini);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[Schnittstelle]\nComPort=3\nPegelWandler=0\n");
+    f.close();
+    const CliRun stored = cli({QStringLiteral("identify"), QStringLiteral("--use-settings")});
+    const CliRun port3 = cli({QStringLiteral("identify"), QStringLiteral("--port"), QStringLiteral("3")});
+    ASSERT_EQ(stored.code, 0) << stored.err.toStdString();
+    EXPECT_EQ(stored.out, port3.out);
+    EXPECT_NE(stored.out,
+              cli({QStringLiteral("identify"), QStringLiteral("--port"), QStringLiteral("1")}).out);
+}
+
+TEST_F(CliTest, UsageAndFileErrorsHaveTheirExitCodes) {
+    EXPECT_EQ(cli({QStringLiteral("read")}).code, 2);
+    EXPECT_EQ(cli({QStringLiteral("frobnicate")}).code, 2);
+    EXPECT_EQ(cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"),
+                   QStringLiteral("--model"), QStringLiteral("XYZ")})
+                  .code,
+              2);
+    const CliRun missing = cli({QStringLiteral("show"), path("fehlt.d20")});
+    EXPECT_EQ(missing.code, 3);
+    EXPECT_TRUE(missing.err.contains(QStringLiteral("konnte nicht geöffnet werden")));
+    const CliRun help = cli({QStringLiteral("program"), QStringLiteral("--help")});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_TRUE(help.out.contains(QStringLiteral("Beispiel")) &&
+                help.out.contains(QStringLiteral("4  Prüfung")));
+}
