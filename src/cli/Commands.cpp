@@ -378,7 +378,7 @@ int runProgram(Invocation& in) {
 // --- diff ---------------------------------------------------------------------------------------
 
 struct Side {
-    QString spec;
+    QString source;
     int16_t port = 0; // 0: a file
     std::unique_ptr<Session> session;
 };
@@ -395,15 +395,15 @@ int runDiff(Invocation& in) {
                 QStringLiteral("unbekanntes Gerät „%1“").arg(in.parser.value(QStringLiteral("model"))));
     }
     for (int i = 0; i < 2; ++i) {
-        sides[i].spec = in.args.at(i);
-        if (sides[i].spec.startsWith(QLatin1String("port:"))) {
+        sides[i].source = in.args.at(i);
+        if (sides[i].source.startsWith(QLatin1String("port:"))) {
             bool ok = false;
-            sides[i].port = static_cast<int16_t>(sides[i].spec.mid(5).toInt(&ok));
+            sides[i].port = static_cast<int16_t>(sides[i].source.mid(5).toInt(&ok));
             if (!ok || sides[i].port <= 0) return usage(QStringLiteral("port:N mit N > 0"));
             continue;
         }
         sides[i].session = std::make_unique<Session>(in.common, 0);
-        if (!sides[i].session->loadFile(sides[i].spec)) return failed(*sides[i].session, exitcode::FileError);
+        if (!sides[i].session->loadFile(sides[i].source)) return failed(*sides[i].session, exitcode::FileError);
         if (!model) model = sides[i].session->model().checkedModel();
     }
     for (Side& side : sides) {
@@ -421,11 +421,11 @@ int runDiff(Invocation& in) {
     const QList<FieldDifference> diffs =
         differences(shownFields(sides[0].session->model()), shownFields(sides[1].session->model()));
     if (in.json)
-        outJson({{QStringLiteral("a"), sides[0].spec},
-                 {QStringLiteral("b"), sides[1].spec},
+        outJson({{QStringLiteral("a"), sides[0].source},
+                 {QStringLiteral("b"), sides[1].source},
                  {QStringLiteral("differences"), differencesJson(diffs)}});
     else if (!diffs.isEmpty())
-        printDifferences(diffs, sides[0].spec, sides[1].spec);
+        printDifferences(diffs, sides[0].source, sides[1].source);
     return diffs.isEmpty() ? exitcode::Ok : exitcode::Differences;
 }
 
