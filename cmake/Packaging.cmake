@@ -9,11 +9,12 @@ install(TARGETS TRAXB32E LIBRARY DESTINATION ${TRK_INSTALL_LIBDIR}
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/Manual DESTINATION ${TRK_INSTALL_DATADIR})
 
 set(pkg ${PROJECT_SOURCE_DIR}/packaging)
+set(docdir ${CMAKE_INSTALL_DATADIR}/doc/trkdvn)
 set(app_id de.halvora.trkdvn)
 install(FILES ${pkg}/${app_id}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${pkg}/${app_id}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${pkg}/${app_id}.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-install(FILES ${pkg}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${pkg}/copyright DESTINATION ${docdir})
 
 # Man pages and the changelog go in compressed, reproducibly (no name, no time stamp).
 set(gz_files)
@@ -28,7 +29,7 @@ endforeach()
 add_custom_target(packaging_docs DEPENDS ${gz_files})
 install(FILES ${CMAKE_BINARY_DIR}/packaging/trkdvn.1.gz ${CMAKE_BINARY_DIR}/packaging/trkdvn-cli.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.gz DESTINATION ${docdir})
 
 # `install` and cpack build only what scripts/package.sh built, not the tests.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
@@ -39,9 +40,9 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR Halvora)
 set(CPACK_PACKAGE_CONTACT "Halvora <trkdvn@halvora.de>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "configuration program for TRK/DVN panel instruments")
+# The summary is the synopsis line; this is the extended description below it.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "configuration program for TRK/DVN panel instruments
-Reads, edits and programs the configuration of the DVN 20 TB and DVN 500
+    "Reads, edits and programs the configuration of the DVN 20 TB and DVN 500
 displays and the TRK 520 controllers over a serial bus converter, and keeps
 configurations in d20 files. The window program trkdvn has a German user
 interface; trkdvn-cli runs the same sequences from a shell. A replacement bus
