@@ -27,6 +27,7 @@ mkdir -p "$HOME"
 cd "$work"
 trkdvn --version
 trkdvn-cli --version
+trkdvn --help | grep -q "^Aufruf: trkdvn" || fail "trkdvn --help"
 [ "$(command -v trkdvn-cli)" = /usr/bin/trkdvn-cli ] || fail "trkdvn-cli is not the installed one"
 
 # The packaged library, from its private folder.
