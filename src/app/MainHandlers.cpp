@@ -37,6 +37,7 @@ ConfigEnvironment MainHandlers::configEnvironment() {
     ConfigEnvironment c;
     c.prompter = env.prompter;
     c.currentDirectory = env.currentDirectory;
+    c.manualFolder = env.manualFolder;
     c.readSeparator = [this]() -> std::optional<QChar> {
         QString text;
         int capacity = kReadCapacity;

@@ -23,6 +23,8 @@ struct MainEnvironment {
     // First character of the locale's decimal separator.
     std::function<QChar()> localeSeparator;
     QString currentDirectory;
+    // Folder of the manuals; empty means "Manual" below the current directory.
+    QString manualFolder;
 };
 
 // The main window `TMain`'s handlers as plain methods. The widget layer calls

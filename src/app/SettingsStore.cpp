@@ -226,7 +226,8 @@ void SettingsStore::ensureSettingsKeys() {
           {{folderValueName(kConfig1Path), configs},
            {folderValueName(kConfig2Path), configs},
            {folderValueName(kPath), folder},
-           {folderValueName(kManual), base + QStringLiteral("Manual")}},
+           {folderValueName(kManual), manualDefault.isEmpty() ? base + QStringLiteral("Manual")
+                                                              : QDir::toNativeSeparators(manualDefault)}},
           QStringLiteral("[User]"));
 }
 

@@ -50,6 +50,9 @@ class SettingsStore {
 
     // Makes sure the settings exist; on a fresh account writes the four folder values.
     void ensureSettingsKeys();
+    // The manuals' folder written on a fresh account when they do not sit below the
+    // working folder (an installed program).
+    void setManualFolder(const QString& folder) { manualDefault = folder; }
 
     // Reads one value as text. capacity: on entry the room of the caller's buffer,
     // on return the size of the value in characters, terminator included (-10 when
@@ -100,5 +103,6 @@ class SettingsStore {
     QString path;
     Prompter& prompter;
     std::function<QString()> workingFolder;
+    QString manualDefault;
     int lastCount = 0;
 };

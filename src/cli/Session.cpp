@@ -1,5 +1,6 @@
 #include "cli/Session.h"
 
+#include "app/ProgramPaths.h"
 #include "bus/LibraryBinding.h"
 #include "cli/CallLog.h"
 
@@ -44,7 +45,16 @@ Session::Session(const CommonOptions& options, int16_t port)
     p.clearLine = isatty(fileno(stderr));
     const QString folder = privateDir.path();
     if (opts.useSettings) {
-        store = std::make_unique<SettingsStore>(SettingsStore::defaultPath(), p);
+        const ProgramPaths paths = ProgramPaths::forApplication();
+        if (paths.usesProgramFolder()) {
+            store = std::make_unique<SettingsStore>(SettingsStore::defaultPath(), p);
+        } else {
+            // Installed: a fresh account gets the same folders the window would give it.
+            paths.makeUserFolders();
+            store = std::make_unique<SettingsStore>(SettingsStore::defaultPath(), p,
+                                                    [working = paths.workingFolder()] { return working; });
+            store->setManualFolder(paths.manualFolder());
+        }
     } else {
         // A private settings file whose folders point into the same temporary folder,
         // so the comment hand-over file never lands in the user's configuration folder.
@@ -92,7 +102,7 @@ Session::~Session() {
 }
 
 LibraryFactory Session::libraryFactory() {
-    QStringList folders = LibraryBinding::defaultFolders();
+    QStringList folders = ProgramPaths::forApplication().libraryFolders();
     if (!opts.library.isEmpty()) {
         const QFileInfo info(opts.library);
         folders = {info.isDir() ? info.absoluteFilePath() : info.absolutePath()};

@@ -1,5 +1,7 @@
 #include "cli/Commands.h"
 
+#include "app/ProgramVersion.h"
+
 #include <QCoreApplication>
 
 #include <cstdio>
@@ -51,6 +53,7 @@ int main(int argc, char** argv) {
                                : QCommandLineOption(names, QString::fromUtf8(help)));
     };
     opt({QStringLiteral("h"), QStringLiteral("help")}, "Hilfe anzeigen.");
+    opt({QStringLiteral("v"), QStringLiteral("version")}, "Version anzeigen.");
     opt({QStringLiteral("port")}, "Port (COM-Nummer); bei program mehrfach möglich.", "N");
     opt({QStringLiteral("converter")}, "Pegelwandler 0, 6, 7 oder 66 (Vorgabe 0).", "CODE");
     opt({QStringLiteral("address")}, "Busadresse; sonst wird sie wie im Fenster abgefragt.", "A");
@@ -90,6 +93,10 @@ int main(int argc, char** argv) {
     }
     QStringList args = parser.positionalArguments();
     const Command* command = args.isEmpty() ? nullptr : findCommand(args.first());
+    if (parser.isSet(QStringLiteral("version"))) {
+        print(stdout, programVersionLine(QStringLiteral("trkdvn-cli")));
+        return exitcode::Ok;
+    }
     if (parser.isSet(QStringLiteral("help"))) {
         print(stdout, command ? commandHelp(*command) : generalHelp(parser));
         return exitcode::Ok;

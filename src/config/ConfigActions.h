@@ -19,10 +19,12 @@ struct ConfigEnvironment {
     // The bus library's unit texts for the display unit extra (codes 0-199,
     // blanks and "?" left out); empty when the library is not available.
     std::function<QStringList()> unitTexts;
-    // Folder the program runs in (manuals live below it).
+    // Folder the program runs in.
     QString currentDirectory;
     // Shows the status bar at once, also in the middle of a blocking bus run.
     std::function<void()> repaintStatusBar;
+    // Folder of the manuals; empty means "Manual" below the current directory.
+    QString manualFolder;
 };
 
 // The main window's actions on its controls: model selection, field rules,

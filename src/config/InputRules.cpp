@@ -169,7 +169,10 @@ void ConfigActions::numericFieldEnter() {
 
 void ConfigActions::pm_MessbereichAnzeigenClick() {
     if (env.prompter)
-        env.prompter->showDocument(env.currentDirectory + QStringLiteral("/Manual/OEM_Messbereiche.html"));
+        env.prompter->showDocument((env.manualFolder.isEmpty()
+                                        ? env.currentDirectory + QStringLiteral("/Manual")
+                                        : env.manualFolder) +
+                                   QStringLiteral("/OEM_Messbereiche.html"));
 }
 
 // ---------------------------------------------------------------------------------------

@@ -1,14 +1,16 @@
 #include "app/ComPortWindow.h"
 #include "app/MainHandlers.h"
+#include "app/ProgramPaths.h"
+#include "app/ProgramVersion.h"
 #include "app/SettingsStore.h"
 #include "bus/LibraryBinding.h"
 #include "ui/ComPortDialog.h"
 #include "ui/CommentDialog.h"
 #include "ui/HelpDialogs.h"
 #include "ui/ProgramFonts.h"
-#include "ui/ToolDialogs.h"
 #include "ui/QtPrompter.h"
 #include "ui/TMain.h"
+#include "ui/ToolDialogs.h"
 
 #include <QApplication>
 #include <QDir>
@@ -19,6 +21,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -33,9 +36,35 @@ bool haveDisplay() {
     return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
 }
 
+const char* const kHelp = "Aufruf: trkdvn [Optionen]\n\n"
+                          "TRK/DVN Konfigurationsprogramm: liest, ändert und programmiert die Konfiguration\n"
+                          "der Anzeigen und Regler am Traxbus und speichert sie in d20-Dateien.\n\n"
+                          "Optionen:\n"
+                          "  -h, --help     diese Hilfe anzeigen\n"
+                          "  -v, --version  Version anzeigen\n\n"
+                          "Optionen von Qt (z. B. -platform offscreen) werden weitergereicht.\n"
+                          "Ohne Bildschirm starten mit: xvfb-run -a trkdvn\n"
+                          "Ohne Fenster: trkdvn-cli --help\n";
+
+// Answered before any display is needed, so both work on a plain terminal.
+bool answeredFromCommandLine(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
+            std::fputs(kHelp, stdout);
+            return true;
+        }
+        if (!std::strcmp(argv[i], "--version") || !std::strcmp(argv[i], "-v")) {
+            std::fputs(programVersionLine(QStringLiteral("trkdvn")).toLocal8Bit().constData(), stdout);
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (answeredFromCommandLine(argc, argv)) return 0;
     if (!haveDisplay()) {
         std::fprintf(stderr, "Keine Anzeige gefunden (DISPLAY ist nicht gesetzt).\n"
                              "Das Programm braucht eine grafische Oberfläche. Ohne Bildschirm starten mit:\n"
@@ -51,9 +80,11 @@ int main(int argc, char** argv) {
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
     programfonts::applyToApplication();
-    // As on the original platform, the program works in its own folder
-    // (manuals, "Konfigurationen").
-    QDir::setCurrent(QCoreApplication::applicationDirPath());
+    // As on the original platform, the program works in its own folder (manuals,
+    // "Konfigurationen"); installed, it works in the user's folder instead.
+    const ProgramPaths paths = ProgramPaths::forApplication();
+    paths.makeUserFolders();
+    QDir::setCurrent(paths.workingFolder());
 
     QtPrompter prompter;
     prompter.registerWindow(QStringLiteral("Tf_ComPort"), [](ModalWindow& w, QWidget* parent) {
@@ -64,20 +95,22 @@ int main(int argc, char** argv) {
     registerHelpDialogs(prompter);
     registerToolDialogs(prompter);
     SettingsStore settings(SettingsStore::defaultPath(), prompter);
+    if (!paths.usesProgramFolder()) settings.setManualFolder(paths.manualFolder());
     SystemClock clock;
 
     MainEnvironment env;
     env.prompter = &prompter;
     env.settings = &settings;
     env.clock = &clock;
-    env.makeLibrary = [](const QList<BusLibrary::Entry>& entries) {
-        return std::make_unique<LibraryBinding>(LibraryBinding::defaultFolders(), entries);
+    env.makeLibrary = [folders = paths.libraryFolders()](const QList<BusLibrary::Entry>& entries) {
+        return std::make_unique<LibraryBinding>(folders, entries);
     };
     env.localeSeparator = [] {
         const QString point = QLocale::system().decimalPoint();
         return point.isEmpty() ? QLatin1Char('.') : point.at(0);
     };
     env.currentDirectory = QDir::currentPath();
+    if (!paths.usesProgramFolder()) env.manualFolder = paths.manualFolder();
 
     MainWindowModel model;
     MainHandlers handlers(model, env);
