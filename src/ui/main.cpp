@@ -1,7 +1,9 @@
 #include "app/ComPortWindow.h"
 #include "app/MainHandlers.h"
 #include "app/SettingsStore.h"
+#include "bus/CallLog.h"
 #include "bus/LibraryBinding.h"
+#include "bus/LoggingLibrary.h"
 #include "ui/ComPortDialog.h"
 #include "ui/CommentDialog.h"
 #include "ui/HelpDialogs.h"
@@ -70,8 +72,16 @@ int main(int argc, char** argv) {
     env.prompter = &prompter;
     env.settings = &settings;
     env.clock = &clock;
-    env.makeLibrary = [](const QList<BusLibrary::Entry>& entries) {
-        return std::make_unique<LibraryBinding>(LibraryBinding::defaultFolders(), entries);
+    // Every binding of the program writes into one log, which the bus monitor shows.
+    CallLog callLog;
+    env.callLog = &callLog;
+    env.makeLibrary = [&callLog](const QList<BusLibrary::Entry>& entries) -> std::unique_ptr<BusLibrary> {
+        return std::make_unique<LoggingLibrary>(
+            std::make_unique<LibraryBinding>(LibraryBinding::defaultFolders(), entries), callLog);
+    };
+    TMain* shownWindow = nullptr;
+    env.betweenCalls = [&shownWindow] {
+        if (shownWindow) shownWindow->betweenCalls();
     };
     env.localeSeparator = [] {
         const QString point = QLocale::system().decimalPoint();
@@ -82,6 +92,7 @@ int main(int argc, char** argv) {
     MainWindowModel model;
     MainHandlers handlers(model, env);
     TMain window(handlers, prompter);
+    shownWindow = &window;
     window.show();
     return app.exec();
 }
