@@ -1,5 +1,6 @@
 #include "app/BusMonitorWindow.h"
 
+#include "bus/BusConstants.h"
 #include "files/FileWriter.h"
 
 #include <cstring>
@@ -28,7 +29,7 @@ BusMonitorWindow::BusMonitorWindow(CallLog& callLog, Prompter& p, QString startF
 
 bool BusMonitorWindow::refresh() {
     const quint64 newest = log.size() > 0 ? log.at(log.size() - 1).serial : 0;
-    if (newest == lastSerial && filterTaken && static_cast<int>(rows.size()) <= log.size()) return false;
+    if (newest == lastSerial && filterTaken) return false;
     lastSerial = newest;
     filterTaken = true;
     rows.clear();
@@ -52,6 +53,11 @@ QString BusMonitorWindow::cell(int row, int column) const {
         return integer != 0 ? QStringLiteral("%1 (%2)").arg(number(value)).arg(integer) : number(value);
     };
     const auto is = [&c](const char* name) { return std::strcmp(c.fn, name) == 0; };
+    // Command 248 carries the parameter number in the value (plus the write offset) and the
+    // parameter's value in the integer: shown as the instrument's parameter and its value.
+    const bool parameterCall = is("TBTransmit") && c.command == bus::cmd::Parameter && c.valueIn >= 0 &&
+                               c.valueIn < 2 * bus::kWriteOffset;
+    const bool parameterWrite = parameterCall && c.valueIn >= bus::kWriteOffset;
     switch (column) {
     case Zeit: {
         QString s = QString::number(static_cast<double>(c.atUs) / 1e6, 'f', 3);
@@ -66,6 +72,9 @@ QString BusMonitorWindow::cell(int row, int column) const {
     case Parameter:
         if (is("TBOpenCom"))
             return QStringLiteral("COM%1, %2 Bd, Wandler %3").arg(c.port).arg(c.integerIn).arg(c.auxIn);
+        if (parameterCall)
+            return QString::number(static_cast<int>(c.valueIn) % static_cast<int>(bus::kWriteOffset)) +
+                   (parameterWrite ? QStringLiteral(" schreiben") : QStringLiteral(" lesen"));
         if (is("TBTransmit") || is("TBTransmitString"))
             return c.auxOut != c.auxIn ? QStringLiteral("%1 → %2").arg(c.auxIn).arg(c.auxOut)
                                        : QString::number(c.auxIn);
@@ -73,6 +82,10 @@ QString BusMonitorWindow::cell(int row, int column) const {
         if (is("GetUnit") || is("GetErrorMessageRet")) return QString::number(c.integerIn);
         return {};
     case Wert:
+        if (parameterCall)
+            return parameterWrite ? QString::number(c.integerIn)
+                   : c.failed     ? QString()
+                                  : QString::number(c.integerOut);
         if (is("TBTransmit"))
             return QStringLiteral("%1 → %2").arg(operands(c.valueIn, c.integerIn),
                                                  operands(c.valueOut, c.integerOut));
