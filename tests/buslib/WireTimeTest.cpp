@@ -24,7 +24,7 @@ TEST_F(BusLibTest, BaudOptionMakesEachExchangeTakeItsWireTime) {
     // 16 bytes of 10 bits at 4800 baud plus 5 ms turnaround; the silent one 8 bytes plus 100 ms.
     const double modelled = 5 * (16 * 10 * 1000.0 / 4800 + 5) + (8 * 10 * 1000.0 / 4800 + 100);
     EXPECT_GE(ms, modelled);
-    EXPECT_LT(ms, modelled + 150);
+    EXPECT_LT(ms, 1.6 * modelled); // a busy machine oversleeps a little, never twice the time
     EXPECT_EQ(roster()["ports"][0]["baud"], 4800);
 }
 
