@@ -4,7 +4,11 @@
 #include "Status.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
 
 namespace traxbus {
 
@@ -13,6 +17,15 @@ namespace {
 constexpr int32_t kBaudRate = 4800;
 constexpr int16_t kBroadcast = 255;
 constexpr int16_t kHighestAddress = 239;
+constexpr int kBitsPerByte = 10; // start bit, 8 data bits, stop bit
+constexpr int kTurnaroundUs = 5000;
+constexpr int kTimeoutUs = 100000;
+
+// Test suites switch the wire time off whatever the roster says.
+bool wireTimeOff() {
+    const char* v = std::getenv("TRAXBUS_WIRETIME");
+    return v && (std::strcmp(v, "off") == 0 || std::strcmp(v, "0") == 0);
+}
 
 bool validMode(int16_t mode) {
     // 66 is the second converter; the address selection window passes it unchanged.
@@ -259,6 +272,21 @@ uint16_t BusSimulator::versionNumber() {
     // Without a usable roster the program still starts; opening a port then names the problem.
     if (loadRoster(roster, file) != status::Ok) return Roster::kDefaultLibraryVersion;
     return roster.libraryVersion;
+}
+
+void BusSimulator::spendWireTime(int outBytes, int backBytes, int16_t result) {
+    if (!openPort_) return;
+    const PortEntry* port = roster_.findPort(*openPort_);
+    if (!port || port->baud <= 0 || wireTimeOff()) return;
+    // Refused before anything was sent.
+    if (result == status::BadOperand || result == status::NullPointer || result == status::PortNotOpen)
+        return;
+    const auto onWire = [port](int bytes) {
+        return static_cast<int64_t>(bytes) * kBitsPerByte * 1000000 / port->baud;
+    };
+    const int64_t us = result == status::NoAnswer ? onWire(outBytes) + kTimeoutUs
+                                                  : onWire(outBytes) + kTurnaroundUs + onWire(backBytes);
+    std::this_thread::sleep_for(std::chrono::microseconds(us));
 }
 
 std::string BusSimulator::errorText(int16_t code) const {

@@ -25,6 +25,11 @@ class BusSimulator {
     int16_t measurement(int16_t address, double& value);
     int16_t sysinit();
 
+    // The time the last call's telegrams took on the open port's line (see README.md),
+    // spent by sleeping; nothing when the port has no baud rate.
+    void spendWireTime(int outBytes, int backBytes, int16_t result);
+    static constexpr int kTelegramBytes = 8;
+
     // German text for a status, with the file problem behind the roster statuses.
     std::string errorText(int16_t status) const;
 

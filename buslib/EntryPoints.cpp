@@ -83,6 +83,7 @@ int16_t TRAXBUS_CALL TBTransmit(int16_t address, int16_t command, int16_t* aux, 
                          {"integer", maybe(integer)}};
         const int16_t result = aux && value && integer ? bus().transmit(address, command, *value, *integer)
                                                        : status::NullPointer;
+        bus().spendWireTime(BusSimulator::kTelegramBytes, BusSimulator::kTelegramBytes, result);
         Trace::record("TBTransmit", in, result,
                       {{"aux", maybe(aux)}, {"value", maybe(value)}, {"integer", maybe(integer)}});
         return result;
@@ -165,6 +166,10 @@ int8_t TRAXBUS_CALL TBTransmitString(int16_t address, int16_t command, int16_t* 
         const int16_t result = aux && text && length ? bus().transmitString(address, command, text, *length)
                                                      : status::NullPointer;
         const bool read = command == 1 && result >= 0;
+        // The text travels in the telegram of the direction it goes.
+        const int textBytes = length && *length > 0 ? *length : 0;
+        bus().spendWireTime(BusSimulator::kTelegramBytes + (writing ? textBytes : 0),
+                            BusSimulator::kTelegramBytes + (read ? textBytes : 0), result);
         Trace::record("TBTransmitString", in, result,
                       {{"text", read ? Trace::text(text) : Json(nullptr)}, {"length", maybe(length)}});
         return static_cast<int8_t>(result);
@@ -193,6 +198,7 @@ int16_t TRAXBUS_CALL SearchForComPorts(int16_t* ports, int16_t* count) {
 int16_t TRAXBUS_CALL TBReadID(int16_t address, int32_t* identity) {
     return guarded<int16_t>([&] {
         const int16_t result = identity ? bus().readId(address, *identity) : status::NullPointer;
+        bus().spendWireTime(BusSimulator::kTelegramBytes, BusSimulator::kTelegramBytes, result);
         Trace::record("TBReadID", {{"address", address}}, result, {{"identity", maybe(identity)}});
         return result;
     });
@@ -209,6 +215,7 @@ int16_t TRAXBUS_CALL TBSysinit(void) {
 int16_t TRAXBUS_CALL GetMeasurement(int16_t address, double* value) {
     return guarded<int16_t>([&] {
         const int16_t result = value ? bus().measurement(address, *value) : status::NullPointer;
+        bus().spendWireTime(BusSimulator::kTelegramBytes, BusSimulator::kTelegramBytes, result);
         Trace::record("GetMeasurement", {{"address", address}}, result, {{"value", maybe(value)}});
         return result;
     });

@@ -127,6 +127,9 @@ Roster Roster::makeDefault() {
         {1, "", {pid}},   {2, "", {oldTrk}}, {3, "", {xao}},          {4, "", {dvnXao}}, {5, "", {dvn20}},
         {6, "", {relay}}, {7, "", {sta}},    {8, "", {lineA, lineB}}, {9, "leer", {}},
     };
+    // Someone trying the program feels the timing of a real bus.
+    for (PortEntry& port : roster.ports)
+        port.baud = 4800;
     return roster;
 }
 

@@ -13,6 +13,9 @@ struct PortEntry {
     int number = 0;
     std::string comment;
     std::vector<Instrument> instruments;
+    // Bits per second of the simulated line: each call takes its telegrams' time on the wire.
+    // 0: answers come at once.
+    int baud = 0;
 };
 
 // Everything the roster file holds: the simulated ports with their instruments.

@@ -296,11 +296,13 @@ Instrument readInstrument(const Json& value, const std::string& where) {
 PortEntry readPort(const Json& value, std::size_t index) {
     std::string where = "ports[" + std::to_string(index) + "]";
     requireObject(value, where, "ein Port");
-    checkKeys(value, {"port", "comment", "instruments"}, where);
+    checkKeys(value, {"port", "comment", "baud", "instruments"}, where);
     PortEntry port;
     port.number = static_cast<int>(readInt(required(value, "port", where), where, "port", 1, 32767));
     where = "Port " + std::to_string(port.number);
     if (const Json* v = member(value, "comment")) port.comment = readText(*v, where, "comment");
+    if (const Json* v = member(value, "baud"))
+        port.baud = static_cast<int>(readInt(*v, where, "baud", 0, 115200));
     if (const Json* instruments = member(value, "instruments")) {
         requireArray(*instruments, where, inQuotes("instruments"));
         std::set<uint32_t> identities;
@@ -443,6 +445,7 @@ std::string RosterJson::serialize(const Roster& roster) {
         Json entry;
         entry["port"] = port.number;
         if (!port.comment.empty()) entry["comment"] = port.comment;
+        if (port.baud > 0) entry["baud"] = port.baud;
         Json instruments = Json::array();
         for (const auto& instrument : port.instruments)
             instruments.push_back(writeInstrument(instrument));

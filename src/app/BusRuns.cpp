@@ -7,7 +7,9 @@
 void MainHandlers::Konfigurationlesen1Click() {
     actions.aCheckSpecialFunctionsPanel();
     actions.aAlignPanels();
+    beginBusRun(QStringLiteral("read"));
     busStatus = bus::DVN20DatenEinlesen(*bus, actions, *env.prompter, *env.clock);
+    endBusRun();
     startStatusTimer();
 }
 
@@ -18,6 +20,8 @@ void MainHandlers::miKonfigurationprogrammieren1Click() {
     actions.aSetAll();
     actions.aCheckSpecialFunctionsPanel();
     actions.aAlignPanels();
+    beginBusRun(QStringLiteral("program"));
     busStatus = bus::DVN20DatenProgrammieren(*bus, actions, *env.prompter, *env.clock);
+    endBusRun();
     startStatusTimer();
 }

@@ -1,5 +1,6 @@
 #include "app/MainHandlers.h"
 
+#include "app/BusMonitorWindow.h"
 #include "app/ComPortWindow.h"
 #include "app/Converters.h"
 #include "app/SettingsStore.h"
@@ -29,9 +30,46 @@ std::array<MenuItem*, converters::kCount> converterItems(MainWindowModel& m) {
 
 MainHandlers::MainHandlers(MainWindowModel& model, MainEnvironment environment)
     : m(model), env(std::move(environment)), actions(model, configEnvironment()),
-      bus(env.makeLibrary(BusLibrary::allEntries())) {}
+      bus(env.makeLibrary(BusLibrary::allEntries())) {
+    m.MainMenueExtras_Busmonitor.visible = env.callLog != nullptr;
+    if (env.callLog) env.callLog->listen([this](const BusCall& call) { heard(call); });
+}
 
 MainHandlers::~MainHandlers() = default;
+
+void MainHandlers::beginBusRun(const QString& kind) {
+    running = true;
+    runKind = kind + QLatin1Char('/') + QString::number(m.modelCode);
+    m.pbBusRun = {true, 0, exchangesOf.value(runKind, 0)};
+}
+
+void MainHandlers::endBusRun() {
+    exchangesOf.insert(runKind, m.pbBusRun.position);
+    m.pbBusRun = {};
+    running = false;
+}
+
+void MainHandlers::heard(const BusCall& call) {
+    auto& bar = m.pbBusRun;
+    const bool exchange = qstrcmp(call.fn, "TBTransmit") == 0 || qstrcmp(call.fn, "TBTransmitString") == 0;
+    if (bar.visible && exchange) {
+        ++bar.position;
+        // A run that takes more exchanges than the last one keeps the bar short of its end.
+        if (bar.max > 0 && bar.position >= bar.max) bar.max = bar.position + 1;
+    }
+    // Start-up and shutdown call the library too; only a run hands control to the window between calls.
+    if (running && env.betweenCalls) env.betweenCalls();
+}
+
+void MainHandlers::MainMenueExtras_BusmonitorClick() {
+    if (!env.callLog) return;
+    if (!monitor) {
+        const QChar separator = env.localeSeparator ? env.localeSeparator() : QLatin1Char('.');
+        monitor =
+            std::make_unique<BusMonitorWindow>(*env.callLog, *env.prompter, env.currentDirectory, separator);
+    }
+    monitor->show();
+}
 
 ConfigEnvironment MainHandlers::configEnvironment() {
     ConfigEnvironment c;

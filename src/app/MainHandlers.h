@@ -6,9 +6,14 @@
 #include "config/MainWindowModel.h"
 #include "config/Prompter.h"
 
+#include <QHash>
+
 #include <functional>
 #include <memory>
 
+class BusMonitorWindow;
+struct BusCall;
+class CallLog;
 class SettingsStore;
 
 // Creates a binding of the bus library that resolves the given entry points.
@@ -25,6 +30,11 @@ struct MainEnvironment {
     QString currentDirectory;
     // Folder of the manuals; empty means "Manual" below the current directory.
     QString manualFolder;
+    // The program's log of library calls (the bus monitor shows it); null: no monitor.
+    CallLog* callLog = nullptr;
+    // Called after every library call: the window repaints and lets its timers run,
+    // holding back user input until the run ends.
+    std::function<void()> betweenCalls;
 };
 
 // The main window `TMain`'s handlers as plain methods. The widget layer calls
@@ -75,6 +85,13 @@ public:
     void mmExtras_GeraeteNamenZuweisenClick();
     void MainMenueExtras_SelectAddressClick();
 
+    // "&Busmonitor": opens the monitor beside the main window, or brings it back.
+    void MainMenueExtras_BusmonitorClick();
+    // The monitor once opened; null before (or without a call log).
+    BusMonitorWindow* busMonitor() { return monitor.get(); }
+    // True while a readout, programming or tool runs the bus: nothing else may start.
+    bool busRunning() const { return running; }
+
     // --- Detail window, help and flow calculator (HelpHandlers.cpp) ----------------------------
     void b_erw_AnzeigenClick();
     void MainMenueQMClick();
@@ -91,6 +108,11 @@ public:
 
 private:
     void closeMainWindow();
+    // Shows the progress bar for a run of the given kind; the last run of that kind with
+    // the same model tells how many exchanges to expect.
+    void beginBusRun(const QString& kind);
+    void endBusRun();
+    void heard(const BusCall& call);
     void showPortWindow();
     ConfigEnvironment configEnvironment();
 
@@ -102,4 +124,8 @@ private:
     bool closing = false;
     bool settingsWritten = false;
     int16_t busStatus = 0;
+    bool running = false;
+    QString runKind;
+    QHash<QString, int> exchangesOf; // per run kind and model: exchanges of the last run
+    std::unique_ptr<BusMonitorWindow> monitor;
 };

@@ -8,6 +8,19 @@
 // The bus tools open the port through the main window's binding, so it stays
 // loaded while a tool window is shown. Without the library a tool could not
 // reach the bus: after the load message it is not shown at all.
+//
+// While a tool window is open its bus actions count as a bus run: the main window
+// repaints between their calls and starts nothing of its own.
+
+namespace {
+
+struct ToolOpen {
+    explicit ToolOpen(bool& flag) : running(flag) { running = true; }
+    ~ToolOpen() { running = false; }
+    bool& running;
+};
+
+} // namespace
 
 void MainHandlers::MainMenueExtrasAdresseSetzenClick() {
     if (!bus::aDLLDynamischLaden(*bus, *env.prompter)) return;
@@ -17,6 +30,7 @@ void MainHandlers::MainMenueExtrasAdresseSetzenClick() {
         window.currentAddress = m.busAddress;
         window.converterCode = m.converterCode;
         window.comPort = m.comPort;
+        const ToolOpen open(running);
         env.prompter->showModal(window);
         // An address still to be found stays so: the main window keeps asking the bus.
         if (m.busAddress >= 0) m.busAddress = window.currentAddress;
@@ -31,6 +45,7 @@ void MainHandlers::mmExtras_GeraeteNamenZuweisenClick() {
                                       *env.clock);
         window.comPort = m.comPort;
         window.converterCode = m.converterCode;
+        const ToolOpen open(running);
         env.prompter->showModal(window);
     }
     bus::aDLLDynamischEntladen(*bus);
@@ -44,6 +59,7 @@ void MainHandlers::MainMenueExtras_SelectAddressClick() {
         window.comPort = m.comPort;
         window.address = m.busAddress;
         window.FormActivate();
+        const ToolOpen open(running);
         env.prompter->showModal(window);
         // Unchanged unless the user confirmed with OK.
         m.busAddress = window.address;

@@ -2,10 +2,12 @@
 
 #include "app/ProgramPaths.h"
 #include "bus/LibraryBinding.h"
-#include "cli/CallLog.h"
+#include "bus/LoggingLibrary.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
 #include <QLocale>
 #include <QThread>
 
@@ -108,22 +110,32 @@ LibraryFactory Session::libraryFactory() {
         folders = {info.isDir() ? info.absoluteFilePath() : info.absolutePath()};
     }
     const QString trace = opts.trace;
-    std::function<void(const char*)> progress;
-    if (p.clearLine) {
-        Session* self = this;
-        progress = [self](const char* fn) {
-            if (qstrcmp(fn, "TBOpenCom") == 0) self->step = 0;
-            if (qstrcmp(fn, "TBTransmit") != 0 && qstrcmp(fn, "TBTransmitString") != 0) return;
-            ++self->step;
-            self->showProgress();
-        };
+    const bool progress = p.clearLine;
+    if (!trace.isEmpty() && !traceHeard) {
+        traceHeard = true;
+        calls.listen([trace](const BusCall& call) {
+            // Opened per line: several bindings of one run share the file, and a crash keeps every line.
+            QFile f(trace);
+            if (f.open(QIODevice::WriteOnly | QIODevice::Append))
+                f.write(QJsonDocument(call.toJson()).toJson(QJsonDocument::Compact) + '\n');
+        });
     }
-    return
-        [folders, trace, progress](const QList<BusLibrary::Entry>& entries) -> std::unique_ptr<BusLibrary> {
-            auto binding = std::make_unique<LibraryBinding>(folders, entries);
-            if (trace.isEmpty() && !progress) return binding;
-            return std::make_unique<CallLog>(std::move(binding), trace, progress);
-        };
+    if (progress && !progressHeard) {
+        progressHeard = true;
+        calls.listen([this](const BusCall& call) {
+            if (qstrcmp(call.fn, "TBOpenCom") == 0) step = 0;
+            if (qstrcmp(call.fn, "TBTransmit") != 0 && qstrcmp(call.fn, "TBTransmitString") != 0) return;
+            ++step;
+            showProgress();
+        });
+    }
+    CallLog* log = &calls;
+    return [folders, log, logged = !trace.isEmpty() || progress](
+               const QList<BusLibrary::Entry>& entries) -> std::unique_ptr<BusLibrary> {
+        auto binding = std::make_unique<LibraryBinding>(folders, entries);
+        if (!logged) return binding;
+        return std::make_unique<LoggingLibrary>(std::move(binding), *log);
+    };
 }
 
 void Session::chooseModel(const ModelEntry& model) {

@@ -2,6 +2,7 @@
 
 #include "app/MainHandlers.h"
 #include "app/SettingsStore.h"
+#include "bus/CallLog.h"
 #include "cli/CliPrompter.h"
 
 #include <QTemporaryDir>
@@ -58,6 +59,10 @@ class Session {
     void showProgress();
 
     CommonOptions opts;
+    // Every library call of this run; --trace and the progress line listen to it.
+    CallLog calls;
+    bool traceHeard = false;
+    bool progressHeard = false;
     int step = 0; // exchanges since the port was opened, shown on a terminal
     QString progressText;
     QTemporaryDir privateDir;

@@ -232,6 +232,7 @@ MainWindowModel::MainWindowModel() {
     menu(mmExtras_GeraeteNamenZuweisen, "mmExtras_GeraeteNamenZuweisen", QStringLiteral("Geräte Bezeichnung ändern"));
     menu(MainMenueExtras_SelectAddress, "MainMenueExtras_SelectAddress", QStringLiteral("Adresse &wählen"));
     menu(MainMenueDurchflussMessung, "MainMenueDurchflussMessung", QStringLiteral("&Druchfluss-Messung"));
+    menu(MainMenueExtras_Busmonitor, "MainMenueExtras_Busmonitor", QStringLiteral("&Busmonitor"));
     menu(MainMenuHilfe, "MainMenuHilfe", QStringLiteral("&Hilfe"));
     menu(MainMenueQM, "MainMenueQM", QStringLiteral("&?"));
     menu(MainMenueUeber, "MainMenueUeber", QStringLiteral("&Info"));
@@ -281,6 +282,7 @@ QList<MenuItem*> MainWindowModel::menuItems() {
                             &mmExtras_GeraeteNamenZuweisen,
                             &MainMenueExtras_SelectAddress,
                             &MainMenueDurchflussMessung,
+                            &MainMenueExtras_Busmonitor,
                             &MainMenuHilfe,
                             &MainMenueQM,
                             &MainMenueUeber,

@@ -20,6 +20,13 @@ struct MainWindowModel {
     Control Panel1;
     Label lMainCaption;
     StatusBar StatusBar1;
+    // Progress of a bus run, shown over the status bar's last panel while the run lasts.
+    // max 0: the number of exchanges is not known yet.
+    struct BusProgress {
+        bool visible = false;
+        int position = 0;
+        int max = 0;
+    } pbBusRun;
 
     // --- Extended configuration group ------------------------------------------
     GroupBox gb_ErweiterteKonfiguration;
@@ -104,7 +111,7 @@ struct MainWindowModel {
     // "&Extras"
     MenuItem mmExtras, MainMenueExtrasAnzeigeeinheit, MainMenueExtras_ErweiterteKonfiguration,
         MainMenueExtrasAdresseSetzen, mmExtras_GeraeteNamenZuweisen, MainMenueExtras_SelectAddress,
-        MainMenueDurchflussMessung;
+        MainMenueDurchflussMessung, MainMenueExtras_Busmonitor;
     // "&Hilfe"
     MenuItem MainMenuHilfe, MainMenueQM, MainMenueUeber, _mHilfe_Kurzanleitung;
 

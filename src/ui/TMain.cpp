@@ -1,7 +1,9 @@
 #include "ui/TMain.h"
 
+#include "app/BusMonitorWindow.h"
 #include "app/MainHandlers.h"
 #include "config/MainWindowModel.h"
+#include "ui/BusMonitorDialog.h"
 #include "ui/ProgramFonts.h"
 #include "ui/QtPrompter.h"
 #include "ui/RadioGroupBox.h"
@@ -18,6 +20,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -115,6 +118,14 @@ TMain::TMain(MainHandlers& handlers, QtPrompter& p, QWidget* parent) : QMainWind
         x += w;
     }
 
+    // Over the library's version while a bus run lasts.
+    progress = new QProgressBar(statusBar);
+    progress->setObjectName(QStringLiteral("pbBusRun"));
+    progress->setGeometry(panels[3]->geometry());
+    progress->setTextVisible(true);
+    progress->setFormat(QStringLiteral("%v/%m"));
+    progress->hide();
+
     buildMenus();
     buildControls();
     connectEvents();
@@ -186,6 +197,7 @@ void TMain::buildMenus() {
     addItem(extras, m.MainMenueExtras_SelectAddress);
     extras->addSeparator();
     addItem(extras, m.MainMenueDurchflussMessung);
+    addItem(extras, m.MainMenueExtras_Busmonitor);
 
     QMenu* hilfe = topMenu(m.MainMenuHilfe);
     addItem(hilfe, m.MainMenueQM);
@@ -363,6 +375,7 @@ void TMain::connectEvents() {
     onAction(m.MainMenueUeber.name, [this] { h.MainMenueUeberClick(); });
     onAction(m._mHilfe_Kurzanleitung.name, [this] { h._mHilfe_KurzanleitungClick(); });
     onAction(m.MainMenueDurchflussMessung.name, [this] { h.MainMenueDurchflussMessungClick(); });
+    onAction(m.MainMenueExtras_Busmonitor.name, [this] { h.MainMenueExtras_BusmonitorClick(); });
     connect(static_cast<QPushButton*>(widgets.value(m.b_erw_Anzeigen.name)), &QPushButton::clicked, this,
             [this] { run([this] { h.b_erw_AnzeigenClick(); }); });
 
@@ -493,7 +506,8 @@ void TMain::connectEvents() {
 }
 
 void TMain::run(const std::function<void()>& handler) {
-    if (rendering)
+    // Timers still fire between the calls of a bus run; nothing starts inside it.
+    if (rendering || h.busRunning())
         return;
     handler();
     render();
@@ -572,9 +586,38 @@ void TMain::render() {
     content->resize(right, std::max(kPanelHeight - 2, bottom + 4));
     panel->setVisible(m.Panel1.visible);
     renderStatusBar();
+    renderProgress();
     renderMenus();
     updateTimer();
     rendering = false;
+    renderMonitor();
+}
+
+void TMain::renderProgress() {
+    const auto& bar = h.model().pbBusRun;
+    // Maximum 0 makes the bar a busy indicator until a run of this kind was counted once.
+    progress->setRange(0, bar.max);
+    progress->setValue(bar.max > 0 ? bar.position : 0);
+    progress->setVisible(bar.visible);
+}
+
+void TMain::renderMonitor() {
+    BusMonitorWindow* window = h.busMonitor();
+    if (!window || !window->shown) {
+        if (monitor && monitor->isVisible()) monitor->hide();
+        return;
+    }
+    if (!monitor) monitor = new BusMonitorDialog(*window, this);
+    if (!monitor->isVisible()) {
+        monitor->show();
+        monitor->raise();
+    }
+}
+
+void TMain::betweenCalls() {
+    renderStatusBar();
+    renderProgress();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void TMain::fitCaption(QLabel* label) {
@@ -633,6 +676,11 @@ bool TMain::event(QEvent* e) {
 }
 
 void TMain::closeEvent(QCloseEvent* e) {
+    // A close request arriving between the calls of a bus run waits for its end.
+    if (h.busRunning()) {
+        e->ignore();
+        return;
+    }
     h.FormClose();
     e->accept();
 }

@@ -27,6 +27,11 @@ public:
     QAction* action(const QString& menuItemName) const { return actions.value(menuItemName); }
     QLabel* statusPanel(int index) const { return panels[index]; }
     QWidget* panelContent() const { return content; }
+    class QProgressBar* progressBar() const { return progress; }
+    class BusMonitorDialog* monitorDialog() const { return monitor; }
+    // Between two library calls of a bus run: shows its progress and lets the window
+    // repaint, holding back the user's input until the run ends.
+    void betweenCalls();
 
 protected:
     bool event(QEvent* event) override;
@@ -52,6 +57,8 @@ private:
     void renderStatusBar();
     void fitCaption(QLabel* label);
     void renderMenus();
+    void renderProgress();
+    void renderMonitor();
     void updateTimer();
 
     MainHandlers& h;
@@ -60,6 +67,8 @@ private:
     QWidget* content = nullptr;
     QWidget* statusBar = nullptr;
     QLabel* panels[4] = {};
+    class QProgressBar* progress = nullptr;
+    class BusMonitorDialog* monitor = nullptr;
     QList<Entry> entries;
     QHash<QString, QWidget*> widgets;
     QHash<QString, QAction*> actions;

@@ -3,7 +3,9 @@
 #include "app/ProgramPaths.h"
 #include "app/ProgramVersion.h"
 #include "app/SettingsStore.h"
+#include "bus/CallLog.h"
 #include "bus/LibraryBinding.h"
+#include "bus/LoggingLibrary.h"
 #include "ui/ComPortDialog.h"
 #include "ui/CommentDialog.h"
 #include "ui/HelpDialogs.h"
@@ -14,10 +16,10 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QThread>
 #include <QTranslator>
-#include <QLibraryInfo>
 
 #include <cstdio>
 #include <cstdlib>
@@ -26,13 +28,12 @@
 namespace {
 
 class SystemClock : public Clock {
-public:
+  public:
     void sleep(int milliseconds) override { QThread::msleep(static_cast<unsigned long>(milliseconds)); }
 };
 
 bool haveDisplay() {
-    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        return true;
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) return true;
     return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
 }
 
@@ -66,9 +67,10 @@ bool answeredFromCommandLine(int argc, char** argv) {
 int main(int argc, char** argv) {
     if (answeredFromCommandLine(argc, argv)) return 0;
     if (!haveDisplay()) {
-        std::fprintf(stderr, "Keine Anzeige gefunden (DISPLAY ist nicht gesetzt).\n"
-                             "Das Programm braucht eine grafische Oberfläche. Ohne Bildschirm starten mit:\n"
-                             "  xvfb-run -a %s\n",
+        std::fprintf(stderr,
+                     "Keine Anzeige gefunden (DISPLAY ist nicht gesetzt).\n"
+                     "Das Programm braucht eine grafische Oberfläche. Ohne Bildschirm starten mit:\n"
+                     "  xvfb-run -a %s\n",
                      argv[0]);
         return 2;
     }
@@ -102,8 +104,16 @@ int main(int argc, char** argv) {
     env.prompter = &prompter;
     env.settings = &settings;
     env.clock = &clock;
-    env.makeLibrary = [folders = paths.libraryFolders()](const QList<BusLibrary::Entry>& entries) {
-        return std::make_unique<LibraryBinding>(folders, entries);
+    // Every binding of the program writes into one log, which the bus monitor shows.
+    CallLog callLog;
+    env.callLog = &callLog;
+    env.makeLibrary = [&callLog, folders = paths.libraryFolders()](
+                          const QList<BusLibrary::Entry>& entries) -> std::unique_ptr<BusLibrary> {
+        return std::make_unique<LoggingLibrary>(std::make_unique<LibraryBinding>(folders, entries), callLog);
+    };
+    TMain* shownWindow = nullptr;
+    env.betweenCalls = [&shownWindow] {
+        if (shownWindow) shownWindow->betweenCalls();
     };
     env.localeSeparator = [] {
         const QString point = QLocale::system().decimalPoint();
@@ -115,6 +125,7 @@ int main(int argc, char** argv) {
     MainWindowModel model;
     MainHandlers handlers(model, env);
     TMain window(handlers, prompter);
+    shownWindow = &window;
     window.show();
     return app.exec();
 }

@@ -6,6 +6,7 @@
 #include "app/MainHandlers.h"
 #include "app/SettingsStore.h"
 #include "bus/LibraryBinding.h"
+#include "bus/LoggingLibrary.h"
 
 #include <gtest/gtest.h>
 
@@ -42,15 +43,21 @@ struct Window {
     MainWindowModel m;
     std::unique_ptr<MainHandlers> handlers;
 
-    Window(const QString& ini, const QString& folder, QChar sep)
+    // log: every binding writes into it, as in the program (null: no call log).
+    Window(const QString& ini, const QString& folder, QChar sep, CallLog* log = nullptr,
+           std::function<void()> betweenCalls = {})
         : store(ini, prompter, [folder] { return folder; }) {
         MainEnvironment env;
         env.prompter = &prompter;
         env.settings = &store;
         env.clock = &clock;
-        env.makeLibrary = [](const QList<BusLibrary::Entry>& entries) {
-            return std::make_unique<LibraryBinding>(QStringList{libraryFolder()}, entries);
+        env.makeLibrary = [log](const QList<BusLibrary::Entry>& entries) -> std::unique_ptr<BusLibrary> {
+            auto binding = std::make_unique<LibraryBinding>(QStringList{libraryFolder()}, entries);
+            if (!log) return binding;
+            return std::make_unique<LoggingLibrary>(std::move(binding), *log);
         };
+        env.callLog = log;
+        env.betweenCalls = std::move(betweenCalls);
         env.localeSeparator = [sep] { return sep; };
         env.currentDirectory = folder;
         handlers = std::make_unique<MainHandlers>(m, env);

@@ -1,20 +1,20 @@
 #pragma once
 
 #include "bus/BusLibrary.h"
+#include "bus/CallLog.h"
 
-#include <QJsonObject>
+#include <string_view>
 
 #include <functional>
 #include <memory>
 
-// The bus monitor of the program: wraps any binding of the bus library and
-// appends one JSON line per entry-point call to a file (entry point, arguments,
-// status, operands out, and the library's own text for a failed status). It sits
-// on the program's side, so it works with every library, not only ours.
-class CallLog : public BusLibrary {
+// Wraps any binding of the bus library and adds every entry-point call to the
+// program's call log (arguments, status, operands out, and the library's own
+// text for a failed status). It sits on the program's side, so it works with
+// every library, not only ours.
+class LoggingLibrary : public BusLibrary {
   public:
-    // file empty: nothing is written; onCall (optional) hears the name of every call made.
-    CallLog(std::unique_ptr<BusLibrary> inner, QString file, std::function<void(const char*)> onCall = {});
+    LoggingLibrary(std::unique_ptr<BusLibrary> inner, CallLog& log);
 
     bool load() override;
     void unload() override;
@@ -35,9 +35,12 @@ class CallLog : public BusLibrary {
     int16_t SearchForComPorts(QList<int16_t>& ports) override;
 
   private:
-    void record(const char* fn, const QJsonObject& in, int status, const QJsonObject& out, bool failed);
+    BusCall begin(const char* fn) const;
+    // Times the library's part of the call, then adds it to the log.
+    template <typename Call> auto timed(BusCall& call, Call&& inner);
+    void finish(BusCall& call, int status, bool failed);
 
     std::unique_ptr<BusLibrary> inner;
-    QString file;
-    std::function<void(const char*)> onCall;
+    CallLog& log;
+    int port = -1;
 };

@@ -1,0 +1,145 @@
+#include "app/BusMonitorWindow.h"
+
+#include "bus/BusConstants.h"
+#include "files/FileWriter.h"
+
+#include <cstring>
+
+namespace {
+
+const char* const kTitles[] = {"Zeit", "Aufruf", "Adresse", "Befehl", "Parameter", "Wert", "Status", "Text"};
+
+QString csvField(QString text) {
+    if (text.contains(QLatin1Char(';')) || text.contains(QLatin1Char('"')) ||
+        text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r')))
+        return QLatin1Char('"') + text.replace(QLatin1String("\""), QLatin1String("\"\"")) + QLatin1Char('"');
+    return text;
+}
+
+} // namespace
+
+QString BusMonitorWindow::columnTitle(int column) {
+    return column >= 0 && column < ColumnCount ? QString::fromLatin1(kTitles[column]) : QString();
+}
+
+BusMonitorWindow::BusMonitorWindow(CallLog& callLog, Prompter& p, QString startFolder, QChar decimal)
+    : log(callLog), prompter(p), folder(std::move(startFolder)), separator(decimal) {
+    refresh();
+}
+
+bool BusMonitorWindow::refresh() {
+    const quint64 newest = log.size() > 0 ? log.at(log.size() - 1).serial : 0;
+    if (newest == lastSerial && filterTaken) return false;
+    lastSerial = newest;
+    filterTaken = true;
+    rows.clear();
+    failures = 0;
+    for (int i = 0; i < log.size(); ++i) {
+        const bool bad = log.at(i).failed;
+        if (bad) ++failures;
+        if (!onlyFailures || bad) rows.push_back(i);
+    }
+    return true;
+}
+
+QString BusMonitorWindow::cell(int row, int column) const {
+    const BusCall& c = call(row);
+    const auto number = [this](double v) {
+        QString s = QString::number(v, 'g', 10);
+        s.replace(QLatin1Char('.'), separator);
+        return s;
+    };
+    const auto operands = [&number](double value, int32_t integer) {
+        return integer != 0 ? QStringLiteral("%1 (%2)").arg(number(value)).arg(integer) : number(value);
+    };
+    const auto is = [&c](const char* name) { return std::strcmp(c.fn, name) == 0; };
+    // Command 248 carries the parameter number in the value (plus the write offset) and the
+    // parameter's value in the integer: shown as the instrument's parameter and its value.
+    const bool parameterCall = is("TBTransmit") && c.command == bus::cmd::Parameter && c.valueIn >= 0 &&
+                               c.valueIn < 2 * bus::kWriteOffset;
+    const bool parameterWrite = parameterCall && c.valueIn >= bus::kWriteOffset;
+    switch (column) {
+    case Zeit: {
+        QString s = QString::number(static_cast<double>(c.atUs) / 1e6, 'f', 3);
+        return s.replace(QLatin1Char('.'), separator);
+    }
+    case Aufruf:
+        return QString::fromLatin1(c.fn);
+    case Adresse:
+        return c.address >= 0 ? QString::number(c.address) : QString();
+    case Befehl:
+        return c.command >= 0 ? QString::number(c.command) : QString();
+    case Parameter:
+        if (is("TBOpenCom"))
+            return QStringLiteral("COM%1, %2 Bd, Wandler %3").arg(c.port).arg(c.integerIn).arg(c.auxIn);
+        if (parameterCall)
+            return QString::number(static_cast<int>(c.valueIn) % static_cast<int>(bus::kWriteOffset)) +
+                   (parameterWrite ? QStringLiteral(" schreiben") : QStringLiteral(" lesen"));
+        if (is("TBTransmit") || is("TBTransmitString"))
+            return c.auxOut != c.auxIn ? QStringLiteral("%1 → %2").arg(c.auxIn).arg(c.auxOut)
+                                       : QString::number(c.auxIn);
+        if (is("GetType")) return QStringLiteral("0x%1").arg(c.integerIn, 0, 16);
+        if (is("GetUnit") || is("GetErrorMessageRet")) return QString::number(c.integerIn);
+        return {};
+    case Wert:
+        if (parameterCall)
+            return parameterWrite ? QString::number(c.integerIn)
+                   : c.failed     ? QString()
+                                  : QString::number(c.integerOut);
+        if (is("TBTransmit"))
+            return QStringLiteral("%1 → %2").arg(operands(c.valueIn, c.integerIn),
+                                                 operands(c.valueOut, c.integerOut));
+        if (is("TBTransmitString")) return QStringLiteral("„%1“ → „%2“").arg(c.textIn, c.textOut);
+        if (is("GetVersionNumber")) return QStringLiteral("0x%1").arg(c.status, 4, 16, QLatin1Char('0'));
+        if (is("load")) return {};
+        return c.textOut;
+    case Status:
+        return QString::number(c.status);
+    case Text:
+        return is("load") ? c.textOut : c.errorText;
+    default:
+        return {};
+    }
+}
+
+QString BusMonitorWindow::summary() const {
+    return QStringLiteral("%1 Aufrufe, %2 Fehler").arg(log.size()).arg(failures);
+}
+
+void BusMonitorWindow::cbNurFehlerClick(bool checked) {
+    onlyFailures = checked;
+    filterTaken = false;
+    refresh();
+}
+
+void BusMonitorWindow::bLeerenClick() {
+    log.clear();
+    follow = true;
+    filterTaken = false;
+    refresh();
+}
+
+QByteArray BusMonitorWindow::csv() const {
+    QStringList lines;
+    QStringList head;
+    for (int c = 0; c < ColumnCount; ++c)
+        head.append(columnTitle(c));
+    lines.append(head.join(QLatin1Char(';')));
+    for (int r = 0; r < rowCount(); ++r) {
+        QStringList fields;
+        for (int c = 0; c < ColumnCount; ++c)
+            fields.append(csvField(cell(r, c)));
+        lines.append(fields.join(QLatin1Char(';')));
+    }
+    return QByteArray("\xEF\xBB\xBF") + lines.join(QStringLiteral("\r\n")).toUtf8() + "\r\n";
+}
+
+void BusMonitorWindow::bSpeichernClick() {
+    const QString path =
+        prompter.saveFileName(folder, QStringLiteral("CSV-Dateien (*.csv)"), QStringLiteral("csv"));
+    if (path.isEmpty()) return;
+    const filewriter::Result written = filewriter::replace(path, csv());
+    if (!written.ok)
+        prompter.show(QStringLiteral("Die Datei „%1“ wurde nicht gespeichert.\n%2").arg(path, written.reason),
+                      QStringLiteral("Fehler"), Prompter::Icon::Error);
+}

@@ -1,0 +1,95 @@
+#include "ui/BusMonitorDialog.h"
+#include "app/BusMonitorWindow.h"
+#include "bus/CallLog.h"
+#include "integration/LiveBus.h"
+#include "ui/QtPrompter.h"
+#include "ui/ScreenCheck.h"
+#include "ui/TMain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QProgressBar>
+#include <QScrollBar>
+#include <QTableView>
+
+using namespace livebus;
+
+// The window over the replacement library, as the program wires it: a readout keeps the
+// window painting between its calls with the progress bar up, a second click on "&Einlesen"
+// inside the run starts nothing, and the monitor shows the run's calls at their end.
+// With TRK_SCREENSHOT_DIR set the run takes its real wire time and is pictured mid-run.
+TEST_F(LiveBus, WindowShowsProgressDuringAReadoutAndTheMonitorItsCalls) {
+    const bool pictures = !qEnvironmentVariable("TRK_SCREENSHOT_DIR").isEmpty();
+    if (pictures) qputenv("TRAXBUS_WIRETIME", "on");
+    settings(scenarioOnPort(1));
+    CallLog log;
+    TMain* main = nullptr;
+    int between = 0;
+    int runs = 0;
+    bool barShown = true;
+    QString midRun = QStringLiteral("main-during-readout");
+    Window w(iniPath(), dir.path(), sep, &log, [&] {
+        if (!main) return;
+        main->betweenCalls();
+        if (!w.handlers->busRunning()) return;
+        ++between;
+        barShown = barShown && main->progressBar()->isVisible();
+        if (between == 1) main->action(QStringLiteral("Konfigurationlesen1"))->trigger();
+        if (w.m.pbBusRun.position == 30) saveScreen(*main, midRun); // the last run of a kind wins
+    });
+    QtPrompter prompter;
+    TMain window(*w.handlers, prompter);
+    main = &window;
+    window.show();
+    w.model(scenarioOnPort(1).model);
+    window.render();
+    const int before = log.size();
+
+    QObject::connect(window.action(QStringLiteral("Konfigurationlesen1")), &QAction::triggered,
+                     [&] { ++runs; });
+    window.action(QStringLiteral("Konfigurationlesen1"))->trigger();
+    EXPECT_EQ(runs, 2); // both clicks arrived ...
+    int opened = 0;     // ... yet the port was opened once
+    for (int i = before; i < log.size(); ++i)
+        opened += QLatin1String(log.at(i).fn) == QLatin1String("TBOpenCom");
+    EXPECT_EQ(opened, 1);
+    EXPECT_GT(between, 20);
+    EXPECT_TRUE(barShown);
+    EXPECT_FALSE(window.progressBar()->isVisible());
+    ASSERT_TRUE(w.m.StatusBar1.panels[2].contains(QStringLiteral("Seriennummer")));
+
+    window.action(QStringLiteral("MainMenueExtras_Busmonitor"))->trigger();
+    BusMonitorDialog* monitor = window.monitorDialog();
+    ASSERT_NE(monitor, nullptr);
+    EXPECT_TRUE(monitor->isVisible());
+    EXPECT_EQ(monitor->table()->model()->rowCount(), log.size());
+    QScrollBar* bar = monitor->table()->verticalScrollBar();
+    QApplication::processEvents();
+    EXPECT_EQ(bar->value(), bar->maximum()); // the newest call in sight
+    saveScreen(*monitor, QStringLiteral("busmonitor-after-readout"));
+
+    // Scrolled up, the table stays where the user put it when new calls come in.
+    bar->setValue(0);
+    w.handlers->Konfigurationlesen1Click();
+    monitor->render();
+    EXPECT_FALSE(w.handlers->busMonitor()->follow);
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_EQ(monitor->table()->model()->rowCount(), log.size());
+
+    // Programmed, then read from an instrument that falls silent: the failures stand out.
+    midRun = QStringLiteral("main-during-programming");
+    window.action(QStringLiteral("miKonfigurationprogrammieren1"))->trigger();
+    ASSERT_TRUE(w.m.StatusBar1.panels[2].endsWith(QStringLiteral("erfolgreich")))
+        << w.m.StatusBar1.panels[2].toStdString();
+    silenceAfter(1, 20);
+    window.action(QStringLiteral("Konfigurationlesen1"))->trigger();
+    bar->setValue(bar->maximum());
+    monitor->render();
+    EXPECT_TRUE(w.handlers->busMonitor()->follow);
+    // The failed exchange, then the program asking for its text, then the port closed.
+    const int last = monitor->table()->model()->rowCount() - 1;
+    EXPECT_TRUE(monitor->table()->model()->index(last - 2, 0).data(Qt::BackgroundRole).isValid());
+    EXPECT_FALSE(monitor->table()->model()->index(last, 0).data(Qt::BackgroundRole).isValid());
+    saveScreen(*monitor, QStringLiteral("busmonitor-failures"));
+    if (pictures) qunsetenv("TRAXBUS_WIRETIME");
+}
