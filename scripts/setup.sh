@@ -3,7 +3,8 @@
 set -euo pipefail
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev nlohmann-json3-dev
-          xvfb xauth fonts-dejavu-core qt6-translations-l10n)
+          xvfb xauth fonts-dejavu-core qt6-translations-l10n
+          clang libclang-rt-14-dev libfuzzer-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
