@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Installs what the build needs on a Debian machine; does nothing when all is there.
-# `setup.sh package` adds the tools that build and check the Debian package.
+# `setup.sh package` adds the tools that build and check the Debian package, `setup.sh reliability`
+# the clang runtimes of the sanitizer and fuzz build.
 set -euo pipefail
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev nlohmann-json3-dev
           xvfb xauth fonts-dejavu-core fonts-liberation2 qt6-translations-l10n hyperfine)
-if [ "${1:-}" = package ]; then
-  packages+=(dpkg-dev file lintian desktop-file-utils appstream)
-fi
+case "${1:-}" in
+  package) packages+=(dpkg-dev file lintian desktop-file-utils appstream) ;;
+  reliability) packages+=(clang libclang-rt-14-dev libfuzzer-14-dev) ;;
+esac
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -38,19 +38,23 @@ QString keyPath(const QString& group, const QString& valueName) {
 
 // Only lines the INI reader understands: blank, comment, [section], key=value.
 // Anything else would be dropped silently by the reader and lost on the next write.
-bool isSoundIni(QByteArray data) {
+// Gives the text as QSettings is to read it: QSettings takes a byte order mark or a
+// '#' comment for a format error, so the mark is left out and such a '#' becomes ';'.
+std::optional<QByteArray> readableIni(QByteArray data) {
     if (data.startsWith("\xEF\xBB\xBF")) data.remove(0, 3);
     QStringDecoder utf8(QStringDecoder::Utf8);
     const QString text = utf8.decode(data);
-    if (utf8.hasError()) return false;
+    if (utf8.hasError()) return std::nullopt;
     QString line;
-    const QStringList rawLines = text.split(QLatin1Char('\n'));
+    int first = 0; // raw line the current line starts on
+    QStringList rawLines = text.split(QLatin1Char('\n'));
     for (int i = 0; i < rawLines.size(); ++i) {
         QString raw = rawLines.at(i);
         if (raw.endsWith(QLatin1Char('\r'))) raw.chop(1);
         for (const QChar c : raw) {
-            if (c.unicode() < 0x20 && c != QLatin1Char('\t')) return false;
+            if (c.unicode() < 0x20 && c != QLatin1Char('\t')) return std::nullopt;
         }
+        if (line.isEmpty()) first = i;
         line += raw;
         // A trailing backslash continues the line.
         if (line.endsWith(QLatin1Char('\\')) && i + 1 < rawLines.size()) {
@@ -59,14 +63,25 @@ bool isSoundIni(QByteArray data) {
         }
         const QString t = line.trimmed();
         line.clear();
-        if (t.isEmpty() || t.startsWith(QLatin1Char(';')) || t.startsWith(QLatin1Char('#'))) continue;
-        if (t.startsWith(QLatin1Char('['))) {
-            if (!t.endsWith(QLatin1Char(']'))) return false;
+        // QSettings reads "#name=value" as a value, and refuses a '#' line without '='.
+        if (t.startsWith(QLatin1Char('#')) && !t.contains(QLatin1Char('='))) {
+            // Only blanks stand before the first '#' from where the line starts.
+            for (int j = first; j <= i; ++j) {
+                if (const qsizetype at = rawLines[j].indexOf(QLatin1Char('#')); at >= 0) {
+                    rawLines[j][at] = QLatin1Char(';');
+                    break;
+                }
+            }
             continue;
         }
-        if (!t.contains(QLatin1Char('='))) return false;
+        if (t.isEmpty() || t.startsWith(QLatin1Char(';'))) continue;
+        if (t.startsWith(QLatin1Char('['))) {
+            if (!t.endsWith(QLatin1Char(']'))) return std::nullopt;
+            continue;
+        }
+        if (!t.contains(QLatin1Char('='))) return std::nullopt;
     }
-    return true;
+    return rawLines.join(QLatin1Char('\n')).toUtf8();
 }
 
 QString valueText(const QVariant& v) {
@@ -118,26 +133,35 @@ SettingsStore::Snapshot SettingsStore::load() const {
         snap.state = FileState::Unreadable;
         return snap;
     }
-    snap.bytes = f.readAll();
+    const QByteArray bytes = f.readAll();
     if (f.error() != QFileDevice::NoError) {
         snap.state = FileState::Unreadable;
         return snap;
     }
-    if (!isSoundIni(snap.bytes)) {
+    return parse(bytes);
+}
+
+SettingsStore::Snapshot SettingsStore::parse(const QByteArray& bytes) {
+    Snapshot snap;
+    const std::optional<QByteArray> readable = readableIni(bytes);
+    if (!readable) {
         snap.state = FileState::Corrupt;
         return snap;
     }
+    snap.bytes = *readable;
     Copy copy;
     if (!copy.open(snap.bytes)) {
         snap.state = FileState::Unreadable;
         return snap;
     }
     QSettings s(copy.fileName(), QSettings::IniFormat);
+    // QSettings reads the file on first use: its status means something only after that.
+    const QStringList keys = s.allKeys();
     if (s.status() != QSettings::NoError) {
         snap.state = s.status() == QSettings::FormatError ? FileState::Corrupt : FileState::Unreadable;
         return snap;
     }
-    for (const QString& key : s.allKeys())
+    for (const QString& key : keys)
         snap.values.insert(key, valueText(s.value(key)));
     snap.state = FileState::Ok;
     return snap;
@@ -195,6 +219,20 @@ int16_t SettingsStore::store(const Snapshot& base, const QString& group,
     // At least the value just set is in the file; nothing at all means the copy was lost.
     if (result.isEmpty()) {
         reportSystemError(notWritten, where);
+        return kCannotReadOrSet;
+    }
+    // QSettings writes some keys it read back in a form it refuses itself (a key ending in '/'
+    // comes back ending in '\'), which would make a sound file a damaged one. The file then counts
+    // as damaged as it stands and is kept.
+    const Snapshot check = parse(result);
+    const bool keepsAll = std::all_of(base.values.keyBegin(), base.values.keyEnd(),
+                                      [&](const QString& key) { return check.values.contains(key); });
+    if (check.state == FileState::Unreadable) {
+        reportSystemError(notWritten, where);
+        return kCannotReadOrSet;
+    }
+    if (check.state != FileState::Ok || !keepsAll) {
+        reportSystemError(fileProblemText(FileState::Corrupt), where);
         return kCannotReadOrSet;
     }
     // Replaced in one step, so a failed write leaves the old file whole.

@@ -92,6 +92,7 @@ class SettingsStore {
     class Copy;
 
     Snapshot load() const;
+    static Snapshot parse(const QByteArray& bytes);
     QString fileProblemText(FileState state) const;
     // Loads the file for one value; reports and returns false when it cannot be used.
     bool openKey(const QString& subKey, const QString& valueName, QString& group, Snapshot& snap);

@@ -186,7 +186,8 @@ D20Reader::Result D20Reader::read(WordReader& words) {
     int unit = -1;
     if (!nextInteger(words, unit)) return Result::Damaged;
     a.aPopulateAnzeigeEinheit();
-    m.cb_AnzeigeEinheit.setItemIndex(unit);
+    // Any other word there would select a unit the row hides, which the next save drops again.
+    m.cb_AnzeigeEinheit.setItemIndex(unitShown != 0 ? unit : -1);
     showUnitRow();
 
     a.aSetAll();

@@ -170,6 +170,11 @@ TEST_F(SettingsStoreTest, HandEditsAreReadAsWritten) {
         "[System]\nDezimalPunktTrenner=,\n; Kommentar\n# auch einer\n\n[Schnittstelle]\r\nComPort=7\r\n");
     EXPECT_EQ(read("DezimalPunktTrenner", kSystem), ",");
     EXPECT_EQ(read("ComPort", kSchnittstelle), "7");
+    // Comments in either form and a byte order mark leave the file writable.
+    writeFile("\xEF\xBB\xBF# Notiz\n[Schnittstelle]\nComPort=7\n");
+    EXPECT_EQ(store.writeSetting("PegelWandler", kSchnittstelle, SettingsStore::DataKind::Int16, 6, 2), 0);
+    EXPECT_EQ(onDisk("Schnittstelle", "ComPort"), "7");
+    EXPECT_EQ(onDisk("Schnittstelle", "PegelWandler"), "6");
     // A value deleted by hand comes back as "0" and is stored again.
     writeFile("[Schnittstelle]\nPegelWandler=66\n");
     int16_t status = 1;
@@ -273,6 +278,7 @@ TEST_F(SettingsStoreTest, DamagedFileIsReportedAndNeverOverwritten) {
         QByteArray("[System\nGeraeteTyp=5\n"),
         QByteArray("[User]\nPath=C:\\M\xe4rz\n"), // 8-bit text, not UTF-8
         QByteArray("\x00\x01\x02\x03ComPort=1", 13),
+        QByteArray("[User]\nPath\\=x\n"), // refused by QSettings only once it reads the file
     };
     for (const QByteArray& bytes : damaged) {
         writeFile(bytes);
@@ -297,6 +303,19 @@ TEST_F(SettingsStoreTest, DamagedFileIsReportedAndNeverOverwritten) {
         }
         EXPECT_TRUE(prompter.shown[1].message.text.endsWith("\n[Schnittstelle] ComPort"));
     }
+}
+
+TEST_F(SettingsStoreTest, FileTheWriterWouldDamageIsReportedAndKept) {
+    // Reads well, but QSettings writes the key back as "Path\=", which it then refuses.
+    const QByteArray bytes("[User]\nPath/=x\n");
+    writeFile(bytes);
+    EXPECT_EQ(store.writeSetting("ComPort", kSchnittstelle, SettingsStore::DataKind::Int16, 4, 2), -2);
+    EXPECT_EQ(fileBytes(), bytes);
+    ASSERT_EQ(prompter.shown.size(), 1);
+    EXPECT_EQ(prompter.shown[0].message.text,
+              "Die Einstellungsdatei „" + path +
+                  "“ ist beschädigt. Sie wird nicht überschrieben; bitte "
+                  "korrigieren oder löschen Sie die Datei.\n[Schnittstelle] ComPort");
 }
 
 TEST_F(SettingsStoreTest, UnreadableFile) {

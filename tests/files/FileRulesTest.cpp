@@ -92,6 +92,13 @@ TEST(D20File, WithoutTheUnitExtraThePlaceholderClearsTheUnitOnLoading) {
     EXPECT_FALSE(other.m().MainMenueExtrasAnzeigeeinheit.checked);
     EXPECT_EQ(other.m().cb_AnzeigeEinheit.itemIndex, -1);
     EXPECT_FALSE(other.m().cb_AnzeigeEinheit.visible);
+
+    // A unit in place of the placeholder selects nothing either: the next save would drop it.
+    QStringList lines = FileWindow::lines(w.file("unit.d20"));
+    lines[45] = QStringLiteral("2");
+    FileWindow::write(w.file("unit.d20"), lines);
+    other.load(w.file("unit.d20"));
+    EXPECT_EQ(other.m().cb_AnzeigeEinheit.itemIndex, -1);
 }
 
 TEST(D20File, FileOfTheOtherSeparatorIsRejectedButBringsItsExtendedWords) {
