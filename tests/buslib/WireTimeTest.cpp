@@ -30,6 +30,7 @@ TEST_F(BusLibTest, BaudOptionMakesEachExchangeTakeItsWireTime) {
 
 TEST_F(BusLibTest, DefaultRosterRunsEveryPortAtTheRealBusSpeed) {
     EXPECT_EQ(lib->version(), 0x0170);
-    for (const auto& port : roster()["ports"])
+    const auto file = roster(); // the loop must not outlive the parsed document
+    for (const auto& port : file["ports"])
         EXPECT_EQ(port.value("baud", 0), 4800) << port["port"];
 }
