@@ -2,7 +2,7 @@
 
 #include "app/ComPortWindow.h"
 #include "bus/BusPort.h"
-#include "cli/FieldList.h"
+#include "app/FieldList.h"
 #include "cli/Instrument.h"
 #include "tools/FlowCalculatorWindow.h"
 #include "tools/Tf_AdresseSetzen.h"

@@ -1,4 +1,4 @@
-#include "cli/FieldList.h"
+#include "app/FieldList.h"
 
 #include <vector>
 
@@ -68,6 +68,7 @@ const std::vector<Group>& groups() {
             LIST(l_AnzeigeEinheit, cb_AnzeigeEinheit),
             LIST(lLimit, cbLimit),
             NUMBER(lFilter_or_edge, neFilter),
+            WORD(lFilter_or_edge, teFilter), // the TRK models type their filter as text
             NUMBER(lMessbereichLow, neMessbereichLow),
             NUMBER(lMessbereichHigh, neMessbereichHigh),
             NUMBER(lVorteiler, neVorteiler),
