@@ -7,6 +7,7 @@
 #include "files/D20Reader.h"
 #include "files/D20Writer.h"
 #include "files/FileWriter.h"
+#include "files/TaggedValue.h"
 #include "files/WordReader.h"
 
 #include <QDir>
@@ -47,6 +48,16 @@ Prompter::Button askYesNo(Prompter& prompter, const QString& text, const QString
 }
 
 const QString kFaulty = QStringLiteral("fehlerhafte Datei");
+
+// What the configuration sheet says about a loaded file.
+void rememberFile(MainWindowModel::ConfigSource& source, const QString& fileName) {
+    source = {};
+    source.kind = MainWindowModel::ConfigSource::Kind::File;
+    source.fileName = QDir::toNativeSeparators(fileName);
+    QString value;
+    if (readTaggedValue(QStringLiteral("Datum"), value, fileName) >= 0) source.fileDate = value.trimmed();
+    if (readTaggedValue(QStringLiteral("Kommentar"), value, fileName) >= 0) source.comment = value.trimmed();
+}
 
 } // namespace
 
@@ -134,9 +145,11 @@ void MainHandlers::lesen1Click() {
             if (result == D20Reader::Result::Loaded) {
                 m.StatusBar1.panels[2] =
                     QStringLiteral("Datei: ") + shownName(fileName, folder) + QStringLiteral(" geladen");
+                rememberFile(m.source, fileName);
             } else {
                 m.StatusBar1.panels[2] = kFaulty;
                 convert = false;
+                if (result == D20Reader::Result::Damaged) m.source = {};
             }
             if (m.teFilter.visible) actions.teFilterExit();
             actions.aSetAll();

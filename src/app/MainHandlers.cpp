@@ -32,6 +32,8 @@ MainHandlers::MainHandlers(MainWindowModel& model, MainEnvironment environment)
     : m(model), env(std::move(environment)), actions(model, configEnvironment()),
       bus(env.makeLibrary(BusLibrary::allEntries())) {
     m.MainMenueExtras_Busmonitor.visible = env.callLog != nullptr;
+    m.miKonfigurationsblattDrucken.visible = env.sheets != nullptr;
+    m.miKonfigurationsblattPdf.visible = env.sheets != nullptr;
     if (env.callLog) env.callLog->listen([this](const BusCall& call) { heard(call); });
 }
 

@@ -6,12 +6,14 @@
 #include "config/MainWindowModel.h"
 #include "config/Prompter.h"
 
+#include <QDateTime>
 #include <QHash>
 
 #include <functional>
 #include <memory>
 
 class BusMonitorWindow;
+class SheetPrinter;
 struct BusCall;
 class CallLog;
 class SettingsStore;
@@ -35,6 +37,10 @@ struct MainEnvironment {
     // Called after every library call: the window repaints and lets its timers run,
     // holding back user input until the run ends.
     std::function<void()> betweenCalls;
+    // Paints the configuration sheet; null: the sheet's menu items stay hidden.
+    SheetPrinter* sheets = nullptr;
+    // The date and time the sheet is printed at; unset: the system clock.
+    std::function<QDateTime()> now;
 };
 
 // The main window `TMain`'s handlers as plain methods. The widget layer calls
@@ -45,6 +51,8 @@ public:
     ~MainHandlers();
 
     MainWindowModel& model() { return m; }
+    // What the handlers were given; a compare reads with the same library, settings and prompter.
+    const MainEnvironment& environment() const { return env; }
     ConfigActions& config() { return actions; }
     BusLibrary& library() { return *bus; }
 
@@ -79,6 +87,11 @@ public:
     // --- Configuration files (FileHandlers.cpp) --------------------------------------------
     void miDatenspeichernClick(); // "Konfiguration &speichern"
     void lesen1Click();           // "Konfiguration &lesen"
+
+    // --- Configuration sheet and compare (SheetHandlers.cpp) ------------------------------------
+    void miKonfigurationsblattDruckenClick(); // "Konfigurationsblatt &drucken…"
+    void miKonfigurationsblattPdfClick();     // "Konfigurationsblatt als &PDF…"
+    void MainMenueExtras_VergleichenClick();  // "&Vergleichen…"
 
     // --- Bus tools (ToolHandlers.cpp) --------------------------------------------------------
     void MainMenueExtrasAdresseSetzenClick();

@@ -54,10 +54,12 @@ void BusRun::readIdentity() {
     ops.integer = 0;
     running = send(bus::cmd::ReadIdentity);
     if (!ok()) return;
+    identity = ops.integer;
     resultText = m.lMainCaption.caption + QStringLiteral(" Seriennummer: ") + bus::serialText(ops.integer);
     ops.value = 0.0;
     ops.integer = 0;
     running = send(bus::cmd::ReadVersion);
+    if (ok()) firmware = ops.value;
     if (ok())
         resultText += QStringLiteral(", Version: ") + NumberFormat::formatShortest(ops.value, a.separator()) +
                       QStringLiteral(".");

@@ -36,7 +36,7 @@ class BusRun {
     bool identify();
     // Command 254 into `deviceVersion`, sent whatever the status.
     void readVersion();
-    // Designation, serial number and version for the report.
+    // Designation, serial number and version for the report; keeps identity and version.
     void readIdentity();
     // Panel text of a failed run.
     QString failureText() const;
@@ -55,4 +55,6 @@ class BusRun {
     bus::Operands ops;
     int16_t running = 0;
     QString resultText;
+    int32_t identity = 0;   // as readIdentity heard it
+    double firmware = 0.0;  // as readIdentity heard it
 };

@@ -76,12 +76,14 @@ int16_t Readout::DVN20DatenEinlesen() {
     requireModel();
     learnAddress(bus::kAddressQueryRead);
     if (identify()) {
+        m.source = {}; // the fields are about to change
         readDisplayUnitExtra();
         if (model && family == kFamilyDvn20)
             tableA();
         else if (model)
             tableB();
         readIdentity();
+        if (ok()) rememberSource();
     }
     report();
     a.aSetAll();
@@ -336,6 +338,22 @@ void Readout::resistanceRule(int decimals) {
         m.rgSensor.setItemIndex(sensor + 1);
     a.aSetSensor();
     m.cpAnzeigeDp.setItemIndex(decimals);
+}
+
+// What the configuration sheet names the instrument by. The name is asked for while the port
+// is still open; an instrument without names refuses, which leaves the run's status alone.
+void Readout::rememberSource() {
+    auto& s = m.source;
+    s.kind = MainWindowModel::ConfigSource::Kind::Instrument;
+    s.port = m.comPort;
+    s.address = m.busAddress;
+    s.identity = identity;
+    s.firmware = firmware;
+    QString name;
+    int16_t length = bus::kNameReadCapacity;
+    int16_t aux = 0;
+    s.hasName = lib.TBTransmitString(m.busAddress, bus::namecmd::Read, aux, name, length) >= 0;
+    if (s.hasName) s.name = name;
 }
 
 void Readout::report() {

@@ -67,6 +67,7 @@ class Readout : public BusRun {
     void afterwards(Then then);
     void resistanceRule(int decimals);
     void report();
+    void rememberSource();
 
     int32_t outputFunction = 0; // the instrument's code, 0 when not read
     bool outputsActive = false;

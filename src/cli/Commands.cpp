@@ -7,6 +7,7 @@
 #include "tools/FlowCalculatorWindow.h"
 #include "tools/Tf_AdresseSetzen.h"
 #include "tools/Tf_GeraeteNamenAendern.h"
+#include "ui/SheetPainter.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -429,6 +430,45 @@ int runDiff(Invocation& in) {
     return diffs.isEmpty() ? exitcode::Ok : exitcode::Differences;
 }
 
+// --- sheet --------------------------------------------------------------------------------------
+
+// A file loaded or an instrument read as the window does, then its configuration sheet saved.
+// The window's picture comes from the window itself, drawn without a display.
+int runSheet(Invocation& in) {
+    if (in.args.size() != 1 || !in.parser.isSet(QStringLiteral("output")))
+        return usage(QStringLiteral("trkdvn-cli sheet DATEI.d20|port:N -o BLATT.pdf [--model NAME]"));
+    const QString from = in.args.first();
+    int16_t port = 0;
+    if (from.startsWith(QLatin1String("port:"))) {
+        bool ok = false;
+        port = static_cast<int16_t>(from.mid(5).toInt(&ok));
+        if (!ok || port <= 0) return usage(QStringLiteral("port:N mit N > 0"));
+    }
+    Session* session = nullptr;
+    QtSheetPrinter printer([&session] { return session ? windowPicture(session->handlers()) : QImage(); });
+    Session s(in.common, port, &printer);
+    session = &s;
+    if (port > 0) {
+        if (!s.started()) return exitcode::BusFailure;
+        const ModelEntry* model = nullptr;
+        in.ports = {port};
+        if (const int code = chooseModel(in, s, port, model); code != exitcode::Ok) return code;
+        s.chooseModel(*model);
+        if (s.readInstrument() < 0) return busFailed(s);
+    } else if (!s.loadFile(from)) {
+        return failed(s, exitcode::FileError);
+    }
+    const QString output = in.parser.value(QStringLiteral("output"));
+    if (!s.saveSheet(output)) return failed(s, exitcode::FileError);
+    if (in.json) {
+        const ModelEntry* model = s.model().checkedModel();
+        outJson({{QStringLiteral("file"), output},
+                 {QStringLiteral("model"), model ? modelName(*model) : QString()},
+                 {QStringLiteral("fields"), fieldsJson(shownFields(s.model()))}});
+    }
+    return exitcode::Ok;
+}
+
 // --- set-address, rename ------------------------------------------------------------------------
 
 // A bus tool window worked as the user would: read the information, type the new
@@ -593,6 +633,12 @@ const QList<Command>& commands() {
          "Gerätetyp der Datei auf der anderen Seite gelesen (oder --model). Zeigt die abweichenden Felder.\n"
          "Exit 0 bei Gleichheit, 4 bei Abweichungen.",
          "trkdvn-cli diff kessel1.d20 port:1", &runDiff},
+        {"sheet", "sheet DATEI.d20|port:N -o BLATT.pdf [--model NAME]",
+         "Speichert das Konfigurationsblatt als PDF, wie „Konfigurationsblatt als PDF…“ im Menü Datei:\n"
+         "Gerätetyp, Herkunft (Gerät mit Seriennummer, Version, Adresse und Name oder Datei mit Kommentar),\n"
+         "Datum, ein Bild des Fensters und jedes angezeigte Feld mit seinem Wert. Ein Gerät wird wie mit\n"
+         "„Einlesen“ gelesen; ohne --model wird der Gerätetyp ermittelt.",
+         "trkdvn-cli sheet kessel1.d20 -o kessel1.pdf", &runSheet},
         {"set-address", "set-address --port N --to ADRESSE",
          "Gibt dem angeschlossenen Gerät eine neue Busadresse, wie „Adresse setzen“ im Menü Extras: "
          "Informationen\n"

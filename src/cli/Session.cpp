@@ -42,7 +42,7 @@ QString modelName(const ModelEntry& model) {
     return QString::fromUtf8(model.caption);
 }
 
-Session::Session(const CommonOptions& options, int16_t port)
+Session::Session(const CommonOptions& options, int16_t port, SheetPrinter* sheets)
     : opts(options), clock(std::make_unique<SystemClock>()) {
     p.clearLine = isatty(fileno(stderr));
     const QString folder = privateDir.path();
@@ -75,6 +75,7 @@ Session::Session(const CommonOptions& options, int16_t port)
     env.settings = store.get();
     env.clock = clock.get();
     env.makeLibrary = libraryFactory();
+    env.sheets = sheets;
     const std::optional<QChar> sep = opts.separator;
     env.localeSeparator = [sep] {
         if (sep) return *sep;
@@ -167,6 +168,13 @@ bool Session::saveFile(const QString& path, const QString* comment) {
     if (comment) p.comment = *comment;
     h->miDatenspeichernClick();
     p.haveComment = false;
+    return panel().endsWith(QLatin1String(" gespeichert")) &&
+           !panel().endsWith(QLatin1String("nicht gespeichert"));
+}
+
+bool Session::saveSheet(const QString& path) {
+    p.saveAnswers = {QFileInfo(path).absoluteFilePath()};
+    h->miKonfigurationsblattPdfClick();
     return panel().endsWith(QLatin1String(" gespeichert")) &&
            !panel().endsWith(QLatin1String("nicht gespeichert"));
 }

@@ -26,7 +26,8 @@ struct CommonOptions {
 class Session {
   public:
     // port 0: none (file commands); otherwise the port the window is told to use.
-    Session(const CommonOptions& options, int16_t port);
+    // sheets: paints the configuration sheet (the `sheet` command); null for the others.
+    Session(const CommonOptions& options, int16_t port, SheetPrinter* sheets = nullptr);
     ~Session();
 
     MainHandlers& handlers() { return *h; }
@@ -48,6 +49,8 @@ class Session {
     bool loadFile(const QString& path);
     // "Konfiguration &speichern" into a file; false when it was not written.
     bool saveFile(const QString& path, const QString* comment);
+    // "Konfigurationsblatt als &PDF…" into a file; false when it was not written.
+    bool saveSheet(const QString& path);
 
     // The status bar's message panel.
     QString panel() const { return m.StatusBar1.panels[2]; }

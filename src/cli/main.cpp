@@ -2,9 +2,14 @@
 
 #include "app/ProgramVersion.h"
 
+#include "ui/ProgramFonts.h"
+
+#include <QApplication>
 #include <QCoreApplication>
 
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 namespace {
 
@@ -40,10 +45,26 @@ QString commandHelp(const Command& c) {
              QString::fromUtf8(kExitCodes));
 }
 
+
+// Only `sheet` draws (the window's picture): it alone gets the widget toolkit, on the
+// offscreen platform, so no command needs a display.
+bool drawsSheet(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (!std::strcmp(argv[i], "sheet")) return true;
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    std::unique_ptr<QCoreApplication> application;
+    if (drawsSheet(argc, argv)) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        application = std::make_unique<QApplication>(argc, argv);
+        programfonts::applyToApplication();
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(QStringLiteral("trkdvn-cli"));
 
     QCommandLineParser parser;
@@ -67,7 +88,8 @@ int main(int argc, char** argv) {
     opt({QStringLiteral("trace")}, "Jeden Aufruf der Bus-Bibliothek als JSON-Zeile an DATEI anhängen.",
         "DATEI");
     opt({QStringLiteral("model")}, "Gerätetyp wie im Menü „Typ“, z. B. \"TRK 520 PID\".", "NAME");
-    opt({QStringLiteral("o"), QStringLiteral("output")}, "read: Konfiguration in diese d20-Datei speichern.",
+    opt({QStringLiteral("o"), QStringLiteral("output")},
+        "read: Konfiguration in diese d20-Datei speichern; sheet: Konfigurationsblatt in diese PDF-Datei.",
         "DATEI");
     opt({QStringLiteral("comment")}, "read -o: Kommentar der Datei.", "TEXT");
     opt({QStringLiteral("verify")}, "program: Gerät danach zurücklesen und vergleichen.");
@@ -85,7 +107,7 @@ int main(int argc, char** argv) {
     opt({QStringLiteral("yes")}, "Rückfragen mit „Ja“ beantworten (sonst: „Nein“ bzw. Abbrechen).");
     parser.addPositionalArgument(
         QStringLiteral("befehl"),
-        QStringLiteral("ports, identify, read, show, program, diff, set-address, rename, flow"));
+        QStringLiteral("ports, identify, read, show, program, diff, sheet, set-address, rename, flow"));
 
     if (!parser.parse(QCoreApplication::arguments())) {
         print(stderr, parser.errorText() + QLatin1Char('\n'));

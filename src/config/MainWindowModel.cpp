@@ -206,6 +206,8 @@ MainWindowModel::MainWindowModel() {
     menu(miDatenspeichern, "miDatenspeichern", QStringLiteral("Konfiguration &speichern"), false);
     menu(lesen1, "lesen1", QStringLiteral("Konfiguration &lesen"));
     menu(Beenden, "Beenden", QStringLiteral("&Beenden"));
+    menu(miKonfigurationsblattDrucken, "miKonfigurationsblattDrucken", QStringLiteral("Konfigurationsblatt &drucken…"));
+    menu(miKonfigurationsblattPdf, "miKonfigurationsblattPdf", QStringLiteral("Konfigurationsblatt als &PDF…"));
     menu(mmKonfiguration, "mmKonfiguration", QStringLiteral("&Konfiguration"));
     menu(Datenlesen1, "Datenlesen1", QStringLiteral("&Neu"));
     menu(Konfigurationlesen1, "Konfigurationlesen1", QStringLiteral("&Einlesen"), false);
@@ -233,6 +235,7 @@ MainWindowModel::MainWindowModel() {
     menu(MainMenueExtras_SelectAddress, "MainMenueExtras_SelectAddress", QStringLiteral("Adresse &wählen"));
     menu(MainMenueDurchflussMessung, "MainMenueDurchflussMessung", QStringLiteral("&Druchfluss-Messung"));
     menu(MainMenueExtras_Busmonitor, "MainMenueExtras_Busmonitor", QStringLiteral("&Busmonitor"));
+    menu(MainMenueExtras_Vergleichen, "MainMenueExtras_Vergleichen", QStringLiteral("&Vergleichen…"));
     menu(MainMenuHilfe, "MainMenuHilfe", QStringLiteral("&Hilfe"));
     menu(MainMenueQM, "MainMenueQM", QStringLiteral("&?"));
     menu(MainMenueUeber, "MainMenueUeber", QStringLiteral("&Info"));
@@ -262,6 +265,8 @@ QList<MenuItem*> MainWindowModel::menuItems() {
                             &miDatenspeichern,
                             &lesen1,
                             &Beenden,
+                            &miKonfigurationsblattDrucken,
+                            &miKonfigurationsblattPdf,
                             &mmKonfiguration,
                             &Datenlesen1,
                             &Konfigurationlesen1,
@@ -283,6 +288,7 @@ QList<MenuItem*> MainWindowModel::menuItems() {
                             &MainMenueExtras_SelectAddress,
                             &MainMenueDurchflussMessung,
                             &MainMenueExtras_Busmonitor,
+                            &MainMenueExtras_Vergleichen,
                             &MainMenuHilfe,
                             &MainMenueQM,
                             &MainMenueUeber,

@@ -98,6 +98,8 @@ struct MainWindowModel {
     // --- Menus ---------------------------------------------------------------------
     // "&Datei"
     MenuItem mmDatei, miDatenspeichern, lesen1, Beenden;
+    // the configuration sheet, before "&Beenden"
+    MenuItem miKonfigurationsblattDrucken, miKonfigurationsblattPdf;
     // "&Konfiguration"
     MenuItem mmKonfiguration, Datenlesen1, Konfigurationlesen1, miKonfigurationprogrammieren1;
     // "&Typ": one item per model, in catalogue order
@@ -111,7 +113,7 @@ struct MainWindowModel {
     // "&Extras"
     MenuItem mmExtras, MainMenueExtrasAnzeigeeinheit, MainMenueExtras_ErweiterteKonfiguration,
         MainMenueExtrasAdresseSetzen, mmExtras_GeraeteNamenZuweisen, MainMenueExtras_SelectAddress,
-        MainMenueDurchflussMessung, MainMenueExtras_Busmonitor;
+        MainMenueDurchflussMessung, MainMenueExtras_Busmonitor, MainMenueExtras_Vergleichen;
     // "&Hilfe"
     MenuItem MainMenuHilfe, MainMenueQM, MainMenueUeber, _mHilfe_Kurzanleitung;
 
@@ -150,6 +152,24 @@ struct MainWindowModel {
     bool extendedConfigWriteMismatch = false;
 
     bool inputKindChanged = false;
+
+    // Where the configuration in the window came from, for the configuration sheet: the
+    // last readout or file load. "&Neu" and a change of model clear it.
+    struct ConfigSource {
+        enum class Kind { None, Instrument, File };
+        Kind kind = Kind::None;
+        // Instrument: what the readout learned of it.
+        int16_t port = -1;
+        int16_t address = -1;
+        int32_t identity = 0;
+        double firmware = 0.0;
+        bool hasName = false; // the instrument answered the name query
+        QString name;
+        // File: its path and the header's date and comment.
+        QString fileName;
+        QString fileDate;
+        QString comment;
+    } source;
 
     // --- Queries ---------------------------------------------------------------------
     MenuItem& modelItem(ModelId id) { return modelItems[static_cast<int>(id)]; }

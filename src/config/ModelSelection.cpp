@@ -12,6 +12,7 @@ bool checksPanelAfterStoring(const ModelEntry& e) {
 
 void ConfigActions::selectModel(ModelId id) {
     const ModelEntry& e = catalogue::entry(id);
+    m.source = {}; // a new model starts a configuration of its own
 
     m.miKonfigurationprogrammieren1.enabled = false;
     m.miDatenspeichern.enabled = false;

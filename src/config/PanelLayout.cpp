@@ -108,6 +108,7 @@ void ConfigActions::aAnzeigeElementeUnsichtbar() {
 }
 
 void ConfigActions::Datenlesen1Click() {
+    m.source = {};
     aCheckSpecialFunctionsPanel();
     aAlignPanels();
     aAnzeigeElementeUnsichtbar();

@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
@@ -167,6 +168,10 @@ void TMain::buildMenus() {
     addItem(datei, m.miDatenspeichern);
     addItem(datei, m.lesen1);
     datei->addSeparator();
+    // The sheet's items come after the file items; "&Beenden" stays the last.
+    addItem(datei, m.miKonfigurationsblattDrucken);
+    addItem(datei, m.miKonfigurationsblattPdf);
+    datei->addSeparator();
     addItem(datei, m.Beenden);
 
     QMenu* konf = topMenu(m.mmKonfiguration);
@@ -198,6 +203,7 @@ void TMain::buildMenus() {
     extras->addSeparator();
     addItem(extras, m.MainMenueDurchflussMessung);
     addItem(extras, m.MainMenueExtras_Busmonitor);
+    addItem(extras, m.MainMenueExtras_Vergleichen);
 
     QMenu* hilfe = topMenu(m.MainMenuHilfe);
     addItem(hilfe, m.MainMenueQM);
@@ -351,6 +357,8 @@ void TMain::connectEvents() {
     onAction(m.Beenden.name, [this] { h.BeendenClick(); });
     onAction(m.miDatenspeichern.name, [this] { h.miDatenspeichernClick(); });
     onAction(m.lesen1.name, [this] { h.lesen1Click(); });
+    onAction(m.miKonfigurationsblattDrucken.name, [this] { h.miKonfigurationsblattDruckenClick(); });
+    onAction(m.miKonfigurationsblattPdf.name, [this] { h.miKonfigurationsblattPdfClick(); });
     // Bus runs block the window until they end; the wait cursor says so.
     auto busRun = [this](void (MainHandlers::*handler)()) {
         return [this, handler] {
@@ -376,6 +384,7 @@ void TMain::connectEvents() {
     onAction(m._mHilfe_Kurzanleitung.name, [this] { h._mHilfe_KurzanleitungClick(); });
     onAction(m.MainMenueDurchflussMessung.name, [this] { h.MainMenueDurchflussMessungClick(); });
     onAction(m.MainMenueExtras_Busmonitor.name, [this] { h.MainMenueExtras_BusmonitorClick(); });
+    onAction(m.MainMenueExtras_Vergleichen.name, [this] { h.MainMenueExtras_VergleichenClick(); });
     connect(static_cast<QPushButton*>(widgets.value(m.b_erw_Anzeigen.name)), &QPushButton::clicked, this,
             [this] { run([this] { h.b_erw_AnzeigenClick(); }); });
 
@@ -618,6 +627,22 @@ void TMain::betweenCalls() {
     renderStatusBar();
     renderProgress();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+QImage TMain::picture() {
+    render();
+    constexpr qreal kScale = 2.0;
+    // Down to the lowest shown group: the panel's empty rest says nothing about the configuration.
+    int bottom = 0;
+    for (QWidget* child : content->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (!child->isHidden()) bottom = std::max(bottom, child->geometry().bottom() + 1);
+    const QSize size(content->width(), std::min(content->height(), bottom + 6));
+    QImage image(size * kScale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(kScale);
+    image.fill(palette().color(QPalette::Window));
+    QPainter painter(&image);
+    content->render(&painter, QPoint(), QRegion(QRect(QPoint(), size)), QWidget::DrawChildren);
+    return image;
 }
 
 void TMain::fitCaption(QLabel* label) {

@@ -3,6 +3,7 @@
 #include "ui/ModelView.h"
 
 #include <QHash>
+#include <QImage>
 #include <QMainWindow>
 #include <QTimer>
 
@@ -32,6 +33,9 @@ public:
     // Between two library calls of a bus run: shows its progress and lets the window
     // repaint, holding back the user's input until the run ends.
     void betweenCalls();
+    // The configured window for the configuration sheet: every shown group, in full even
+    // where the panel scrolls, at twice the screen's resolution.
+    QImage picture();
 
 protected:
     bool event(QEvent* event) override;

@@ -8,9 +8,11 @@
 #include "bus/LoggingLibrary.h"
 #include "ui/ComPortDialog.h"
 #include "ui/CommentDialog.h"
+#include "ui/CompareDialog.h"
 #include "ui/HelpDialogs.h"
 #include "ui/ProgramFonts.h"
 #include "ui/QtPrompter.h"
+#include "ui/SheetPainter.h"
 #include "ui/TMain.h"
 #include "ui/ToolDialogs.h"
 
@@ -96,6 +98,7 @@ int main(int argc, char** argv) {
     registerFileDialogs(prompter);
     registerHelpDialogs(prompter);
     registerToolDialogs(prompter);
+    registerCompareDialog(prompter);
     SettingsStore settings(SettingsStore::defaultPath(), prompter);
     if (!paths.usesProgramFolder()) settings.setManualFolder(paths.manualFolder());
     SystemClock clock;
@@ -112,6 +115,8 @@ int main(int argc, char** argv) {
         return std::make_unique<LoggingLibrary>(std::make_unique<LibraryBinding>(folders, entries), callLog);
     };
     TMain* shownWindow = nullptr;
+    QtSheetPrinter sheets([&shownWindow] { return shownWindow ? shownWindow->picture() : QImage(); });
+    env.sheets = &sheets;
     env.betweenCalls = [&shownWindow] {
         if (shownWindow) shownWindow->betweenCalls();
     };
@@ -126,6 +131,7 @@ int main(int argc, char** argv) {
     MainHandlers handlers(model, env);
     TMain window(handlers, prompter);
     shownWindow = &window;
+    sheets.setParent(&window);
     window.show();
     return app.exec();
 }

@@ -330,3 +330,26 @@ TEST_F(CliTest, UsageAndFileErrorsHaveTheirExitCodes) {
     EXPECT_TRUE(help.out.contains(QStringLiteral("Beispiel")) &&
                 help.out.contains(QStringLiteral("4  Prüfung")));
 }
+
+// sheet without any display: the instrument on port 1 read as the window reads it, its sheet a
+// PDF; a file that is not there, or a folder the PDF cannot go into, end with exit 3.
+TEST_F(CliTest, SheetIsWrittenWithoutADisplay) {
+    const CliRun read = cli({QStringLiteral("sheet"), QStringLiteral("port:1"), QStringLiteral("-o"),
+                             path("kessel.pdf"), QStringLiteral("--json")});
+    ASSERT_EQ(read.code, 0) << read.err.toStdString();
+    EXPECT_TRUE(fileBytes(path("kessel.pdf")).startsWith("%PDF-"));
+    const QJsonObject o = QJsonDocument::fromJson(read.out.toUtf8()).object();
+    EXPECT_EQ(o.value(QStringLiteral("model")).toString(), QStringLiteral("TRK 520 PID"));
+    EXPECT_GT(fieldsOf(read.out).size(), 8);
+
+    EXPECT_EQ(cli({QStringLiteral("sheet"), path("fehlt.d20"), QStringLiteral("-o"), path("x.pdf")}).code, 3);
+    ASSERT_EQ(cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"), QStringLiteral("-o"),
+                   path("k.d20")})
+                  .code,
+              0);
+    const CliRun nowhere =
+        cli({QStringLiteral("sheet"), path("k.d20"), QStringLiteral("-o"), path("fehlt/k.pdf")});
+    EXPECT_EQ(nowhere.code, 3);
+    EXPECT_TRUE(nowhere.err.contains(QStringLiteral("Das Konfigurationsblatt"))) << nowhere.err.toStdString();
+    EXPECT_EQ(cli({QStringLiteral("sheet"), path("k.d20")}).code, 2);
+}

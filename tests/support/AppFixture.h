@@ -2,12 +2,28 @@
 
 #include "app/MainHandlers.h"
 #include "app/SettingsStore.h"
+#include "app/SheetPrinter.h"
 #include "support/ScriptedBus.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
 
 #include <memory>
+
+// Records the sheets it is given; the PDF is their text, or nothing when told to fail.
+struct RecordingSheets : SheetPrinter {
+    QList<ConfigSheet> sheets;
+    bool paints = true;
+    Printed printed = Printed::Done;
+    QByteArray pdf(const ConfigSheet& sheet) override {
+        sheets.append(sheet);
+        return paints ? sheet.values().join(QLatin1Char('\n')).toUtf8() : QByteArray();
+    }
+    Printed print(const ConfigSheet& sheet) override {
+        sheets.append(sheet);
+        return printed;
+    }
+};
 
 // A main window's handlers over a temporary settings file, scripted buses and
 // a recording prompter.
@@ -23,6 +39,7 @@ struct AppFixture {
     QChar separator = QLatin1Char(',');
     MainWindowModel model;
     std::unique_ptr<MainHandlers> handlers;
+    RecordingSheets sheets;
 
     AppFixture() {
         store = std::make_unique<SettingsStore>(iniPath(), prompter, [this] { return dir.path(); });
@@ -48,6 +65,8 @@ struct AppFixture {
         };
         env.localeSeparator = [this] { return separator; };
         env.currentDirectory = dir.path();
+        env.sheets = &sheets;
+        env.now = [] { return QDateTime(QDate(2026, 3, 14), QTime(9, 30)); };
         handlers = std::make_unique<MainHandlers>(model, env);
         return *handlers;
     }

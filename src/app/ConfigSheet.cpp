@@ -1,0 +1,65 @@
+#include "app/ConfigSheet.h"
+
+#include "app/FieldList.h"
+#include "app/ProgramVersion.h"
+#include "bus/BusPort.h"
+#include "config/NumberFormat.h"
+
+namespace {
+
+using Source = MainWindowModel::ConfigSource;
+
+QList<ConfigSheet::Row> sourceRows(const Source& s, QChar sep) {
+    switch (s.kind) {
+    case Source::Kind::Instrument:
+        return {
+            {QStringLiteral("Herkunft"), QStringLiteral("vom Gerät eingelesen (COM%1)").arg(s.port)},
+            {QStringLiteral("Seriennummer"), bus::serialText(s.identity)},
+            {QStringLiteral("Firmware"), QStringLiteral("V") + NumberFormat::formatShortest(s.firmware, sep)},
+            {QStringLiteral("Busadresse"), QString::number(s.address)},
+            {QStringLiteral("Gerätename"), s.hasName ? (s.name.isEmpty() ? QStringLiteral("(leer)") : s.name)
+                                                     : QStringLiteral("(vom Gerät nicht unterstützt)")}};
+    case Source::Kind::File: {
+        QList<ConfigSheet::Row> rows = {{QStringLiteral("Herkunft"), QStringLiteral("aus Datei geladen")},
+                                        {QStringLiteral("Datei"), s.fileName}};
+        if (!s.fileDate.isEmpty()) rows.append({QStringLiteral("Datei vom"), s.fileDate});
+        rows.append({QStringLiteral("Kommentar"),
+                     s.comment.isEmpty() ? QStringLiteral("(kein Kommentar)") : s.comment});
+        return rows;
+    }
+    case Source::Kind::None:
+        break;
+    }
+    return {{QStringLiteral("Herkunft"),
+             QStringLiteral("im Programm eingestellt (weder eingelesen noch geladen)")}};
+}
+
+} // namespace
+
+ConfigSheet configSheet(const MainWindowModel& m, const QDateTime& printed, QChar sep) {
+    ConfigSheet sheet;
+    sheet.title = QStringLiteral("Konfigurationsblatt");
+    const ModelEntry* model = m.checkedModel();
+    sheet.model = model ? m.lMainCaption.caption : QStringLiteral("kein Gerätetyp gewählt");
+    sheet.head = {{QStringLiteral("Gerätetyp"), sheet.model},
+                  {QStringLiteral("Datum"), printed.toString(QStringLiteral("dd.MM.yyyy HH:mm"))}};
+    sheet.head += sourceRows(m.source, sep);
+
+    for (const ShownField& f : shownFields(m)) {
+        if (sheet.sections.isEmpty() || sheet.sections.last().title != f.group)
+            sheet.sections.append({f.group, {}});
+        sheet.sections.last().rows.append({f.label, f.value});
+    }
+    sheet.footer = programVersionLine(QStringLiteral("TRK/DVN-Konfigurationsprogramm")).trimmed();
+    return sheet;
+}
+
+QStringList ConfigSheet::values() const {
+    QStringList out;
+    for (const Row& r : head)
+        out.append(r.value);
+    for (const Section& s : sections)
+        for (const Row& r : s.rows)
+            out.append(r.value);
+    return out;
+}

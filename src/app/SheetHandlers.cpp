@@ -1,0 +1,75 @@
+#include "app/MainHandlers.h"
+
+#include "app/CompareWindow.h"
+#include "app/ConfigSheet.h"
+#include "app/SettingsStore.h"
+#include "app/SheetPrinter.h"
+#include "files/FileWriter.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+const QString kPdfFilter = QStringLiteral("PDF-Dokument (*.pdf)");
+
+} // namespace
+
+// The sheet shows the window as it is; nothing of the configuration changes.
+void MainHandlers::miKonfigurationsblattDruckenClick() {
+    if (!env.sheets) return;
+    const ConfigSheet sheet =
+        configSheet(m, env.now ? env.now() : QDateTime::currentDateTime(), actions.separator());
+    switch (env.sheets->print(sheet)) {
+    case SheetPrinter::Printed::Done:
+        m.StatusBar1.panels[2] = QStringLiteral("Konfigurationsblatt gedruckt");
+        break;
+    case SheetPrinter::Printed::Cancelled:
+        m.StatusBar1.panels[2] =
+            QStringLiteral("Konfigurationsblatt nicht gedruckt - Abbruch durch Benutzer");
+        break;
+    case SheetPrinter::Printed::Failed:
+        env.prompter->show(QStringLiteral("Das Konfigurationsblatt konnte nicht gedruckt werden.\n"
+                                          "Der Drucker hat den Auftrag nicht angenommen."),
+                           QStringLiteral("Fehler"), Prompter::Icon::Error);
+        m.StatusBar1.panels[2] = QStringLiteral("Konfigurationsblatt nicht gedruckt");
+        break;
+    }
+    startStatusTimer();
+}
+
+void MainHandlers::miKonfigurationsblattPdfClick() {
+    if (!env.sheets) return;
+    QString folder;
+    env.settings->readFolderSetting(folder, SettingsStore::kConfig1Path);
+    const QString fileName = env.prompter->saveFileName(folder, kPdfFilter, QStringLiteral("pdf"));
+    if (fileName.isEmpty()) return;
+    const ConfigSheet sheet =
+        configSheet(m, env.now ? env.now() : QDateTime::currentDateTime(), actions.separator());
+    const QByteArray pdf = env.sheets->pdf(sheet);
+    // Through the program's one writer: a failed write leaves an older sheet of that name whole.
+    const filewriter::Result written =
+        pdf.isEmpty() ? filewriter::Result{false, QStringLiteral("Das Blatt konnte nicht gezeichnet werden.")}
+                      : filewriter::replace(fileName, pdf);
+    const QString name = QFileInfo(fileName).fileName();
+    if (written.ok) {
+        m.StatusBar1.panels[2] =
+            QStringLiteral("Konfigurationsblatt: ") + name + QStringLiteral(" gespeichert");
+    } else {
+        env.prompter->show(QStringLiteral("Das Konfigurationsblatt %1 konnte nicht gespeichert werden.\n%2")
+                               .arg(QDir::toNativeSeparators(fileName), written.reason),
+                           QStringLiteral("Fehler"), Prompter::Icon::Error);
+        m.StatusBar1.panels[2] =
+            QStringLiteral("Konfigurationsblatt: ") + name + QStringLiteral(" nicht gespeichert");
+    }
+    startStatusTimer();
+}
+
+// While the compare window is open its readout counts as a bus run of the window: the
+// window repaints between the calls and starts nothing of its own.
+void MainHandlers::MainMenueExtras_VergleichenClick() {
+    CompareWindow window(m, env);
+    running = true;
+    env.prompter->showModal(window);
+    running = false;
+}

@@ -1,0 +1,97 @@
+#include "ui/CompareDialog.h"
+
+#include "app/CompareWindow.h"
+#include "ui/QtPrompter.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+CompareDialog::CompareDialog(CompareWindow& window, QWidget* parent) : QDialog(parent), w(window) {
+    setObjectName(QLatin1String(w.windowClass()));
+    setWindowTitle(w.caption);
+    resize(760, 420);
+
+    file = new QPushButton(this);
+    file->setObjectName(w.b_Datei.name);
+    instrument = new QPushButton(this);
+    instrument->setObjectName(w.b_Geraet.name);
+    close = new QPushButton(this);
+    close->setObjectName(w.b_Schliessen.name);
+    source = new QLabel(this);
+    source->setObjectName(w.l_Quelle.name);
+    result = new QLabel(this);
+    result->setObjectName(w.l_Ergebnis.name);
+    QFont bold = result->font();
+    bold.setBold(true);
+    result->setFont(bold);
+    result->setWordWrap(true);
+
+    rows = new QTableWidget(0, CompareWindow::ColumnCount, this);
+    rows->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    rows->setSelectionBehavior(QAbstractItemView::SelectRows);
+    rows->verticalHeader()->hide();
+    rows->horizontalHeader()->setStretchLastSection(true);
+    const int widths[] = {170, 170, 170};
+    for (int c = 0; c < 3; ++c)
+        rows->setColumnWidth(c, widths[c]);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(file);
+    buttons->addWidget(instrument);
+    buttons->addStretch(1);
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(buttons);
+    layout->addWidget(source);
+    layout->addWidget(result);
+    layout->addWidget(rows, 1);
+
+    connect(file, &QPushButton::clicked, this, [this] { run(&CompareWindow::b_DateiClick); });
+    connect(instrument, &QPushButton::clicked, this, [this] {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        run(&CompareWindow::b_GeraetClick);
+        QApplication::restoreOverrideCursor();
+    });
+    connect(close, &QPushButton::clicked, this, [this] { run(&CompareWindow::b_SchliessenClick); });
+    render();
+}
+
+void CompareDialog::run(void (CompareWindow::*handler)()) {
+    (w.*handler)();
+    render();
+    if (w.closeRequested) accept();
+}
+
+void CompareDialog::render() {
+    file->setText(w.b_Datei.caption);
+    instrument->setText(w.b_Geraet.caption);
+    instrument->setEnabled(w.b_Geraet.enabled);
+    close->setText(w.b_Schliessen.caption);
+    source->setText(w.l_Quelle.caption);
+    source->setVisible(!w.l_Quelle.caption.isEmpty());
+    result->setText(w.l_Ergebnis.caption);
+    QStringList titles;
+    for (int c = 0; c < CompareWindow::ColumnCount; ++c)
+        titles.append(w.columnTitle(c));
+    rows->setHorizontalHeaderLabels(titles);
+    rows->setRowCount(static_cast<int>(w.rows.size()));
+    for (int r = 0; r < w.rows.size(); ++r) {
+        const FieldDifference& d = w.rows.at(r);
+        const QString cells[] = {d.group, d.label, d.a, d.b};
+        for (int c = 0; c < CompareWindow::ColumnCount; ++c)
+            rows->setItem(r, c, new QTableWidgetItem(cells[c]));
+    }
+    rows->setVisible(!w.rows.isEmpty());
+}
+
+void registerCompareDialog(QtPrompter& prompter) {
+    prompter.registerWindow(QStringLiteral("TVergleich"), [](ModalWindow& window, QWidget* parent) {
+        CompareDialog dialog(static_cast<CompareWindow&>(window), parent);
+        dialog.exec();
+    });
+}
