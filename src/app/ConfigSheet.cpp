@@ -11,14 +11,17 @@ using Source = MainWindowModel::ConfigSource;
 
 QList<ConfigSheet::Row> sourceRows(const Source& s, QChar sep) {
     switch (s.kind) {
-    case Source::Kind::Instrument:
-        return {
+    case Source::Kind::Instrument: {
+        QList<ConfigSheet::Row> rows = {
             {QStringLiteral("Herkunft"), QStringLiteral("vom Gerät eingelesen (COM%1)").arg(s.port)},
             {QStringLiteral("Seriennummer"), bus::serialText(s.identity)},
             {QStringLiteral("Firmware"), QStringLiteral("V") + NumberFormat::formatShortest(s.firmware, sep)},
-            {QStringLiteral("Busadresse"), QString::number(s.address)},
-            {QStringLiteral("Gerätename"), s.hasName ? (s.name.isEmpty() ? QStringLiteral("(leer)") : s.name)
-                                                     : QStringLiteral("(vom Gerät nicht unterstützt)")}};
+            {QStringLiteral("Busadresse"), QString::number(s.address)}};
+        // The window's readout does not ask for the name; only a name asked for separately shows.
+        if (s.hasName)
+            rows.append({QStringLiteral("Gerätename"), s.name.isEmpty() ? QStringLiteral("(leer)") : s.name});
+        return rows;
+    }
     case Source::Kind::File: {
         QList<ConfigSheet::Row> rows = {{QStringLiteral("Herkunft"), QStringLiteral("aus Datei geladen")},
                                         {QStringLiteral("Datei"), s.fileName}};

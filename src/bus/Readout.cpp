@@ -340,8 +340,7 @@ void Readout::resistanceRule(int decimals) {
     m.cpAnzeigeDp.setItemIndex(decimals);
 }
 
-// What the configuration sheet names the instrument by. The name is asked for while the port
-// is still open; an instrument without names refuses, which leaves the run's status alone.
+// What the configuration sheet says of the instrument; the readout's own exchanges tell it all.
 void Readout::rememberSource() {
     auto& s = m.source;
     s.kind = MainWindowModel::ConfigSource::Kind::Instrument;
@@ -349,11 +348,6 @@ void Readout::rememberSource() {
     s.address = m.busAddress;
     s.identity = identity;
     s.firmware = firmware;
-    QString name;
-    int16_t length = bus::kNameReadCapacity;
-    int16_t aux = 0;
-    s.hasName = lib.TBTransmitString(m.busAddress, bus::namecmd::Read, aux, name, length) >= 0;
-    if (s.hasName) s.name = name;
 }
 
 void Readout::report() {

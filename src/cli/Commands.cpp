@@ -455,6 +455,13 @@ int runSheet(Invocation& in) {
         if (const int code = chooseModel(in, s, port, model); code != exitcode::Ok) return code;
         s.chooseModel(*model);
         if (s.readInstrument() < 0) return busFailed(s);
+        // The window's readout leaves the name out; the sheet asks for it on its own.
+        auto lib = s.libraryFactory()(BusLibrary::allEntries());
+        lib->load();
+        const InstrumentInfo info = identifyInstrument(*lib, s.clockSeam(), s.model().comPort,
+                                                       s.model().converterCode, s.model().busAddress);
+        s.model().source.hasName = info.hasName;
+        s.model().source.name = info.name;
     } else if (!s.loadFile(from)) {
         return failed(s, exitcode::FileError);
     }

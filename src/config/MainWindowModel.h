@@ -98,7 +98,7 @@ struct MainWindowModel {
     // --- Menus ---------------------------------------------------------------------
     // "&Datei"
     MenuItem mmDatei, miDatenspeichern, lesen1, Beenden;
-    // the configuration sheet, before "&Beenden"
+    // the configuration sheet, after "&Beenden"
     MenuItem miKonfigurationsblattDrucken, miKonfigurationsblattPdf;
     // "&Konfiguration"
     MenuItem mmKonfiguration, Datenlesen1, Konfigurationlesen1, miKonfigurationprogrammieren1;
@@ -163,7 +163,7 @@ struct MainWindowModel {
         int16_t address = -1;
         int32_t identity = 0;
         double firmware = 0.0;
-        bool hasName = false; // the instrument answered the name query
+        bool hasName = false; // the name was asked for separately (the readout does not ask)
         QString name;
         // File: its path and the header's date and comment.
         QString fileName;

@@ -168,11 +168,11 @@ void TMain::buildMenus() {
     addItem(datei, m.miDatenspeichern);
     addItem(datei, m.lesen1);
     datei->addSeparator();
-    // The sheet's items come after the file items; "&Beenden" stays the last.
+    addItem(datei, m.Beenden);
+    // Additions go after the menu's own items, so nothing of it moves.
+    datei->addSeparator();
     addItem(datei, m.miKonfigurationsblattDrucken);
     addItem(datei, m.miKonfigurationsblattPdf);
-    datei->addSeparator();
-    addItem(datei, m.Beenden);
 
     QMenu* konf = topMenu(m.mmKonfiguration);
     addItem(konf, m.Datenlesen1);

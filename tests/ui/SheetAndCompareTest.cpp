@@ -76,7 +76,8 @@ TEST_F(LiveBus, SheetOfAnInstrumentReadAndOfAFileLoaded) {
                                                      headValue(read, "Seriennummer")));
     EXPECT_EQ(headValue(read, "Firmware"), QStringLiteral("V23,1"));
     EXPECT_EQ(headValue(read, "Busadresse"), QString::number(pid->m.busAddress));
-    EXPECT_EQ(headValue(read, "Gerätename"), QStringLiteral("Kessel 1"));
+    // The readout's exchanges stay as they are: no name query, so no name row.
+    EXPECT_EQ(headValue(read, "Gerätename"), QStringLiteral("<fehlt>"));
     expectPdfHoldsTheSheet(*pid, read, dir.filePath(QStringLiteral("sheet-trk520pid-port1.pdf")));
 
     const Scenario& s = scenarioOnPort(5);
