@@ -26,6 +26,7 @@ struct MainWindowModel {
         bool visible = false;
         int position = 0;
         int max = 0;
+        bool operator==(const BusProgress&) const = default;
     } pbBusRun;
 
     // --- Extended configuration group ------------------------------------------
@@ -100,6 +101,8 @@ struct MainWindowModel {
     MenuItem mmDatei, miDatenspeichern, lesen1, Beenden;
     // "&Konfiguration"
     MenuItem mmKonfiguration, Datenlesen1, Konfigurationlesen1, miKonfigurationprogrammieren1;
+    // Steps back and forth through the window's configurations, after the items above
+    MenuItem miRueckgaengig, miWiederholen;
     // "&Typ": one item per model, in catalogue order
     MenuItem mmTyp;
     MenuItem modelItems[kModelCount];
@@ -150,6 +153,9 @@ struct MainWindowModel {
     bool extendedConfigWriteMismatch = false;
 
     bool inputKindChanged = false;
+
+    // Member by member, the program's state included; `UndoHistory` compares configurations only.
+    bool operator==(const MainWindowModel&) const = default;
 
     // --- Queries ---------------------------------------------------------------------
     MenuItem& modelItem(ModelId id) { return modelItems[static_cast<int>(id)]; }
