@@ -1,5 +1,6 @@
 #include "app/MainHandlers.h"
 #include "app/SettingsStore.h"
+#include "app/UndoSteps.h"
 
 namespace {
 
@@ -13,6 +14,8 @@ constexpr int kFlagByteCount = 2;
 // behind a key combination in the limit box.
 bool MainHandlers::cbLimitKeyPress(QChar key) {
     if (key.unicode() != kUnlockKey) return false;
+    // The permission stays when this is undone; the words shown or hidden go back.
+    commitEdits();
 
     Prompter::Message question;
     question.text = QStringLiteral("Internes Zusatzprogramm zum setzen der Erweiterten Konfiguration immer "
@@ -65,5 +68,6 @@ bool MainHandlers::cbLimitKeyPress(QChar key) {
         break;
     }
     actions.aCheckSpecialFunctions();
+    recordStep(undosteps::kExtended);
     return true;
 }

@@ -1,6 +1,7 @@
 #include "app/MainHandlers.h"
 
 #include "app/SettingsStore.h"
+#include "app/UndoSteps.h"
 #include "files/CommentFile.h"
 #include "files/CommentWindow.h"
 #include "files/D20Format.h"
@@ -97,7 +98,9 @@ void MainHandlers::miDatenspeichernClick() {
 }
 
 // "Konfiguration &lesen": `KonfigurationVonDateiLesenExecute`.
+// A load that changed the window, completely or up to a damaged line, is one step.
 void MainHandlers::lesen1Click() {
+    commitEdits();
     if (!m.extendedConfigUnlocked) m.MainMenueExtras_ErweiterteKonfiguration.checked = false;
 
     QString folder = configFolder(*env.settings);
@@ -161,4 +164,5 @@ void MainHandlers::lesen1Click() {
     }
     startStatusTimer();
     if (convert) miDatenspeichernClick();
+    recordStep(undosteps::kFileLoad);
 }

@@ -2,6 +2,7 @@
 
 #include "app/SettingsStore.h"
 #include "app/Ttf_Spezialkonfiguration.h"
+#include "app/UndoSteps.h"
 #include "bus/BusPort.h"
 #include "config/ExtendedWords.h"
 #include "tools/FlowCalculatorWindow.h"
@@ -89,7 +90,10 @@ void MainHandlers::_mHilfe_KurzanleitungClick() {
 // --- Flow calculator -------------------------------------------------------------------------------
 
 void MainHandlers::MainMenueDurchflussMessungClick() {
-    FlowCalculatorWindow window(actions, *env.prompter, env.localeSeparator());
-    window.FormCreate();
-    env.prompter->showModal(window);
+    // The hand-over fills the window: one step.
+    step(undosteps::kFlowCalculator, [this] {
+        FlowCalculatorWindow window(actions, *env.prompter, env.localeSeparator());
+        window.FormCreate();
+        env.prompter->showModal(window);
+    });
 }

@@ -5,6 +5,7 @@
 #include "app/Converters.h"
 #include "app/SettingsStore.h"
 #include "bus/BusPort.h"
+#include "app/UndoSteps.h"
 #include "config/NumberFormat.h"
 
 #include <array>
@@ -35,6 +36,7 @@ MainHandlers::MainHandlers(MainWindowModel& model, MainEnvironment environment)
     m.miKonfigurationsblattDrucken.visible = env.sheets != nullptr;
     m.miKonfigurationsblattPdf.visible = env.sheets != nullptr;
     if (env.callLog) env.callLog->listen([this](const BusCall& call) { heard(call); });
+    history.reset(m);
 }
 
 MainHandlers::~MainHandlers() = default;
@@ -43,12 +45,14 @@ void MainHandlers::beginBusRun(const QString& kind) {
     running = true;
     runKind = kind + QLatin1Char('/') + QString::number(m.modelCode);
     m.pbBusRun = {true, 0, exchangesOf.value(runKind, 0)};
+    updateUndoItems();
 }
 
 void MainHandlers::endBusRun() {
     exchangesOf.insert(runKind, m.pbBusRun.position);
     m.pbBusRun = {};
     running = false;
+    updateUndoItems();
 }
 
 void MainHandlers::heard(const BusCall& call) {
@@ -168,6 +172,9 @@ void MainHandlers::FormActivate() {
     actions.aCheckSpecialFunctions();
     actions.aCheckSpecialFunctionsPanel();
     actions.aAlignPanels();
+    // The history starts with the window as start-up left it.
+    history.reset(m);
+    updateUndoItems();
 }
 
 QString MainHandlers::versionText(uint16_t version) {
@@ -296,9 +303,12 @@ void MainHandlers::showPortWindow() {
 }
 
 void MainHandlers::Portauswahl1Click() {
-    showPortWindow();
-    aReadAllKeysFromRegistry();
-    aCheckAfterReadFromRegistry();
+    // Reading the settings again brings back the stored model: the window can be undone.
+    step(undosteps::kPortChoice, [this] {
+        showPortWindow();
+        aReadAllKeysFromRegistry();
+        aCheckAfterReadFromRegistry();
+    });
 }
 
 void MainHandlers::MainMenueWandlerItemClick(int index) {

@@ -5,6 +5,7 @@
 #include "config/ConfigActions.h"
 #include "config/MainWindowModel.h"
 #include "config/Prompter.h"
+#include "config/UndoHistory.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -112,6 +113,19 @@ public:
     void _mHilfe_KurzanleitungClick();
     void MainMenueDurchflussMessungClick();
 
+    // --- Undo and redo (UndoHandlers.cpp) ------------------------------------------------------
+    void miRueckgaengigClick(); // "Rückgängig"
+    void miWiederholenClick();  // "Wiederholen"
+    // The window calls this after each event: what the event changed in the configuration
+    // becomes one step ("Eingabe"), so typing counts once the field is left.
+    void commitEdits();
+    // The menu handlers below are steps of their own kind.
+    void Datenlesen1Click(); // "&Neu"
+    void menuModelClick(const QString& menuItemName);
+    void MainMenueExtrasAnzeigeeinheitClick();
+    void MainMenueExtras_ErweiterteKonfigurationClick();
+    const UndoHistory& undoHistory() const { return history; }
+
     // --- Extended configuration (ExtendedUnlock.cpp) ------------------------------------
     // Key press in `cbLimit`; returns true when the key is swallowed (the hidden unlock).
     bool cbLimitKeyPress(QChar key);
@@ -128,6 +142,12 @@ private:
     void heard(const BusCall& call);
     void showPortWindow();
     ConfigEnvironment configEnvironment();
+    // Makes what the action changed one step of the given kind; edits made before count
+    // as a step of their own.
+    void step(const QString& kind, const std::function<void()>& action);
+    void recordStep(const QString& kind);
+    void undoOrRedo(bool undo);
+    void updateUndoItems();
 
     MainWindowModel& m;
     MainEnvironment env;
@@ -141,4 +161,5 @@ private:
     QString runKind;
     QHash<QString, int> exchangesOf; // per run kind and model: exchanges of the last run
     std::unique_ptr<BusMonitorWindow> monitor;
+    UndoHistory history;
 };

@@ -14,6 +14,7 @@ struct Geometry {
     int height = 0;
     int right() const { return left + width; }
     int bottom() const { return top + height; }
+    bool operator==(const Geometry&) const = default;
 };
 
 struct Control {
@@ -21,18 +22,22 @@ struct Control {
     bool visible = true;
     bool enabled = true;
     Geometry geometry;
+    bool operator==(const Control&) const = default;
 };
 
 struct Label : Control {
     QString caption;
+    bool operator==(const Label&) const = default;
 };
 
 struct GroupBox : Control {
     QString caption;
+    bool operator==(const GroupBox&) const = default;
 };
 
 struct Button : Control {
     QString caption;
+    bool operator==(const Button&) const = default;
 };
 
 // Radio group or combo box: items and the selected index (-1 for none).
@@ -50,6 +55,7 @@ struct ItemList : Control {
         items = list;
         itemIndex = -1;
     }
+    bool operator==(const ItemList&) const = default;
 };
 using RadioGroup = ItemList;
 using ComboBox = ItemList;
@@ -57,6 +63,7 @@ using ComboBox = ItemList;
 struct TextField : Control {
     QString text;
     int maxLength = 0; // 0: unlimited
+    bool operator==(const TextField&) const = default;
 };
 
 // The numeric entry field's properties (`Vorkommastellen`, `Nachkommastellen`, `Seperator`).
@@ -67,6 +74,7 @@ struct NumericField : Control {
     QString Seperator = QStringLiteral(",");
     bool ShowErrorMessage = false;
     int maxLength = 0; // 0: unlimited
+    bool operator==(const NumericField&) const = default;
 };
 
 struct MenuItem {
@@ -75,10 +83,13 @@ struct MenuItem {
     bool visible = true;
     bool enabled = true;
     bool checked = false;
+    QString shortcut; // key sequence in portable text ("Ctrl+Z"); empty: none
+    bool operator==(const MenuItem&) const = default;
 };
 
 struct StatusBar : Control {
     QString panels[4];
     int panelWidths[4] = {40, 155, 440, 40};
     int repaints = 0; // counts explicit repaint requests; the widget repaints at once
+    bool operator==(const StatusBar&) const = default;
 };

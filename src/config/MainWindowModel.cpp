@@ -212,6 +212,10 @@ MainWindowModel::MainWindowModel() {
     menu(Datenlesen1, "Datenlesen1", QStringLiteral("&Neu"));
     menu(Konfigurationlesen1, "Konfigurationlesen1", QStringLiteral("&Einlesen"), false);
     menu(miKonfigurationprogrammieren1, "miKonfigurationprogrammieren1", QStringLiteral("&Programmieren"), false);
+    menu(miRueckgaengig, "miRueckgaengig", QStringLiteral("Rückgängig"), false);
+    miRueckgaengig.shortcut = QStringLiteral("Ctrl+Z");
+    menu(miWiederholen, "miWiederholen", QStringLiteral("Wiederholen"), false);
+    miWiederholen.shortcut = QStringLiteral("Ctrl+Y");
     menu(mmTyp, "mmTyp", QStringLiteral("&Typ"));
     for (const ModelEntry* m = catalogue::begin(); m != catalogue::end(); ++m) {
         MenuItem& item = modelItem(m->id);
@@ -271,6 +275,8 @@ QList<MenuItem*> MainWindowModel::menuItems() {
                             &Datenlesen1,
                             &Konfigurationlesen1,
                             &miKonfigurationprogrammieren1,
+                            &miRueckgaengig,
+                            &miWiederholen,
                             &mmTyp,
                             &Schnittstelle,
                             &mmSelectedComPort,

@@ -26,6 +26,7 @@ struct MainWindowModel {
         bool visible = false;
         int position = 0;
         int max = 0;
+        bool operator==(const BusProgress&) const = default;
     } pbBusRun;
 
     // --- Extended configuration group ------------------------------------------
@@ -102,6 +103,8 @@ struct MainWindowModel {
     MenuItem miKonfigurationsblattDrucken, miKonfigurationsblattPdf;
     // "&Konfiguration"
     MenuItem mmKonfiguration, Datenlesen1, Konfigurationlesen1, miKonfigurationprogrammieren1;
+    // Steps back and forth through the window's configurations, after the items above
+    MenuItem miRueckgaengig, miWiederholen;
     // "&Typ": one item per model, in catalogue order
     MenuItem mmTyp;
     MenuItem modelItems[kModelCount];
@@ -169,7 +172,11 @@ struct MainWindowModel {
         QString fileName;
         QString fileDate;
         QString comment;
+        bool operator==(const ConfigSource&) const = default;
     } source;
+
+    // Member by member, the program's state included; `UndoHistory` compares configurations only.
+    bool operator==(const MainWindowModel&) const = default;
 
     // --- Queries ---------------------------------------------------------------------
     MenuItem& modelItem(ModelId id) { return modelItems[static_cast<int>(id)]; }

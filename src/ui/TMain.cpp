@@ -16,6 +16,7 @@
 #include <QEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -64,6 +65,28 @@ public:
 
 private:
     std::function<void()> handler;
+};
+
+// An edit field would take the window's undo and redo keys for its own, which know
+// nothing of the window's steps. While the window has a step to undo or redo, the key
+// goes to the menu item; otherwise the field undoes its typing as usual.
+class UndoKeyRouter : public QObject {
+public:
+    UndoKeyRouter(QObject* parent, QList<QAction*> items) : QObject(parent), actions(std::move(items)) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() != QEvent::ShortcutOverride)
+            return false;
+        const auto* ke = static_cast<QKeyEvent*>(e);
+        const QKeySequence pressed(ke->keyCombination());
+        for (const QAction* a : actions) {
+            if (a->isEnabled() && a->shortcut() == pressed)
+                return true; // not accepted: the shortcut reaches the menu item
+        }
+        return false;
+    }
+
+private:
+    QList<QAction*> actions;
 };
 
 } // namespace
@@ -132,7 +155,9 @@ TMain::TMain(MainHandlers& handlers, QtPrompter& p, QWidget* parent) : QMainWind
     connectEvents();
 
     statusTimer.setSingleShot(false);
-    connect(&statusTimer, &QTimer::timeout, this, [this] { run([this] { h.t_StatusLeisteTimer(); }); });
+    // Neither the timer nor an activation ends what the user is typing.
+    connect(&statusTimer, &QTimer::timeout, this,
+            [this] { run([this] { h.t_StatusLeisteTimer(); }, false); });
 
     prompter.setParent(this);
     // Bus runs block the window; their progress texts must still show at once.
@@ -150,6 +175,8 @@ QAction* TMain::addItem(QMenu* menu, MenuItem& item) {
     a->setObjectName(item.name);
     actions.insert(item.name, a);
     menuOf.insert(a, &item);
+    if (!item.shortcut.isEmpty())
+        a->setShortcut(QKeySequence::fromString(item.shortcut, QKeySequence::PortableText));
     return a;
 }
 
@@ -178,6 +205,9 @@ void TMain::buildMenus() {
     addItem(konf, m.Datenlesen1);
     addItem(konf, m.Konfigurationlesen1);
     addItem(konf, m.miKonfigurationprogrammieren1);
+    konf->addSeparator();
+    addItem(konf, m.miRueckgaengig);
+    addItem(konf, m.miWiederholen);
 
     QMenu* typ = topMenu(m.mmTyp);
     for (MenuItem& item : m.modelItems)
@@ -352,7 +382,7 @@ void TMain::connectEvents() {
 
     for (MenuItem& item : m.modelItems) {
         const QString name = item.name;
-        onAction(name, [&c, name] { c.menuModelClick(name); });
+        onAction(name, [this, name] { h.menuModelClick(name); });
     }
     onAction(m.Beenden.name, [this] { h.BeendenClick(); });
     onAction(m.miDatenspeichern.name, [this] { h.miDatenspeichernClick(); });
@@ -369,13 +399,15 @@ void TMain::connectEvents() {
     };
     onAction(m.Konfigurationlesen1.name, busRun(&MainHandlers::Konfigurationlesen1Click));
     onAction(m.miKonfigurationprogrammieren1.name, busRun(&MainHandlers::miKonfigurationprogrammieren1Click));
-    onAction(m.Datenlesen1.name, [&c] { c.Datenlesen1Click(); });
+    onAction(m.Datenlesen1.name, [this] { h.Datenlesen1Click(); });
+    onAction(m.miRueckgaengig.name, [this] { h.miRueckgaengigClick(); });
+    onAction(m.miWiederholen.name, [this] { h.miWiederholenClick(); });
     onAction(m.Portauswahl1.name, [this] { h.Portauswahl1Click(); });
     const MenuItem* wandler[] = {&m.MainMenueWandlerItem0, &m.MainMenueWandlerItem1, &m.MainMenueWandlerItem2,
                                  &m.MainMenueWandlerItem3};
     for (int i = 0; i < 4; ++i)
         onAction(wandler[i]->name, [this, i] { h.MainMenueWandlerItemClick(i); });
-    onAction(m.MainMenueExtrasAnzeigeeinheit.name, [&c] { c.MainMenueExtrasAnzeigeeinheitClick(); });
+    onAction(m.MainMenueExtrasAnzeigeeinheit.name, [this] { h.MainMenueExtrasAnzeigeeinheitClick(); });
     onAction(m.MainMenueExtrasAdresseSetzen.name, [this] { h.MainMenueExtrasAdresseSetzenClick(); });
     onAction(m.mmExtras_GeraeteNamenZuweisen.name, [this] { h.mmExtras_GeraeteNamenZuweisenClick(); });
     onAction(m.MainMenueExtras_SelectAddress.name, [this] { h.MainMenueExtras_SelectAddressClick(); });
@@ -470,7 +502,7 @@ void TMain::connectEvents() {
         edit->installEventFilter(new FocusForwarder(edit, [this, &c, exit] { run([&c, exit] { (c.*exit)(); }); }));
     }
     onAction(m.MainMenueExtras_ErweiterteKonfiguration.name,
-             [&c] { c.MainMenueExtras_ErweiterteKonfigurationClick(); });
+             [this] { h.MainMenueExtras_ErweiterteKonfigurationClick(); });
 
     // The limit box carries the hidden unlock on Ctrl+E.
     QWidget* limit = widgets.value(m.cbLimit.name);
@@ -501,24 +533,36 @@ void TMain::connectEvents() {
             const QString before = m.teFilter.text;
             QString rest = edit->text();
             rest.remove(edit->selectionStart(), edit->selectedText().size());
-            run([&c, &m, ch, before, rest] {
-                m.teFilter.text = rest;
-                if (ch != QChar(8) && !c.teFilterKeyPress(ch))
-                    m.teFilter.text = before;
-            });
+            run(
+                [&c, &m, ch, before, rest] {
+                    m.teFilter.text = rest;
+                    if (ch != QChar(8) && !c.teFilterKeyPress(ch))
+                        m.teFilter.text = before;
+                },
+                false);
             return true;
         }
-        run([&c, ch] { c.teFilterKeyPress(ch); });
+        // A typed character is no step; leaving the field or the next event makes one.
+        run([&c, ch] { c.teFilterKeyPress(ch); }, false);
         return true;
     }));
     filter->installEventFilter(new FocusForwarder(filter, [this, &c] { run([&c] { c.teFilterExit(); }); }));
+
+    const QList<QAction*> undoItems = {actions.value(m.miRueckgaengig.name),
+                                       actions.value(m.miWiederholen.name)};
+    for (const Entry& e : entries) {
+        if (e.kind == Kind::Numeric || e.kind == Kind::Text)
+            e.widget->installEventFilter(new UndoKeyRouter(e.widget, undoItems));
+    }
 }
 
-void TMain::run(const std::function<void()>& handler) {
+void TMain::run(const std::function<void()>& handler, bool endsEdit) {
     // Timers still fire between the calls of a bus run; nothing starts inside it.
     if (rendering || h.busRunning())
         return;
     handler();
+    if (endsEdit)
+        h.commitEdits();
     render();
     if (h.closeRequested() && !closingByHandler) {
         closingByHandler = true;
@@ -696,7 +740,7 @@ void TMain::updateTimer() {
 bool TMain::event(QEvent* e) {
     const bool result = QMainWindow::event(e);
     if (e->type() == QEvent::WindowActivate || e->type() == QEvent::Show)
-        QTimer::singleShot(0, this, [this] { run([this] { h.FormActivate(); }); });
+        QTimer::singleShot(0, this, [this] { run([this] { h.FormActivate(); }, false); });
     return result;
 }
 

@@ -56,7 +56,8 @@ private:
     QAction* addItem(class QMenu* menu, MenuItem& item);
     void onAction(const QString& name, std::function<void()> handler);
     // Runs a handler, then renders; closes the window when the handlers ask for it.
-    void run(const std::function<void()>& handler);
+    // `endsEdit`: what the handler changed is one undo step (not so for typed characters).
+    void run(const std::function<void()>& handler, bool endsEdit = true);
     void syncTexts();
     void renderStatusBar();
     void fitCaption(QLabel* label);

@@ -109,11 +109,14 @@ QStringList shape(MainWindowModel& m) {
                                  .arg(c->geometry.width)
                                  .arg(c->geometry.height)
                            : c->name + QStringLiteral(" hidden"));
-    for (const MenuItem* item : m.menuItems())
+    for (const MenuItem* item : m.menuItems()) {
+        // What can be undone is the window's history, not its configuration.
+        if (item == &m.miRueckgaengig || item == &m.miWiederholen) continue;
         out << QStringLiteral("%1 checked=%2 enabled=%3")
                    .arg(item->name)
                    .arg(item->checked)
                    .arg(item->enabled);
+    }
     return out;
 }
 

@@ -1,6 +1,7 @@
 #include "support/AppFixture.h"
 #include "ui/QtPrompter.h"
 #include "ui/RadioGroupBox.h"
+#include "ui/ScreenCheck.h"
 #include "ui/TMain.h"
 #include "ui/TNumericEdit.h"
 
@@ -8,6 +9,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
 #include <QRadioButton>
 #include <QTest>
 
@@ -203,4 +205,55 @@ TEST(TMainWindow, CtrlEInTheLimitBoxUnlocksAndWordFieldsFilterKeys) {
     filter->setFocus();
     QTest::keyClick(filter, Qt::Key_Tab);
     EXPECT_NE(win.main->focusWidget(), filter);
+}
+
+// "Rückgängig" and "Wiederholen" close the configuration menu; their keys reach them from
+// an edit field, where typing not yet ended is what goes back first.
+TEST(TMainWindow, UndoAndRedoKeysStepThroughTheWindowsConfigurations) {
+    Window win;
+    MainWindowModel& m = win.f.model;
+    auto* menu = win.main->findChild<QMenu*>(QStringLiteral("mmKonfiguration"));
+    ASSERT_NE(menu, nullptr);
+    QStringList items;
+    for (const QAction* a : menu->actions())
+        items << a->text() + QLatin1Char('|') + a->shortcut().toString(QKeySequence::PortableText);
+    EXPECT_EQ(items, (QStringList{"&Neu|", "&Einlesen|", "&Programmieren|", "|", "Rückgängig|Ctrl+Z",
+                                  "Wiederholen|Ctrl+Y"}));
+    QAction* undo = win.main->action(QStringLiteral("miRueckgaengig"));
+    EXPECT_FALSE(undo->isEnabled());
+
+    win.main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(win.main.get()));
+    win.main->action(QStringLiteral("MainMenueSchnittstelleItemTRK520"))->trigger();
+    win.clickItem(QStringLiteral("rgInput"), 0);
+    win.clickItem(QStringLiteral("rgSensor"), 0);
+    EXPECT_TRUE(undo->isEnabled());
+    const MainWindowModel configured = m;
+
+    TNumericEdit* high = win.w<TNumericEdit>(QStringLiteral("neAnzeigeHigh"));
+    high->setFocus();
+    high->selectAll();
+    QTest::keyClicks(high, QStringLiteral("12"));
+    QTest::keyClick(high, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(m.StatusBar1.panels[2], QStringLiteral("Rückgängig: Eingabe"));
+    EXPECT_EQ(high->text(), configured.neAnzeigeHigh.text);
+
+    win.main->action(QStringLiteral("Datenlesen1"))->trigger();
+    EXPECT_FALSE(win.w<QWidget>(QStringLiteral("gpAnzeigeElemente"))->isVisible());
+    QTest::keyClick(win.main.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(win.main->statusPanel(2)->text(), QStringLiteral("Rückgängig: Neu"));
+    EXPECT_TRUE(UndoHistory::sameConfiguration(m, configured));
+    EXPECT_TRUE(win.w<QWidget>(QStringLiteral("gpAnzeigeElemente"))->isVisible());
+    win.expectWidgetsMatchModel();
+    saveScreen(*win.main, QStringLiteral("UndoneNew"));
+
+    QTest::keyClick(win.main.get(), Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(m.StatusBar1.panels[2], QStringLiteral("Wiederholen: Neu"));
+    EXPECT_FALSE(m.gpAnzeigeElemente.visible);
+    EXPECT_FALSE(win.main->action(QStringLiteral("miWiederholen"))->isEnabled());
+
+    menu->popup(win.main->mapToGlobal(QPoint(0, 0)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+    saveScreen(*menu, QStringLiteral("KonfigurationMenu"));
+    menu->hide();
 }
