@@ -3,6 +3,7 @@
 #include "app/BusMonitorWindow.h"
 #include "app/ComPortWindow.h"
 #include "app/Converters.h"
+#include "app/HelpWindow.h"
 #include "app/SettingsStore.h"
 #include "bus/BusPort.h"
 #include "config/NumberFormat.h"
@@ -32,6 +33,8 @@ MainHandlers::MainHandlers(MainWindowModel& model, MainEnvironment environment)
     : m(model), env(std::move(environment)), actions(model, configEnvironment()),
       bus(env.makeLibrary(BusLibrary::allEntries())) {
     m.MainMenueExtras_Busmonitor.visible = env.callLog != nullptr;
+    // Without a viewer of the system's the handbook opens in the program's own window.
+    if (env.prompter) HelpWindow::installAsFallback(*env.prompter);
     if (env.callLog) env.callLog->listen([this](const BusCall& call) { heard(call); });
 }
 

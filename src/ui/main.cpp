@@ -8,6 +8,7 @@
 #include "bus/LoggingLibrary.h"
 #include "ui/ComPortDialog.h"
 #include "ui/CommentDialog.h"
+#include "ui/HelpDialog.h"
 #include "ui/HelpDialogs.h"
 #include "ui/ProgramFonts.h"
 #include "ui/QtPrompter.h"
@@ -95,6 +96,7 @@ int main(int argc, char** argv) {
     });
     registerFileDialogs(prompter);
     registerHelpDialogs(prompter);
+    registerHelpWindow(prompter);
     registerToolDialogs(prompter);
     SettingsStore settings(SettingsStore::defaultPath(), prompter);
     if (!paths.usesProgramFolder()) settings.setManualFolder(paths.manualFolder());
