@@ -30,6 +30,11 @@ QString cliRun(const QString& cli, const QString& arguments, const QString& fold
     QProcess process;
     process.setWorkingDirectory(folder);
     process.setProcessChannelMode(QProcess::MergedChannels);
+    // As on a German technician's machine: comma as decimal separator, a neutral user name in files.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("de_DE.UTF-8"));
+    environment.insert(QStringLiteral("USER"), QStringLiteral("techniker"));
+    process.setProcessEnvironment(environment);
     process.start(cli, QProcess::splitCommand(arguments));
     if (!process.waitForFinished(20000)) {
         problems.append(QStringLiteral("trkdvn-cli %1 lief nicht durch").arg(arguments));
