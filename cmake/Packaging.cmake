@@ -6,7 +6,8 @@ install(TARGETS trkdvn trkdvn-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # Private to the program: loaded by file name, never linked, so not on the library path.
 install(TARGETS TRAXB32E LIBRARY DESTINATION ${TRK_INSTALL_LIBDIR}
         PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/Manual DESTINATION ${TRK_INSTALL_DATADIR})
+# The handbook as src/handbook built it: pages, style and pictures of the windows.
+install(DIRECTORY ${CMAKE_BINARY_DIR}/bin/Manual DESTINATION ${TRK_INSTALL_DATADIR})
 
 set(pkg ${PROJECT_SOURCE_DIR}/packaging)
 set(docdir ${CMAKE_INSTALL_DATADIR}/doc/trkdvn)

@@ -3,6 +3,7 @@
 #include "app/BusMonitorWindow.h"
 #include "app/ComPortWindow.h"
 #include "app/Converters.h"
+#include "app/HelpWindow.h"
 #include "app/SettingsStore.h"
 #include "bus/BusPort.h"
 #include "app/UndoSteps.h"
@@ -35,6 +36,8 @@ MainHandlers::MainHandlers(MainWindowModel& model, MainEnvironment environment)
     m.MainMenueExtras_Busmonitor.visible = env.callLog != nullptr;
     m.miKonfigurationsblattDrucken.visible = env.sheets != nullptr;
     m.miKonfigurationsblattPdf.visible = env.sheets != nullptr;
+    // Without a viewer of the system's the handbook opens in the program's own window.
+    if (env.prompter) HelpWindow::installAsFallback(*env.prompter);
     if (env.callLog) env.callLog->listen([this](const BusCall& call) { heard(call); });
     history.reset(m);
 }

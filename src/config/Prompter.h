@@ -46,9 +46,14 @@ public:
     // Opens a document with the desktop's default viewer (help pages, manuals);
     // false when no viewer took it.
     virtual bool openDocument(const QString& path) = 0;
-    // The same, telling the user in German which file could not be shown.
+    // Shows a document the system's viewers did not take; set by the application
+    // (its own help window). False when it cannot show the document either.
+    std::function<bool(const QString& path)> fallbackViewer;
+    // The same, falling back to the program's own viewer, and telling the user in
+    // German which file could not be shown when neither took it.
     void showDocument(const QString& path) {
         if (openDocument(path)) return;
+        if (fallbackViewer && fallbackViewer(path)) return;
         show(QStringLiteral("Die Datei „%1“ konnte nicht angezeigt werden.\nEs ist kein Programm zum Anzeigen "
                             "von HTML-Seiten eingerichtet, oder die Datei fehlt.")
                  .arg(path),

@@ -9,6 +9,7 @@
 #include "ui/ComPortDialog.h"
 #include "ui/CommentDialog.h"
 #include "ui/CompareDialog.h"
+#include "ui/HelpDialog.h"
 #include "ui/HelpDialogs.h"
 #include "ui/ProgramFonts.h"
 #include "ui/QtPrompter.h"
@@ -97,6 +98,7 @@ int main(int argc, char** argv) {
     });
     registerFileDialogs(prompter);
     registerHelpDialogs(prompter);
+    registerHelpWindow(prompter);
     registerToolDialogs(prompter);
     registerCompareDialog(prompter);
     SettingsStore settings(SettingsStore::defaultPath(), prompter);

@@ -1,3 +1,4 @@
+#include "app/HelpWindow.h"
 #include "app/Ttf_Spezialkonfiguration.h"
 #include "support/AppFixture.h"
 
@@ -189,6 +190,65 @@ TEST_F(Help, QuickGuideOpensTheManualForTheUnlockState) {
     ASSERT_EQ(f.prompter.shown.size(), 1);
     EXPECT_TRUE(f.prompter.shown[0].message.text.startsWith(
         QStringLiteral("Die Datei „%1/Manual/OEM_Messbereiche.html“ konnte nicht angezeigt werden.").arg(f.dir.path())));
+}
+
+// Without a viewer the quick guide opens in the program's own help window, which follows the
+// handbook's links between its pages and keeps the way back; only a missing page is reported.
+TEST_F(Help, WithoutViewerTheManualOpensInTheHelpWindow) {
+    h = &f.start();
+    h->FormActivate();
+    const QDir manual(QDir(f.dir.path()).filePath(QStringLiteral("Manual")));
+    ASSERT_TRUE(manual.mkpath(QStringLiteral(".")));
+    auto page = [&](const char* name, const char* title) {
+        QFile file(manual.filePath(QLatin1String(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("<html><head><title>") + title + "</title></head><body></body></html>");
+    };
+    page("OEM_Anleitung.html", "Handbuch");
+    page("Handbuch_Meldungen.html", "Meldungen");
+    const QString start = manual.filePath(QStringLiteral("OEM_Anleitung.html"));
+    const QString messages = manual.filePath(QStringLiteral("Handbuch_Meldungen.html"));
+
+    f.prompter.documentsOpen = false;
+    QStringList seen;
+    f.prompter.onModal = [&](ModalWindow& w) {
+        auto& help = static_cast<HelpWindow&>(w);
+        seen << help.page + QLatin1Char('|') + help.caption;
+        help.linkClicked(QStringLiteral("Handbuch_Meldungen.html#status"));
+        seen << help.page + QLatin1Char('#') + help.fragment + QLatin1Char('|') + help.caption;
+        help.linkClicked(QStringLiteral("#m3"));
+        seen << help.page + QLatin1Char('#') + help.fragment;
+        help.linkClicked(QStringLiteral("Fehlt.html"));
+        seen << help.statusText;
+        help.linkClicked(QStringLiteral("https://example.org/"));
+        seen << help.statusText;
+        help.bZurueckClick();
+        seen << help.page + QLatin1Char('#') + help.fragment;
+        help.bZurueckClick();
+        seen << help.page + QLatin1Char('|') + QString::number(help.bZurueck.enabled) + QString::number(help.bVor.enabled);
+        help.bVorClick();
+        help.bStartClick();
+        seen << help.page + QLatin1Char('|') + QString::number(help.bVor.enabled);
+    };
+    f.prompter.modalWindows.clear(); // the port window of the first start
+    h->_mHilfe_KurzanleitungClick();
+    EXPECT_EQ(f.prompter.modalWindows, QStringList{QStringLiteral("THandbuch")});
+    EXPECT_TRUE(f.prompter.shown.isEmpty());
+    EXPECT_EQ(seen, (QStringList{start + QStringLiteral("|Handbuch"), messages + QStringLiteral("#status|Meldungen"),
+                                 messages + QStringLiteral("#m3"),
+                                 QStringLiteral("Seite nicht gefunden: ") +
+                                     QDir::toNativeSeparators(manual.filePath(QStringLiteral("Fehlt.html"))),
+                                 QStringLiteral("Verweise außerhalb des Handbuchs öffnet dieses Fenster nicht: "
+                                                "https://example.org/"),
+                                 messages + QStringLiteral("#status"), start + QStringLiteral("|01"),
+                                 start + QStringLiteral("|0")}));
+
+    // A page that is not there is still reported, and no window opens for it.
+    f.prompter.onModal = nullptr;
+    f.prompter.modalWindows.clear();
+    h->config().pm_MessbereichAnzeigenClick();
+    EXPECT_TRUE(f.prompter.modalWindows.isEmpty());
+    ASSERT_EQ(f.prompter.shown.size(), 1);
 }
 
 TEST_F(Help, FlowCalculatorPreparesOnlyModelsWithoutController) {

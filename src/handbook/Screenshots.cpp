@@ -1,0 +1,294 @@
+#include "handbook/Screenshots.h"
+
+#include "app/BusMonitorWindow.h"
+#include "app/CompareWindow.h"
+#include "app/ConfigSheet.h"
+#include "app/ComPortWindow.h"
+#include "app/MainHandlers.h"
+#include "app/SettingsStore.h"
+#include "app/Ttf_Spezialkonfiguration.h"
+#include "bus/CallLog.h"
+#include "bus/LibraryBinding.h"
+#include "bus/LoggingLibrary.h"
+#include "files/CommentWindow.h"
+#include "tools/FlowCalculatorWindow.h"
+#include "tools/TSelectDeviceAddress.h"
+#include "tools/Tf_AdresseSetzen.h"
+#include "tools/Tf_GeraeteNamenAendern.h"
+#include "ui/AdresseSetzenDialog.h"
+#include "ui/BusMonitorDialog.h"
+#include "ui/ComPortDialog.h"
+#include "ui/CommentDialog.h"
+#include "ui/CompareDialog.h"
+#include "ui/FlowCalculatorDialog.h"
+#include "ui/GeraeteNamenAendernDialog.h"
+#include "ui/QtPrompter.h"
+#include "ui/SelectDeviceAddressDialog.h"
+#include "ui/SheetPainter.h"
+#include "ui/SpezialkonfigurationDialog.h"
+#include "ui/TMain.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSettings>
+#include <QTableView>
+
+#include <functional>
+#include <memory>
+
+namespace screenshots {
+
+namespace {
+
+void settle() {
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+}
+
+// Answers every question with its default button and shows each modal window without
+// waiting for the user: the window's state is prepared, pictured, and it closes.
+class ShotPrompter : public QtPrompter {
+  public:
+    using Shot = std::function<void(ModalWindow&, QWidget* parent)>;
+
+    QStringList messages;
+    QStringList saveAnswers;
+    QHash<QString, Shot> shots;
+
+    Button message(const Message& m) override {
+        messages.append(m.caption + QStringLiteral(": ") + m.text);
+        return m.defaultButton;
+    }
+    QString saveFileName(const QString&, const QString&, const QString&) override {
+        return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
+    }
+    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
+    bool openDocument(const QString&) override { return true; }
+    void showModal(ModalWindow& window) override {
+        const auto it = shots.find(QLatin1String(window.windowClass()));
+        if (it != shots.end()) (*it)(window, nullptr);
+    }
+};
+
+class Session {
+  public:
+    Session(const QString& folder, const QString& libraryFolder, const QString& scratch, QStringList& problems)
+        : folder(folder), libraryFolder(libraryFolder), scratch(scratch), problems(problems) {}
+
+    QStringList taken;
+
+    void save(QWidget& widget, const QString& name) {
+        settle();
+        if (widget.grab().save(QDir(folder).filePath(name + QStringLiteral(".png"))))
+            taken.append(name);
+        else
+            problems.append(QStringLiteral("Bild %1 konnte nicht gespeichert werden").arg(name));
+    }
+
+    template <typename Window, typename Dialog>
+    void shoot(const char* windowClass, const QString& name, std::function<void(Window&)> prepare = {}) {
+        prompter.shots.insert(QLatin1String(windowClass), [this, name, prepare](ModalWindow& w, QWidget*) {
+            auto& window = static_cast<Window&>(w);
+            if (prepare) prepare(window);
+            Dialog dialog(window, main.get());
+            dialog.show();
+            dialog.render();
+            save(dialog, name);
+        });
+    }
+
+    // A main window as the program starts it, over the simulated instruments.
+    // modelCode: the model stored at the last close, which the start restores.
+    void start(int port, bool extended, int modelCode = 0) {
+        QSettings ini(iniPath(), QSettings::IniFormat);
+        ini.setValue(QStringLiteral("Schnittstelle/ComPort"), QString::number(port));
+        ini.setValue(QStringLiteral("Schnittstelle/PegelWandler"), QStringLiteral("6"));
+        ini.setValue(QStringLiteral("System/GeraeteTyp"), QString::number(modelCode));
+        ini.setValue(QStringLiteral("SpecialFunctions/Konfiguration"), QLatin1String(extended ? "1" : "0"));
+        ini.setValue(QStringLiteral("SpecialFunctions/LetzteKonfiguration"), QLatin1String(extended ? "1" : "0"));
+        ini.sync();
+        main.reset();
+        handlers.reset();
+        // A log of its own per window: the log calls back into the handlers that listen to it.
+        log = std::make_unique<CallLog>();
+        model = std::make_unique<MainWindowModel>();
+        store = std::make_unique<SettingsStore>(iniPath(), prompter, [this] { return scratch; });
+        MainEnvironment env;
+        env.prompter = &prompter;
+        env.settings = store.get();
+        env.clock = &clock;
+        env.callLog = log.get();
+        env.makeLibrary = [this](const QList<BusLibrary::Entry>& entries) -> std::unique_ptr<BusLibrary> {
+            return std::make_unique<LoggingLibrary>(std::make_unique<LibraryBinding>(QStringList{libraryFolder}, entries),
+                                                    *log);
+        };
+        env.localeSeparator = [] { return QChar(u','); };
+        env.currentDirectory = scratch;
+        handlers = std::make_unique<MainHandlers>(*model, env);
+        handlers->FormActivate();
+        main = std::make_unique<TMain>(*handlers, prompter);
+        main->show();
+    }
+
+    // Reads the instrument on the current port with the given model, as "&Einlesen" does.
+    void read(const char* menuItem) {
+        main->action(QLatin1String(menuItem))->trigger();
+        main->action(QStringLiteral("Konfigurationlesen1"))->trigger();
+        handlers->t_StatusLeisteTimer(); // the designation back in the status bar
+        main->render();
+    }
+
+    void run() {
+        QDir().mkpath(folder);
+        prepareShots();
+
+        // Several models, each read from its simulated instrument.
+        const struct {
+            int port;
+            const char* menuItem;
+            const char* name;
+        } readouts[] = {
+            {1, "MainMenueSchnittstelleItemTRK520PID", "hauptfenster_trk520pid"},
+            {3, "MainMenueSchnittstelleItemTRK520XAO", "hauptfenster_trk520xao"},
+            {4, "MainMenueSchnittstelleItemDVN500XAOV", "hauptfenster_dvn500xao"},
+            {5, "MainMenueSchnittstelleItemDVN20TB", "hauptfenster_dvn20tb"},
+            {7, "MainMenueSchnittstelleItemTRK520PID_StetigA", "hauptfenster_sta1"},
+        };
+        for (const auto& r : readouts) {
+            start(r.port, false);
+            read(r.menuItem);
+            save(*main, QLatin1String(r.name));
+        }
+
+        // The dialogs, opened from the menus of a window that has just read port 1.
+        start(1, true, 8); // TRK 520 PID, so the extended words stay in use
+        read("MainMenueSchnittstelleItemTRK520PID");
+        handlers->b_erw_AnzeigenClick();
+        handlers->Portauswahl1Click();
+        read("MainMenueSchnittstelleItemTRK520PID");
+        save(*main, QStringLiteral("hauptfenster_erweitert"));
+        prompter.saveAnswers = {QDir(scratch).filePath(QStringLiteral("kessel1.d20"))};
+        handlers->miDatenspeichernClick();
+        // The first page of this window's configuration sheet, as the PDF shows it.
+        sheetPage(QStringLiteral("konfigurationsblatt"));
+
+        // One value changed in the window, then compared with the instrument it was read from.
+        model->nePID_SP1.text = QStringLiteral("450");
+        handlers->config().numericFieldExit();
+        main->render();
+        handlers->MainMenueExtras_VergleichenClick();
+
+        handlers->MainMenueExtrasAdresseSetzenClick();
+        handlers->mmExtras_GeraeteNamenZuweisenClick();
+        handlers->MainMenueExtras_SelectAddressClick();
+        handlers->MainMenueDurchflussMessungClick();
+
+        // The monitor beside the window, holding the calls of the runs above.
+        handlers->MainMenueExtras_BusmonitorClick();
+        main->render();
+        if (BusMonitorDialog* monitor = main->monitorDialog()) {
+            monitor->resize(900, 420);
+            monitor->render();
+            save(*monitor, QStringLiteral("busmonitor"));
+        } else {
+            problems.append(QStringLiteral("Der Busmonitor hat sich nicht geöffnet"));
+        }
+
+        main.reset();
+        handlers.reset();
+    }
+
+    ~Session() {
+        main.reset();
+        handlers.reset();
+    }
+
+  private:
+    // The PDF goes through pdftoppm, the one rasteriser at hand that reads what QPdfWriter writes.
+    void sheetPage(const QString& name) {
+        const QByteArray pdf = configSheetPdf(
+            configSheet(*model, QDateTime(QDate(2026, 12, 7), QTime(9, 30)), QChar(u',')), main->picture());
+        const QString pdfPath = QDir(scratch).filePath(name + QStringLiteral(".pdf"));
+        QFile out(pdfPath);
+        if (pdf.isEmpty() || !out.open(QIODevice::WriteOnly) || out.write(pdf) != pdf.size()) {
+            problems.append(QStringLiteral("Das Konfigurationsblatt konnte nicht erzeugt werden"));
+            return;
+        }
+        out.close();
+        QProcess raster;
+        raster.start(QStringLiteral("pdftoppm"),
+                     {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("80"), QStringLiteral("-f"),
+                      QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"), QStringLiteral("-singlefile"),
+                      pdfPath, QDir(folder).filePath(name)});
+        if (!raster.waitForFinished(60000) || raster.exitStatus() != QProcess::NormalExit || raster.exitCode() != 0) {
+            problems.append(QStringLiteral("pdftoppm (Paket poppler-utils) konnte das Konfigurationsblatt nicht "
+                                           "in ein Bild wandeln: %1")
+                                .arg(raster.errorString()));
+            return;
+        }
+        taken.append(name);
+    }
+
+    QString iniPath() const { return QDir(scratch).filePath(QStringLiteral("settings.ini")); }
+
+    void prepareShots() {
+        shoot<Ttf_Spezialkonfiguration, SpezialkonfigurationDialog>("Ttf_Spezialkonfiguration", QStringLiteral("erweitert"));
+        shoot<ComPortWindow, ComPortDialog>("Tf_ComPort", QStringLiteral("portauswahl"), [](ComPortWindow& w) {
+            if (!w.cb_ComPorts.items.isEmpty()) {
+                w.cb_ComPorts.setItemIndex(0);
+                w.cb_ComPortsChange(0);
+            }
+        });
+        shoot<CommentWindow, CommentDialog>("Tf_DateiKommentar", QStringLiteral("kommentar"), [](CommentWindow& w) {
+            w.Edit1Change(QStringLiteral("Abnahme Kessel 1, Regler im Schaltschrank 2"));
+            w.Button1Click();
+        });
+        shoot<Tf_AdresseSetzen, AdresseSetzenDialog>("Tf_AdresseSetzen", QStringLiteral("adresse_setzen"),
+                                                     [](Tf_AdresseSetzen& w) { w.b_InformationenClick(); });
+        shoot<Tf_GeraeteNamenAendern, GeraeteNamenAendernDialog>(
+            "Tf_GeraeteNamenAendern", QStringLiteral("name_aendern"),
+            [](Tf_GeraeteNamenAendern& w) { w.b_InformationenClick(); });
+        shoot<TSelectDeviceAddress, SelectDeviceAddressDialog>("TSelectDeviceAddress", QStringLiteral("adresse_waehlen"),
+                                                               [](TSelectDeviceAddress& w) {
+                                                                   w.te_SelectedDeviceAddressEdited(QStringLiteral("1"));
+                                                                   w.btn_CheckClick();
+                                                               });
+        shoot<CompareWindow, CompareDialog>("TVergleich", QStringLiteral("vergleichen"),
+                                            [](CompareWindow& w) { w.b_GeraetClick(); });
+        shoot<FlowCalculatorWindow, FlowCalculatorDialog>("TForm1", QStringLiteral("durchfluss"),
+                                                          [](FlowCalculatorWindow& w) {
+                                                              w.eMax.text = QStringLiteral("100");
+                                                              w.eMaxChange(w.eMax.text);
+                                                              w.eImpulszahl.text = QStringLiteral("10");
+                                                              w.eImpulszahlChange(w.eImpulszahl.text);
+                                                              w.cbAusgangssignal.setItemIndex(1); // NPN
+                                                              w.cbAusgangssignalChange(1);
+                                                              w.bEinstellwerte_zeigenClick();
+                                                          });
+    }
+
+    QString folder;
+    QString libraryFolder;
+    QString scratch;
+    QStringList& problems;
+    ShotPrompter prompter;
+    ManualClock clock;
+    std::unique_ptr<CallLog> log;
+    std::unique_ptr<MainWindowModel> model;
+    std::unique_ptr<SettingsStore> store;
+    std::unique_ptr<MainHandlers> handlers;
+    std::unique_ptr<TMain> main;
+};
+
+} // namespace
+
+QStringList takeAll(const QString& folder, const QString& libraryFolder, const QString& scratch,
+                    QStringList& problems) {
+    Session session(folder, libraryFolder, scratch, problems);
+    session.run();
+    return session.taken;
+}
+
+} // namespace screenshots
