@@ -5,6 +5,8 @@
 #include "ui/ProgramFonts.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QCoreApplication>
 
 #include <cstdio>
@@ -45,7 +47,6 @@ QString commandHelp(const Command& c) {
              QString::fromUtf8(kExitCodes));
 }
 
-
 // Only `sheet` draws (the window's picture): it alone gets the widget toolkit, on the
 // offscreen platform, so no command needs a display.
 bool drawsSheet(int argc, char** argv) {
@@ -57,9 +58,16 @@ bool drawsSheet(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Outlives the application: a private runtime folder where the session has none (ssh, cron),
+    // so drawing does not start with the toolkit's warning about it.
+    std::unique_ptr<QTemporaryDir> runtime;
     std::unique_ptr<QCoreApplication> application;
     if (drawsSheet(argc, argv)) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+            runtime = std::make_unique<QTemporaryDir>();
+            if (runtime->isValid()) qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime->path()));
+        }
         application = std::make_unique<QApplication>(argc, argv);
         programfonts::applyToApplication();
     } else {
