@@ -30,6 +30,7 @@ export TMPDIR="$work/tmp"
 export QT_QPA_PLATFORM=offscreen LC_ALL=C LANG=C
 export ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1"
 export UBSAN_OPTIONS="print_stacktrace=1"
+export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 
 echo "== Test suite under ASan + UBSan"
 started=$SECONDS
