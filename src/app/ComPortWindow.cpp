@@ -2,8 +2,8 @@
 
 #include "app/SettingsStore.h"
 
-ComPortWindow::ComPortWindow(std::unique_ptr<BusLibrary> lib, SettingsStore& settings, Prompter& p)
-    : library(std::move(lib)), store(settings), prompter(p) {
+ComPortWindow::ComPortWindow(std::unique_ptr<BusLibrary> lib, SettingsStore& settings)
+    : library(std::move(lib)), store(settings) {
     b_ComPortsEinlesen.name = QStringLiteral("b_ComPortsEinlesen");
     b_ComPortsEinlesen.caption = QStringLiteral("Vorhandene Com Ports auflisten");
     b_ComPortsEinlesen.geometry = {16, 8, 161, 17};

@@ -15,7 +15,7 @@ class SettingsStore;
 // only around the port query.
 class ComPortWindow : public ModalWindow {
 public:
-    ComPortWindow(std::unique_ptr<BusLibrary> library, SettingsStore& store, Prompter& prompter);
+    ComPortWindow(std::unique_ptr<BusLibrary> library, SettingsStore& store);
 
     const char* windowClass() const override { return "Tf_ComPort"; }
 
@@ -36,6 +36,5 @@ public:
 private:
     std::unique_ptr<BusLibrary> library;
     SettingsStore& store;
-    Prompter& prompter;
     QList<int16_t> portNumbers;
 };

@@ -300,7 +300,7 @@ void MainHandlers::SchnittstelleClick() {
 }
 
 void MainHandlers::showPortWindow() {
-    ComPortWindow window(env.makeLibrary({BusLibrary::Entry::SearchForComPorts}), *env.settings, *env.prompter);
+    ComPortWindow window(env.makeLibrary({BusLibrary::Entry::SearchForComPorts}), *env.settings);
     window.FormCreate();
     env.prompter->showModal(window);
 }

@@ -146,8 +146,7 @@ int chooseModel(Invocation& in, Session& s, int16_t port, const ModelEntry*& mod
 
 int runPorts(Invocation& in) {
     Session s(in.common, 0);
-    ComPortWindow window(s.libraryFactory()({BusLibrary::Entry::SearchForComPorts}), s.settings(),
-                         s.prompter());
+    ComPortWindow window(s.libraryFactory()({BusLibrary::Entry::SearchForComPorts}), s.settings());
     window.FormCreate();
     if (!window.cb_ComPorts.enabled) {
         err(CliPrompter::line(QStringLiteral("Fehler"),

@@ -10,7 +10,7 @@ std::unique_ptr<ComPortWindow> portWindow(AppFixture& f, QList<int16_t> ports, i
     auto bus = std::make_unique<ScriptedBus>();
     bus->ports = std::move(ports);
     bus->portsStatus = status;
-    auto w = std::make_unique<ComPortWindow>(std::move(bus), *f.store, f.prompter);
+    auto w = std::make_unique<ComPortWindow>(std::move(bus), *f.store);
     w->FormCreate();
     return w;
 }
@@ -61,7 +61,7 @@ TEST(PortWindow, WithoutTheLibraryTheListStaysDisabled) {
     AppFixture f;
     auto bus = std::make_unique<ScriptedBus>();
     bus->loadSucceeds = false;
-    ComPortWindow w(std::move(bus), *f.store, f.prompter);
+    ComPortWindow w(std::move(bus), *f.store);
     w.FormCreate();
     EXPECT_FALSE(w.cb_ComPorts.enabled);
     EXPECT_TRUE(f.prompter.shown.isEmpty());

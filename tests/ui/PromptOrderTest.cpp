@@ -46,7 +46,7 @@ TEST(PromptOrder, PortWindowHasNoDefaultButton) {
     AppFixture f;
     auto bus = std::make_unique<ScriptedBus>();
     ScriptedBus* seen = bus.get();
-    ComPortWindow w(std::move(bus), *f.store, f.prompter);
+    ComPortWindow w(std::move(bus), *f.store);
     w.FormCreate();
     ComPortDialog dialog(w);
     dialog.show();

@@ -140,7 +140,7 @@ TEST(DialogScreens, PortWindowAndAMessageBoxWithALongTitle) {
     AppFixture app;
     auto bus = std::make_unique<ScriptedBus>();
     bus->ports = {1, 12, 256};
-    ComPortWindow port(std::move(bus), *app.store, app.prompter);
+    ComPortWindow port(std::move(bus), *app.store);
     port.FormCreate();
     ComPortDialog portDialog(port);
     portDialog.show();
