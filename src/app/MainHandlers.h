@@ -134,6 +134,14 @@ public:
     static QString versionText(uint16_t version);
 
 private:
+    // While a window of its own works the bus (a tool, the compare window), the main window
+    // starts nothing and repaints between the calls, as during a readout.
+    struct BusBusy {
+        explicit BusBusy(bool& flag) : running(flag) { running = true; }
+        ~BusBusy() { running = false; }
+        bool& running;
+    };
+
     void closeMainWindow();
     // Shows the progress bar for a run of the given kind; the last run of that kind with
     // the same model tells how many exchanges to expect.

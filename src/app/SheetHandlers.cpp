@@ -69,7 +69,6 @@ void MainHandlers::miKonfigurationsblattPdfClick() {
 // window repaints between the calls and starts nothing of its own.
 void MainHandlers::MainMenueExtras_VergleichenClick() {
     CompareWindow window(m, env);
-    running = true;
+    const BusBusy busy(running);
     env.prompter->showModal(window);
-    running = false;
 }

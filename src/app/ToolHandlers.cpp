@@ -12,16 +12,6 @@
 // While a tool window is open its bus actions count as a bus run: the main window
 // repaints between their calls and starts nothing of its own.
 
-namespace {
-
-struct ToolOpen {
-    explicit ToolOpen(bool& flag) : running(flag) { running = true; }
-    ~ToolOpen() { running = false; }
-    bool& running;
-};
-
-} // namespace
-
 void MainHandlers::MainMenueExtrasAdresseSetzenClick() {
     if (!bus::aDLLDynamischLaden(*bus, *env.prompter)) return;
     {
@@ -30,7 +20,7 @@ void MainHandlers::MainMenueExtrasAdresseSetzenClick() {
         window.currentAddress = m.busAddress;
         window.converterCode = m.converterCode;
         window.comPort = m.comPort;
-        const ToolOpen open(running);
+        const BusBusy busy(running);
         env.prompter->showModal(window);
         // An address still to be found stays so: the main window keeps asking the bus.
         if (m.busAddress >= 0) m.busAddress = window.currentAddress;
@@ -45,7 +35,7 @@ void MainHandlers::mmExtras_GeraeteNamenZuweisenClick() {
                                       *env.clock);
         window.comPort = m.comPort;
         window.converterCode = m.converterCode;
-        const ToolOpen open(running);
+        const BusBusy busy(running);
         env.prompter->showModal(window);
     }
     bus::aDLLDynamischEntladen(*bus);
@@ -59,7 +49,7 @@ void MainHandlers::MainMenueExtras_SelectAddressClick() {
         window.comPort = m.comPort;
         window.address = m.busAddress;
         window.FormActivate();
-        const ToolOpen open(running);
+        const BusBusy busy(running);
         env.prompter->showModal(window);
         // Unchanged unless the user confirmed with OK.
         m.busAddress = window.address;
