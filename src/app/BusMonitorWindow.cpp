@@ -3,6 +3,7 @@
 #include "bus/BusConstants.h"
 #include "files/FileWriter.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -34,12 +35,37 @@ bool BusMonitorWindow::refresh() {
     filterTaken = true;
     rows.clear();
     failures = 0;
+    findRestartPolls();
     for (int i = 0; i < log.size(); ++i) {
-        const bool bad = log.at(i).failed;
+        const bool bad = log.at(i).failed && !restartPolls.contains(i);
         if (bad) ++failures;
         if (!onlyFailures || bad) rows.push_back(i);
     }
     return true;
+}
+
+void BusMonitorWindow::findRestartPolls() {
+    restartPolls.clear();
+    const auto transmits = [](const BusCall& c, int16_t command) {
+        return std::strcmp(c.fn, "TBTransmit") == 0 && c.command == command;
+    };
+    int restarted = -1; // address of the restart still being polled
+    int lastPoll = -1;  // the newest unanswered poll of it
+    for (int i = 0; i < log.size(); ++i) {
+        const BusCall& c = log.at(i);
+        if (transmits(c, bus::cmd::Restart)) {
+            restarted = c.address;
+            lastPoll = -1;
+        } else if (restarted >= 0 && c.address == restarted && transmits(c, bus::cmd::ReadIdentity) && c.failed) {
+            restartPolls.append(i);
+            lastPoll = i;
+        } else if (restarted >= 0) {
+            // The polling ended: answered, or given up after its last poll, which then failed.
+            const bool answered = c.address == restarted && transmits(c, bus::cmd::ReadIdentity);
+            if (!answered && lastPoll >= 0) restartPolls.removeOne(lastPoll);
+            restarted = -1;
+        }
+    }
 }
 
 QString BusMonitorWindow::cell(int row, int column) const {
@@ -96,6 +122,7 @@ QString BusMonitorWindow::cell(int row, int column) const {
     case Status:
         return QString::number(c.status);
     case Text:
+        if (expected(row)) return QStringLiteral("erwartet, das Gerät startet neu (%1)").arg(c.errorText);
         return is("load") ? c.textOut : c.errorText;
     default:
         return {};
@@ -132,6 +159,29 @@ QByteArray BusMonitorWindow::csv() const {
         lines.append(fields.join(QLatin1Char(';')));
     }
     return QByteArray("\xEF\xBB\xBF") + lines.join(QStringLiteral("\r\n")).toUtf8() + "\r\n";
+}
+
+QRect BusMonitorWindow::placeBeside(const QRect& mainFrame, const QRect& screen, QSize wanted) {
+    constexpr int kMinWidth = 480;
+    constexpr int kMinHeight = 200;
+    wanted = wanted.boundedTo(screen.size());
+    const int right = screen.right() - mainFrame.right();
+    const int left = mainFrame.left() - screen.left();
+    const int top = std::clamp(mainFrame.top(), screen.top(), screen.bottom() + 1 - wanted.height());
+    if (std::max(left, right) >= kMinWidth) {
+        const int width = std::min(wanted.width(), std::max(left, right));
+        const int x = right >= left ? mainFrame.right() + 1 : mainFrame.left() - width;
+        return {x, top, width, wanted.height()};
+    }
+    const int below = screen.bottom() - mainFrame.bottom();
+    if (below >= kMinHeight) {
+        const int x = std::clamp(mainFrame.left(), screen.left(), screen.right() + 1 - wanted.width());
+        return {x, mainFrame.bottom() + 1, wanted.width(), std::min(wanted.height(), below)};
+    }
+    // No room anywhere: over the lower right of the main window, clear of its title and menu.
+    constexpr int kMenuClearance = 60;
+    return {screen.right() + 1 - wanted.width(), std::max(top, mainFrame.top() + kMenuClearance), wanted.width(),
+            std::min(wanted.height(), screen.bottom() + 1 - std::max(top, mainFrame.top() + kMenuClearance))};
 }
 
 void BusMonitorWindow::bSpeichernClick() {
