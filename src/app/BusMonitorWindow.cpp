@@ -162,26 +162,36 @@ QByteArray BusMonitorWindow::csv() const {
 }
 
 QRect BusMonitorWindow::placeBeside(const QRect& mainFrame, const QRect& screen, QSize wanted) {
-    constexpr int kMinWidth = 480;
-    constexpr int kMinHeight = 200;
+    constexpr int kMinWidth = 400;
+    constexpr int kMinHeight = 160;
     wanted = wanted.boundedTo(screen.size());
+    // Right, left, below and above the main window: as wide (or high) as the room there allows.
     const int right = screen.right() - mainFrame.right();
     const int left = mainFrame.left() - screen.left();
-    const int top = std::clamp(mainFrame.top(), screen.top(), screen.bottom() + 1 - wanted.height());
-    if (std::max(left, right) >= kMinWidth) {
-        const int width = std::min(wanted.width(), std::max(left, right));
-        const int x = right >= left ? mainFrame.right() + 1 : mainFrame.left() - width;
-        return {x, top, width, wanted.height()};
-    }
     const int below = screen.bottom() - mainFrame.bottom();
-    if (below >= kMinHeight) {
-        const int x = std::clamp(mainFrame.left(), screen.left(), screen.right() + 1 - wanted.width());
-        return {x, mainFrame.bottom() + 1, wanted.width(), std::min(wanted.height(), below)};
+    const int above = mainFrame.top() - screen.top();
+    const int y = std::clamp(mainFrame.top(), screen.top(), screen.bottom() + 1 - wanted.height());
+    const int x = std::clamp(mainFrame.left(), screen.left(), screen.right() + 1 - wanted.width());
+    const int hBelow = std::min(wanted.height(), below);
+    const int hAbove = std::min(wanted.height(), above);
+    const QRect sides[] = {
+        {mainFrame.right() + 1, y, std::min(wanted.width(), right), wanted.height()},
+        {mainFrame.left() - std::min(wanted.width(), left), y, std::min(wanted.width(), left), wanted.height()},
+        {x, mainFrame.bottom() + 1, wanted.width(), hBelow},
+        {x, mainFrame.top() - hAbove, wanted.width(), hAbove},
+    };
+    // The side with the most room wins.
+    const QRect* best = nullptr;
+    for (const QRect& side : sides) {
+        if (side.width() < kMinWidth || side.height() < kMinHeight) continue;
+        if (!best || side.width() * side.height() > best->width() * best->height()) best = &side;
     }
+    if (best) return *best;
     // No room anywhere: over the lower right of the main window, clear of its title and menu.
     constexpr int kMenuClearance = 60;
-    return {screen.right() + 1 - wanted.width(), std::max(top, mainFrame.top() + kMenuClearance), wanted.width(),
-            std::min(wanted.height(), screen.bottom() + 1 - std::max(top, mainFrame.top() + kMenuClearance))};
+    const int top = std::max(y, mainFrame.top() + kMenuClearance);
+    return {screen.right() + 1 - wanted.width(), top, wanted.width(),
+            std::min(wanted.height(), screen.bottom() + 1 - top)};
 }
 
 void BusMonitorWindow::bSpeichernClick() {

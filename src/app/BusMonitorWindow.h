@@ -48,8 +48,9 @@ class BusMonitorWindow {
     // The table as CSV for German spreadsheets: semicolons, CR LF, UTF-8 with a mark.
     QByteArray csv() const;
 
-    // Where the window opens (its frame): beside the main window's frame, on the side with
-    // more room, never over its menu; narrower or below it when the screen is small.
+    // Where the window opens (its frame): beside, below or above the main window's frame,
+    // wherever the screen leaves it the most room; over the main window only on a screen
+    // too small for that, and then never over its menu.
     static QRect placeBeside(const QRect& mainFrame, const QRect& screen, QSize wanted);
 
   private:
