@@ -166,19 +166,22 @@ QRect BusMonitorWindow::placeBeside(const QRect& mainFrame, const QRect& screen,
     constexpr int kMinHeight = 160;
     wanted = wanted.boundedTo(screen.size());
     // Right, left, below and above the main window: as wide (or high) as the room there allows.
-    const int right = screen.right() - mainFrame.right();
-    const int left = mainFrame.left() - screen.left();
-    const int below = screen.bottom() - mainFrame.bottom();
-    const int above = mainFrame.top() - screen.top();
-    const int y = std::clamp(mainFrame.top(), screen.top(), screen.bottom() + 1 - wanted.height());
-    const int x = std::clamp(mainFrame.left(), screen.left(), screen.right() + 1 - wanted.width());
+    // A small gap keeps the frames apart, whatever border the window manager draws.
+    constexpr int kGap = 4;
+    const QRect main = mainFrame.adjusted(-kGap, -kGap, kGap, kGap);
+    const int right = screen.right() - main.right();
+    const int left = main.left() - screen.left();
+    const int below = screen.bottom() - main.bottom();
+    const int above = main.top() - screen.top();
+    const int y = std::clamp(main.top(), screen.top(), screen.bottom() + 1 - wanted.height());
+    const int x = std::clamp(main.left(), screen.left(), screen.right() + 1 - wanted.width());
     const int hBelow = std::min(wanted.height(), below);
     const int hAbove = std::min(wanted.height(), above);
     const QRect sides[] = {
-        {mainFrame.right() + 1, y, std::min(wanted.width(), right), wanted.height()},
-        {mainFrame.left() - std::min(wanted.width(), left), y, std::min(wanted.width(), left), wanted.height()},
-        {x, mainFrame.bottom() + 1, wanted.width(), hBelow},
-        {x, mainFrame.top() - hAbove, wanted.width(), hAbove},
+        {main.right() + 1, y, std::min(wanted.width(), right), wanted.height()},
+        {main.left() - std::min(wanted.width(), left), y, std::min(wanted.width(), left), wanted.height()},
+        {x, main.bottom() + 1, wanted.width(), hBelow},
+        {x, main.top() - hAbove, wanted.width(), hAbove},
     };
     // The side with the most room wins.
     const QRect* best = nullptr;
