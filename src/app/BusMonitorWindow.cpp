@@ -56,7 +56,8 @@ void BusMonitorWindow::findRestartPolls() {
         if (transmits(c, bus::cmd::Restart)) {
             restarted = c.address;
             lastPoll = -1;
-        } else if (restarted >= 0 && c.address == restarted && transmits(c, bus::cmd::ReadIdentity) && c.failed) {
+        } else if (restarted >= 0 && c.address == restarted && transmits(c, bus::cmd::ReadIdentity) &&
+                   c.failed) {
             restartPolls.append(i);
             lastPoll = i;
         } else if (restarted >= 0) {

@@ -225,11 +225,10 @@ void ConfigActions::aAlignPanels() {
 
 void ConfigActions::aFitClientArea() {
     int bottom = 0;
-    for (const Control* c :
-         std::initializer_list<const Control*>{&m.lMainCaption, &m.gb_ErweiterteKonfiguration, &m.rgInput,
-                                               &m.rgSensor, &m.rgOutput, &m.rgReglerFunktion, &m.gpAnzeigeElemente,
-                                               &m.gpOut1Parameter, &m.gpOut2Parameter, &m.gpAnalogOut1,
-                                               &m.gpPIDRegler}) {
+    for (const Control* c : std::initializer_list<const Control*>{
+             &m.lMainCaption, &m.gb_ErweiterteKonfiguration, &m.rgInput, &m.rgSensor, &m.rgOutput,
+             &m.rgReglerFunktion, &m.gpAnzeigeElemente, &m.gpOut1Parameter, &m.gpOut2Parameter,
+             &m.gpAnalogOut1, &m.gpPIDRegler}) {
         if (c->visible) bottom = std::max(bottom, c->geometry.bottom());
     }
     m.Panel1.geometry.height = std::max(kPanelHeight, bottom + kGap);

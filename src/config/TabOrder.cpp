@@ -44,12 +44,13 @@ QList<Control*> MainWindowModel::tabOrder() {
          {&neOut2Einschaltpunkt, &neOut2Ausschaltpunkt, &neOut2Delay, &cbOut2Vorzugslage, &cbOut2Mode}},
         {&gpAnalogOut1, {&cbStromAusgang, &neDAC_Low, &neDAC_High, &cbAnalogOut1Vorzugslage, &neDAFilter}},
         {&gpPIDRegler,
-         {&nePID_SP1, &nePID_Proportional, &ne_PIDIntegral, &nePID_Derivation, &nePID_CyC, &nePIDdur, &nePIDthr,
-          &cbPID_Vorzugslage}},
+         {&nePID_SP1, &nePID_Proportional, &ne_PIDIntegral, &nePID_Derivation, &nePID_CyC, &nePIDdur,
+          &nePIDthr, &cbPID_Vorzugslage}},
     };
     frames.removeIf([](const Frame& f) { return !shown(*f.frame); });
-    std::stable_sort(frames.begin(), frames.end(),
-                     [](const Frame& a, const Frame& b) { return before(a.frame->geometry, b.frame->geometry); });
+    std::stable_sort(frames.begin(), frames.end(), [](const Frame& a, const Frame& b) {
+        return before(a.frame->geometry, b.frame->geometry);
+    });
     QList<Control*> order;
     for (Frame& f : frames) {
         f.stops.removeIf([](const Control* c) { return !shown(*c); });
@@ -61,11 +62,10 @@ QList<Control*> MainWindowModel::tabOrder() {
 }
 
 Control* MainWindowModel::firstFocus() {
-    const QList<const Control*> safe = {&cpAnzeigeDp,       &cb_AnzeigeEinheit, &cbLimit,
-                                        &cbAnzeigeUnit,     &cbAnzeigeMessart,  &cbEdge,
-                                        &cbOut1Vorzugslage, &cbOut1Mode,        &cbOut2Vorzugslage,
-                                        &cbOut2Mode,        &cbStromAusgang,    &cbAnalogOut1Vorzugslage,
-                                        &cbPID_Vorzugslage, &b_erw_Anzeigen};
+    const QList<const Control*> safe = {
+        &cpAnzeigeDp,    &cb_AnzeigeEinheit,       &cbLimit,           &cbAnzeigeUnit,     &cbAnzeigeMessart,
+        &cbEdge,         &cbOut1Vorzugslage,       &cbOut1Mode,        &cbOut2Vorzugslage, &cbOut2Mode,
+        &cbStromAusgang, &cbAnalogOut1Vorzugslage, &cbPID_Vorzugslage, &b_erw_Anzeigen};
     for (Control* c : tabOrder()) {
         if (safe.contains(c)) return c;
     }

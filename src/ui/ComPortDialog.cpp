@@ -1,6 +1,6 @@
 #include "ui/ComPortDialog.h"
-#include "ui/PushButton.h"
 #include "ui/DialogFrame.h"
+#include "ui/PushButton.h"
 
 #include "app/ComPortWindow.h"
 

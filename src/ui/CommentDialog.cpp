@@ -1,6 +1,6 @@
 #include "ui/CommentDialog.h"
-#include "ui/PushButton.h"
 #include "ui/DialogFrame.h"
+#include "ui/PushButton.h"
 
 #include "files/CommentWindow.h"
 #include "ui/QtPrompter.h"

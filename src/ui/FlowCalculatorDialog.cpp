@@ -1,6 +1,6 @@
 #include "ui/FlowCalculatorDialog.h"
-#include "ui/PushButton.h"
 #include "ui/DialogFrame.h"
+#include "ui/PushButton.h"
 
 #include "tools/FlowCalculatorWindow.h"
 

@@ -1,6 +1,6 @@
 #include "ui/SpezialkonfigurationDialog.h"
-#include "ui/PushButton.h"
 #include "ui/DialogFrame.h"
+#include "ui/PushButton.h"
 
 #include "app/Ttf_Spezialkonfiguration.h"
 

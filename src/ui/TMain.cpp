@@ -26,8 +26,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScrollArea>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 
 namespace {

@@ -1,5 +1,5 @@
-#include "app/HelpWindow.h"
 #include "app/SystemViewer.h"
+#include "app/HelpWindow.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -13,8 +13,8 @@ namespace {
 
 // A viewer as a shell script; the document's path comes as its first argument.
 SystemViewer script(const char* body, int waitMs = 2000) {
-    return SystemViewer(QStringLiteral("sh"), {QStringLiteral("-c"), QLatin1String(body), QStringLiteral("viewer")},
-                        waitMs);
+    return SystemViewer(QStringLiteral("sh"),
+                        {QStringLiteral("-c"), QLatin1String(body), QStringLiteral("viewer")}, waitMs);
 }
 
 QString writePage(const QDir& dir, const char* name) {

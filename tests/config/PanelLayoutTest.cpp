@@ -139,13 +139,20 @@ TEST(PanelLayout, EveryShownGroupIsWholeInAWindowThatFitsTheScreen) {
                 if (m.rgReglerFunktion.visible) chooseController(f, int(m.rgReglerFunktion.items.size()) - 1);
                 const std::string where = std::string(e->designation) + " input " + std::to_string(kind) +
                                           " output " + std::to_string(output);
-                const std::initializer_list<const Control*> groups = {
-                    &m.gb_ErweiterteKonfiguration, &m.rgInput,         &m.rgSensor,       &m.rgOutput,
-                    &m.rgReglerFunktion,           &m.gpAnzeigeElemente, &m.gpOut1Parameter, &m.gpOut2Parameter,
-                    &m.gpAnalogOut1,               &m.gpPIDRegler};
+                const std::initializer_list<const Control*> groups = {&m.gb_ErweiterteKonfiguration,
+                                                                      &m.rgInput,
+                                                                      &m.rgSensor,
+                                                                      &m.rgOutput,
+                                                                      &m.rgReglerFunktion,
+                                                                      &m.gpAnzeigeElemente,
+                                                                      &m.gpOut1Parameter,
+                                                                      &m.gpOut2Parameter,
+                                                                      &m.gpAnalogOut1,
+                                                                      &m.gpPIDRegler};
                 for (const Control* g : groups) {
                     if (!g->visible) continue;
-                    EXPECT_LT(g->geometry.bottom(), m.Panel1.geometry.bottom()) << where << g->name.toStdString();
+                    EXPECT_LT(g->geometry.bottom(), m.Panel1.geometry.bottom())
+                        << where << g->name.toStdString();
                 }
                 EXPECT_EQ(m.StatusBar1.geometry.top, m.Panel1.geometry.bottom() + 1) << where;
                 EXPECT_EQ(m.clientHeight, m.StatusBar1.geometry.bottom()) << where;
@@ -177,11 +184,12 @@ TEST(PanelLayout, TabOrderFollowsTheGroupsOnScreen) {
     for (const Control* c : m.tabOrder())
         names.append(c->name);
     // Output function and PID group start side by side; the controller list stands below the former.
-    EXPECT_EQ(names.join(QLatin1Char(' ')).toStdString(),
-              "e_erw_Allgemein e_erw_Schaltfunktion1 e_erw_Alarm e_erw_Schaltfunktion2 b_erw_Anzeigen "
-              "rgInput rgSensor cpAnzeigeDp neAnzeigeLow neAnzeigeHigh cbLimit teFilter "
-              "rgOutput nePID_SP1 nePID_Proportional ne_PIDIntegral nePID_Derivation nePID_CyC nePIDdur nePIDthr "
-              "cbPID_Vorzugslage rgReglerFunktion");
+    EXPECT_EQ(
+        names.join(QLatin1Char(' ')).toStdString(),
+        "e_erw_Allgemein e_erw_Schaltfunktion1 e_erw_Alarm e_erw_Schaltfunktion2 b_erw_Anzeigen "
+        "rgInput rgSensor cpAnzeigeDp neAnzeigeLow neAnzeigeHigh cbLimit teFilter "
+        "rgOutput nePID_SP1 nePID_Proportional ne_PIDIntegral nePID_Derivation nePID_CyC nePIDdur nePIDthr "
+        "cbPID_Vorzugslage rgReglerFunktion");
     // Locked, the words are shown but take no focus.
     m.extendedConfigUnlocked = false;
     f.actions.aCheckSpecialFunctionsPanel();
