@@ -114,22 +114,3 @@ TEST_F(LiveBus, WindowShowsProgressDuringAReadoutAndTheMonitorItsCalls) {
     EXPECT_FALSE(calls.shown);
 }
 
-// The monitor opens beside the main window on the side with room, never over its menu.
-TEST(BusMonitorPlace, BesideTheMainWindow) {
-    const QRect screen(0, 0, 1280, 1024);
-    const QSize wanted(900, 420);
-    const QRect leftMain(0, 0, 736, 560);
-    const QRect right = BusMonitorWindow::placeBeside(leftMain, screen, wanted);
-    EXPECT_FALSE(right.intersects(leftMain));
-    EXPECT_TRUE(screen.contains(right));
-    EXPECT_GE(right.width(), 480);
-    const QRect rightMain(500, 200, 736, 560);
-    const QRect left = BusMonitorWindow::placeBeside(rightMain, screen, wanted);
-    EXPECT_FALSE(left.intersects(rightMain));
-    EXPECT_TRUE(screen.contains(left));
-    // A small screen: below the window, or at least clear of its title and menu.
-    const QRect small(0, 0, 800, 600);
-    const QRect corner = BusMonitorWindow::placeBeside(QRect(0, 0, 736, 560), small, wanted);
-    EXPECT_GE(corner.top(), 60);
-    EXPECT_TRUE(small.contains(corner));
-}
