@@ -45,7 +45,6 @@ QString modelName(const ModelEntry& model) {
 Session::Session(const CommonOptions& options, int16_t port, SheetPrinter* sheets)
     : opts(options), clock(std::make_unique<SystemClock>()) {
     p.clearLine = isatty(fileno(stderr));
-    const QString folder = privateDir.path();
     if (opts.useSettings) {
         const ProgramPaths paths = ProgramPaths::forApplication();
         if (paths.usesProgramFolder()) {
@@ -58,12 +57,10 @@ Session::Session(const CommonOptions& options, int16_t port, SheetPrinter* sheet
             store->setManualFolder(paths.manualFolder());
         }
     } else {
-        // A private settings file whose folders point into the same temporary folder,
-        // so the comment hand-over file never lands in the user's configuration folder.
-        store = std::make_unique<SettingsStore>(QDir(folder).filePath(QStringLiteral("settings.ini")), p,
-                                                [folder] { return folder; });
+        // Settings of this run only, in memory: a script never changes what the window finds,
+        // and a read-only command writes nothing but its output.
+        store = std::make_unique<SettingsStore>(QString(), p, [] { return QDir::currentPath(); });
         store->ensureSettingsKeys();
-        QDir(folder).mkpath(QStringLiteral("Konfigurationen"));
         store->writeSetting(QStringLiteral("ComPort"), QStringLiteral("Schnittstelle\\"),
                             SettingsStore::DataKind::Int16, port, 4);
         store->writeSetting(QStringLiteral("PegelWandler"), QStringLiteral("Schnittstelle\\"),
@@ -82,7 +79,7 @@ Session::Session(const CommonOptions& options, int16_t port, SheetPrinter* sheet
         const QString point = QLocale::system().decimalPoint();
         return point.isEmpty() ? QLatin1Char('.') : point.at(0);
     };
-    env.currentDirectory = opts.useSettings ? QDir::currentPath() : folder;
+    env.currentDirectory = QDir::currentPath();
     h = std::make_unique<MainHandlers>(m, env);
     // On a terminal the status bar's text and the exchanges so far stand on one line of stderr.
     if (p.clearLine) actions().environment().repaintStatusBar = [this] { showProgress(); };
