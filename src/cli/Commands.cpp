@@ -35,8 +35,12 @@ void outJson(const QJsonObject& object) {
     out(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
 }
 
-int usage(const QString& text) {
-    err(QStringLiteral("Aufruf: ") + text);
+const Command* running = nullptr; // the command being run, for its synopsis
+
+// A wrong call: the reason, then how the command is called.
+int usage(const QString& reason) {
+    err(reason);
+    if (running) err(QStringLiteral("Aufruf: trkdvn-cli ") + synopsis(*running));
     return exitcode::Usage;
 }
 
@@ -149,8 +153,15 @@ int runPorts(Invocation& in) {
     ComPortWindow window(s.libraryFactory()({BusLibrary::Entry::SearchForComPorts}), s.settings());
     window.FormCreate();
     if (!window.cb_ComPorts.enabled) {
-        err(CliPrompter::line(QStringLiteral("Fehler"),
-                              QStringLiteral("Die Bus-Bibliothek meldet keine Ports.")));
+        // The window's binding knows no error texts: asked again through a whole binding,
+        // the library names the reason of its refusal, as identify shows it.
+        auto lib = s.libraryFactory()(BusLibrary::allEntries());
+        QList<int16_t> ports;
+        const int16_t status = lib->load() ? lib->SearchForComPorts(ports) : int16_t(0);
+        const QString reason = status < 0 && lib->isLoaded()
+                                   ? bus::errorText(*lib, status)
+                                   : QStringLiteral("Die Bus-Bibliothek meldet keine Ports.");
+        err(CliPrompter::line(QStringLiteral("Fehler"), reason));
         return exitcode::BusFailure;
     }
     if (in.json) {
@@ -165,11 +176,27 @@ int runPorts(Invocation& in) {
     return exitcode::Ok;
 }
 
+// --- models -------------------------------------------------------------------------------------
+
+// The models of the "&Typ" menu, by the names --model takes.
+int runModels(Invocation& in) {
+    Session s(in.common, 0);
+    QJsonArray list;
+    for (const ModelEntry* e : offeredModels(s)) {
+        if (in.json)
+            list.append(modelName(*e));
+        else
+            out(modelName(*e));
+    }
+    if (in.json) outJson({{QStringLiteral("models"), list}});
+    return exitcode::Ok;
+}
+
 // --- identify -----------------------------------------------------------------------------------
 
 int runIdentify(Invocation& in) {
     int16_t port = 0;
-    if (!onePort(in, port)) return usage(QStringLiteral("trkdvn-cli identify --port N"));
+    onePort(in, port);
     Session s(in.common, port);
     if (!s.started()) return exitcode::BusFailure;
     auto lib = s.libraryFactory()(BusLibrary::allEntries());
@@ -224,9 +251,7 @@ int runIdentify(Invocation& in) {
 
 int runRead(Invocation& in) {
     int16_t port = 0;
-    if (!onePort(in, port) || !in.args.isEmpty())
-        return usage(
-            QStringLiteral("trkdvn-cli read --port N [--model NAME] [-o DATEI.d20] [--comment TEXT]"));
+    onePort(in, port);
     Session s(in.common, port);
     if (!s.started()) return exitcode::BusFailure;
     const ModelEntry* model = nullptr;
@@ -250,7 +275,6 @@ int runRead(Invocation& in) {
 // --- show ---------------------------------------------------------------------------------------
 
 int runShow(Invocation& in) {
-    if (in.args.size() != 1) return usage(QStringLiteral("trkdvn-cli show DATEI.d20"));
     Session s(in.common, 0);
     if (!s.loadFile(in.args.first())) return failed(s, exitcode::FileError);
     showConfiguration(in, s, in.args.first());
@@ -331,8 +355,6 @@ PortResult programPort(Invocation& in, const QString& file, int16_t port, bool v
 }
 
 int runProgram(Invocation& in) {
-    if (in.args.size() != 1 || (in.ports.isEmpty() && !in.common.useSettings))
-        return usage(QStringLiteral("trkdvn-cli program DATEI.d20 --port N [--port M …] [--verify]"));
     const QString file = in.args.first();
     if (!QFileInfo(file).isFile()) {
         err(CliPrompter::line(QStringLiteral("Fehler"),
@@ -384,8 +406,6 @@ struct Side {
 };
 
 int runDiff(Invocation& in) {
-    if (in.args.size() != 2)
-        return usage(QStringLiteral("trkdvn-cli diff A B   (A, B: DATEI.d20 oder port:N)"));
     Side sides[2];
     const ModelEntry* model = nullptr;
     if (in.parser.isSet(QStringLiteral("model"))) {
@@ -394,14 +414,15 @@ int runDiff(Invocation& in) {
             return usage(
                 QStringLiteral("unbekanntes Gerät „%1“").arg(in.parser.value(QStringLiteral("model"))));
     }
+    // Both sides named right before either is read.
     for (int i = 0; i < 2; ++i) {
         sides[i].source = in.args.at(i);
-        if (sides[i].source.startsWith(QLatin1String("port:"))) {
-            bool ok = false;
-            sides[i].port = static_cast<int16_t>(sides[i].source.mid(5).toInt(&ok));
-            if (!ok || sides[i].port <= 0) return usage(QStringLiteral("port:N mit N > 0"));
-            continue;
-        }
+        QString portError;
+        sides[i].port = cliopt::portSource(sides[i].source, &portError).value_or(0);
+        if (!portError.isEmpty()) return usage(portError);
+    }
+    for (int i = 0; i < 2; ++i) {
+        if (sides[i].port > 0) continue;
         sides[i].session = std::make_unique<Session>(in.common, 0);
         if (!sides[i].session->loadFile(sides[i].source)) return failed(*sides[i].session, exitcode::FileError);
         if (!model) model = sides[i].session->model().checkedModel();
@@ -434,15 +455,10 @@ int runDiff(Invocation& in) {
 // A file loaded or an instrument read as the window does, then its configuration sheet saved.
 // The window's picture comes from the window itself, drawn without a display.
 int runSheet(Invocation& in) {
-    if (in.args.size() != 1 || !in.parser.isSet(QStringLiteral("output")))
-        return usage(QStringLiteral("trkdvn-cli sheet DATEI.d20|port:N -o BLATT.pdf [--model NAME]"));
     const QString from = in.args.first();
-    int16_t port = 0;
-    if (from.startsWith(QLatin1String("port:"))) {
-        bool ok = false;
-        port = static_cast<int16_t>(from.mid(5).toInt(&ok));
-        if (!ok || port <= 0) return usage(QStringLiteral("port:N mit N > 0"));
-    }
+    QString portError;
+    const int16_t port = cliopt::portSource(from, &portError).value_or(0);
+    if (!portError.isEmpty()) return usage(portError);
     Session* session = nullptr;
     QtSheetPrinter printer([&session] { return session ? windowPicture(session->handlers()) : QImage(); });
     Session s(in.common, port, &printer);
@@ -534,32 +550,18 @@ int runRename(Invocation& in) {
 
 // --- flow ---------------------------------------------------------------------------------------
 
-// Position of an option's word in a list of the calculator; -1 when it names none.
-int pick(const QString& word, const QStringList& words) {
-    return words.indexOf(word.toLower());
-}
-
 int runFlow(Invocation& in) {
     const auto value = [&in](const char* name) { return in.parser.value(QLatin1String(name)); };
     const auto isSet = [&in](const char* name) { return in.parser.isSet(QLatin1String(name)); };
-    const QStringList units = {QStringLiteral("l/min"), QStringLiteral("l/h"), QStringLiteral("m3/min"),
-                               QStringLiteral("m3/h")};
-    const int unit = isSet("unit") ? pick(value("unit"), units) : 0;
-    const int per = isSet("per") ? pick(value("per"), {QStringLiteral("l"), QStringLiteral("m3")}) : 0;
-    const int signal =
-        isSet("signal")
-            ? pick(value("signal"), {QStringLiteral("ttl"), QStringLiteral("npn"), QStringLiteral("pnp")})
-            : 0;
-    const int displayUnit = isSet("display-unit") ? pick(value("display-unit"), units) : 0;
-    const int decimals = isSet("decimals")
-                             ? pick(value("decimals"), {QStringLiteral("0"), QStringLiteral("1"),
-                                                        QStringLiteral("2"), QStringLiteral("3")})
-                             : 0;
-    if (!isSet("max") || !isSet("pulses") || unit < 0 || per < 0 || signal < 0 || displayUnit < 0 ||
-        decimals < 0 || !in.args.isEmpty() || (isSet("apply") && !isSet("output")))
-        return usage(QStringLiteral(
-            "trkdvn-cli flow --max X --unit l/min|l/h|m3/min|m3/h --pulses P --per l|m3 "
-            "[--signal ttl|npn|pnp] [--display-unit …] [--decimals 0-3] [--apply DATEI.d20 -o NEU.d20]"));
+    // The lists' positions; the words were checked against the option table.
+    const auto pick = [&](const char* name) {
+        return isSet(name) ? cliopt::choiceIndex(*cliopt::find(QLatin1String(name)), value(name)) : 0;
+    };
+    const int unit = pick("unit");
+    const int per = pick("per");
+    const int signal = pick("signal");
+    const int displayUnit = pick("display-unit");
+    const int decimals = pick("decimals");
 
     Session s(in.common, 0);
     if (isSet("apply") && !s.loadFile(value("apply"))) return failed(s, exitcode::FileError);
@@ -604,27 +606,46 @@ int runFlow(Invocation& in) {
 
 } // namespace
 
+const QList<exitcode::Meaning>& exitcode::meanings() {
+    static const QList<Meaning> list = {{Ok, "Erfolg"},
+                                        {BusFailure, "das Gerät oder der Bus hat einen Fehler gemeldet"},
+                                        {Usage, "falscher Aufruf (auch: Werte des Durchflussrechners nicht verwendbar)"},
+                                        {FileError, "Dateifehler"},
+                                        {Differences, "Prüfung oder Vergleich hat Abweichungen gefunden"}};
+    return list;
+}
+
 const QList<Command>& commands() {
+    using O = CommandOption;
+    static const QList<O> instrument = {{.key = "port", .required = true}, {.key = "converter"}, {.key = "address"}};
+    const auto with = [](QList<O> list, std::initializer_list<O> more) {
+        list.append(more);
+        return list;
+    };
     static const QList<Command> table = {
-        {"ports", "ports", "Zeigt die Ports, die die Bus-Bibliothek meldet.", "trkdvn-cli ports", &runPorts},
-        {"identify", "identify --port N [--address A]",
+        {"ports", "", 0, "Zeigt die Ports, die die Bus-Bibliothek meldet.", "trkdvn-cli ports", &runPorts, {}},
+        {"models", "", 0, "Zeigt die Gerätetypen, die --model annimmt, wie das Menü „Typ“ sie nennt.",
+         "trkdvn-cli models", &runModels, {}},
+        {"identify", "", 0,
          "Zeigt das angeschlossene Gerät: Adresse, Kennung und Seriennummer, Familie und Typ, Version, "
          "Name,\n"
          "Merkmal- und Optionswort. Exit 1, wenn kein Gerät antwortet.",
-         "trkdvn-cli identify --port 1", &runIdentify},
-        {"read", "read --port N [--model NAME] [-o DATEI.d20] [--comment TEXT]",
+         "trkdvn-cli identify --port 1", &runIdentify, instrument},
+        {"read", "", 0,
          "Liest die Konfiguration des Geräts wie „Einlesen“ im Fenster. Ohne -o wird sie angezeigt (wie "
          "show),\n"
          "mit -o als d20-Datei gespeichert, wie „Konfiguration speichern“ sie schreibt. Ohne --model wird "
          "der\n"
          "Gerätetyp durch die Identifikation jedes Typs ermittelt; passen keiner oder mehrere: Exit 2.",
-         "trkdvn-cli read --port 1 -o kessel1.d20 --comment \"Abnahme 12/2026\"", &runRead},
-        {"show", "show DATEI.d20",
+         "trkdvn-cli read --port 1 -o kessel1.d20 --comment \"Abnahme 12/2026\"", &runRead,
+         with(instrument, {{.key = "model"}, {.key = "output"}, {.key = "comment", .needs = "output"},
+                           {.key = "yes"}})},
+        {"show", "DATEI.d20", 1,
          "Zeigt die Konfiguration einer Datei: Gruppe, Beschriftung wie im Fenster, Wert; nur was das "
          "Fenster\n"
          "für diesen Gerätetyp zeigt.",
-         "trkdvn-cli show kessel1.d20 --json", &runShow},
-        {"program", "program DATEI.d20 --port N [--port M …] [--verify]",
+         "trkdvn-cli show kessel1.d20 --json", &runShow, {}},
+        {"program", "DATEI.d20", 1,
          "Programmiert die Konfiguration der Datei wie „Programmieren“ im Fenster (Identitätsprüfung "
          "zuerst).\n"
          "--verify liest das Gerät danach zurück und vergleicht jedes angezeigte Feld. Mehrere --port "
@@ -632,29 +653,37 @@ const QList<Command>& commands() {
          "nacheinander programmiert; am Ende steht eine Tabelle Port, Seriennummer, Ergebnis. Ein Fehler "
          "hält\n"
          "die Reihe nicht an; der Exit-Code ist das schlimmste Ergebnis (1 vor 4 vor 0).",
-         "trkdvn-cli program serie.d20 --port 1 --port 3 --port 4 --verify", &runProgram},
-        {"diff", "diff A B [--model NAME]",
+         "trkdvn-cli program serie.d20 --port 1 --port 3 --port 4 --verify", &runProgram,
+         {{.key = "port", .required = true, .repeatable = true},
+          {.key = "converter"},
+          {.key = "address"},
+          {.key = "verify"},
+          {.key = "yes"}}},
+        {"diff", "A B", 2,
          "Vergleicht zwei Konfigurationen; A und B sind je eine d20-Datei oder port:N. Ein Gerät wird mit "
          "dem\n"
          "Gerätetyp der Datei auf der anderen Seite gelesen (oder --model). Zeigt die abweichenden Felder.\n"
          "Exit 0 bei Gleichheit, 4 bei Abweichungen.",
-         "trkdvn-cli diff kessel1.d20 port:1", &runDiff},
-        {"sheet", "sheet DATEI.d20|port:N -o BLATT.pdf [--model NAME]",
+         "trkdvn-cli diff kessel1.d20 port:1", &runDiff,
+         {{.key = "model"}, {.key = "converter"}, {.key = "address"}}},
+        {"sheet", "DATEI.d20|port:N", 1,
          "Speichert das Konfigurationsblatt als PDF, wie „Konfigurationsblatt als PDF…“ im Menü Datei:\n"
          "Gerätetyp, Herkunft (Gerät mit Seriennummer, Version, Adresse und Name oder Datei mit Kommentar),\n"
          "Datum, ein Bild des Fensters und jedes angezeigte Feld mit seinem Wert. Ein Gerät wird wie mit\n"
          "„Einlesen“ gelesen; ohne --model wird der Gerätetyp ermittelt.",
-         "trkdvn-cli sheet kessel1.d20 -o kessel1.pdf", &runSheet},
-        {"set-address", "set-address --port N --to ADRESSE",
+         "trkdvn-cli sheet kessel1.d20 -o kessel1.pdf", &runSheet,
+         {{.key = "output", .required = true}, {.key = "model"}, {.key = "converter"}, {.key = "address"}}},
+        {"set-address", "", 0,
          "Gibt dem angeschlossenen Gerät eine neue Busadresse, wie „Adresse setzen“ im Menü Extras: "
          "Informationen\n"
          "lesen, Adresse eintragen, setzen. Prüfungen und Meldungen wie im Fenster.",
-         "trkdvn-cli set-address --port 1 --to 12", &runSetAddress},
-        {"rename", "rename --port N --name TEXT",
+         "trkdvn-cli set-address --port 1 --to 12", &runSetAddress,
+         with(instrument, {{.key = "to", .required = true}})},
+        {"rename", "", 0,
          "Schreibt den Gerätenamen (höchstens 16 Zeichen), wie „Gerätenamen zuweisen“ im Menü Extras.",
-         "trkdvn-cli rename --port 1 --name \"Kessel 2\"", &runRename},
-        {"flow",
-         "flow --max X --unit EINHEIT --pulses P --per l|m3 [--signal …] [--display-unit …] [--decimals 0-3]",
+         "trkdvn-cli rename --port 1 --name \"Kessel 2\"", &runRename,
+         with(instrument, {{.key = "name", .required = true}})},
+        {"flow", "", 0,
          "Der Durchflussrechner: aus den Daten des Gebers die Einstellwerte (InP, SEnS, Fr.Lo, Fr.Hi, dP,\n"
          "di.Lo, di.Hi, Li). Einheiten: l/min, l/h, m3/min, m3/h; Signal: ttl, npn, pnp. Mit --apply "
          "DATEI.d20\n"
@@ -662,7 +691,16 @@ const QList<Command>& commands() {
          "Nicht verwendbare Werte: Meldung wie im Fenster, Exit 2.",
          "trkdvn-cli flow --max 60 --unit l/min --pulses 1000 --per l --apply kessel1.d20 -o "
          "kessel1-flow.d20",
-         &runFlow},
+         &runFlow,
+         {{.key = "max", .required = true},
+          {.key = "unit"},
+          {.key = "pulses", .required = true},
+          {.key = "per"},
+          {.key = "signal"},
+          {.key = "display-unit"},
+          {.key = "decimals"},
+          {.key = "apply", .needs = "output"},
+          {.key = "output", .needs = "apply"}}},
     };
     return table;
 }
@@ -671,4 +709,76 @@ const Command* findCommand(const QString& name) {
     for (const Command& c : commands())
         if (name == QLatin1String(c.name)) return &c;
     return nullptr;
+}
+
+namespace {
+
+const CommandOption* commandOption(const Command& command, const QString& key) {
+    for (const CommandOption& o : command.options)
+        if (key == QLatin1String(o.key)) return &o;
+    return nullptr;
+}
+
+QString spelledKey(const QString& key) {
+    const cliopt::Option* o = cliopt::find(key);
+    return o ? cliopt::spelled(*o) : key;
+}
+
+QString dashedName(const QString& name) {
+    return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+}
+
+// An option as the user writes it most briefly: "-o", "--port".
+QString dashed(const QString& key) {
+    const cliopt::Option* o = cliopt::find(key);
+    return dashedName(o ? cliopt::names(*o).first() : key);
+}
+
+} // namespace
+
+int runCommand(const Command& command, Invocation& in) {
+    running = &command;
+    return command.run(in);
+}
+
+QString synopsis(const Command& command) {
+    QStringList words = {QString::fromLatin1(command.name)};
+    if (*command.arguments) words.append(QString::fromUtf8(command.arguments));
+    for (const CommandOption& o : command.options) {
+        const cliopt::Option* option = cliopt::find(QLatin1String(o.key));
+        QString word = dashedName(cliopt::names(*option).first());
+        if (option->valueName) word += QLatin1Char(' ') + QString::fromUtf8(option->valueName);
+        if (o.repeatable) word += QStringLiteral(" …");
+        words.append(o.required ? word : QStringLiteral("[%1]").arg(word));
+    }
+    return words.join(QLatin1Char(' '));
+}
+
+QString misfit(const Command& command, const CommandLine& line) {
+    const QString name = QString::fromLatin1(command.name);
+    for (const QString& key : line.given()) {
+        const CommandOption* o = commandOption(command, key);
+        if (!o && !cliopt::common().contains(key))
+            return QStringLiteral("Die Option „%1“ gehört nicht zum Befehl %2.").arg(dashed(key), name);
+        if (o && o->needs && !line.isSet(QLatin1String(o->needs)))
+            return QStringLiteral("Die Option „%1“ gilt beim Befehl %2 nur zusammen mit „%3“.")
+                .arg(dashed(key), name, dashed(QLatin1String(o->needs)));
+        if (line.values(key).size() > 1 && !(o && o->repeatable))
+            return QStringLiteral("Die Option „%1“ ist mehrfach angegeben.").arg(dashed(key));
+    }
+    for (const CommandOption& o : command.options) {
+        const QString key = QLatin1String(o.key);
+        const bool storedPort = key == QLatin1String("port") && line.isSet(QStringLiteral("use-settings"));
+        if (o.required && !line.isSet(key) && !storedPort)
+            return QStringLiteral("Der Befehl %1 braucht „%2“.").arg(name, spelledKey(key));
+    }
+    const int given = line.positionalArguments().size() - 1; // the command's own name first
+    if (given != command.argumentCount)
+        return command.argumentCount == 0
+                   ? QStringLiteral("Der Befehl %1 nimmt keine Argumente („%2“).")
+                         .arg(name, line.positionalArguments().mid(1).join(QLatin1Char(' ')))
+                   : QStringLiteral("Der Befehl %1 braucht %2 als Argument%3.")
+                         .arg(name, QString::fromUtf8(command.arguments),
+                              command.argumentCount > 1 ? QStringLiteral("e") : QString());
+    return {};
 }
