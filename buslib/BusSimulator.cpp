@@ -55,10 +55,24 @@ int16_t BusSimulator::loadRoster(Roster& roster, RosterFile& file) {
     return status::Ok;
 }
 
-int16_t BusSimulator::keep() {
+int16_t BusSimulator::keep(const Instrument* changed, const std::function<void(Instrument&)>& own) {
+    // Another process may have changed other instruments since this one read the roster: only
+    // this call's own change goes into the file as it is now.
+    const int port = openPort_.value_or(0);
     std::string problem;
-    const int16_t result = file_.save(roster_, problem);
-    if (result != status::Ok) writeProblem_ = problem;
+    const int16_t result = file_.update(
+        [&](Roster& fresh) {
+            fresh.carryFaultCounts(kept_, roster_);
+            if (changed)
+                if (Instrument* same = fresh.findInstrument(port, changed->identity)) own(*same);
+            return true;
+        },
+        problem);
+    if (result != status::Ok) {
+        writeProblem_ = problem;
+        return result;
+    }
+    kept_ = roster_;
     return result;
 }
 
@@ -82,6 +96,7 @@ int16_t BusSimulator::openCom(int16_t port, int32_t baud, int16_t mode) {
     RosterFile file("");
     if (const int16_t result = loadRoster(roster, file); result != status::Ok) return result;
     roster_ = std::move(roster);
+    kept_ = roster_;
     file_ = std::move(file);
     if (baud != kBaudRate) return status::BadBaudRate;
     if (!validMode(mode)) return status::BadMode;
@@ -166,7 +181,8 @@ int16_t BusSimulator::transmit(int16_t address, int16_t command, double& value, 
         }
         const int previous = responder->address;
         responder->address = address;
-        if (const int16_t saved = keep(); saved != status::Ok) {
+        if (const int16_t saved = keep(responder, [address](Instrument& i) { i.address = address; });
+            saved != status::Ok) {
             responder->address = previous;
             return saved;
         }
@@ -184,9 +200,17 @@ int16_t BusSimulator::transmit(int16_t address, int16_t command, double& value, 
         return status::Ok;
     }
     const Instrument before = *responder;
+    const double sentValue = value;
+    const int32_t sentInteger = integer;
     const auto outcome = responder->execute(command, value, integer);
     if (outcome.changed) {
-        if (const int16_t saved = keep(); saved != status::Ok) {
+        // The same command once more on the instrument as the file holds it now.
+        const auto again = [=](Instrument& i) {
+            double v = sentValue;
+            int32_t n = sentInteger;
+            i.execute(command, v, n);
+        };
+        if (const int16_t saved = keep(responder, again); saved != status::Ok) {
             *responder = before;
             return saved;
         }
@@ -214,7 +238,8 @@ int16_t BusSimulator::transmitString(int16_t address, int16_t command, char* tex
     const auto previous = responder->name;
     const auto outcome = responder->writeName(text, length);
     if (outcome.changed) {
-        if (const int16_t saved = keep(); saved != status::Ok) {
+        const auto again = [text, length](Instrument& i) { i.writeName(text, length); };
+        if (const int16_t saved = keep(responder, again); saved != status::Ok) {
             responder->name = previous;
             return saved;
         }
@@ -252,11 +277,17 @@ int16_t BusSimulator::searchPorts(std::vector<int16_t>& ports) {
     Roster roster;
     RosterFile file("");
     if (const int16_t result = loadRoster(roster, file); result != status::Ok) return result;
+    const Roster before = roster;
     bool changed = false;
     const auto fault = Fault::check(roster.faults, {"SearchForComPorts", 0}, changed);
     if (changed) {
         std::string problem;
-        file.save(roster, problem);
+        file.update(
+            [&](Roster& fresh) {
+                fresh.carryFaultCounts(before, roster);
+                return true;
+            },
+            problem);
     }
     if (fault) return *fault;
     ports.clear();

@@ -4,6 +4,7 @@
 #include "RosterFile.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,7 +36,9 @@ class BusSimulator {
 
   private:
     int16_t loadRoster(Roster& roster, RosterFile& file);
-    int16_t keep();
+    // Writes a change to the roster file: the fault counts since the last write, and own applied
+    // to the instrument changed (on the open port) as the file holds it now.
+    int16_t keep(const Instrument* changed = nullptr, const std::function<void(Instrument&)>& own = {});
     void keepCounters(bool changed);
     std::optional<int16_t> rosterFault(std::string_view fn, int command = -1, int parameter = -1,
                                        bool write = false);
@@ -45,6 +48,7 @@ class BusSimulator {
     std::vector<Instrument*> atAddress(int16_t address);
 
     Roster roster_;
+    Roster kept_; // roster_ as of its last write: the baseline of the fault counts
     RosterFile file_{""};
     std::optional<int> openPort_;
     std::string rosterProblem_;

@@ -1,11 +1,53 @@
 #include "Roster.h"
 
+#include <algorithm>
+
 namespace traxbus {
 
 PortEntry* Roster::findPort(int number) {
     for (auto& port : ports)
         if (port.number == number) return &port;
     return nullptr;
+}
+
+const PortEntry* Roster::findPort(int number) const {
+    return const_cast<Roster*>(this)->findPort(number);
+}
+
+Instrument* Roster::findInstrument(int port, uint32_t identity) {
+    if (PortEntry* entry = findPort(port))
+        for (auto& instrument : entry->instruments)
+            if (instrument.identity == identity) return &instrument;
+    return nullptr;
+}
+
+namespace {
+
+void carryCounts(const std::vector<Fault>& before, const std::vector<Fault>& after, std::vector<Fault>& into) {
+    if (before.size() != after.size()) return;
+    const auto carry = [](int was, int now, int& counter) {
+        if (was > now && counter > 0) counter = std::max(0, counter - (was - now));
+    };
+    for (std::size_t i = 0; i < before.size() && i < into.size(); ++i) {
+        carry(before[i].count, after[i].count, into[i].count);
+        carry(before[i].after, after[i].after, into[i].after);
+    }
+}
+
+} // namespace
+
+void Roster::carryFaultCounts(const Roster& before, const Roster& after) {
+    carryCounts(before.faults, after.faults, faults);
+    for (const PortEntry& port : after.ports) {
+        const PortEntry* old = before.findPort(port.number);
+        if (!old) continue;
+        for (const Instrument& now : port.instruments) {
+            Instrument* into = findInstrument(port.number, now.identity);
+            const auto was = std::find_if(old->instruments.begin(), old->instruments.end(),
+                                          [&](const Instrument& i) { return i.identity == now.identity; });
+            if (into && was != old->instruments.end()) carryCounts(was->faults, now.faults, into->faults);
+        }
+    }
 }
 
 namespace {

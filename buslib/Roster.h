@@ -29,6 +29,13 @@ class Roster {
     std::vector<PortEntry> ports;
 
     PortEntry* findPort(int number);
+    const PortEntry* findPort(int number) const;
+    // The instrument of that identity on the port; nullptr when there is none.
+    Instrument* findInstrument(int port, uint32_t identity);
+
+    // Counts the calls that moved the fault counters from before to after on this roster's
+    // faults too, so counts another process made meanwhile stay counted.
+    void carryFaultCounts(const Roster& before, const Roster& after);
 
     // The program picks the instrument by picking the port: one per port, plus a port with two
     // instruments and an empty one.

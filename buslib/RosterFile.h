@@ -3,6 +3,8 @@
 #include "Roster.h"
 
 #include <cstdint>
+#include <filesystem>
+#include <functional>
 #include <string>
 
 namespace traxbus {
@@ -21,10 +23,18 @@ class RosterFile {
     // the creation fails, roster holds the default roster and problem says why.
     int16_t load(Roster& roster, std::string& problem) const;
 
-    // Replaces the file in one step (temporary file + rename), so a reader never sees half of it.
-    int16_t save(const Roster& roster, std::string& problem) const;
+    // One change of the roster: under the roster's lock the file is read afresh (the default
+    // roster when it is missing), change applied to it and the result written back, so two
+    // processes changing different instruments keep each other's changes. change returns false
+    // when it found nothing to write.
+    using Change = std::function<bool(Roster&)>;
+    int16_t update(const Change& change, std::string& problem) const;
 
   private:
+    int16_t read(Roster& roster, std::string& problem) const;
+    // Replaces the file in one step (temporary file + rename), so a reader never sees half of it.
+    int16_t replace(const std::filesystem::path& target, const Roster& roster, std::string& problem) const;
+
     std::string path_;
 };
 

@@ -2,6 +2,9 @@
 # Times trkdvn-cli against the replacement bus library with hyperfine and prints
 # one row per command: mean run time, the library calls it made, and the time
 # left for the program itself once the bare start-up (--help) is taken off.
+# A second table sets each command's wall time against its CPU time and counts
+# the fdatasync calls it made (strace -c -f): a command that only looks at a file
+# or an instrument syncs nothing, and waits for nothing but the processor.
 # Usage: bash scripts/bench.sh [build folder]   (default: build)
 set -euo pipefail
 
@@ -9,28 +12,35 @@ build=${1:-build}
 cli="$(cd "$build/bin" && pwd)/trkdvn-cli"
 [ -x "$cli" ] || { echo "Erst bauen: ninja -C $build trkdvn-cli" >&2; exit 2; }
 command -v hyperfine >/dev/null || { echo "hyperfine fehlt: bash scripts/setup.sh" >&2; exit 2; }
+command -v strace >/dev/null || { echo "strace fehlt: bash scripts/setup.sh bench" >&2; exit 2; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-export TRAXBUS_SIM="$work/roster.json" HOME="$work"
+mkdir "$work/tmp"
+export TRAXBUS_SIM="$work/roster.json" HOME="$work" TMPDIR="$work/tmp"
 unset TRAXBUS_TRACE QT_QPA_PLATFORM DISPLAY
 # The program's own cost first: the default roster's wire time would hide it.
 export TRAXBUS_WIRETIME=off
 "$cli" read --port 1 --model "TRK 520 PID" -o "$work/kessel.d20" >/dev/null
+"$cli" read --port 7 --model "TRK 520 PID STA1" -o "$work/ofen.d20" >/dev/null
 
 declare -A runs=(
   [help]="$cli --help"
   [show]="$cli show $work/kessel.d20"
   [identify]="$cli identify --port 1"
+  [diff]="$cli diff $work/kessel.d20 $work/ofen.d20"
   [read]="$cli read --port 1 --model 'TRK 520 PID'"
   [program-verify]="$cli program $work/kessel.d20 --port 1 --verify"
 )
-order=(help show identify read program-verify)
+order=(help show identify diff read program-verify)
 
 for name in "${order[@]}"; do
-  hyperfine --warmup 2 --runs 10 --style none --export-json "$work/$name.json" "${runs[$name]}" >/dev/null 2>&1
+  # diff ends with 4 when the two differ.
+  hyperfine -N --warmup 2 --runs 10 --style none -i --export-json "$work/$name.json" "${runs[$name]}" >/dev/null 2>&1
   # Library calls of one run, counted by the library's own trace.
   TRAXBUS_TRACE="$work/$name.trace" bash -c "${runs[$name]}" >/dev/null 2>&1 || true
+  # System calls of one run, the program's and its children's.
+  strace -f -c -o "$work/$name.strace" bash -c "${runs[$name]}" >/dev/null 2>&1 || true
 done
 
 python3 - "$work" "${order[@]}" <<'PY'
@@ -45,6 +55,28 @@ for n in names:
     per = f"{rest / calls[n]:.3f}" if calls[n] else "-"
     print(f"{n:<16}{mean[n]:>10.1f}{calls[n]:>9}{rest:>15.1f}{per:>14}")
 print("Start-up (--help) ist die Untergrenze jedes Befehls; 'je Aufruf' enthält Bibliothek und Programm.")
+print()
+
+def syscalls(name):
+    counts = {}
+    for line in open(f"{work}/{name}.strace"):
+        cols = line.split()
+        # % time, seconds, usecs/call, calls, [errors,] syscall
+        if len(cols) >= 5 and cols[3].isdigit():
+            counts[cols[-1]] = int(cols[3])
+    return counts
+
+print(f"{'Befehl':<16}{'Wand ms':>9}{'CPU ms':>8}{'Wand/CPU':>10}{'fdatasync':>11}{'fsync':>7}{'rename':>8}")
+for n in names:
+    r = json.load(open(f"{work}/{n}.json"))["results"][0]
+    cpu = (r["user"] + r["system"]) * 1000
+    sc = syscalls(n)
+    ratio = f"{mean[n] / cpu:.1f}" if cpu > 0 else "-"
+    print(f"{n:<16}{mean[n]:>9.1f}{cpu:>8.1f}{ratio:>10}{sc.get('fdatasync', 0):>11}{sc.get('fsync', 0):>7}"
+          f"{sc.get('rename', 0):>8}")
+print("Ziel: show, identify und diff ohne fdatasync; Wand höchstens 2 × CPU (auf einer ruhigen Maschine).")
+left = os.listdir(f"{work}/tmp")
+print(f"Im temporären Ordner liegen geblieben: {len(left)} Dateien" + (f" ({', '.join(left[:5])})" if left else ""))
 PY
 
 # A readout with the wire time on (the default roster's 4800 baud): the whole run, the time the

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build needs on a Debian machine; does nothing when all is there.
 # `setup.sh package` adds the tools that build and check the Debian package, `setup.sh reliability`
-# the clang runtimes of the sanitizer and fuzz build.
+# the clang runtimes of the sanitizer and fuzz build, `setup.sh bench` what scripts/bench.sh counts with.
 set -euo pipefail
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev nlohmann-json3-dev
@@ -10,6 +10,7 @@ packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev n
 case "${1:-}" in
   package) packages+=(dpkg-dev file lintian desktop-file-utils appstream) ;;
   reliability) packages+=(clang libclang-rt-14-dev libfuzzer-14-dev) ;;
+  bench) packages+=(strace) ;;
 esac
 missing=()
 for p in "${packages[@]}"; do

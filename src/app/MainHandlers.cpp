@@ -133,6 +133,8 @@ void MainHandlers::FormActivate() {
         return;
     started = true;
 
+    // The values start-up creates or refreshes reach the file in one write.
+    const SettingsStore::HeldWrites oneWrite(*env.settings);
     const QChar sep = env.localeSeparator();
     env.settings->ensureSettingsKeys();
     m.MainMenueExtras_ErweiterteKonfiguration.visible = false;

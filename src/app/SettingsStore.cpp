@@ -117,7 +117,9 @@ class SettingsStore::Copy {
 };
 
 SettingsStore::SettingsStore(const QString& filePath, Prompter& p, std::function<QString()> folder)
-    : path(filePath), prompter(p), workingFolder(std::move(folder)) {}
+    : path(filePath), prompter(p), workingFolder(std::move(folder)) {
+    if (path.isEmpty()) held = Snapshot{};
+}
 
 QString SettingsStore::defaultPath() {
     return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Halvora"),
@@ -126,6 +128,7 @@ QString SettingsStore::defaultPath() {
 }
 
 SettingsStore::Snapshot SettingsStore::load() const {
+    if (held) return *held;
     Snapshot snap;
     if (!QFileInfo::exists(path)) return snap;
     QFile f(path);
@@ -193,8 +196,39 @@ bool SettingsStore::openKey(const QString& subKey, const QString& valueName, QSt
     return true;
 }
 
-int16_t SettingsStore::store(const Snapshot& base, const QString& group,
-                             const QList<std::pair<QString, QString>>& values, const QString& where) {
+void SettingsStore::holdWrites() {
+    if (held) return;
+    const Snapshot snap = load();
+    // A damaged file is reported by every access, as without holding.
+    if (snap.state == FileState::Ok || snap.state == FileState::Missing) held = snap;
+}
+
+void SettingsStore::releaseWrites() {
+    if (!held || path.isEmpty()) return;
+    held.reset();
+    const Values values = std::exchange(heldWrites, {});
+    const Snapshot base = load();
+    const bool changes = std::any_of(values.begin(), values.end(), [&](const auto& value) {
+        return !base.values.contains(value.first) || base.values.value(value.first) != value.second;
+    });
+    if (!changes) return;
+    if (base.state == FileState::Unreadable || base.state == FileState::Corrupt) {
+        reportSystemError(fileProblemText(base.state), QString());
+        return;
+    }
+    storeInFile(base, values, QString());
+}
+
+int16_t SettingsStore::store(const Snapshot& base, const Values& values, const QString& where) {
+    if (!held) return storeInFile(base, values, where);
+    for (const auto& [key, text] : values)
+        held->values.insert(key, text);
+    held->state = FileState::Ok;
+    heldWrites += values;
+    return kOk;
+}
+
+int16_t SettingsStore::storeInFile(const Snapshot& base, const Values& values, const QString& where) {
     const QString notWritten = QStringLiteral("Die Einstellungsdatei „%1“ kann nicht geschrieben werden.")
                                    .arg(QDir::toNativeSeparators(path));
     QByteArray result;
@@ -206,8 +240,8 @@ int16_t SettingsStore::store(const Snapshot& base, const QString& group,
         }
         {
             QSettings s(copy.fileName(), QSettings::IniFormat);
-            for (const auto& [name, text] : values)
-                s.setValue(group + QLatin1Char('/') + name, text);
+            for (const auto& [key, text] : values)
+                s.setValue(key, text);
             s.sync();
             if (s.status() != QSettings::NoError) {
                 reportSystemError(notWritten, where);
@@ -260,12 +294,13 @@ void SettingsStore::ensureSettingsKeys() {
     const QString folder = workingFolderNative();
     const QString base = folder.endsWith(QDir::separator()) ? folder : folder + QDir::separator();
     const QString configs = base + QStringLiteral("Konfigurationen");
-    store(snap, QStringLiteral("User"),
-          {{folderValueName(kConfig1Path), configs},
-           {folderValueName(kConfig2Path), configs},
-           {folderValueName(kPath), folder},
-           {folderValueName(kManual), manualDefault.isEmpty() ? base + QStringLiteral("Manual")
-                                                              : QDir::toNativeSeparators(manualDefault)}},
+    const auto user = [](int selector) { return QStringLiteral("User/") + folderValueName(selector); };
+    store(snap,
+          {{user(kConfig1Path), configs},
+           {user(kConfig2Path), configs},
+           {user(kPath), folder},
+           {user(kManual), manualDefault.isEmpty() ? base + QStringLiteral("Manual")
+                                                   : QDir::toNativeSeparators(manualDefault)}},
           QStringLiteral("[User]"));
 }
 
@@ -282,7 +317,7 @@ int16_t SettingsStore::readSetting(const QString& valueName, const QString& subK
     } else {
         // A missing value is created with its default and read as such.
         value = QStringLiteral("0");
-        if (store(snap, group, {{valueName, value}}, keyPath(group, valueName)) != kOk)
+        if (store(snap, {{key, value}}, keyPath(group, valueName)) != kOk)
             return kCannotReadOrSet;
     }
 
@@ -352,7 +387,7 @@ int16_t SettingsStore::writeText(const QString& valueName, const QString& subKey
     Snapshot snap;
     if (!openKey(subKey, valueName, group, snap)) return kCannotOpen;
     lastCount = count;
-    return store(snap, group, {{valueName, text}}, keyPath(group, valueName));
+    return store(snap, {{group + QLatin1Char('/') + valueName, text}}, keyPath(group, valueName));
 }
 
 int SettingsStore::readFolderSetting(QString& folder, int selector) {

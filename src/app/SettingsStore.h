@@ -20,6 +20,8 @@ class Prompter;
 // A file that cannot be read, or that holds lines the INI reader would drop, is
 // never written over: every access reports it and fails, so the user can repair
 // or remove it instead of losing it unnoticed.
+//
+// Without a file path the settings live in memory only: nothing is ever written.
 class SettingsStore {
   public:
     enum class DataKind {
@@ -50,6 +52,22 @@ class SettingsStore {
 
     // Makes sure the settings exist; on a fresh account writes the four folder values.
     void ensureSettingsKeys();
+
+    // Between the two calls every value written is kept in memory and read back from there;
+    // the release writes them to the file at once, and only when one differs from the file.
+    // A start-up that creates a dozen values thus writes the file once.
+    void holdWrites();
+    void releaseWrites();
+    class HeldWrites {
+      public:
+        explicit HeldWrites(SettingsStore& s) : store(s) { store.holdWrites(); }
+        ~HeldWrites() { store.releaseWrites(); }
+        HeldWrites(const HeldWrites&) = delete;
+        HeldWrites& operator=(const HeldWrites&) = delete;
+
+      private:
+        SettingsStore& store;
+    };
     // The manuals' folder written on a fresh account when they do not sit below the
     // working folder (an installed program).
     void setManualFolder(const QString& folder) { manualDefault = folder; }
@@ -96,8 +114,10 @@ class SettingsStore {
     QString fileProblemText(FileState state) const;
     // Loads the file for one value; reports and returns false when it cannot be used.
     bool openKey(const QString& subKey, const QString& valueName, QString& group, Snapshot& snap);
-    int16_t store(const Snapshot& base, const QString& group,
-                  const QList<std::pair<QString, QString>>& values, const QString& where);
+    // values: "Group/Value" and its text.
+    using Values = QList<std::pair<QString, QString>>;
+    int16_t store(const Snapshot& base, const Values& values, const QString& where);
+    int16_t storeInFile(const Snapshot& base, const Values& values, const QString& where);
     int16_t writeText(const QString& valueName, const QString& subKey, const QString& text, int count);
     QString workingFolderNative() const;
 
@@ -106,4 +126,8 @@ class SettingsStore {
     std::function<QString()> workingFolder;
     QString manualDefault;
     int lastCount = 0;
+    // While writes are held (always, without a file): the values as they stand, and those
+    // written since.
+    std::optional<Snapshot> held;
+    Values heldWrites;
 };

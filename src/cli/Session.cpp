@@ -46,7 +46,6 @@ Session::Session(const CommonOptions& options, int16_t port, SheetPrinter* sheet
     : opts(options), clock(std::make_unique<SystemClock>()) {
     p.clearLine = isatty(fileno(stderr));
     p.answerYes = opts.yes;
-    const QString folder = privateDir.path();
     if (opts.useSettings) {
         const ProgramPaths paths = ProgramPaths::forApplication();
         if (paths.usesProgramFolder()) {
@@ -59,12 +58,10 @@ Session::Session(const CommonOptions& options, int16_t port, SheetPrinter* sheet
             store->setManualFolder(paths.manualFolder());
         }
     } else {
-        // A private settings file whose folders point into the same temporary folder,
-        // so the comment hand-over file never lands in the user's configuration folder.
-        store = std::make_unique<SettingsStore>(QDir(folder).filePath(QStringLiteral("settings.ini")), p,
-                                                [folder] { return folder; });
+        // Settings of this run only, in memory: a script never changes what the window finds,
+        // and a read-only command writes nothing but its output.
+        store = std::make_unique<SettingsStore>(QString(), p, [] { return QDir::currentPath(); });
         store->ensureSettingsKeys();
-        QDir(folder).mkpath(QStringLiteral("Konfigurationen"));
         store->writeSetting(QStringLiteral("ComPort"), QStringLiteral("Schnittstelle\\"),
                             SettingsStore::DataKind::Int16, port, 4);
         store->writeSetting(QStringLiteral("PegelWandler"), QStringLiteral("Schnittstelle\\"),
@@ -83,7 +80,7 @@ Session::Session(const CommonOptions& options, int16_t port, SheetPrinter* sheet
         const QString point = QLocale::system().decimalPoint();
         return point.isEmpty() ? QLatin1Char('.') : point.at(0);
     };
-    env.currentDirectory = opts.useSettings ? QDir::currentPath() : folder;
+    env.currentDirectory = QDir::currentPath();
     h = std::make_unique<MainHandlers>(m, env);
     // On a terminal the status bar's text and the exchanges so far stand on one line of stderr.
     if (p.clearLine) actions().environment().repaintStatusBar = [this] { showProgress(); };

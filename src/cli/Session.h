@@ -5,8 +5,6 @@
 #include "bus/CallLog.h"
 #include "cli/CliPrompter.h"
 
-#include <QTemporaryDir>
-
 #include <memory>
 #include <optional>
 
@@ -22,8 +20,8 @@ struct CommonOptions {
 };
 
 // One main window without a window: its model, its handlers and a prompter on
-// stderr. Settings live in a private file unless the user's are asked for, so a
-// script never changes what the window finds at its next start.
+// stderr. Settings live in memory unless the user's are asked for, so a script
+// never changes what the window finds at its next start.
 class Session {
   public:
     // port 0: none (file commands); otherwise the port the window is told to use.
@@ -69,7 +67,6 @@ class Session {
     bool progressHeard = false;
     int step = 0; // exchanges since the port was opened, shown on a terminal
     QString progressText;
-    QTemporaryDir privateDir;
     CliPrompter p;
     std::unique_ptr<SettingsStore> store;
     std::unique_ptr<Clock> clock;

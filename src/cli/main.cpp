@@ -76,12 +76,13 @@ bool drawsSheet(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // Outlives the application: a private runtime folder where the session has none (ssh, cron),
-    // so drawing does not start with the toolkit's warning about it.
-    std::unique_ptr<QTemporaryDir> runtime;
     std::unique_ptr<QCoreApplication> application;
     if (drawsSheet(argc, argv)) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+        // A private runtime folder where the session has none (ssh, cron), so drawing does not
+        // start with the toolkit's warning about it. The toolkit looks into it only while it
+        // starts: it is gone again before the command runs, so a run killed later leaves nothing.
+        std::unique_ptr<QTemporaryDir> runtime;
         if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
             runtime = std::make_unique<QTemporaryDir>();
             if (runtime->isValid()) qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime->path()));

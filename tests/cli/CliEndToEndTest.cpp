@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -17,6 +18,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
 
 namespace {
 
@@ -41,6 +43,7 @@ class CliTest : public ::testing::Test {
 
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
+        ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("tmp")));
         qputenv("TRAXBUS_SIM", path("roster.json").toLocal8Bit());
         qunsetenv("TRAXBUS_TRACE");
         // The first run writes the default roster.
@@ -56,6 +59,7 @@ class CliTest : public ::testing::Test {
         env.insert(QStringLiteral("HOME"), dir.path());
         env.remove(QStringLiteral("XDG_CONFIG_HOME"));
         env.insert(QStringLiteral("TRAXBUS_SIM"), path("roster.json"));
+        env.insert(QStringLiteral("TMPDIR"), path("tmp"));
         if (!trace.isEmpty()) env.insert(QStringLiteral("TRAXBUS_TRACE"), trace);
         QProcess p;
         p.setProcessEnvironment(env);
@@ -398,4 +402,26 @@ TEST_F(CliTest, WrongCallsAreRefusedWithTheirReason) {
     const CliRun models = cli({QStringLiteral("models")});
     EXPECT_EQ(models.code, 0);
     EXPECT_TRUE(models.out.split(u'\n').contains(QStringLiteral("TRK 520 PID"))) << models.out.toStdString();
+}
+
+// Commands that only look write nothing but their output: not a settings file, not a
+// temporary one (a folder's time changes with every file made or removed in it).
+TEST_F(CliTest, LookingCommandsLeaveTheDiskAsItWas) {
+    ASSERT_EQ(cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"), QStringLiteral("-o"),
+                   path("k.d20")})
+                  .code,
+              0);
+    const auto state = [this] {
+        QStringList entries;
+        for (const QString& folder : {dir.path(), path("tmp")})
+            entries << QString::number(QFileInfo(folder).lastModified().toMSecsSinceEpoch())
+                    << QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        return entries;
+    };
+    const QStringList before = state();
+    QThread::msleep(20);
+    EXPECT_EQ(cli({QStringLiteral("show"), path("k.d20")}).code, 0);
+    EXPECT_EQ(cli({QStringLiteral("identify"), QStringLiteral("--port"), QStringLiteral("1")}).code, 0);
+    EXPECT_EQ(cli({QStringLiteral("diff"), path("k.d20"), path("k.d20")}).code, 0);
+    EXPECT_EQ(state(), before);
 }
