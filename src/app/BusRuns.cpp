@@ -1,19 +1,51 @@
 #include "app/MainHandlers.h"
 
+#include "app/FieldList.h"
 #include "app/UndoSteps.h"
 
+#include "bus/BusConstants.h"
 #include "bus/Programming.h"
 #include "bus/Readout.h"
 
-// "&Einlesen": the instrument's configuration into the window.
-// A readout that failed half-way still changed the window; that, too, can be undone.
+namespace {
+
+// The field, or what else of the instrument, a failed readout was reading, for its message.
+QString readingText(const MainWindowModel& m, const Readout::Reading& r) {
+    QString what = !r.control.isEmpty() ? fieldTitle(m, r.control)
+                   : r.command == bus::cmd::ReadIdentity
+                       ? QStringLiteral("Seriennummer und Version des Geräts")
+                       : QStringLiteral("Geräteversion");
+    what += QStringLiteral(" (Befehl %1").arg(r.command);
+    if (r.parameter >= 0) what += QStringLiteral(", Parameter %1").arg(r.parameter);
+    return what + QLatin1Char(')');
+}
+
+} // namespace
+
+// "&Einlesen": the instrument's configuration into the window. A readout that fails leaves
+// the window as the user had it, edits included: half a configuration is no one's.
 void MainHandlers::Konfigurationlesen1Click() {
     step(undosteps::kReadout, [this] {
+        const MainWindowModel before = m;
         actions.aCheckSpecialFunctionsPanel();
         actions.aAlignPanels();
         beginBusRun(QStringLiteral("read"));
-        busStatus = bus::DVN20DatenEinlesen(*bus, actions, *env.prompter, *env.clock);
+        Readout readout(*bus, actions, *env.prompter, *env.clock);
+        busStatus = readout.DVN20DatenEinlesen();
         endBusRun();
+        if (busStatus < 0) {
+            // Port and identification failures have had their own boxes; a read that failed
+            // later says here what it was reading.
+            const QString what = readout.failedRead() ? readingText(m, *readout.failedRead()) : QString();
+            UndoHistory::restore(m, before);
+            if (!what.isEmpty())
+                env.prompter->show(
+                    QStringLiteral("Das Einlesen ist fehlgeschlagen. Das Fenster zeigt wieder die "
+                                   "Konfiguration von vor dem Einlesen.\n\n%1\n\nGelesen wurde "
+                                   "gerade: %2")
+                        .arg(readout.failedRead()->error, what),
+                    QStringLiteral("Fehler"), Prompter::Icon::Error);
+        }
         startStatusTimer();
     });
 }
@@ -25,8 +57,24 @@ void MainHandlers::miKonfigurationprogrammieren1Click() {
     actions.aSetAll();
     actions.aCheckSpecialFunctionsPanel();
     actions.aAlignPanels();
+    // Nothing goes to the instrument that the window's own rules would not have chosen.
+    if (const ItemList* list = actions.unchosenList()) {
+        refuseProgramming(fieldTitle(m, list->name));
+        return;
+    }
     beginBusRun(QStringLiteral("program"));
     busStatus = bus::DVN20DatenProgrammieren(*bus, actions, *env.prompter, *env.clock);
     endBusRun();
+    startStatusTimer();
+}
+
+void MainHandlers::refuseProgramming(const QString& field) {
+    m.StatusBar1.panels[2] =
+        QStringLiteral("Daten wurden nicht programmiert, „%1“ ist nicht gewählt").arg(field);
+    env.prompter->show(QStringLiteral("Daten wurden nicht programmiert: im Feld „%1“ ist nichts gewählt.\n"
+                                      "Bitte einen Wert wählen und erneut programmieren.")
+                           .arg(field),
+                       QStringLiteral("Fehler Aufgetreten"), Prompter::Icon::Error);
+    busStatus = bus::status::Incomplete;
     startStatusTimer();
 }

@@ -140,6 +140,17 @@ QList<ShownField> shownFields(const MainWindowModel& m) {
     return out;
 }
 
+QString fieldTitle(const MainWindowModel& m, const QString& control) {
+    for (const Group& g : groups()) {
+        for (const Row& r : g.rows) {
+            if (r.control(m).name != control) continue;
+            const QString group = plain(g.caption(m));
+            return r.label ? group + QStringLiteral(": ") + plain((m.*r.label).caption) : group;
+        }
+    }
+    return control;
+}
+
 QList<FieldDifference> differences(const QList<ShownField>& a, const QList<ShownField>& b) {
     QList<FieldDifference> out;
     auto find = [](const QList<ShownField>& list, const ShownField& f) -> const ShownField* {

@@ -19,6 +19,11 @@ struct ShownField {
 // its label are visible; the label's caption is taken as the window draws it.
 QList<ShownField> shownFields(const MainWindowModel& m);
 
+// A field's name as the window shows it, for messages: the group's caption and, where the
+// field has a label of its own, the label ("Schaltausgang 1: Ausgangsart"). The component
+// name itself when the window has no such field.
+QString fieldTitle(const MainWindowModel& m, const QString& control);
+
 // Fields that differ between two listings, matched by group and label; a field
 // only one side shows differs with an empty value on the other side.
 struct FieldDifference {

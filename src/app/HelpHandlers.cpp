@@ -92,8 +92,12 @@ void MainHandlers::_mHilfe_KurzanleitungClick() {
 void MainHandlers::MainMenueDurchflussMessungClick() {
     // The hand-over fills the window: one step.
     step(undosteps::kFlowCalculator, [this] {
+        // The window readies the main window for a frequency input while it is open; left
+        // without "Übernehmen", the main window is as it was before.
+        const MainWindowModel before = m;
         FlowCalculatorWindow window(actions, *env.prompter, env.localeSeparator());
         window.FormCreate();
         env.prompter->showModal(window);
+        if (!window.handedOver) m = before;
     });
 }

@@ -309,16 +309,19 @@ void MainHandlers::SchnittstelleClick() {
     m.mmSelectedComPort.caption = port.isEmpty() ? QStringLiteral("Kein ComPort ausgewählt") : port;
 }
 
-void MainHandlers::showPortWindow() {
+bool MainHandlers::showPortWindow() {
     ComPortWindow window(env.makeLibrary({BusLibrary::Entry::SearchForComPorts}), *env.settings);
     window.FormCreate();
     env.prompter->showModal(window);
+    // The window closes itself only once a port is stored.
+    return window.closeRequested;
 }
 
 void MainHandlers::Portauswahl1Click() {
     // Reading the settings again brings back the stored model: the window can be undone.
+    // Closed without a choice, nothing was stored and nothing changes.
     step(undosteps::kPortChoice, [this] {
-        showPortWindow();
+        if (!showPortWindow()) return;
         aReadAllKeysFromRegistry();
         aCheckAfterReadFromRegistry();
     });

@@ -146,12 +146,15 @@ private:
     // Shows the progress bar for a run of the given kind; the last run of that kind with
     // the same model tells how many exchanges to expect.
     void beginBusRun(const QString& kind);
+    // Programming that stops before the port opens: `field` has no selection.
+    void refuseProgramming(const QString& field);
     void endBusRun();
     // The progress bar alone, for a run that a window of its own makes.
     void showProgress(const QString& kind);
     void hideProgress();
     void heard(const BusCall& call);
-    void showPortWindow();
+    // True when the user chose a port (and it was stored).
+    bool showPortWindow();
     ConfigEnvironment configEnvironment();
     // Makes what the action changed one step of the given kind; edits made before count
     // as a step of their own.

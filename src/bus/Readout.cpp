@@ -76,14 +76,19 @@ int16_t Readout::DVN20DatenEinlesen() {
     requireModel();
     learnAddress(bus::kAddressQueryRead);
     if (identify()) {
+        const bool identified = ok();
         m.source = {}; // the fields are about to change
         readDisplayUnitExtra();
         if (model && family == kFamilyDvn20)
             tableA();
         else if (model)
             tableB();
+        if (ok()) reading = {cmd::ReadIdentity, -1, {}, {}};
         readIdentity();
-        if (ok()) rememberSource();
+        if (ok())
+            rememberSource();
+        else if (identified)
+            failure = reading;
     }
     report();
     a.aSetAll();
@@ -136,6 +141,7 @@ void Readout::tableA() {
 void Readout::tableB() {
     if (m.extendedConfigUnlocked && m.MainMenueExtras_ErweiterteKonfiguration.checked)
         bus::aErweiterteKonfigurationEinlesen(lib, m);
+    reading = {cmd::ReadVersion, -1, {}, {}};
     readVersion();
     const bool current = isCurrentFirmware();
 
@@ -236,6 +242,8 @@ void Readout::runStep(const Step& step, int output) {
     ops.aux = 0;
     ops.value = step.command == P ? step.p : preferredState ? std::max(output, 0) : 0.0;
     ops.integer = output >= 0 && step.command != P && !preferredState ? output : 0;
+    // A step sent after a failure does not hide what failed.
+    if (ok()) reading = {step.command, step.command == P ? step.p : -1, controlOf(step), {}};
     const int16_t answer = send(step.command);
 
     const bool unknown = answer == bus::status::UnknownParameter;
@@ -253,6 +261,24 @@ void Readout::runStep(const Step& step, int output) {
     if (taken) apply(step);
     // The set point and band are held to their limits whatever the answer.
     if (taken || step.then == T::ClampSetPoint || step.then == T::ClampBand) afterwards(step.then);
+}
+
+QString Readout::controlOf(const Step& step) const {
+    if (step.list) return (m.*step.list).name;
+    if (step.field) return (m.*step.field).name;
+    switch (step.encoding) {
+    case E::InputKind:
+        return m.rgInput.name;
+    case E::FilterAndEdge:
+        return m.neFilter.name;
+    case E::UnitMinusOne:
+    case E::UnitCode:
+        return m.cbAnzeigeUnit.name;
+    case E::OutputFunction:
+        return m.rgOutput.name;
+    default:
+        return {};
+    }
 }
 
 void Readout::apply(const Step& step) {
@@ -356,4 +382,6 @@ void Readout::report() {
             QStringLiteral("Daten wurden nicht eingelesen, Geräteversion unterstützt Eingangssignal nicht"));
     else
         showInPanel(ok() ? resultText : failureText());
+    // The library's text, asked while its port is still open.
+    if (failure) failure->error = m.StatusBar1.panels[2];
 }

@@ -3,6 +3,7 @@
 #include "bus/BusRun.h"
 
 #include <initializer_list>
+#include <optional>
 
 namespace bus {
 
@@ -21,6 +22,18 @@ class Readout : public BusRun {
 
     // Runs the whole readout; returns the status reported in the status bar.
     int16_t DVN20DatenEinlesen();
+
+    // What the run was reading when it failed after the instrument was identified: the
+    // command, its parameter (command 248; -1 for none) and the field it was for (component
+    // name; empty for the instrument's identity and version).
+    struct Reading {
+        int16_t command = 0;
+        int parameter = -1;
+        QString control;
+        QString error; // "(Fehler n)" and the library's text
+    };
+    // Unset when the run succeeded or failed before (port, identification: they say so themselves).
+    const std::optional<Reading>& failedRead() const { return failure; }
 
     // How an answer goes into its field.
     enum class Encoding {
@@ -64,6 +77,7 @@ class Readout : public BusRun {
     void run(std::initializer_list<Step> steps, int output);
     void runStep(const Step& step, int output);
     void apply(const Step& step);
+    QString controlOf(const Step& step) const;
     void afterwards(Then then);
     void resistanceRule(int decimals);
     void report();
@@ -71,6 +85,8 @@ class Readout : public BusRun {
 
     int32_t outputFunction = 0; // the instrument's code, 0 when not read
     bool outputsActive = false;
+    Reading reading; // the exchange under way
+    std::optional<Reading> failure;
 };
 
 namespace bus {

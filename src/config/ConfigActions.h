@@ -103,6 +103,10 @@ public:
     void Action1();
     void saveAndProgramRule();
     bool configurationComplete() const;
+    // A shown list that programming would send without a selection; nullptr when every one
+    // has its item. The rules select an item in every list they show, so an empty one came
+    // from elsewhere: a readout answer the list lacks, a window that cleared the sensor.
+    const ItemList* unchosenList() const;
     int outputCode() const; // code of the selected `rgOutput` item, -1 for none
     // lo and hi of the display range: display low and high taken in either order.
     std::pair<double, double> displayRange();

@@ -262,6 +262,31 @@ bool ConfigActions::configurationComplete() const {
            (m.gpOut2Parameter.visible && !controllerOpen) || m.gpPIDRegler.visible;
 }
 
+const ItemList* ConfigActions::unchosenList() const {
+    const int kind = m.rgInput.itemIndex;
+    if (kind < 0) return &m.rgInput;
+    if (kind != kInterfaceMode && m.rgSensor.itemIndex < 0) return &m.rgSensor;
+    // Each list with the group it is shown in (nullptr: a radio group, its own frame).
+    const std::pair<const ItemList*, const Control*> sent[] = {
+        {&m.cpAnzeigeDp, &m.gpAnzeigeElemente},
+        {&m.cbLimit, &m.gpAnzeigeElemente},
+        {&m.cbEdge, &m.gpAnzeigeElemente},
+        {&m.cbAnzeigeUnit, &m.gpAnzeigeElemente},
+        {&m.rgOutput, nullptr},
+        {&m.cbOut1Vorzugslage, &m.gpOut1Parameter},
+        {&m.cbOut1Mode, &m.gpOut1Parameter},
+        {&m.cbOut2Vorzugslage, &m.gpOut2Parameter},
+        {&m.cbOut2Mode, &m.gpOut2Parameter},
+        {&m.cbStromAusgang, &m.gpAnalogOut1},
+        {&m.cbAnalogOut1Vorzugslage, &m.gpAnalogOut1},
+        {&m.rgReglerFunktion, nullptr},
+        {&m.cbPID_Vorzugslage, &m.gpPIDRegler},
+    };
+    for (const auto& [list, group] : sent)
+        if (list->visible && (!group || group->visible) && list->itemIndex < 0) return list;
+    return nullptr;
+}
+
 void ConfigActions::saveAndProgramRule() {
     const bool complete = configurationComplete();
     m.miDatenspeichern.enabled = complete;

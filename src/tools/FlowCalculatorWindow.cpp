@@ -225,6 +225,7 @@ void FlowCalculatorWindow::bDurchFlussMessungEinstellungUebernehmenClick() {
     m.teFilter.text = filt.value.caption;
     mainWindow.teFilterExit();
     hideFiltRow();
+    handedOver = true;
     closeRequested = true;
 }
 

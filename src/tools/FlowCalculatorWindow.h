@@ -69,6 +69,8 @@ class FlowCalculatorWindow : public ModalWindow {
     Button bEinstellwerte_zeigen;
     Button bDurchFlussMessungEinstellungUebernehmen;
     Button bDurchFlussMessungEinstellungAbbrechen;
+    // Set once "Übernehmen" filled the main window; any other way out hands nothing over.
+    bool handedOver = false;
 
     // Events.
     void FormCreate();

@@ -1,6 +1,7 @@
 #include "app/HelpWindow.h"
 #include "app/Ttf_Spezialkonfiguration.h"
 #include "support/AppFixture.h"
+#include "tools/FlowCalculatorWindow.h"
 
 #include <QDir>
 
@@ -251,23 +252,52 @@ TEST_F(Help, WithoutViewerTheManualOpensInTheHelpWindow) {
     ASSERT_EQ(f.prompter.shown.size(), 1);
 }
 
-TEST_F(Help, FlowCalculatorPreparesOnlyModelsWithoutController) {
+TEST_F(Help, FlowCalculatorPreparesOnlyModelsWithoutControllerAndCancelRestoresTheWindow) {
     start("0", "8"); // TRK 520 PID keeps its configuration around the frequency rows
     f.model.rgInput.itemIndex = 0;
     h->config().rgInputClick();
     f.model.rgSensor.itemIndex = 0;
     h->config().rgSensorClick();
+    h->commitEdits();
+    const MainWindowModel pid = f.model;
+    const int steps = h->undoHistory().undoCount();
+    int shown = 0;
+    f.prompter.onModal = [&](ModalWindow& w) {
+        ++shown;
+        EXPECT_EQ(f.model.rgInput.itemIndex, 0);
+        EXPECT_TRUE(f.model.neMessbereichHigh.visible);
+        EXPECT_EQ(f.model.gpAnzeigeElemente.geometry.height, 7 * 24 + 32); // the seven frequency rows
+        static_cast<FlowCalculatorWindow&>(w).bDurchFlussMessungEinstellungAbbrechenClick();
+    };
     h->MainMenueDurchflussMessungClick();
     EXPECT_EQ(f.prompter.modalWindows, QStringList{QStringLiteral("TForm1")});
-    EXPECT_EQ(f.model.rgInput.itemIndex, 0);
-    EXPECT_TRUE(f.model.neMessbereichHigh.visible);
-    EXPECT_EQ(f.model.gpAnzeigeElemente.geometry.height, 7 * 24 + 32); // the seven frequency rows
+    EXPECT_TRUE(f.model == pid) << "Abbrechen kept changes in the main window";
+    EXPECT_EQ(h->undoHistory().undoCount(), steps);
 
-    // A model without controller is selected afresh; closing the window takes nothing over.
+    // A model without controller is selected afresh while the window is open; closing it
+    // (Escape) brings the configuration back, sensor and all.
     h->config().selectModel(ModelId::TRK520);
     f.model.rgInput.itemIndex = 0;
     h->config().rgInputClick();
+    f.model.rgSensor.itemIndex = 1;
+    h->config().rgSensorClick();
+    h->commitEdits();
+    const MainWindowModel trk = f.model;
+    f.prompter.onModal = [&](ModalWindow&) { EXPECT_EQ(f.model.rgSensor.itemIndex, -1); };
     h->MainMenueDurchflussMessungClick();
-    EXPECT_EQ(f.model.rgInput.itemIndex, -1);
-    EXPECT_EQ(f.model.rgSensor.itemIndex, -1);
+    EXPECT_TRUE(f.model == trk);
+    ASSERT_TRUE(f.model.miKonfigurationprogrammieren1.enabled);
+
+    // Whatever cleared a sensor, programming refuses before it opens the port.
+    f.model.rgSensor.itemIndex = -1;
+    f.prompter.shown.clear();
+    h->miKonfigurationprogrammieren1Click();
+    EXPECT_LT(h->lastBusStatus(), 0);
+    ASSERT_EQ(f.prompter.shown.size(), 1);
+    EXPECT_TRUE(f.prompter.texts().first().contains(QStringLiteral("„Sens“")))
+        << f.prompter.texts().first().toStdString();
+    for (const ScriptedBus* bus : f.buses)
+        for (const ScriptedBus::Call& c : bus->calls)
+            EXPECT_TRUE(c.fn != QLatin1String("TBOpenCom") && c.fn != QLatin1String("TBTransmit"))
+                << c.fn.toStdString();
 }

@@ -130,8 +130,16 @@ TEST(PortMenu, ShowsThePanelTextAndThePortChoiceRereadsTheStore) {
     h.SchnittstelleClick();
     EXPECT_EQ(f.model.mmSelectedComPort.caption, QStringLiteral("Kein ComPort ausgewählt"));
 
-    // Choosing another model is stored only at close: the port window brings back the stored one.
+    // Closed without a choice (Escape), the port window changes nothing.
     h.config().selectModel(ModelId::DVN500);
+    h.config().radioItemClick(f.model.rgInput, 1);
+    h.commitEdits();
+    const MainWindowModel before = f.model;
+    h.Portauswahl1Click();
+    EXPECT_EQ(f.prompter.modalWindows, QStringList{QStringLiteral("Tf_ComPort")});
+    EXPECT_TRUE(f.model == before);
+
+    // Choosing another model is stored only at close: a chosen port brings back the stored one.
     f.prompter.onModal = [](ModalWindow& w) {
         auto& window = static_cast<ComPortWindow&>(w);
         window.cb_ComPortsChange(1);

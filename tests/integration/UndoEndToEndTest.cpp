@@ -1,5 +1,6 @@
-// Undo and redo over the real bus library: a readout is one step of the window, also when
-// the instrument fell silent half-way, and going back and forth never reaches the bus.
+// Undo and redo over the real bus library: a readout is one step of the window (one that
+// failed half-way is none: it leaves the window as it was), and going back and forth never
+// reaches the bus.
 
 #include "LiveBus.h"
 
@@ -17,13 +18,12 @@ TEST_F(LiveBus, ReadoutsAreUndoneAndRedoneInTheWindowOnly) {
     MainHandlers& h = *w->handlers;
     h.commitEdits();
     const MainWindowModel before = w->m;
+    const int steps = h.undoHistory().undoCount();
 
     h.Konfigurationlesen1Click();
     ASSERT_TRUE(w->m.StatusBar1.panels[2].startsWith(QStringLiteral("(Fehler -2)")));
-    ASSERT_FALSE(UndoHistory::sameConfiguration(w->m, before)) << "the readout changed nothing";
-    h.miRueckgaengigClick();
-    EXPECT_EQ(w->m.StatusBar1.panels[2], QStringLiteral("Rückgängig: Einlesen"));
     EXPECT_TRUE(UndoHistory::sameConfiguration(w->m, before));
+    EXPECT_EQ(h.undoHistory().undoCount(), steps);
 
     QFile::remove(rosterPath()); // the instrument answers again
     h.Konfigurationlesen1Click();
