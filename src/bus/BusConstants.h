@@ -141,6 +141,7 @@ constexpr int16_t Dvn20DelayWrite = -44;
 constexpr int16_t NoModel = -123;
 constexpr int16_t DeviceMismatch = -9256;
 constexpr int16_t NotBound = -9990; // no library loaded: nothing was sent
+constexpr int16_t Declined = -9996; // the user said no before the first write: nothing was sent
 constexpr int16_t Incomplete = -9997; // a list of the window had no selection: nothing was sent
 constexpr int16_t ExtendedWriteFailed = -9998;
 constexpr int16_t InputNotSupported = -9999;

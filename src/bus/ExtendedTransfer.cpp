@@ -32,10 +32,14 @@ void readWords(BusLibrary& library, MainWindowModel& model, std::array<bool, kWo
     Operands ops;
     int16_t address = 0;
     if (queryAddress(library, kAddressQueryRead, ops, address) < 0) return;
+    // What the instrument holds is remembered, so programming can tell what a write switches off.
+    MainWindowModel::WordsRead& known = model.extendedWordsRead;
+    if (known.identity != model.deviceIdentity) known = {model.deviceIdentity, {-1, -1, -1, -1}};
     for (int i = 0; i < kWordCount; ++i) {
         // The integer carries over from call to call; only answers are taken.
         if (readParameter(library, address, kWords[i].parameter, ops) < 0) continue;
         (model.*kWords[i].field).text = QString::number(ops.integer);
+        known.words[i] = ops.integer;
         read[i] = true;
     }
 }

@@ -59,6 +59,7 @@ class Check {
         const int16_t status = transmit(library, address, cmd::ReadIdentity, ops);
         if (status < 0) return status;
         const int32_t word = ops.integer;
+        m.deviceIdentity = word;
         if ((word & kFamilyMask) == expectedFamily) return status;
         mismatch(familyMismatchText(library, word, expectedFamily));
         return status::DeviceMismatch;
@@ -181,6 +182,7 @@ int16_t checkConnectedDevice(BusLibrary& library, Prompter& prompter, MainWindow
     model.deviceHasAnalogOutput = false;
     model.deviceHasPidOption = false;
     model.devicePidActive = false;
+    model.deviceIdentity = 0;
 
     const int16_t status = Check(library, prompter, model, expectedFamily, ops).run();
     // A mismatch, too, ends with the library's text for its status.

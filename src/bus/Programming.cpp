@@ -4,10 +4,13 @@
 #include "bus/BusPort.h"
 #include "bus/ExtendedTransfer.h"
 #include "bus/RawValue.h"
+#include "config/ExtendedWords.h"
 #include "config/NumericEdit.h"
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
+#include <utility>
 
 namespace bus {
 
@@ -70,7 +73,11 @@ int16_t Programming::DVN20DatenProgrammieren() {
     }
     report();
     const int16_t reported = running;
-    takeOver();
+    // Declined before the first write: the instrument received nothing to take over.
+    if (reported == bus::status::Declined)
+        lib.TBCloseCom();
+    else
+        takeOver();
     return reported;
 }
 
@@ -79,11 +86,52 @@ bool Programming::writeExtendedWords() {
     if (!ok() || family == kFamilyDvn20 || !m.extendedConfigUnlocked ||
         !m.MainMenueExtras_ErweiterteKonfiguration.checked)
         return true;
+    if (!confirmSwitchingOff()) {
+        running = bus::status::Declined;
+        return false;
+    }
     m.extendedConfigWriteMismatch = false;
     bus::aErweiterteKonfigurationSchreiben(lib, m);
     if (!m.extendedConfigWriteMismatch) return true;
     running = bus::status::ExtendedWriteFailed;
     return false;
+}
+
+// Switching an instrument function off is never a side effect: when the words about to be
+// written clear a bit that this very instrument was last read with, the user is asked first.
+bool Programming::confirmSwitchingOff() {
+    const MainWindowModel::WordsRead& known = m.extendedWordsRead;
+    if (m.deviceIdentity == 0 || known.identity != m.deviceIdentity) return true;
+    const std::pair<const TextField*, const Label*> words[] = {
+        {&m.e_erw_Allgemein, &m.l_Erw_Allgemein},
+        {&m.e_erw_Alarm, &m.l_Erw_Alarm},
+        {&m.e_erw_Schaltfunktion1, &m.l_Erw_Schaltfunktion1},
+        {&m.e_erw_Schaltfunktion2, &m.l_Erw_Schaltfunktion2}};
+    QStringList cleared;
+    for (int i = 0; i < static_cast<int>(std::size(words)); ++i) {
+        const std::optional<int> word = extendedwords::wordValue(words[i].first->text);
+        if (known.words[i] < 0 || !word) continue; // unknown, or refused by the write anyway
+        const int off = known.words[i] & ~*word & extendedwords::kMaxWord;
+        for (int bit = 0; bit < 8; ++bit)
+            if (off & (1 << bit))
+                cleared.append(QStringLiteral("%1: Bit %2 (Wert %3)")
+                                   .arg(words[i].second->caption)
+                                   .arg(bit)
+                                   .arg(1 << bit));
+    }
+    if (cleared.isEmpty()) return true;
+    Prompter::Message question;
+    question.text =
+        QStringLiteral("Die erweiterte Konfiguration schaltet Funktionen des Geräts ab, die beim letzten "
+                       "Einlesen dieses Geräts eingeschaltet waren:\n%1\n\n"
+                       "Die Bedeutung der Bits zeigt \"Anzeigen\" unter \"Erweiterte Konfiguration\".\n"
+                       "Trotzdem programmieren?")
+            .arg(cleared.join(QLatin1Char('\n')));
+    question.caption = QStringLiteral("Gerätefunktionen abschalten?");
+    question.icon = Prompter::Icon::Warning;
+    question.buttons = {Prompter::Button::Yes, Prompter::Button::No};
+    question.defaultButton = Prompter::Button::No;
+    return prompter.message(question) == Prompter::Button::Yes;
 }
 
 bool Programming::writeInputKind() {
@@ -297,6 +345,9 @@ void Programming::report() {
         text =
             QStringLiteral("Daten wurden nicht programmiert, Geräteversion unterstützt Eingangssignal nicht");
         break;
+    case bus::status::Declined:
+        text = QStringLiteral("Daten wurden nicht programmiert, Abbruch durch Benutzer");
+        break;
     case bus::status::ExtendedWriteFailed:
         text =
             QStringLiteral("Daten wurden nicht programmiert, konnte erweiterte Konfiguration nicht setzen!");
@@ -305,7 +356,8 @@ void Programming::report() {
         text = ok() ? resultText + QStringLiteral(" Daten Senden war erfolgreich") : failureText();
     }
     m.StatusBar1.panels[2] = text;
-    if (!ok()) prompter.show(text, QStringLiteral("Fehler Aufgetreten"));
+    // The user's own "Nein" needs no error box.
+    if (!ok() && running != bus::status::Declined) prompter.show(text, QStringLiteral("Fehler Aufgetreten"));
     a.repaintStatusBar();
 }
 

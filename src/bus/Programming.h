@@ -22,6 +22,8 @@ class Programming : public BusRun {
 
   private:
     bool writeExtendedWords();
+    // False when the user declines to switch off what the instrument was last read with.
+    bool confirmSwitchingOff();
     bool writeInputKind();
     void tableE();
     void tableF();

@@ -5,6 +5,7 @@
 
 #include <QList>
 
+#include <array>
 #include <cstdint>
 
 // The main window `TMain` as plain state: one member per control, named as the
@@ -147,6 +148,15 @@ struct MainWindowModel {
     bool devicePidActive = false;
     double deviceVersion = 0.0;
     uint16_t expectedFeatures = 0;
+    int32_t deviceIdentity = 0; // identity word the last identification heard; 0: none
+
+    // The extended words as the last transfer read them from an instrument: its identity word
+    // and each word in the order General, Alarm, Switching function 1 and 2 (-1: not read).
+    struct WordsRead {
+        int32_t identity = 0;
+        std::array<int, 4> words{-1, -1, -1, -1};
+        bool operator==(const WordsRead&) const = default;
+    } extendedWordsRead;
 
     // Extended configuration
     bool extendedConfigUnlocked = false;

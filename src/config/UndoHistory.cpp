@@ -86,6 +86,8 @@ void UndoHistory::carryProgramState(MainWindowModel& to, const MainWindowModel& 
     to.devicePidActive = from.devicePidActive;
     to.deviceVersion = from.deviceVersion;
     to.expectedFeatures = from.expectedFeatures;
+    to.deviceIdentity = from.deviceIdentity;
+    to.extendedWordsRead = from.extendedWordsRead;
     to.inputKindChanged = from.inputKindChanged;
 }
 
