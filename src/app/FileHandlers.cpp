@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -74,11 +75,23 @@ void MainHandlers::miDatenspeichernClick() {
     if (!fileName.isEmpty()) {
         followChosenFolder(*env.settings, folder, fileName);
 
-        CommentWindow comment([this] { return configFolder(*env.settings); });
-        env.prompter->showModal(comment);
+        // The comment is handed over in a folder made for this save alone and removed with it:
+        // neither a comment of an earlier save nor a file of the user's can get into the header.
+        const QTemporaryDir handOver;
+        QString comment = QStringLiteral(" "); // no comment given
+        if (handOver.isValid()) {
+            CommentWindow window([&handOver] { return handOver.path(); });
+            env.prompter->showModal(window);
+            comment = commentfile::read(handOver.path());
+        } else {
+            env.prompter->show(
+                QStringLiteral("Für den Datei-Kommentar kann kein temporärer Ordner angelegt werden "
+                               "(%1).\nDie Datei wird ohne Kommentar gespeichert.")
+                    .arg(QDir::toNativeSeparators(QDir::tempPath())),
+                QStringLiteral("Hinweis"), Prompter::Icon::Information);
+        }
 
-        const D20Header header{QDate::currentDate(), commentfile::read(folder),
-                               D20Writer::platformUserName()};
+        const D20Header header{QDate::currentDate(), comment, D20Writer::platformUserName()};
         const D20Writer writer(m, sep);
         const QByteArray bytes = writer.contents(header);
         const filewriter::Result written = filewriter::replace(fileName, bytes);

@@ -2,8 +2,9 @@
 
 #include <QString>
 
-// The comment hand-over file "COMMENT" in the configuration folder: the comment
-// window writes it, the file writer reads it back into the header.
+// The comment hand-over file "COMMENT": the comment window writes it, the file
+// writer reads it back into the header. The folder is the saving run's own, never
+// one of the user's.
 namespace commentfile {
 
 // The folder, a separator and "COMMENT"; a folder that already ends in a

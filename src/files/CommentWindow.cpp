@@ -2,7 +2,7 @@
 
 #include "files/CommentFile.h"
 
-CommentWindow::CommentWindow(std::function<QString()> folder) : configFolder(std::move(folder)) {
+CommentWindow::CommentWindow(std::function<QString()> folder) : handOverFolder(std::move(folder)) {
     Label1.name = QStringLiteral("Label1");
     Label1.caption = QStringLiteral("Bitte Kommentar für die Datei eingeben:");
     Label1.geometry = {8, 8, 332, 13};
@@ -18,8 +18,8 @@ void CommentWindow::Edit1Change(const QString& text) {
 }
 
 void CommentWindow::Button1Click() {
-    // A hand-over file that cannot be written is not reported: the writer then
-    // takes whatever the folder holds.
-    commentfile::write(configFolder(), Edit1.text);
+    // A hand-over file that cannot be written is not reported: the folder is the
+    // save's own, so the file is then saved without a comment.
+    commentfile::write(handOverFolder(), Edit1.text);
     closeRequested = true;
 }

@@ -6,12 +6,13 @@
 #include <functional>
 
 // The file comment window `Tf_DateiKommentar`: takes a one-line comment and
-// hands it to the file writer through the hand-over file in the configuration
-// folder. Closing the window without "Übernehmen" writes nothing.
+// hands it to the file writer through the hand-over file in the folder it is
+// given (the save's own private folder). Closing the window without
+// "Übernehmen" writes nothing.
 class CommentWindow : public ModalWindow {
   public:
-    // configFolder reads the configuration folder at the moment of the click.
-    explicit CommentWindow(std::function<QString()> configFolder);
+    // handOverFolder gives the folder of the hand-over file at the moment of the click.
+    explicit CommentWindow(std::function<QString()> handOverFolder);
 
     const char* windowClass() const override { return "Tf_DateiKommentar"; }
 
@@ -24,7 +25,9 @@ class CommentWindow : public ModalWindow {
 
     void Edit1Change(const QString& text);
     void Button1Click();
+    // Where "Übernehmen" puts the hand-over file.
+    QString folder() const { return handOverFolder(); }
 
   private:
-    std::function<QString()> configFolder;
+    std::function<QString()> handOverFolder;
 };

@@ -134,6 +134,12 @@ QJsonArray fieldsOf(const QString& json) {
 // command sequence, and show lists what read printed.
 TEST_F(CliTest, ReadWritesTheWindowsFileWithTheWindowsSequence) {
     const QString cliTrace = path("cli.jsonl");
+    // A file of the user's that happens to carry the hand-over file's name.
+    {
+        QFile own(path("COMMENT"));
+        ASSERT_TRUE(own.open(QIODevice::WriteOnly));
+        own.write("meins</END>\r\n");
+    }
     const CliRun read =
         cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"), QStringLiteral("--model"),
              QStringLiteral("TRK 520 PID"), QStringLiteral("--separator"), QStringLiteral(","),
@@ -150,6 +156,14 @@ TEST_F(CliTest, ReadWritesTheWindowsFileWithTheWindowsSequence) {
     const QByteArray file = fileBytes(path("cli.d20"));
     ASSERT_FALSE(window.isEmpty());
     EXPECT_TRUE(file.contains("<Kommentar> Kessel 1 Abnahme</Kommentar>\r\n"));
+    EXPECT_EQ(fileBytes(path("COMMENT")), QByteArray("meins</END>\r\n"));
+    // A second file into the same folder without --comment carries no comment.
+    const CliRun plain =
+        cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"), QStringLiteral("--model"),
+             QStringLiteral("TRK 520 PID"), QStringLiteral("-o"), path("plain.d20")},
+            path("plain.jsonl"));
+    ASSERT_EQ(plain.code, 0) << plain.err.toStdString();
+    EXPECT_TRUE(fileBytes(path("plain.d20")).contains("<Kommentar> </Kommentar>\r\n"));
     EXPECT_EQ(withoutDateAndUser(file), withoutDateAndUser(window));
     EXPECT_EQ(fileBytes(cliTrace), fileBytes(path("window.jsonl")));
 

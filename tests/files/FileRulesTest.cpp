@@ -3,6 +3,8 @@
 #include "files/CommentFile.h"
 #include "files/TaggedValue.h"
 
+#include <QFileInfo>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -263,29 +265,39 @@ TEST(D20File, DamagedFileStopsWithAMessageAndKeepsWhatWasRead) {
     EXPECT_EQ(c.m().StatusBar1.panels[2], kFaulty);
 }
 
-TEST(CommentWindow, HandsTheCommentOverThroughTheFolderOfTheChosenFile) {
+TEST(CommentWindow, HandsTheCommentOverPrivatelyForThisSaveOnly) {
     FileWindow w;
     trkInterfaceMode(w);
     QDir(w.dir.path()).mkdir(QStringLiteral("sub"));
     const QString folder = w.dir.filePath(QStringLiteral("sub")) + QLatin1Char('/');
+    FileWindow::write(folder + QStringLiteral("COMMENT"), {QStringLiteral("meins</END>")}); // the user's own
+    QStringList handOver;
+    w.prompter.onModal = [&](ModalWindow& m) {
+        auto& window = static_cast<CommentWindow&>(m);
+        handOver.append(window.folder());
+        if (w.comment.isNull()) return; // closed without "Übernehmen"
+        window.Edit1Change(w.comment);
+        window.Button1Click();
+    };
+    auto comment = [&](const char* file) { return FileWindow::lines(folder + QLatin1String(file)).value(1); };
+
     w.save(folder + QStringLiteral("a.d20"), QStringLiteral(""));
     EXPECT_EQ(w.stored(QStringLiteral("User"), QStringLiteral("Config1Path")), folder);
-    EXPECT_EQ(FileWindow::bytes(commentfile::path(folder)), QByteArray("</END>\r\n"));
-    EXPECT_EQ(FileWindow::lines(folder + QStringLiteral("a.d20")).value(1),
-              QStringLiteral("<Kommentar> </Kommentar>"));
-
+    EXPECT_EQ(comment("a.d20"), QStringLiteral("<Kommentar> </Kommentar>"));
     w.save(folder + QStringLiteral("b.d20"), QStringLiteral("Prüfung"));
-    EXPECT_EQ(FileWindow::bytes(commentfile::path(folder)), QByteArray("Pr\xfc"
-                                                                       "fung</END>\r\n"));
-    // Closed without "Übernehmen": the comment of the previous save.
+    EXPECT_EQ(comment("b.d20"), QStringLiteral("<Kommentar> Prüfung</Kommentar>"));
+    // Closed without "Übernehmen": no comment, neither the last one nor the user's file.
     w.save(folder + QStringLiteral("c.d20"));
-    EXPECT_EQ(FileWindow::lines(folder + QStringLiteral("c.d20")).value(1),
-              QStringLiteral("<Kommentar> Prüfung</Kommentar>"));
-    // No hand-over file at all: an empty comment.
-    QFile::remove(commentfile::path(folder));
-    w.save(folder + QStringLiteral("d.d20"));
-    EXPECT_EQ(FileWindow::lines(folder + QStringLiteral("d.d20")).value(1),
-              QStringLiteral("<Kommentar> </Kommentar>"));
+    EXPECT_EQ(comment("c.d20"), QStringLiteral("<Kommentar> </Kommentar>"));
+
+    EXPECT_EQ(FileWindow::lines(folder + QStringLiteral("COMMENT")),
+              QStringList{QStringLiteral("meins</END>")});
+    ASSERT_EQ(handOver.size(), 3);
+    EXPECT_NE(handOver[0], handOver[1]);
+    for (const QString& f : handOver) {
+        EXPECT_FALSE(f.startsWith(w.dir.path())) << f.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(f)) << "hand-over folder left behind: " << f.toStdString();
+    }
 }
 
 TEST(CommentWindow, OverlongCommentIsCutSoTheFileStaysReadable) {
