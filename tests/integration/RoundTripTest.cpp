@@ -3,6 +3,8 @@
 
 #include "LiveBus.h"
 
+#include "config/UndoHistory.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -78,12 +80,23 @@ TEST_F(LiveBus, InstrumentFallingSilentDuringReadoutIsReportedAndTheWindowStaysU
     createRoster();
     silenceAfter(s.port, 12);
     auto w = window(s);
+    s.configure(*w); // the user's edits, not yet programmed or saved
+    w->handlers->commitEdits();
+    MainWindowModel before = w->m;
+    const int steps = w->handlers->undoHistory().undoCount();
     w->handlers->Konfigurationlesen1Click();
     EXPECT_TRUE(w->m.StatusBar1.panels[2].startsWith(QStringLiteral("(Fehler -2)")))
         << w->m.StatusBar1.panels[2].toStdString();
-    // Said in a box too, which names what was being read; the window is as before.
+    // The window is as the user had it, and a box says what failed while reading what.
+    EXPECT_TRUE(UndoHistory::sameConfiguration(w->m, before));
+    expectSameWindow(before, w->m);
+    EXPECT_EQ(w->handlers->undoHistory().undoCount(), steps);
     ASSERT_EQ(w->prompter.shown.size(), 1);
-    EXPECT_TRUE(w->prompter.shown[0].message.text.contains(QStringLiteral("Gelesen wurde gerade: ")));
+    EXPECT_EQ(
+        w->prompter.shown[0].message.text,
+        QStringLiteral("Das Einlesen ist fehlgeschlagen. Das Fenster zeigt wieder die Konfiguration von vor "
+                       "dem Einlesen.\n\n(Fehler -2) Keine Antwort vom Gerät (Zeitüberschreitung)\n\n"
+                       "Gelesen wurde gerade: Einstellwerte: Anzeige bei 0V (Befehl 200)"));
     EXPECT_EQ(readTrace(tracePath()).last().fn, QStringLiteral("TBCloseCom"));
 
     // The user goes on: the window still reacts, and a readout after the fault works.
