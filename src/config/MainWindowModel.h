@@ -146,6 +146,8 @@ struct MainWindowModel {
     bool deviceHasPidOption = false;
     bool devicePidActive = false;
     double deviceVersion = 0.0;
+    // Identity word the last readout or programming heard at its end (0: none heard).
+    int32_t deviceIdentity = 0;
     uint16_t expectedFeatures = 0;
 
     // Extended configuration
