@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // One shown field of the main window: the group it sits in, its label as the
 // window shows it, and its value as text.
@@ -12,12 +13,15 @@ struct ShownField {
     QString label;
     QString value;
     QString control; // component name, stable across models and languages
+    bool numeric = false; // the value is a number, written with the program's separator
 };
 
 // The fields the window shows for its current configuration, group by group in
 // the window's order. A field counts when it, its group and (where it has one)
 // its label are visible; the label's caption is taken as the window draws it.
 QList<ShownField> shownFields(const MainWindowModel& m);
+// The component names of every field any model shows, in the window's order.
+QStringList fieldControls();
 
 // Fields that differ between two listings, matched by group and label; a field
 // only one side shows differs with an empty value on the other side.
@@ -26,5 +30,6 @@ struct FieldDifference {
     QString label;
     QString a;
     QString b;
+    bool numeric = false;
 };
 QList<FieldDifference> differences(const QList<ShownField>& a, const QList<ShownField>& b);

@@ -33,3 +33,5 @@ struct Command {
 
 const QList<Command>& commands();
 const Command* findCommand(const QString& name);
+// Runs a command; a call trace or stdout that cannot be written ends it with exit 3.
+int runCommand(const Command& command, Invocation& in);

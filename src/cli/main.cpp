@@ -179,5 +179,5 @@ int main(int argc, char** argv) {
     in.common.library = parser.value(QStringLiteral("library"));
     in.common.trace = parser.value(QStringLiteral("trace"));
     in.common.useSettings = parser.isSet(QStringLiteral("use-settings"));
-    return command->run(in);
+    return runCommand(*command, in);
 }

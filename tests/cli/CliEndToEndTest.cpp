@@ -47,7 +47,8 @@ class CliTest : public ::testing::Test {
         ASSERT_EQ(cli({QStringLiteral("ports")}).code, 0);
     }
 
-    CliRun cli(const QStringList& args, const QString& trace = {}) {
+    CliRun cli(const QStringList& args, const QString& trace = {}, const QMap<QString, QString>& extra = {},
+               const QString& stdoutFile = {}, const QString& workingDirectory = {}) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         // Runs without any display.
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
@@ -57,8 +58,12 @@ class CliTest : public ::testing::Test {
         env.remove(QStringLiteral("XDG_CONFIG_HOME"));
         env.insert(QStringLiteral("TRAXBUS_SIM"), path("roster.json"));
         if (!trace.isEmpty()) env.insert(QStringLiteral("TRAXBUS_TRACE"), trace);
+        for (auto it = extra.begin(); it != extra.end(); ++it)
+            env.insert(it.key(), it.value());
         QProcess p;
         p.setProcessEnvironment(env);
+        if (!stdoutFile.isEmpty()) p.setStandardOutputFile(stdoutFile);
+        if (!workingDirectory.isEmpty()) p.setWorkingDirectory(workingDirectory);
         p.start(kBin + QStringLiteral("/trkdvn-cli"), args);
         EXPECT_TRUE(p.waitForFinished(60000));
         return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
@@ -70,6 +75,12 @@ class CliTest : public ::testing::Test {
         QFile f(path("roster.json"));
         EXPECT_TRUE(f.open(QIODevice::ReadOnly));
         return QJsonDocument::fromJson(f.readAll()).object();
+    }
+    // An instrument of the roster: ports[portIndex].instruments[index].
+    QJsonObject instrument(int portIndex, int index = 0) {
+        return roster()[QStringLiteral("ports")].toArray()[portIndex][QStringLiteral("instruments")]
+            .toArray()[index]
+            .toObject();
     }
     void setRoster(const QJsonObject& o) {
         QFile f(path("roster.json"));
@@ -278,7 +289,7 @@ TEST_F(CliTest, FlowResultIsTakenIntoAFile) {
     const CliRun shown = cli({QStringLiteral("show"), path("f.d20"), QStringLiteral("--json")});
     QMap<QString, QString> byControl;
     for (const QJsonValue& f : fieldsOf(shown.out))
-        byControl.insert(f[QStringLiteral("control")].toString(), f[QStringLiteral("value")].toString());
+        byControl.insert(f[QStringLiteral("control")].toString(), f[QStringLiteral("text")].toString());
     EXPECT_EQ(byControl.value(QStringLiteral("rgInput")), QStringLiteral("Frequenz"));
     EXPECT_EQ(byControl.value(QStringLiteral("neMessbereichHigh")), QStringLiteral("1000"));
     EXPECT_EQ(byControl.value(QStringLiteral("neAnzeigeHigh")), QStringLiteral("60"));
@@ -313,6 +324,26 @@ TEST_F(CliTest, WindowSettingsOnlyWithUseSettings) {
     EXPECT_EQ(stored.out, port3.out);
     EXPECT_NE(stored.out,
               cli({QStringLiteral("identify"), QStringLiteral("--port"), QStringLiteral("1")}).out);
+
+    // The port and converter a run used are kept; where the script runs never becomes a folder
+    // of the window, not even through a file named there.
+    const QString elsewhere = path("woanders");
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+    ASSERT_TRUE(QFile::copy(path("k.d20"), elsewhere + QStringLiteral("/k.d20")));
+    ASSERT_TRUE(QFile::remove(ini));
+    ASSERT_EQ(cli({QStringLiteral("identify"), QStringLiteral("--use-settings"), QStringLiteral("--port"),
+                   QStringLiteral("3"), QStringLiteral("--converter"), QStringLiteral("7")},
+                  {}, {}, {}, elsewhere)
+                  .code,
+              0);
+    ASSERT_EQ(cli({QStringLiteral("show"), QStringLiteral("k.d20"), QStringLiteral("--use-settings")}, {}, {}, {},
+                  elsewhere)
+                  .code,
+              0);
+    const QString settings = QString::fromUtf8(fileBytes(ini));
+    EXPECT_TRUE(settings.contains(QStringLiteral("ComPort=3")) && settings.contains(QStringLiteral("PegelWandler=7")))
+        << settings.toStdString();
+    EXPECT_FALSE(settings.contains(QStringLiteral("woanders"))) << settings.toStdString();
 }
 
 TEST_F(CliTest, UsageAndFileErrorsHaveTheirExitCodes) {
@@ -352,4 +383,189 @@ TEST_F(CliTest, SheetIsWrittenWithoutADisplay) {
     EXPECT_EQ(nowhere.code, 3);
     EXPECT_TRUE(nowhere.err.contains(QStringLiteral("Das Konfigurationsblatt"))) << nowhere.err.toStdString();
     EXPECT_EQ(cli({QStringLiteral("sheet"), path("k.d20")}).code, 2);
+}
+
+// rename acts only on the instrument its information read found: on port 8 two instruments
+// answer the address query, so nothing is renamed, not even after one moved to address 0.
+// A name the instrument cannot keep is refused before anything is sent; --json echoes the
+// name the instrument reads back.
+TEST_F(CliTest, RenameActsOnlyOnTheInstrumentItFound) {
+    const QStringList rename = {QStringLiteral("rename"), QStringLiteral("--port")};
+    const CliRun two = cli(rename + QStringList{QStringLiteral("8"), QStringLiteral("--name"), QStringLiteral("FALSCH")});
+    EXPECT_EQ(two.code, 1) << two.err.toStdString();
+    ASSERT_EQ(cli({QStringLiteral("set-address"), QStringLiteral("--port"), QStringLiteral("8"),
+                   QStringLiteral("--address"), QStringLiteral("2"), QStringLiteral("--to"), QStringLiteral("0")})
+                  .code,
+              0);
+    EXPECT_EQ(cli(rename + QStringList{QStringLiteral("8"), QStringLiteral("--name"), QStringLiteral("FALSCH")}).code,
+              1);
+    EXPECT_EQ(instrument(7, 0)[QStringLiteral("name")].toString(), QStringLiteral("Linie A"));
+    EXPECT_EQ(instrument(7, 1)[QStringLiteral("name")].toString(), QStringLiteral("Linie B"));
+    EXPECT_EQ(cli(rename + QStringList{QStringLiteral("8"), QStringLiteral("--address"), QStringLiteral("1"),
+                                       QStringLiteral("--name"), QStringLiteral("X")})
+                  .code,
+              2);
+
+    for (const QString& bad : {QStringLiteral("Kessel 2 im Keller"), QStringLiteral("Kessel ✓"),
+                               QStringLiteral("Kessel\n2")}) {
+        const CliRun refused = cli(rename + QStringList{QStringLiteral("1"), QStringLiteral("--name"), bad});
+        EXPECT_EQ(refused.code, 2) << bad.toStdString();
+        EXPECT_TRUE(refused.err.contains(QStringLiteral("Nichts wurde gesendet"))) << refused.err.toStdString();
+    }
+    EXPECT_EQ(instrument(0)[QStringLiteral("name")].toString(), QStringLiteral("Kessel 1"));
+
+    const CliRun renamed = cli(rename + QStringList{QStringLiteral("1"), QStringLiteral("--name"),
+                                                    QStringLiteral("Kessel 2 oben"), QStringLiteral("--json")});
+    ASSERT_EQ(renamed.code, 0) << renamed.err.toStdString();
+    EXPECT_EQ(QJsonDocument::fromJson(renamed.out.toUtf8()).object()[QStringLiteral("name")].toString(),
+              QStringLiteral("Kessel 2 oben"));
+    EXPECT_EQ(instrument(0)[QStringLiteral("name")].toString(), QStringLiteral("Kessel 2 oben"));
+}
+
+// set-address talks to --address where given and moves only the instrument found there;
+// without it the address query must find exactly one. --json echoes the new address.
+TEST_F(CliTest, SetAddressMovesOnlyTheInstrumentItFound) {
+    const QStringList setAddress = {QStringLiteral("set-address"), QStringLiteral("--port"), QStringLiteral("8")};
+    const CliRun both = cli(setAddress + QStringList{QStringLiteral("--to"), QStringLiteral("9")});
+    EXPECT_EQ(both.code, 1) << both.err.toStdString();
+    EXPECT_EQ(instrument(7, 0)[QStringLiteral("address")].toInt(), 1);
+    EXPECT_EQ(instrument(7, 1)[QStringLiteral("address")].toInt(), 2);
+
+    const CliRun moved = cli(setAddress + QStringList{QStringLiteral("--address"), QStringLiteral("2"),
+                                                      QStringLiteral("--to"), QStringLiteral("9"),
+                                                      QStringLiteral("--json")});
+    ASSERT_EQ(moved.code, 0) << moved.err.toStdString();
+    // Two instruments still answer the address query afterwards: the address set is echoed.
+    const QJsonObject o = QJsonDocument::fromJson(moved.out.toUtf8()).object();
+    EXPECT_EQ(o[QStringLiteral("address")].toInt(-1), 9) << moved.out.toStdString();
+    EXPECT_EQ(instrument(7, 0)[QStringLiteral("address")].toInt(), 1);
+    EXPECT_EQ(instrument(7, 1)[QStringLiteral("address")].toInt(), 9);
+
+    const CliRun nobody = cli(setAddress + QStringList{QStringLiteral("--address"), QStringLiteral("5"),
+                                                       QStringLiteral("--to"), QStringLiteral("3"),
+                                                       QStringLiteral("--json")});
+    EXPECT_EQ(nobody.code, 1);
+    const QJsonObject failure = QJsonDocument::fromJson(nobody.out.toUtf8()).object();
+    EXPECT_EQ(failure[QStringLiteral("status")].toInt(), 1) << nobody.out.toStdString();
+    EXPECT_FALSE(failure[QStringLiteral("message")].toString().isEmpty());
+}
+
+// Every output that cannot be written ends the run with exit 3 and the reason: the call trace
+// in a missing folder, a folder, or on a full device, and stdout on a full device. A library
+// that is not there is named with exit 1. "-o -" puts the file on stdout.
+TEST_F(CliTest, OutputsThatCannotBeWrittenEndWithTheirReason) {
+    const QStringList identify = {QStringLiteral("identify"), QStringLiteral("--port"), QStringLiteral("1")};
+    for (const QString& trace : {path("fehlt/t.jsonl"), dir.path(), QStringLiteral("/dev/full")}) {
+        const CliRun run = cli(identify + QStringList{QStringLiteral("--trace"), trace});
+        EXPECT_EQ(run.code, 3) << trace.toStdString();
+        EXPECT_TRUE(run.err.contains(QStringLiteral("Protokolldatei ") + trace)) << run.err.toStdString();
+    }
+    if (QFile::exists(QStringLiteral("/dev/full"))) {
+        const CliRun full = cli(identify, {}, {}, QStringLiteral("/dev/full"));
+        EXPECT_EQ(full.code, 3);
+        EXPECT_TRUE(full.err.contains(QStringLiteral("Ausgabe konnte nicht geschrieben werden"))) << full.err.toStdString();
+    }
+
+    const CliRun toStdout = cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"),
+                                 QStringLiteral("-o"), QStringLiteral("-")});
+    ASSERT_EQ(toStdout.code, 0) << toStdout.err.toStdString();
+    EXPECT_TRUE(toStdout.out.contains(QStringLiteral("</BEGIN>"))) << toStdout.out.toStdString();
+    EXPECT_FALSE(QFile::exists(QStringLiteral("-")));
+    QFile f(path("k.d20"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(toStdout.out.toLatin1());
+    f.close();
+
+    const CliRun noLibrary = cli({QStringLiteral("show"), path("k.d20"), QStringLiteral("--library"),
+                                  QStringLiteral("/nonexistent"), QStringLiteral("--json")});
+    EXPECT_EQ(noLibrary.code, 1);
+    EXPECT_TRUE(noLibrary.err.contains(QStringLiteral("/nonexistent/"))) << noLibrary.err.toStdString();
+    EXPECT_EQ(QJsonDocument::fromJson(noLibrary.out.toUtf8()).object()[QStringLiteral("status")].toInt(), 1);
+}
+
+// --json speaks numbers as numbers and gives every model the same keys; a file written with
+// "." reads in a "," locale without any option, in show, diff and program alike.
+TEST_F(CliTest, JsonIsTheSameForEveryModelAndFilesKeepTheirSeparator) {
+    const QMap<QString, QString> comma = {{QStringLiteral("LC_ALL"), QStringLiteral("de_DE.UTF-8")}};
+    ASSERT_EQ(cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"), QStringLiteral("--separator"),
+                   QStringLiteral("."), QStringLiteral("-o"), path("punkt.d20")})
+                  .code,
+              0);
+    const CliRun trk = cli({QStringLiteral("show"), path("punkt.d20"), QStringLiteral("--json")}, {}, comma);
+    ASSERT_EQ(trk.code, 0) << trk.err.toStdString();
+    const CliRun dvn = cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("5"), QStringLiteral("--json")},
+                           {}, comma);
+    ASSERT_EQ(dvn.code, 0) << dvn.err.toStdString();
+    const QJsonObject trkValues = QJsonDocument::fromJson(trk.out.toUtf8()).object()[QStringLiteral("values")].toObject();
+    const QJsonObject dvnValues = QJsonDocument::fromJson(dvn.out.toUtf8()).object()[QStringLiteral("values")].toObject();
+    EXPECT_GT(trkValues.size(), 20);
+    EXPECT_EQ(trkValues.keys(), dvnValues.keys());
+    EXPECT_TRUE(trkValues[QStringLiteral("neAnzeigeHigh")].isDouble()) << trk.out.toStdString();
+    EXPECT_TRUE(trkValues[QStringLiteral("nePID_SP1")].isDouble());
+    EXPECT_TRUE(dvnValues[QStringLiteral("nePID_SP1")].isNull());
+    const QJsonObject old = QJsonDocument::fromJson(
+        cli({QStringLiteral("identify"), QStringLiteral("--port"), QStringLiteral("2"), QStringLiteral("--json")}).out.toUtf8())
+                                .object();
+    EXPECT_TRUE(old.contains(QStringLiteral("features")) && old[QStringLiteral("features")].isNull());
+
+    ASSERT_EQ(cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"), QStringLiteral("--separator"),
+                   QStringLiteral(","), QStringLiteral("-o"), path("komma.d20")})
+                  .code,
+              0);
+    const CliRun same = cli({QStringLiteral("diff"), path("punkt.d20"), path("komma.d20")}, {}, comma);
+    EXPECT_EQ(same.code, 0) << same.out.toStdString() << same.err.toStdString();
+    const CliRun programmed = cli({QStringLiteral("program"), path("punkt.d20"), QStringLiteral("--port"),
+                                   QStringLiteral("1"), QStringLiteral("--verify")},
+                                  {}, comma);
+    EXPECT_EQ(programmed.code, 0) << programmed.out.toStdString() << programmed.err.toStdString();
+}
+
+// program --verify: an instrument that answers a write but does not keep the value shows the
+// difference (exit 4); one that stops answering before the read-back is a failure (exit 1).
+TEST_F(CliTest, VerifyTellsAValueNotKeptFromASilentInstrument) {
+    ASSERT_EQ(cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"), QStringLiteral("-o"),
+                   path("serie.d20")})
+                  .code,
+              0);
+    QJsonObject r = roster();
+    QJsonArray ports = r[QStringLiteral("ports")].toArray();
+    const auto withFault = [&](int index, int command, int status) {
+        QJsonObject port = ports[index].toObject();
+        QJsonArray instruments = port[QStringLiteral("instruments")].toArray();
+        QJsonObject i = ports[0].toObject()[QStringLiteral("instruments")].toArray()[0].toObject();
+        i[QStringLiteral("identity")] = QStringLiteral("0x0781010%1").arg(index + 1);
+        i[QStringLiteral("display")] = QJsonObject{{QStringLiteral("low"), 0.0}, {QStringLiteral("high"), 400.0}};
+        i[QStringLiteral("faults")] = QJsonArray{QJsonObject{
+            {QStringLiteral("command"), command}, {QStringLiteral("status"), status}, {QStringLiteral("count"), -1}}};
+        port[QStringLiteral("instruments")] = QJsonArray{i};
+        ports[index] = port;
+    };
+    withFault(1, 193, 0);  // port 2: answers the display's upper end but keeps its own
+    withFault(2, 201, -2); // port 3: silent when its display is read back
+    r[QStringLiteral("ports")] = ports;
+    setRoster(r);
+    const QStringList program = {QStringLiteral("program"), path("serie.d20"), QStringLiteral("--verify"),
+                                 QStringLiteral("--port")};
+    const CliRun kept = cli(program + QStringList{QStringLiteral("2")});
+    EXPECT_EQ(kept.code, 4) << kept.out.toStdString() << kept.err.toStdString();
+    EXPECT_TRUE(kept.out.contains(QStringLiteral("Anzeige bei 10V | 1000 | 400")) &&
+                kept.out.contains(QStringLiteral(" Abweichungen")))
+        << kept.out.toStdString();
+    const CliRun silent = cli(program + QStringList{QStringLiteral("3")});
+    EXPECT_EQ(silent.code, 1) << silent.out.toStdString() << silent.err.toStdString();
+    EXPECT_TRUE(silent.out.contains(QStringLiteral("Rücklesen fehlgeschlagen"))) << silent.out.toStdString();
+}
+
+// --comment text the file cannot carry is refused with what would change; --yes takes it.
+TEST_F(CliTest, CommentTheFileCannotCarryNeedsYes) {
+    const QStringList read = {QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"),
+                              QStringLiteral("-o"), path("c.d20"), QStringLiteral("--comment"),
+                              QStringLiteral("Prüfung <Halle 2> ✓")};
+    const CliRun refused = cli(read);
+    EXPECT_EQ(refused.code, 2);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("‹ und ›")) && refused.err.contains(QStringLiteral("✓")))
+        << refused.err.toStdString();
+    EXPECT_FALSE(QFile::exists(path("c.d20")));
+    EXPECT_EQ(cli(read + QStringList{QStringLiteral("--yes")}).code, 0);
+    EXPECT_TRUE(fileBytes(path("c.d20")).contains("<Kommentar> Pr\xfc" "fung \x8bHalle 2\x9b ?</Kommentar>"));
 }
