@@ -771,7 +771,10 @@ const QList<Command>& commands() {
          "show),\n"
          "mit -o als d20-Datei gespeichert, wie „Konfiguration speichern“ sie schreibt. Ohne --model wird "
          "der\n"
-         "Gerätetyp durch die Identifikation jedes Typs ermittelt; passen keiner oder mehrere: Exit 2.",
+         "Gerätetyp durch die Identifikation jedes Typs ermittelt; passen keiner oder mehrere: Exit 2.\n"
+         "Einen Kommentar, den die Datei nicht so tragen kann (Zeichen außerhalb von Windows-1252, < >,\n"
+         "Zeilenumbrüche, zu lang), lehnt read mit der Änderung ab (Exit 2); --yes speichert ihn so. -o -\n"
+         "schreibt die Datei auf die Standardausgabe.",
          "trkdvn-cli read --port 1 -o kessel1.d20 --comment \"Abnahme 12/2026\"", &runRead},
         {"show", "show DATEI.d20",
          "Zeigt die Konfiguration einer Datei: Gruppe, Beschriftung wie im Fenster, Wert; nur was das "
@@ -799,13 +802,16 @@ const QList<Command>& commands() {
          "Datum, ein Bild des Fensters und jedes angezeigte Feld mit seinem Wert. Ein Gerät wird wie mit\n"
          "„Einlesen“ gelesen; ohne --model wird der Gerätetyp ermittelt.",
          "trkdvn-cli sheet kessel1.d20 -o kessel1.pdf", &runSheet},
-        {"set-address", "set-address --port N --to ADRESSE",
+        {"set-address", "set-address --port N --to ADRESSE [--address A]",
          "Gibt dem angeschlossenen Gerät eine neue Busadresse, wie „Adresse setzen“ im Menü Extras: "
          "Informationen\n"
-         "lesen, Adresse eintragen, setzen. Prüfungen und Meldungen wie im Fenster.",
+         "lesen, Adresse eintragen, setzen. Prüfungen und Meldungen wie im Fenster. Ohne --address muss genau\n"
+         "ein Gerät auf die Adressabfrage antworten; wird keines gefunden, wird nichts gesendet (Exit 1).",
          "trkdvn-cli set-address --port 1 --to 12", &runSetAddress},
         {"rename", "rename --port N --name TEXT",
-         "Schreibt den Gerätenamen (höchstens 16 Zeichen), wie „Gerätenamen zuweisen“ im Menü Extras.",
+         "Schreibt den Gerätenamen (höchstens 16 Zeichen aus Windows-1252, ohne Zeilenumbruch), wie\n"
+         "„Gerätenamen zuweisen“ im Menü Extras, an das eine Gerät, das auf die Adressabfrage antwortet\n"
+         "(--address gilt hier nicht). Ein anderer Name wird abgelehnt (Exit 2), ohne etwas zu senden.",
          "trkdvn-cli rename --port 1 --name \"Kessel 2\"", &runRename},
         {"flow",
          "flow --max X --unit EINHEIT --pulses P --per l|m3 [--signal …] [--display-unit …] [--decimals 0-3]",

@@ -127,10 +127,17 @@ std::optional<QChar> D20Reader::declaredSeparator(const QString& fileName) {
     return std::nullopt;
 }
 
+namespace {
+// A separator as words: a lone "." or "," is easily overlooked in a message.
+QString separatorName(QChar sep) {
+    return sep == QLatin1Char(',') ? QStringLiteral("Komma (,)") : QStringLiteral("Punkt (.)");
+}
+} // namespace
+
 QString D20Reader::separatorMismatchText(QChar fileSeparator, QChar programSeparator) {
-    return QStringLiteral("Die Datei wurde mit dem Dezimaltrenner „%1“ gespeichert, das Programm ist auf "
-                          "„%2“ eingestellt.\nDie Datei wird nicht geladen.")
-        .arg(fileSeparator, programSeparator);
+    return QStringLiteral("Die Datei wurde mit dem Dezimaltrenner %1 gespeichert, das Programm ist auf "
+                          "%2 eingestellt.\nDie Datei wird nicht geladen.")
+        .arg(separatorName(fileSeparator), separatorName(programSeparator));
 }
 
 void D20Reader::fail(const QString& text) {

@@ -116,7 +116,7 @@ TEST(D20File, FileOfTheOtherSeparatorIsRejectedButBringsItsExtendedWords) {
     // The refusal says why, and the outcome says the same to a caller.
     EXPECT_TRUE(point.prompter.texts().contains(D20Reader::separatorMismatchText(u',', u'.')))
         << point.prompter.texts().join(QLatin1Char('|')).toStdString();
-    EXPECT_TRUE(D20Reader::separatorMismatchText(u',', u'.').contains(QStringLiteral("„,“ gespeichert")));
+    EXPECT_TRUE(D20Reader::separatorMismatchText(u',', u'.').contains(QStringLiteral("Komma (,) gespeichert")));
     EXPECT_EQ(point.handlers->lastFileOutcome().result, MainHandlers::FileOutcome::Result::Failed);
     EXPECT_EQ(point.handlers->lastFileOutcome().reason, D20Reader::separatorMismatchText(u',', u'.'));
     EXPECT_TRUE(point.m().isChecked(ModelId::DVN500));
