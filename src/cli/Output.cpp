@@ -1,5 +1,7 @@
 #include "cli/Output.h"
 
+#include "files/FileWriter.h"
+
 #include <QFile>
 #include <QJsonDocument>
 #include <QStringList>
@@ -7,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace cliout {
@@ -20,7 +23,12 @@ bool objectPrinted = false;
 void checkStdout() {
     if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return;
     outputFailed(QStringLiteral("Die Ausgabe konnte nicht geschrieben werden: %1")
-                     .arg(QString::fromLocal8Bit(std::strerror(errno ? errno : EIO))));
+                     .arg(filewriter::reasonFor(errno ? errno : EIO, QStringLiteral("-"))));
+}
+
+// Opens the call trace for appending; -1 with errno set when it cannot be.
+int openTrace(const QString& path) {
+    return ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
 }
 
 } // namespace
@@ -56,18 +64,23 @@ void outputFailed(const QString& reason) {
 }
 
 QString traceProblem(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append))
-        return QStringLiteral("Die Protokolldatei %1 kann nicht geschrieben werden: %2").arg(path, f.errorString());
+    const int fd = openTrace(path);
+    if (fd < 0)
+        return QStringLiteral("Die Protokolldatei %1 kann nicht geschrieben werden: %2")
+            .arg(path, filewriter::reasonFor(errno, path));
+    ::close(fd);
     return {};
 }
 
 void appendTrace(const QString& path, const QByteArray& line) {
     // Opened per line: several bindings of one run share the file, and a crash keeps every line.
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Append) && f.write(line) == line.size() && f.flush()) return;
+    const int fd = openTrace(path);
+    const bool written = fd >= 0 && ::write(fd, line.constData(), size_t(line.size())) == line.size();
+    const int error = errno;
+    if (fd >= 0) ::close(fd);
+    if (written) return;
     outputFailed(QStringLiteral("Die Protokolldatei %1 konnte nicht geschrieben werden: %2")
-                     .arg(path, f.errorString()));
+                     .arg(path, filewriter::reasonFor(error ? error : EIO, path)));
 }
 
 int finish(int code, bool json) {
