@@ -17,19 +17,31 @@ install(FILES ${pkg}/${app_id}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}
 install(FILES ${pkg}/${app_id}.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${pkg}/copyright DESTINATION ${docdir})
 
+# trkdvn-cli's manual page and bash completion are written from its own option table,
+# so they name exactly the commands and options the parser takes.
+set(gen ${CMAKE_BINARY_DIR}/packaging)
+add_custom_command(OUTPUT ${gen}/trkdvn-cli.1 ${gen}/trkdvn-cli.bash
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${gen}
+  COMMAND trkdvn-cli-referenz man ${gen}/trkdvn-cli.1
+  COMMAND trkdvn-cli-referenz completion ${gen}/trkdvn-cli.bash
+  DEPENDS trkdvn-cli-referenz VERBATIM)
+add_custom_target(cli_reference ALL DEPENDS ${gen}/trkdvn-cli.1 ${gen}/trkdvn-cli.bash)
+
 # Man pages and the changelog go in compressed, reproducibly (no name, no time stamp).
 set(gz_files)
-foreach(f trkdvn.1 trkdvn-cli.1 changelog)
-  set(out ${CMAKE_BINARY_DIR}/packaging/${f}.gz)
+foreach(src ${pkg}/trkdvn.1 ${gen}/trkdvn-cli.1 ${pkg}/changelog)
+  get_filename_component(f ${src} NAME)
+  set(out ${gen}/${f}.gz)
   add_custom_command(OUTPUT ${out}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/packaging
-    COMMAND gzip -9n -c ${pkg}/${f} > ${out}
-    DEPENDS ${pkg}/${f} VERBATIM)
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${gen}
+    COMMAND gzip -9n -c ${src} > ${out}
+    DEPENDS ${src} VERBATIM)
   list(APPEND gz_files ${out})
 endforeach()
-add_custom_target(packaging_docs DEPENDS ${gz_files})
-install(FILES ${CMAKE_BINARY_DIR}/packaging/trkdvn.1.gz ${CMAKE_BINARY_DIR}/packaging/trkdvn-cli.1.gz
-        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+add_custom_target(packaging_docs DEPENDS ${gz_files} cli_reference)
+install(FILES ${gen}/trkdvn.1.gz ${gen}/trkdvn-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${gen}/trkdvn-cli.bash DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+        RENAME trkdvn-cli)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.gz DESTINATION ${docdir})
 
 # `install` and cpack build only what scripts/package.sh built, not the tests.

@@ -29,6 +29,13 @@ trkdvn --version
 trkdvn-cli --version
 trkdvn --help | grep -q "^Aufruf: trkdvn" || fail "trkdvn --help"
 [ "$(command -v trkdvn-cli)" = /usr/bin/trkdvn-cli ] || fail "trkdvn-cli is not the installed one"
+# The completion is made from the option table: it must at least be valid bash and know the commands.
+completion=/usr/share/bash-completion/completions/trkdvn-cli
+bash -n "$completion" || fail "bash completion does not parse"
+grep -q "set-address" "$completion" || fail "bash completion lacks the commands"
+if command -v man >/dev/null; then
+  man -l /usr/share/man/man1/trkdvn-cli.1.gz 2>&1 >/dev/null | grep . && fail "man page has warnings"
+fi
 
 # The packaged library, from its private folder.
 LD_DEBUG=files trkdvn-cli ports 2>"$work/ld.txt" | tee "$work/ports.txt"

@@ -27,8 +27,12 @@ using cliout::err;
 using cliout::out;
 using cliout::outJson;
 
-int usage(const QString& text) {
-    err(QStringLiteral("Aufruf: ") + text);
+const Command* running = nullptr; // the command being run, for its synopsis
+
+// A wrong call: the reason, then how the command is called.
+int usage(const QString& reason) {
+    err(reason);
+    if (running) err(QStringLiteral("Aufruf: trkdvn-cli ") + synopsis(*running));
     return exitcode::Usage;
 }
 
@@ -184,8 +188,15 @@ int runPorts(Invocation& in) {
     ComPortWindow window(s.libraryFactory()({BusLibrary::Entry::SearchForComPorts}), s.settings());
     window.FormCreate();
     if (!window.cb_ComPorts.enabled) {
-        err(CliPrompter::line(QStringLiteral("Fehler"),
-                              QStringLiteral("Die Bus-Bibliothek meldet keine Ports.")));
+        // The window's binding knows no error texts: asked again through a whole binding,
+        // the library names the reason of its refusal, as identify shows it.
+        auto lib = s.libraryFactory()(BusLibrary::allEntries());
+        QList<int16_t> ports;
+        const int16_t status = lib->load() ? lib->SearchForComPorts(ports) : int16_t(0);
+        const QString reason = status < 0 && lib->isLoaded()
+                                   ? bus::errorText(*lib, status)
+                                   : QStringLiteral("Die Bus-Bibliothek meldet keine Ports.");
+        err(CliPrompter::line(QStringLiteral("Fehler"), reason));
         return exitcode::BusFailure;
     }
     if (in.json) {
@@ -200,11 +211,27 @@ int runPorts(Invocation& in) {
     return exitcode::Ok;
 }
 
+// --- models -------------------------------------------------------------------------------------
+
+// The models of the "&Typ" menu, by the names --model takes.
+int runModels(Invocation& in) {
+    Session s(in.common, 0);
+    QJsonArray list;
+    for (const ModelEntry* e : offeredModels(s)) {
+        if (in.json)
+            list.append(modelName(*e));
+        else
+            out(modelName(*e));
+    }
+    if (in.json) outJson({{QStringLiteral("models"), list}});
+    return exitcode::Ok;
+}
+
 // --- identify -----------------------------------------------------------------------------------
 
 int runIdentify(Invocation& in) {
     int16_t port = 0;
-    if (!onePort(in, port)) return usage(QStringLiteral("trkdvn-cli identify --port N"));
+    onePort(in, port);
     Session s(in.common, port);
     if (!started(s)) return exitcode::BusFailure;
     auto lib = s.libraryFactory()(BusLibrary::allEntries());
@@ -283,9 +310,7 @@ QStringList commentChanges(const QString& comment, Session& s) {
 
 int runRead(Invocation& in) {
     int16_t port = 0;
-    if (!onePort(in, port) || !in.args.isEmpty())
-        return usage(
-            QStringLiteral("trkdvn-cli read --port N [--model NAME] [-o DATEI.d20] [--comment TEXT]"));
+    onePort(in, port);
     Session s(in.common, port);
     if (!started(s)) return exitcode::BusFailure;
     const ModelEntry* model = nullptr;
@@ -294,7 +319,7 @@ int runRead(Invocation& in) {
     if (s.readInstrument() < 0) return busFailed(s);
     if (in.parser.isSet(QStringLiteral("output"))) {
         const QString comment = in.parser.value(QStringLiteral("comment"));
-        if (in.parser.isSet(QStringLiteral("comment")) && !in.parser.isSet(QStringLiteral("yes"))) {
+        if (in.parser.isSet(QStringLiteral("comment")) && !in.common.yes) {
             if (const QStringList changes = commentChanges(comment, s); !changes.isEmpty()) {
                 err(QStringLiteral("Der Kommentar kann nicht so gespeichert werden, wie er angegeben ist:\n  ") +
                     changes.join(QStringLiteral("\n  ")) +
@@ -317,7 +342,6 @@ int runRead(Invocation& in) {
 // --- show ---------------------------------------------------------------------------------------
 
 int runShow(Invocation& in) {
-    if (in.args.size() != 1) return usage(QStringLiteral("trkdvn-cli show DATEI.d20"));
     const std::unique_ptr<Session> s = fileSession(in, in.args.first());
     if (!started(*s)) return exitcode::BusFailure;
     if (!s->loadFile(in.args.first())) return fileFailed(*s);
@@ -401,8 +425,6 @@ PortResult programPort(Invocation& in, const QString& file, int16_t port, bool v
 }
 
 int runProgram(Invocation& in) {
-    if (in.args.size() != 1 || (in.ports.isEmpty() && !in.common.useSettings))
-        return usage(QStringLiteral("trkdvn-cli program DATEI.d20 --port N [--port M …] [--verify]"));
     const QString file = in.args.first();
     if (!QFileInfo(file).isFile()) {
         err(CliPrompter::line(QStringLiteral("Fehler"),
@@ -454,8 +476,6 @@ struct Side {
 };
 
 int runDiff(Invocation& in) {
-    if (in.args.size() != 2)
-        return usage(QStringLiteral("trkdvn-cli diff A B   (A, B: DATEI.d20 oder port:N)"));
     Side sides[2];
     const ModelEntry* model = nullptr;
     if (in.parser.isSet(QStringLiteral("model"))) {
@@ -464,15 +484,16 @@ int runDiff(Invocation& in) {
             return usage(
                 QStringLiteral("unbekanntes Gerät „%1“").arg(in.parser.value(QStringLiteral("model"))));
     }
-    std::optional<QChar> readWith = in.common.separator;
+    // Both sides named right before either is read.
     for (int i = 0; i < 2; ++i) {
         sides[i].source = in.args.at(i);
-        if (sides[i].source.startsWith(QLatin1String("port:"))) {
-            bool ok = false;
-            sides[i].port = static_cast<int16_t>(sides[i].source.mid(5).toInt(&ok));
-            if (!ok || sides[i].port <= 0) return usage(QStringLiteral("port:N mit N > 0"));
-            continue;
-        }
+        QString portError;
+        sides[i].port = cliopt::portSource(sides[i].source, &portError).value_or(0);
+        if (!portError.isEmpty()) return usage(portError);
+    }
+    std::optional<QChar> readWith = in.common.separator;
+    for (int i = 0; i < 2; ++i) {
+        if (sides[i].port > 0) continue;
         sides[i].session = fileSession(in, sides[i].source);
         if (!started(*sides[i].session)) return exitcode::BusFailure;
         if (!sides[i].session->loadFile(sides[i].source)) return fileFailed(*sides[i].session);
@@ -517,15 +538,10 @@ int runDiff(Invocation& in) {
 // A file loaded or an instrument read as the window does, then its configuration sheet saved.
 // The window's picture comes from the window itself, drawn without a display.
 int runSheet(Invocation& in) {
-    if (in.args.size() != 1 || !in.parser.isSet(QStringLiteral("output")))
-        return usage(QStringLiteral("trkdvn-cli sheet DATEI.d20|port:N -o BLATT.pdf [--model NAME]"));
     const QString from = in.args.first();
-    int16_t port = 0;
-    if (from.startsWith(QLatin1String("port:"))) {
-        bool ok = false;
-        port = static_cast<int16_t>(from.mid(5).toInt(&ok));
-        if (!ok || port <= 0) return usage(QStringLiteral("port:N mit N > 0"));
-    }
+    QString portError;
+    const int16_t port = cliopt::portSource(from, &portError).value_or(0);
+    if (!portError.isEmpty()) return usage(portError);
     Session* session = nullptr;
     QtSheetPrinter printer([&session] { return session ? windowPicture(session->handlers()) : QImage(); });
     CommonOptions options = in.common;
@@ -615,8 +631,7 @@ template <typename Window> int runTool(Invocation& in, int16_t port, const Tool<
 
 int runSetAddress(Invocation& in) {
     int16_t port = 0;
-    if (!in.parser.isSet(QStringLiteral("to")) || !in.args.isEmpty() || !onePort(in, port))
-        return usage(QStringLiteral("trkdvn-cli set-address --port N --to ADRESSE [--address A]"));
+    onePort(in, port);
     const Tool<Tf_AdresseSetzen> tool{
         "Tf_AdresseSetzen", &MainHandlers::MainMenueExtrasAdresseSetzenClick, &Tf_AdresseSetzen::b_AdresseSetzen,
         [](Session& s, Tf_AdresseSetzen& w, const QString& to) {
@@ -659,13 +674,7 @@ QString nameProblem(const QString& name) {
 
 int runRename(Invocation& in) {
     int16_t port = 0;
-    if (!in.parser.isSet(QStringLiteral("name")) || !in.args.isEmpty() || !onePort(in, port))
-        return usage(QStringLiteral("trkdvn-cli rename --port N --name TEXT"));
-    // Like the window, the name tool finds its instrument by the address query: with two
-    // instruments on the line it cannot tell them apart, and an address given here would be ignored.
-    if (in.common.address >= 0)
-        return usage(QStringLiteral("trkdvn-cli rename --port N --name TEXT\n--address gilt hier nicht: der "
-                                    "Name geht an das eine Gerät, das auf die Adressabfrage antwortet."));
+    onePort(in, port);
     const QString name = in.parser.value(QStringLiteral("name"));
     if (const QString problem = nameProblem(name); !problem.isEmpty()) {
         err(CliPrompter::line(QStringLiteral("Fehler"), problem + QStringLiteral(" Nichts wurde gesendet.")));
@@ -685,32 +694,18 @@ int runRename(Invocation& in) {
 
 // --- flow ---------------------------------------------------------------------------------------
 
-// Position of an option's word in a list of the calculator; -1 when it names none.
-int pick(const QString& word, const QStringList& words) {
-    return words.indexOf(word.toLower());
-}
-
 int runFlow(Invocation& in) {
     const auto value = [&in](const char* name) { return in.parser.value(QLatin1String(name)); };
     const auto isSet = [&in](const char* name) { return in.parser.isSet(QLatin1String(name)); };
-    const QStringList units = {QStringLiteral("l/min"), QStringLiteral("l/h"), QStringLiteral("m3/min"),
-                               QStringLiteral("m3/h")};
-    const int unit = isSet("unit") ? pick(value("unit"), units) : 0;
-    const int per = isSet("per") ? pick(value("per"), {QStringLiteral("l"), QStringLiteral("m3")}) : 0;
-    const int signal =
-        isSet("signal")
-            ? pick(value("signal"), {QStringLiteral("ttl"), QStringLiteral("npn"), QStringLiteral("pnp")})
-            : 0;
-    const int displayUnit = isSet("display-unit") ? pick(value("display-unit"), units) : 0;
-    const int decimals = isSet("decimals")
-                             ? pick(value("decimals"), {QStringLiteral("0"), QStringLiteral("1"),
-                                                        QStringLiteral("2"), QStringLiteral("3")})
-                             : 0;
-    if (!isSet("max") || !isSet("pulses") || unit < 0 || per < 0 || signal < 0 || displayUnit < 0 ||
-        decimals < 0 || !in.args.isEmpty() || (isSet("apply") && !isSet("output")))
-        return usage(QStringLiteral(
-            "trkdvn-cli flow --max X --unit l/min|l/h|m3/min|m3/h --pulses P --per l|m3 "
-            "[--signal ttl|npn|pnp] [--display-unit …] [--decimals 0-3] [--apply DATEI.d20 -o NEU.d20]"));
+    // The lists' positions; the words were checked against the option table.
+    const auto pick = [&](const char* name) {
+        return isSet(name) ? cliopt::choiceIndex(*cliopt::find(QLatin1String(name)), value(name)) : 0;
+    };
+    const int unit = pick("unit");
+    const int per = pick("per");
+    const int signal = pick("signal");
+    const int displayUnit = pick("display-unit");
+    const int decimals = pick("decimals");
 
     const std::unique_ptr<Session> session =
         isSet("apply") ? fileSession(in, value("apply")) : std::make_unique<Session>(in.common, 0);
@@ -758,15 +753,32 @@ int runFlow(Invocation& in) {
 
 } // namespace
 
+const QList<exitcode::Meaning>& exitcode::meanings() {
+    static const QList<Meaning> list = {{Ok, "Erfolg"},
+                                        {BusFailure, "das Gerät oder der Bus hat einen Fehler gemeldet"},
+                                        {Usage, "falscher Aufruf (auch: Werte des Durchflussrechners nicht verwendbar)"},
+                                        {FileError, "Dateifehler"},
+                                        {Differences, "Prüfung oder Vergleich hat Abweichungen gefunden"}};
+    return list;
+}
+
 const QList<Command>& commands() {
+    using O = CommandOption;
+    static const QList<O> instrument = {{.key = "port", .required = true}, {.key = "converter"}, {.key = "address"}};
+    const auto with = [](QList<O> list, std::initializer_list<O> more) {
+        list.append(more);
+        return list;
+    };
     static const QList<Command> table = {
-        {"ports", "ports", "Zeigt die Ports, die die Bus-Bibliothek meldet.", "trkdvn-cli ports", &runPorts},
-        {"identify", "identify --port N [--address A]",
+        {"ports", "", 0, "Zeigt die Ports, die die Bus-Bibliothek meldet.", "trkdvn-cli ports", &runPorts, {}},
+        {"models", "", 0, "Zeigt die Gerätetypen, die --model annimmt, wie das Menü „Typ“ sie nennt.",
+         "trkdvn-cli models", &runModels, {}},
+        {"identify", "", 0,
          "Zeigt das angeschlossene Gerät: Adresse, Kennung und Seriennummer, Familie und Typ, Version, "
          "Name,\n"
          "Merkmal- und Optionswort. Exit 1, wenn kein Gerät antwortet.",
-         "trkdvn-cli identify --port 1", &runIdentify},
-        {"read", "read --port N [--model NAME] [-o DATEI.d20] [--comment TEXT]",
+         "trkdvn-cli identify --port 1", &runIdentify, instrument},
+        {"read", "", 0,
          "Liest die Konfiguration des Geräts wie „Einlesen“ im Fenster. Ohne -o wird sie angezeigt (wie "
          "show),\n"
          "mit -o als d20-Datei gespeichert, wie „Konfiguration speichern“ sie schreibt. Ohne --model wird "
@@ -775,13 +787,15 @@ const QList<Command>& commands() {
          "Einen Kommentar, den die Datei nicht so tragen kann (Zeichen außerhalb von Windows-1252, < >,\n"
          "Zeilenumbrüche, zu lang), lehnt read mit der Änderung ab (Exit 2); --yes speichert ihn so. -o -\n"
          "schreibt die Datei auf die Standardausgabe.",
-         "trkdvn-cli read --port 1 -o kessel1.d20 --comment \"Abnahme 12/2026\"", &runRead},
-        {"show", "show DATEI.d20",
+         "trkdvn-cli read --port 1 -o kessel1.d20 --comment \"Abnahme 12/2026\"", &runRead,
+         with(instrument, {{.key = "model"}, {.key = "output"}, {.key = "comment", .needs = "output"},
+                           {.key = "yes"}})},
+        {"show", "DATEI.d20", 1,
          "Zeigt die Konfiguration einer Datei: Gruppe, Beschriftung wie im Fenster, Wert; nur was das "
          "Fenster\n"
          "für diesen Gerätetyp zeigt.",
-         "trkdvn-cli show kessel1.d20 --json", &runShow},
-        {"program", "program DATEI.d20 --port N [--port M …] [--verify]",
+         "trkdvn-cli show kessel1.d20 --json", &runShow, {}},
+        {"program", "DATEI.d20", 1,
          "Programmiert die Konfiguration der Datei wie „Programmieren“ im Fenster (Identitätsprüfung "
          "zuerst).\n"
          "--verify liest das Gerät danach zurück und vergleicht jedes angezeigte Feld. Mehrere --port "
@@ -789,32 +803,41 @@ const QList<Command>& commands() {
          "nacheinander programmiert; am Ende steht eine Tabelle Port, Seriennummer, Ergebnis. Ein Fehler "
          "hält\n"
          "die Reihe nicht an; der Exit-Code ist das schlimmste Ergebnis (1 vor 4 vor 0).",
-         "trkdvn-cli program serie.d20 --port 1 --port 3 --port 4 --verify", &runProgram},
-        {"diff", "diff A B [--model NAME]",
+         "trkdvn-cli program serie.d20 --port 1 --port 3 --port 4 --verify", &runProgram,
+         {{.key = "port", .required = true, .repeatable = true},
+          {.key = "converter"},
+          {.key = "address"},
+          {.key = "verify"},
+          {.key = "yes"}}},
+        {"diff", "A B", 2,
          "Vergleicht zwei Konfigurationen; A und B sind je eine d20-Datei oder port:N. Ein Gerät wird mit "
          "dem\n"
          "Gerätetyp der Datei auf der anderen Seite gelesen (oder --model). Zeigt die abweichenden Felder.\n"
          "Exit 0 bei Gleichheit, 4 bei Abweichungen.",
-         "trkdvn-cli diff kessel1.d20 port:1", &runDiff},
-        {"sheet", "sheet DATEI.d20|port:N -o BLATT.pdf [--model NAME]",
+         "trkdvn-cli diff kessel1.d20 port:1", &runDiff,
+         {{.key = "model"}, {.key = "converter"}, {.key = "address"}}},
+        {"sheet", "DATEI.d20|port:N", 1,
          "Speichert das Konfigurationsblatt als PDF, wie „Konfigurationsblatt als PDF…“ im Menü Datei:\n"
          "Gerätetyp, Herkunft (Gerät mit Seriennummer, Version, Adresse und Name oder Datei mit Kommentar),\n"
          "Datum, ein Bild des Fensters und jedes angezeigte Feld mit seinem Wert. Ein Gerät wird wie mit\n"
          "„Einlesen“ gelesen; ohne --model wird der Gerätetyp ermittelt.",
-         "trkdvn-cli sheet kessel1.d20 -o kessel1.pdf", &runSheet},
-        {"set-address", "set-address --port N --to ADRESSE [--address A]",
+         "trkdvn-cli sheet kessel1.d20 -o kessel1.pdf", &runSheet,
+         {{.key = "output", .required = true}, {.key = "model"}, {.key = "converter"}, {.key = "address"}}},
+        {"set-address", "", 0,
          "Gibt dem angeschlossenen Gerät eine neue Busadresse, wie „Adresse setzen“ im Menü Extras: "
          "Informationen\n"
          "lesen, Adresse eintragen, setzen. Prüfungen und Meldungen wie im Fenster. Ohne --address muss genau\n"
          "ein Gerät auf die Adressabfrage antworten; wird keines gefunden, wird nichts gesendet (Exit 1).",
-         "trkdvn-cli set-address --port 1 --to 12", &runSetAddress},
-        {"rename", "rename --port N --name TEXT",
+         "trkdvn-cli set-address --port 1 --to 12", &runSetAddress,
+         with(instrument, {{.key = "to", .required = true}})},
+        // No --address: the name window always asks the bus for the one instrument attached.
+        {"rename", "", 0,
          "Schreibt den Gerätenamen (höchstens 16 Zeichen aus Windows-1252, ohne Zeilenumbruch), wie\n"
-         "„Gerätenamen zuweisen“ im Menü Extras, an das eine Gerät, das auf die Adressabfrage antwortet\n"
-         "(--address gilt hier nicht). Ein anderer Name wird abgelehnt (Exit 2), ohne etwas zu senden.",
-         "trkdvn-cli rename --port 1 --name \"Kessel 2\"", &runRename},
-        {"flow",
-         "flow --max X --unit EINHEIT --pulses P --per l|m3 [--signal …] [--display-unit …] [--decimals 0-3]",
+         "„Gerätenamen zuweisen“ im Menü Extras, an das eine Gerät, das auf die Adressabfrage antwortet.\n"
+         "Ein anderer Name wird abgelehnt (Exit 2), ohne etwas zu senden.",
+         "trkdvn-cli rename --port 1 --name \"Kessel 2\"", &runRename,
+         {{.key = "port", .required = true}, {.key = "converter"}, {.key = "name", .required = true}}},
+        {"flow", "", 0,
          "Der Durchflussrechner: aus den Daten des Gebers die Einstellwerte (InP, SEnS, Fr.Lo, Fr.Hi, dP,\n"
          "di.Lo, di.Hi, Li). Einheiten: l/min, l/h, m3/min, m3/h; Signal: ttl, npn, pnp. Mit --apply "
          "DATEI.d20\n"
@@ -822,12 +845,55 @@ const QList<Command>& commands() {
          "Nicht verwendbare Werte: Meldung wie im Fenster, Exit 2.",
          "trkdvn-cli flow --max 60 --unit l/min --pulses 1000 --per l --apply kessel1.d20 -o "
          "kessel1-flow.d20",
-         &runFlow},
+         &runFlow,
+         {{.key = "max", .required = true},
+          {.key = "unit"},
+          {.key = "pulses", .required = true},
+          {.key = "per"},
+          {.key = "signal"},
+          {.key = "display-unit"},
+          {.key = "decimals"},
+          {.key = "apply", .needs = "output"},
+          {.key = "output", .needs = "apply"}}},
     };
     return table;
 }
 
+const Command* findCommand(const QString& name) {
+    for (const Command& c : commands())
+        if (name == QLatin1String(c.name)) return &c;
+    return nullptr;
+}
+
+namespace {
+
+const CommandOption* commandOption(const Command& command, const QString& key) {
+    for (const CommandOption& o : command.options)
+        if (key == QLatin1String(o.key)) return &o;
+    return nullptr;
+}
+
+QString spelledKey(const QString& key) {
+    const cliopt::Option* o = cliopt::find(key);
+    return o ? cliopt::spelled(*o) : key;
+}
+
+QString dashedName(const QString& name) {
+    return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+}
+
+// An option as the user writes it most briefly: "-o", "--port".
+QString dashed(const QString& key) {
+    const cliopt::Option* o = cliopt::find(key);
+    return dashedName(o ? cliopt::names(*o).first() : key);
+}
+
+} // namespace
+
 int runCommand(const Command& command, Invocation& in) {
+    running = &command;
+    // A call trace that cannot be written is refused before the bus is touched; one that fails
+    // later, or stdout, ends the run with exit 3 all the same.
     if (!in.common.trace.isEmpty()) {
         if (const QString problem = cliout::traceProblem(in.common.trace); !problem.isEmpty()) {
             err(CliPrompter::line(QStringLiteral("Fehler"), problem));
@@ -837,8 +903,44 @@ int runCommand(const Command& command, Invocation& in) {
     return cliout::finish(command.run(in), in.json);
 }
 
-const Command* findCommand(const QString& name) {
-    for (const Command& c : commands())
-        if (name == QLatin1String(c.name)) return &c;
-    return nullptr;
+QString synopsis(const Command& command) {
+    QStringList words = {QString::fromLatin1(command.name)};
+    if (*command.arguments) words.append(QString::fromUtf8(command.arguments));
+    for (const CommandOption& o : command.options) {
+        const cliopt::Option* option = cliopt::find(QLatin1String(o.key));
+        QString word = dashedName(cliopt::names(*option).first());
+        if (option->valueName) word += QLatin1Char(' ') + QString::fromUtf8(option->valueName);
+        if (o.repeatable) word += QStringLiteral(" …");
+        words.append(o.required ? word : QStringLiteral("[%1]").arg(word));
+    }
+    return words.join(QLatin1Char(' '));
+}
+
+QString misfit(const Command& command, const CommandLine& line) {
+    const QString name = QString::fromLatin1(command.name);
+    for (const QString& key : line.given()) {
+        const CommandOption* o = commandOption(command, key);
+        if (!o && !cliopt::common().contains(key))
+            return QStringLiteral("Die Option „%1“ gehört nicht zum Befehl %2.").arg(dashed(key), name);
+        if (o && o->needs && !line.isSet(QLatin1String(o->needs)))
+            return QStringLiteral("Die Option „%1“ gilt beim Befehl %2 nur zusammen mit „%3“.")
+                .arg(dashed(key), name, dashed(QLatin1String(o->needs)));
+        if (line.values(key).size() > 1 && !(o && o->repeatable))
+            return QStringLiteral("Die Option „%1“ ist mehrfach angegeben.").arg(dashed(key));
+    }
+    for (const CommandOption& o : command.options) {
+        const QString key = QLatin1String(o.key);
+        const bool storedPort = key == QLatin1String("port") && line.isSet(QStringLiteral("use-settings"));
+        if (o.required && !line.isSet(key) && !storedPort)
+            return QStringLiteral("Der Befehl %1 braucht „%2“.").arg(name, spelledKey(key));
+    }
+    const int given = line.positionalArguments().size() - 1; // the command's own name first
+    if (given != command.argumentCount)
+        return command.argumentCount == 0
+                   ? QStringLiteral("Der Befehl %1 nimmt keine Argumente („%2“).")
+                         .arg(name, line.positionalArguments().mid(1).join(QLatin1Char(' ')))
+                   : QStringLiteral("Der Befehl %1 braucht %2 als Argument%3.")
+                         .arg(name, QString::fromUtf8(command.arguments),
+                              command.argumentCount > 1 ? QStringLiteral("e") : QString());
+    return {};
 }

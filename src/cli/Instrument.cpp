@@ -1,6 +1,7 @@
 #include "cli/Instrument.h"
 
 #include "bus/BusCommands.h"
+#include "bus/BusConstants.h"
 #include "bus/BusPort.h"
 #include "bus/Identification.h"
 #include "config/MainWindowModel.h"
@@ -73,6 +74,11 @@ Detection detectModels(BusLibrary& lib, Clock& clock, int16_t port, int16_t conv
         RecordingPrompter silent;
         const int16_t status = bus::checkConnectedDevice(lib, silent, scratch, entry->family, ops);
         lib.TBCloseCom();
+        // Nothing answering at the address is the same for every model: the bus's failure.
+        if (status < 0 && status != bus::status::DeviceMismatch && !scratch.deviceMismatch) {
+            found.status = status;
+            return found;
+        }
         if (status >= 0 && !scratch.deviceMismatch) found.models.append(entry);
     }
     found.status = 0;

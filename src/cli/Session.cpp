@@ -47,6 +47,7 @@ QString modelName(const ModelEntry& model) {
 Session::Session(const CommonOptions& options, int16_t port, SheetPrinter* sheets)
     : opts(options), clock(std::make_unique<SystemClock>()) {
     p.clearLine = isatty(fileno(stderr));
+    p.answerYes = opts.yes;
     const QString folder = privateDir.path();
     const ProgramPaths paths = ProgramPaths::forApplication();
     if (opts.useSettings) {

@@ -18,6 +18,7 @@ struct CommonOptions {
     std::optional<QChar> separator;
     bool useSettings = false;
     QString trace; // --trace: the program's own log of every library call
+    bool yes = false; // --yes: the command's questions are answered with "Ja"
 };
 
 // One main window without a window: its model, its handlers and a prompter on

@@ -3,6 +3,7 @@
 // table, ranges, models, extended bits, flow examples, the command line's help and
 // output, pictures of its windows). Any message without its explanation fails the build.
 
+#include "cli/Reference.h"
 #include "handbook/HandbookPages.h"
 #include "handbook/MessageScanner.h"
 #include "handbook/Screenshots.h"
@@ -114,6 +115,7 @@ int main(int argc, char** argv) {
         if (name == QLatin1String("durchfluss"))
             return handbook::flowExample(arguments.split(u' ', Qt::SkipEmptyParts), QChar(u','), problems);
         if (name == QLatin1String("cli")) return cliRun(cli, arguments, cliFolder.path(), problems);
+        if (name == QLatin1String("clireferenz")) return clireference::handbookHtml();
         if (name == QLatin1String("bild")) {
             const QString picture = arguments.section(u' ', 0, 0);
             const QString caption = arguments.section(u' ', 1);

@@ -401,10 +401,13 @@ TEST_F(CliTest, RenameActsOnlyOnTheInstrumentItFound) {
               1);
     EXPECT_EQ(instrument(7, 0)[QStringLiteral("name")].toString(), QStringLiteral("Linie A"));
     EXPECT_EQ(instrument(7, 1)[QStringLiteral("name")].toString(), QStringLiteral("Linie B"));
-    EXPECT_EQ(cli(rename + QStringList{QStringLiteral("8"), QStringLiteral("--address"), QStringLiteral("1"),
-                                       QStringLiteral("--name"), QStringLiteral("X")})
-                  .code,
-              2);
+    // The name window always asks the bus for its instrument: --address is refused, also as JSON.
+    const CliRun addressed = cli(rename + QStringList{QStringLiteral("8"), QStringLiteral("--address"),
+                                                      QStringLiteral("1"), QStringLiteral("--name"),
+                                                      QStringLiteral("X"), QStringLiteral("--json")});
+    EXPECT_EQ(addressed.code, 2);
+    EXPECT_EQ(QJsonDocument::fromJson(addressed.out.toUtf8()).object()[QStringLiteral("status")].toInt(), 2)
+        << addressed.out.toStdString();
 
     for (const QString& bad : {QStringLiteral("Kessel 2 im Keller"), QStringLiteral("Kessel ✓"),
                                QStringLiteral("Kessel\n2")}) {
@@ -568,4 +571,50 @@ TEST_F(CliTest, CommentTheFileCannotCarryNeedsYes) {
     EXPECT_FALSE(QFile::exists(path("c.d20")));
     EXPECT_EQ(cli(read + QStringList{QStringLiteral("--yes")}).code, 0);
     EXPECT_TRUE(fileBytes(path("c.d20")).contains("<Kommentar> Pr\xfc" "fung \x8bHalle 2\x9b ?</Kommentar>"));
+}
+
+// Every wrong call is refused before anything reaches the bus: exit 2, the reason in
+// German, the command's synopsis, nothing on stdout and no call of the library.
+TEST_F(CliTest, WrongCallsAreRefusedWithTheirReason) {
+    ASSERT_EQ(cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"), QStringLiteral("-o"),
+                   path("k.d20")})
+                  .code,
+              0);
+    const QString file = path("k.d20");
+    const QString trace = path("trace.jsonl");
+    const struct {
+        QStringList args;
+        const char* reason;
+    } calls[] = {
+        {{"set-address", "--port", "1", "--to", "240"}, "0 bis 239"},
+        {{"set-address", "--port", "1", "--to", "99999999999"}, "0 bis 239"},
+        {{"identify", "--port", "70000"}, "1 bis 32767"},
+        {{"identify", "--port", "1", "--converter", "6x"}, "0, 6, 7 oder 66"},
+        {{"identify", "--port", "1", "--converter", ""}, "0, 6, 7 oder 66"},
+        {{"diff", file, "port:65539"}, "port:"},
+        {{"sheet", "port:0", "-o", path("x.pdf")}, "port:"},
+        {{"show", file, "--verify"}, "„--verify“ gehört nicht zum Befehl show"},
+        {{"show", file, "--to", "5"}, "„--to“ gehört nicht"},
+        {{"read", "--port", "1", "--comment", "x"}, "nur zusammen mit „-o“"},
+        {{"flow", "--max", "60", "--pulses", "1000", "-o", path("x.d20")}, "nur zusammen mit „--apply“"},
+        {{"flow", "--max", "60", "--pulses", "1000", "--unit", "parsec"}, "l/min, l/h, m3/min, m3/h"},
+        {{"identify", "--port", "1", "--port", "2"}, "mehrfach"},
+        {{"read", "--port", "1", "--frob"}, "Unbekannte Option „--frob“"},
+        {{"read", "--port", "1", "-o"}, "Nach „-o“ fehlt der Wert"},
+        {{"show"}, "braucht DATEI.d20"},
+        {{"identify"}, "braucht „--port N“"},
+    };
+    for (const auto& c : calls) {
+        const CliRun run = cli(c.args, trace);
+        const QString call = c.args.join(u' ');
+        EXPECT_EQ(run.code, 2) << call.toStdString();
+        EXPECT_TRUE(run.out.isEmpty()) << call.toStdString();
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(c.reason))) << call.toStdString() << "\n" << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(QStringLiteral("trkdvn-cli"))) << call.toStdString();
+        EXPECT_FALSE(QFile::exists(trace)) << call.toStdString() << ": the library was called";
+        QFile::remove(trace);
+    }
+    const CliRun models = cli({QStringLiteral("models")});
+    EXPECT_EQ(models.code, 0);
+    EXPECT_TRUE(models.out.split(u'\n').contains(QStringLiteral("TRK 520 PID"))) << models.out.toStdString();
 }
