@@ -76,6 +76,10 @@ class CliTest : public ::testing::Test {
         EXPECT_TRUE(f.open(QIODevice::ReadOnly));
         return QJsonDocument::fromJson(f.readAll()).object();
     }
+    // One call written as on a shell line: its words split at blanks.
+    CliRun sh(const QString& line) { return cli(line.split(u' ')); }
+    static QJsonObject jsonOf(const CliRun& run) { return QJsonDocument::fromJson(run.out.toUtf8()).object(); }
+
     // An instrument of the roster: ports[portIndex].instruments[index].
     QJsonObject instrument(int portIndex, int index = 0) {
         return roster()[QStringLiteral("ports")].toArray()[portIndex][QStringLiteral("instruments")]
@@ -328,18 +332,11 @@ TEST_F(CliTest, WindowSettingsOnlyWithUseSettings) {
     // The port and converter a run used are kept; where the script runs never becomes a folder
     // of the window, not even through a file named there.
     const QString elsewhere = path("woanders");
-    ASSERT_TRUE(QDir().mkpath(elsewhere));
-    ASSERT_TRUE(QFile::copy(path("k.d20"), elsewhere + QStringLiteral("/k.d20")));
+    ASSERT_TRUE(QDir().mkpath(elsewhere) && QFile::copy(path("k.d20"), elsewhere + QStringLiteral("/k.d20")));
     ASSERT_TRUE(QFile::remove(ini));
-    ASSERT_EQ(cli({QStringLiteral("identify"), QStringLiteral("--use-settings"), QStringLiteral("--port"),
-                   QStringLiteral("3"), QStringLiteral("--converter"), QStringLiteral("7")},
-                  {}, {}, {}, elsewhere)
-                  .code,
-              0);
-    ASSERT_EQ(cli({QStringLiteral("show"), QStringLiteral("k.d20"), QStringLiteral("--use-settings")}, {}, {}, {},
-                  elsewhere)
-                  .code,
-              0);
+    const auto there = [&](const char* line) { return cli(QString::fromUtf8(line).split(u' '), {}, {}, {}, elsewhere); };
+    ASSERT_EQ(there("identify --use-settings --port 3 --converter 7").code, 0);
+    ASSERT_EQ(there("show k.d20 --use-settings").code, 0);
     const QString settings = QString::fromUtf8(fileBytes(ini));
     EXPECT_TRUE(settings.contains(QStringLiteral("ComPort=3")) && settings.contains(QStringLiteral("PegelWandler=7")))
         << settings.toStdString();
@@ -390,171 +387,125 @@ TEST_F(CliTest, SheetIsWrittenWithoutADisplay) {
 // A name the instrument cannot keep is refused before anything is sent; --json echoes the
 // name the instrument reads back.
 TEST_F(CliTest, RenameActsOnlyOnTheInstrumentItFound) {
-    const QStringList rename = {QStringLiteral("rename"), QStringLiteral("--port")};
-    const CliRun two = cli(rename + QStringList{QStringLiteral("8"), QStringLiteral("--name"), QStringLiteral("FALSCH")});
-    EXPECT_EQ(two.code, 1) << two.err.toStdString();
-    ASSERT_EQ(cli({QStringLiteral("set-address"), QStringLiteral("--port"), QStringLiteral("8"),
-                   QStringLiteral("--address"), QStringLiteral("2"), QStringLiteral("--to"), QStringLiteral("0")})
-                  .code,
-              0);
-    EXPECT_EQ(cli(rename + QStringList{QStringLiteral("8"), QStringLiteral("--name"), QStringLiteral("FALSCH")}).code,
-              1);
-    EXPECT_EQ(instrument(7, 0)[QStringLiteral("name")].toString(), QStringLiteral("Linie A"));
-    EXPECT_EQ(instrument(7, 1)[QStringLiteral("name")].toString(), QStringLiteral("Linie B"));
+    EXPECT_EQ(sh("rename --port 8 --name FALSCH").code, 1);
+    ASSERT_EQ(sh("set-address --port 8 --address 2 --to 0").code, 0);
+    EXPECT_EQ(sh("rename --port 8 --name FALSCH").code, 1);
+    EXPECT_EQ(instrument(7, 0)["name"].toString(), QStringLiteral("Linie A"));
+    EXPECT_EQ(instrument(7, 1)["name"].toString(), QStringLiteral("Linie B"));
     // The name window always asks the bus for its instrument: --address is refused, also as JSON.
-    const CliRun addressed = cli(rename + QStringList{QStringLiteral("8"), QStringLiteral("--address"),
-                                                      QStringLiteral("1"), QStringLiteral("--name"),
-                                                      QStringLiteral("X"), QStringLiteral("--json")});
+    const CliRun addressed = sh("rename --port 8 --address 1 --name X --json");
     EXPECT_EQ(addressed.code, 2);
-    EXPECT_EQ(QJsonDocument::fromJson(addressed.out.toUtf8()).object()[QStringLiteral("status")].toInt(), 2)
-        << addressed.out.toStdString();
+    EXPECT_EQ(jsonOf(addressed)["status"].toInt(), 2) << addressed.out.toStdString();
 
+    const QStringList rename = {QStringLiteral("rename"), QStringLiteral("--port"), QStringLiteral("1"),
+                                QStringLiteral("--name")};
     for (const QString& bad : {QStringLiteral("Kessel 2 im Keller"), QStringLiteral("Kessel ✓"),
                                QStringLiteral("Kessel\n2")}) {
-        const CliRun refused = cli(rename + QStringList{QStringLiteral("1"), QStringLiteral("--name"), bad});
+        const CliRun refused = cli(rename + QStringList{bad});
         EXPECT_EQ(refused.code, 2) << bad.toStdString();
         EXPECT_TRUE(refused.err.contains(QStringLiteral("Nichts wurde gesendet"))) << refused.err.toStdString();
     }
-    EXPECT_EQ(instrument(0)[QStringLiteral("name")].toString(), QStringLiteral("Kessel 1"));
-
-    const CliRun renamed = cli(rename + QStringList{QStringLiteral("1"), QStringLiteral("--name"),
-                                                    QStringLiteral("Kessel 2 oben"), QStringLiteral("--json")});
+    EXPECT_EQ(instrument(0)["name"].toString(), QStringLiteral("Kessel 1"));
+    const CliRun renamed = cli(rename + QStringList{QStringLiteral("Kessel 2 oben"), QStringLiteral("--json")});
     ASSERT_EQ(renamed.code, 0) << renamed.err.toStdString();
-    EXPECT_EQ(QJsonDocument::fromJson(renamed.out.toUtf8()).object()[QStringLiteral("name")].toString(),
-              QStringLiteral("Kessel 2 oben"));
-    EXPECT_EQ(instrument(0)[QStringLiteral("name")].toString(), QStringLiteral("Kessel 2 oben"));
+    EXPECT_EQ(jsonOf(renamed)["name"].toString(), QStringLiteral("Kessel 2 oben"));
+    EXPECT_EQ(instrument(0)["name"].toString(), QStringLiteral("Kessel 2 oben"));
 }
 
 // set-address talks to --address where given and moves only the instrument found there;
-// without it the address query must find exactly one. --json echoes the new address.
+// without it the address query must find exactly one. --json echoes the new address, and a
+// failure is one {status, message} object.
 TEST_F(CliTest, SetAddressMovesOnlyTheInstrumentItFound) {
-    const QStringList setAddress = {QStringLiteral("set-address"), QStringLiteral("--port"), QStringLiteral("8")};
-    const CliRun both = cli(setAddress + QStringList{QStringLiteral("--to"), QStringLiteral("9")});
-    EXPECT_EQ(both.code, 1) << both.err.toStdString();
-    EXPECT_EQ(instrument(7, 0)[QStringLiteral("address")].toInt(), 1);
-    EXPECT_EQ(instrument(7, 1)[QStringLiteral("address")].toInt(), 2);
-
-    const CliRun moved = cli(setAddress + QStringList{QStringLiteral("--address"), QStringLiteral("2"),
-                                                      QStringLiteral("--to"), QStringLiteral("9"),
-                                                      QStringLiteral("--json")});
+    EXPECT_EQ(sh("set-address --port 8 --to 9").code, 1);
+    const CliRun moved = sh("set-address --port 8 --address 2 --to 9 --json");
     ASSERT_EQ(moved.code, 0) << moved.err.toStdString();
-    // Two instruments still answer the address query afterwards: the address set is echoed.
-    const QJsonObject o = QJsonDocument::fromJson(moved.out.toUtf8()).object();
-    EXPECT_EQ(o[QStringLiteral("address")].toInt(-1), 9) << moved.out.toStdString();
-    EXPECT_EQ(instrument(7, 0)[QStringLiteral("address")].toInt(), 1);
-    EXPECT_EQ(instrument(7, 1)[QStringLiteral("address")].toInt(), 9);
+    EXPECT_EQ(jsonOf(moved)["address"].toInt(-1), 9) << moved.out.toStdString();
+    EXPECT_EQ(instrument(7, 0)["address"].toInt(), 1);
+    EXPECT_EQ(instrument(7, 1)["address"].toInt(), 9);
 
-    const CliRun nobody = cli(setAddress + QStringList{QStringLiteral("--address"), QStringLiteral("5"),
-                                                       QStringLiteral("--to"), QStringLiteral("3"),
-                                                       QStringLiteral("--json")});
+    const CliRun nobody = sh("set-address --port 8 --address 5 --to 3 --json");
     EXPECT_EQ(nobody.code, 1);
-    const QJsonObject failure = QJsonDocument::fromJson(nobody.out.toUtf8()).object();
-    EXPECT_EQ(failure[QStringLiteral("status")].toInt(), 1) << nobody.out.toStdString();
-    EXPECT_FALSE(failure[QStringLiteral("message")].toString().isEmpty());
+    EXPECT_EQ(jsonOf(nobody)["status"].toInt(), 1) << nobody.out.toStdString();
+    EXPECT_FALSE(jsonOf(nobody)["message"].toString().isEmpty());
 }
 
 // Every output that cannot be written ends the run with exit 3 and the reason: the call trace
 // in a missing folder, a folder, or on a full device, and stdout on a full device. A library
 // that is not there is named with exit 1. "-o -" puts the file on stdout.
 TEST_F(CliTest, OutputsThatCannotBeWrittenEndWithTheirReason) {
-    const QStringList identify = {QStringLiteral("identify"), QStringLiteral("--port"), QStringLiteral("1")};
     for (const QString& trace : {path("fehlt/t.jsonl"), dir.path(), QStringLiteral("/dev/full")}) {
-        const CliRun run = cli(identify + QStringList{QStringLiteral("--trace"), trace});
+        const CliRun run = sh(QStringLiteral("identify --port 1 --trace ") + trace);
         EXPECT_EQ(run.code, 3) << trace.toStdString();
         EXPECT_TRUE(run.err.contains(QStringLiteral("Protokolldatei ") + trace)) << run.err.toStdString();
     }
-    if (QFile::exists(QStringLiteral("/dev/full"))) {
-        const CliRun full = cli(identify, {}, {}, QStringLiteral("/dev/full"));
-        EXPECT_EQ(full.code, 3);
-        EXPECT_TRUE(full.err.contains(QStringLiteral("Ausgabe konnte nicht geschrieben werden"))) << full.err.toStdString();
-    }
+    const CliRun full = cli({QStringLiteral("identify"), QStringLiteral("--port"), QStringLiteral("1")}, {}, {},
+                            QStringLiteral("/dev/full"));
+    EXPECT_EQ(full.code, 3);
+    EXPECT_TRUE(full.err.contains(QStringLiteral("Ausgabe konnte nicht geschrieben werden"))) << full.err.toStdString();
 
-    const CliRun toStdout = cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"),
-                                 QStringLiteral("-o"), QStringLiteral("-")});
+    const CliRun toStdout = sh("read --port 1 -o -");
     ASSERT_EQ(toStdout.code, 0) << toStdout.err.toStdString();
     EXPECT_TRUE(toStdout.out.contains(QStringLiteral("</BEGIN>"))) << toStdout.out.toStdString();
-    EXPECT_FALSE(QFile::exists(QStringLiteral("-")));
     QFile f(path("k.d20"));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(toStdout.out.toLatin1());
     f.close();
-
-    const CliRun noLibrary = cli({QStringLiteral("show"), path("k.d20"), QStringLiteral("--library"),
-                                  QStringLiteral("/nonexistent"), QStringLiteral("--json")});
+    const CliRun noLibrary = sh(QStringLiteral("show %1 --library /nonexistent --json").arg(path("k.d20")));
     EXPECT_EQ(noLibrary.code, 1);
     EXPECT_TRUE(noLibrary.err.contains(QStringLiteral("/nonexistent/"))) << noLibrary.err.toStdString();
-    EXPECT_EQ(QJsonDocument::fromJson(noLibrary.out.toUtf8()).object()[QStringLiteral("status")].toInt(), 1);
+    EXPECT_EQ(jsonOf(noLibrary)["status"].toInt(), 1);
 }
 
 // --json speaks numbers as numbers and gives every model the same keys; a file written with
 // "." reads in a "," locale without any option, in show, diff and program alike.
 TEST_F(CliTest, JsonIsTheSameForEveryModelAndFilesKeepTheirSeparator) {
     const QMap<QString, QString> comma = {{QStringLiteral("LC_ALL"), QStringLiteral("de_DE.UTF-8")}};
-    ASSERT_EQ(cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"), QStringLiteral("--separator"),
-                   QStringLiteral("."), QStringLiteral("-o"), path("punkt.d20")})
-                  .code,
-              0);
-    const CliRun trk = cli({QStringLiteral("show"), path("punkt.d20"), QStringLiteral("--json")}, {}, comma);
-    ASSERT_EQ(trk.code, 0) << trk.err.toStdString();
-    const CliRun dvn = cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("5"), QStringLiteral("--json")},
-                           {}, comma);
-    ASSERT_EQ(dvn.code, 0) << dvn.err.toStdString();
-    const QJsonObject trkValues = QJsonDocument::fromJson(trk.out.toUtf8()).object()[QStringLiteral("values")].toObject();
-    const QJsonObject dvnValues = QJsonDocument::fromJson(dvn.out.toUtf8()).object()[QStringLiteral("values")].toObject();
+    const auto inComma = [&](const QString& line) { return cli(line.split(u' '), {}, comma); };
+    ASSERT_EQ(sh(QStringLiteral("read --port 1 --separator . -o %1").arg(path("punkt.d20"))).code, 0);
+    ASSERT_EQ(sh(QStringLiteral("read --port 1 --separator , -o %1").arg(path("komma.d20"))).code, 0);
+    const CliRun trk = inComma(QStringLiteral("show %1 --json").arg(path("punkt.d20")));
+    const CliRun dvn = inComma(QStringLiteral("read --port 5 --json"));
+    ASSERT_EQ(trk.code + dvn.code, 0) << trk.err.toStdString() << dvn.err.toStdString();
+    const QJsonObject trkValues = jsonOf(trk)["values"].toObject();
+    const QJsonObject dvnValues = jsonOf(dvn)["values"].toObject();
     EXPECT_GT(trkValues.size(), 20);
     EXPECT_EQ(trkValues.keys(), dvnValues.keys());
-    EXPECT_TRUE(trkValues[QStringLiteral("neAnzeigeHigh")].isDouble()) << trk.out.toStdString();
-    EXPECT_TRUE(trkValues[QStringLiteral("nePID_SP1")].isDouble());
-    EXPECT_TRUE(dvnValues[QStringLiteral("nePID_SP1")].isNull());
-    const QJsonObject old = QJsonDocument::fromJson(
-        cli({QStringLiteral("identify"), QStringLiteral("--port"), QStringLiteral("2"), QStringLiteral("--json")}).out.toUtf8())
-                                .object();
-    EXPECT_TRUE(old.contains(QStringLiteral("features")) && old[QStringLiteral("features")].isNull());
+    EXPECT_TRUE(trkValues["neAnzeigeHigh"].isDouble() && trkValues["nePID_SP1"].isDouble()) << trk.out.toStdString();
+    EXPECT_TRUE(dvnValues["nePID_SP1"].isNull());
+    const QJsonObject old = jsonOf(sh("identify --port 2 --json"));
+    EXPECT_TRUE(old.contains(QStringLiteral("features")) && old["features"].isNull());
 
-    ASSERT_EQ(cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"), QStringLiteral("--separator"),
-                   QStringLiteral(","), QStringLiteral("-o"), path("komma.d20")})
-                  .code,
-              0);
-    const CliRun same = cli({QStringLiteral("diff"), path("punkt.d20"), path("komma.d20")}, {}, comma);
+    const CliRun same = inComma(QStringLiteral("diff %1 %2").arg(path("punkt.d20"), path("komma.d20")));
     EXPECT_EQ(same.code, 0) << same.out.toStdString() << same.err.toStdString();
-    const CliRun programmed = cli({QStringLiteral("program"), path("punkt.d20"), QStringLiteral("--port"),
-                                   QStringLiteral("1"), QStringLiteral("--verify")},
-                                  {}, comma);
+    const CliRun programmed = inComma(QStringLiteral("program %1 --port 1 --verify").arg(path("punkt.d20")));
     EXPECT_EQ(programmed.code, 0) << programmed.out.toStdString() << programmed.err.toStdString();
 }
 
 // program --verify: an instrument that answers a write but does not keep the value shows the
 // difference (exit 4); one that stops answering before the read-back is a failure (exit 1).
 TEST_F(CliTest, VerifyTellsAValueNotKeptFromASilentInstrument) {
-    ASSERT_EQ(cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"), QStringLiteral("-o"),
-                   path("serie.d20")})
-                  .code,
-              0);
+    ASSERT_EQ(sh(QStringLiteral("read --port 1 -o %1").arg(path("serie.d20"))).code, 0);
     QJsonObject r = roster();
-    QJsonArray ports = r[QStringLiteral("ports")].toArray();
+    QJsonArray ports = r["ports"].toArray();
     const auto withFault = [&](int index, int command, int status) {
         QJsonObject port = ports[index].toObject();
-        QJsonArray instruments = port[QStringLiteral("instruments")].toArray();
-        QJsonObject i = ports[0].toObject()[QStringLiteral("instruments")].toArray()[0].toObject();
-        i[QStringLiteral("identity")] = QStringLiteral("0x0781010%1").arg(index + 1);
-        i[QStringLiteral("display")] = QJsonObject{{QStringLiteral("low"), 0.0}, {QStringLiteral("high"), 400.0}};
-        i[QStringLiteral("faults")] = QJsonArray{QJsonObject{
-            {QStringLiteral("command"), command}, {QStringLiteral("status"), status}, {QStringLiteral("count"), -1}}};
-        port[QStringLiteral("instruments")] = QJsonArray{i};
+        QJsonObject i = instrument(0);
+        i["identity"] = QStringLiteral("0x0781010%1").arg(index + 1);
+        i["display"] = QJsonObject{{"low", 0.0}, {"high", 400.0}};
+        i["faults"] = QJsonArray{QJsonObject{{"command", command}, {"status", status}, {"count", -1}}};
+        port["instruments"] = QJsonArray{i};
         ports[index] = port;
     };
     withFault(1, 193, 0);  // port 2: answers the display's upper end but keeps its own
     withFault(2, 201, -2); // port 3: silent when its display is read back
-    r[QStringLiteral("ports")] = ports;
+    r["ports"] = ports;
     setRoster(r);
-    const QStringList program = {QStringLiteral("program"), path("serie.d20"), QStringLiteral("--verify"),
-                                 QStringLiteral("--port")};
-    const CliRun kept = cli(program + QStringList{QStringLiteral("2")});
+    const CliRun kept = sh(QStringLiteral("program %1 --verify --port 2").arg(path("serie.d20")));
     EXPECT_EQ(kept.code, 4) << kept.out.toStdString() << kept.err.toStdString();
     EXPECT_TRUE(kept.out.contains(QStringLiteral("Anzeige bei 10V | 1000 | 400")) &&
                 kept.out.contains(QStringLiteral(" Abweichungen")))
         << kept.out.toStdString();
-    const CliRun silent = cli(program + QStringList{QStringLiteral("3")});
+    const CliRun silent = sh(QStringLiteral("program %1 --verify --port 3").arg(path("serie.d20")));
     EXPECT_EQ(silent.code, 1) << silent.out.toStdString() << silent.err.toStdString();
     EXPECT_TRUE(silent.out.contains(QStringLiteral("Rücklesen fehlgeschlagen"))) << silent.out.toStdString();
 }
