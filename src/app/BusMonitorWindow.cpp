@@ -3,6 +3,7 @@
 #include "bus/BusConstants.h"
 #include "files/FileWriter.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -34,12 +35,38 @@ bool BusMonitorWindow::refresh() {
     filterTaken = true;
     rows.clear();
     failures = 0;
+    findRestartPolls();
     for (int i = 0; i < log.size(); ++i) {
-        const bool bad = log.at(i).failed;
+        const bool bad = log.at(i).failed && !restartPolls.contains(i);
         if (bad) ++failures;
         if (!onlyFailures || bad) rows.push_back(i);
     }
     return true;
+}
+
+void BusMonitorWindow::findRestartPolls() {
+    restartPolls.clear();
+    const auto transmits = [](const BusCall& c, int16_t command) {
+        return std::strcmp(c.fn, "TBTransmit") == 0 && c.command == command;
+    };
+    int restarted = -1; // address of the restart still being polled
+    int lastPoll = -1;  // the newest unanswered poll of it
+    for (int i = 0; i < log.size(); ++i) {
+        const BusCall& c = log.at(i);
+        if (transmits(c, bus::cmd::Restart)) {
+            restarted = c.address;
+            lastPoll = -1;
+        } else if (restarted >= 0 && c.address == restarted && transmits(c, bus::cmd::ReadIdentity) &&
+                   c.failed) {
+            restartPolls.append(i);
+            lastPoll = i;
+        } else if (restarted >= 0) {
+            // The polling ended: answered, or given up after its last poll, which then failed.
+            const bool answered = c.address == restarted && transmits(c, bus::cmd::ReadIdentity);
+            if (!answered && lastPoll >= 0) restartPolls.removeOne(lastPoll);
+            restarted = -1;
+        }
+    }
 }
 
 QString BusMonitorWindow::cell(int row, int column) const {
@@ -96,6 +123,7 @@ QString BusMonitorWindow::cell(int row, int column) const {
     case Status:
         return QString::number(c.status);
     case Text:
+        if (expected(row)) return QStringLiteral("erwartet, das Gerät startet neu (%1)").arg(c.errorText);
         return is("load") ? c.textOut : c.errorText;
     default:
         return {};
@@ -132,6 +160,42 @@ QByteArray BusMonitorWindow::csv() const {
         lines.append(fields.join(QLatin1Char(';')));
     }
     return QByteArray("\xEF\xBB\xBF") + lines.join(QStringLiteral("\r\n")).toUtf8() + "\r\n";
+}
+
+QRect BusMonitorWindow::placeBeside(const QRect& mainFrame, const QRect& screen, QSize wanted) {
+    constexpr int kMinWidth = 400;
+    constexpr int kMinHeight = 160;
+    wanted = wanted.boundedTo(screen.size());
+    // Right, left, below and above the main window: as wide (or high) as the room there allows.
+    // A small gap keeps the frames apart, whatever border the window manager draws.
+    constexpr int kGap = 4;
+    const QRect main = mainFrame.adjusted(-kGap, -kGap, kGap, kGap);
+    const int right = screen.right() - main.right();
+    const int left = main.left() - screen.left();
+    const int below = screen.bottom() - main.bottom();
+    const int above = main.top() - screen.top();
+    const int y = std::clamp(main.top(), screen.top(), screen.bottom() + 1 - wanted.height());
+    const int x = std::clamp(main.left(), screen.left(), screen.right() + 1 - wanted.width());
+    const int hBelow = std::min(wanted.height(), below);
+    const int hAbove = std::min(wanted.height(), above);
+    const QRect sides[] = {
+        {main.right() + 1, y, std::min(wanted.width(), right), wanted.height()},
+        {main.left() - std::min(wanted.width(), left), y, std::min(wanted.width(), left), wanted.height()},
+        {x, main.bottom() + 1, wanted.width(), hBelow},
+        {x, main.top() - hAbove, wanted.width(), hAbove},
+    };
+    // The side with the most room wins.
+    const QRect* best = nullptr;
+    for (const QRect& side : sides) {
+        if (side.width() < kMinWidth || side.height() < kMinHeight) continue;
+        if (!best || side.width() * side.height() > best->width() * best->height()) best = &side;
+    }
+    if (best) return *best;
+    // No room anywhere: over the lower right of the main window, clear of its title and menu.
+    constexpr int kMenuClearance = 60;
+    const int top = std::max(y, mainFrame.top() + kMenuClearance);
+    return {screen.right() + 1 - wanted.width(), top, wanted.width(),
+            std::min(wanted.height(), screen.bottom() + 1 - top)};
 }
 
 void BusMonitorWindow::bSpeichernClick() {

@@ -4,6 +4,7 @@
 #include "config/Prompter.h"
 
 #include <QChar>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -23,7 +24,11 @@ class BusMonitorWindow {
     bool refresh();
     int rowCount() const { return static_cast<int>(rows.size()); }
     QString cell(int row, int column) const;
-    bool failed(int row) const { return call(row).failed; }
+    // A failure to look into: failed, and not a poll that a restart leaves unanswered on purpose.
+    bool failed(int row) const { return call(row).failed && !expected(row); }
+    // A poll after a restart that the instrument, still starting, did not answer: the program
+    // polls again. The last poll of a restart that never ended is a failure.
+    bool expected(int row) const { return restartPolls.contains(rows[static_cast<size_t>(row)]); }
     // "1234 Aufrufe, 2 Fehler" for the window's foot.
     QString summary() const;
 
@@ -43,14 +48,21 @@ class BusMonitorWindow {
     // The table as CSV for German spreadsheets: semicolons, CR LF, UTF-8 with a mark.
     QByteArray csv() const;
 
+    // Where the window opens (its frame): beside, below or above the main window's frame,
+    // wherever the screen leaves it the most room; over the main window only on a screen
+    // too small for that, and then never over its menu.
+    static QRect placeBeside(const QRect& mainFrame, const QRect& screen, QSize wanted);
+
   private:
     const BusCall& call(int row) const { return log.at(rows[static_cast<size_t>(row)]); }
+    void findRestartPolls();
 
     CallLog& log;
     Prompter& prompter;
     QString folder;
     QChar separator;
     std::vector<int> rows; // log indexes of the shown rows
+    QList<int> restartPolls; // log indexes of the polls left unanswered while a restart lasts
     quint64 lastSerial = 0;
     int failures = 0;
     bool filterTaken = false;

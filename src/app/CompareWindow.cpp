@@ -75,6 +75,14 @@ void CompareWindow::compareWith(Side side, const QString& fileName) {
     MainEnvironment e = env;
     e.prompter = &chosen;
     e.callLog = nullptr; // the window's own handlers already listen to the log
+    if (side == Side::Instrument) {
+        // A readout takes a while: the old result goes first, the progress shows meanwhile.
+        rows.clear();
+        l_Quelle.caption = QStringLiteral("Gerät an COM%1").arg(window.comPort);
+        l_Ergebnis.caption = QStringLiteral("Lese Daten vom Gerät …");
+        if (busProgress) busProgress(true);
+        if (repaint) repaint();
+    }
     bool read = false;
     {
         MainHandlers reader(other, e);
@@ -86,6 +94,7 @@ void CompareWindow::compareWith(Side side, const QString& fileName) {
             read = reader.lastBusStatus() >= 0;
         }
     }
+    if (side == Side::Instrument && busProgress) busProgress(false);
     otherTitle = side == Side::File ? QStringLiteral("Datei") : QStringLiteral("Gerät");
     l_Quelle.caption = side == Side::File ? QStringLiteral("Datei: ") + QDir::toNativeSeparators(fileName)
                                           : QStringLiteral("Gerät an COM%1").arg(other.comPort);

@@ -34,6 +34,14 @@ class CompareWindow : public ModalWindow {
     // Whether the last compare read its other side; false before the first one.
     bool compared() const { return done; }
 
+    // --- While the instrument is read ------------------------------------------------------
+    // Shows and hides the main window's progress bar around the readout; may stay unset.
+    std::function<void(bool on)> busProgress;
+    // The progress the readout has made; shown while `progress().visible`.
+    const MainWindowModel::BusProgress& progress() const { return window.pbBusRun; }
+    // Lets the widget show the window at once: the readout blocks it until it ends.
+    std::function<void()> repaint;
+
   private:
     enum class Side { File, Instrument };
     void compareWith(Side side, const QString& fileName = {});

@@ -9,6 +9,8 @@
 namespace {
 
 const QString kNoTitle = QStringLiteral("Handbuch");
+// The handbook's contents: every page of it links there as "Inhalt".
+const QString kContents = QStringLiteral("OEM_Anleitung.html");
 
 bool isPage(const QFileInfo& file) {
     const QString suffix = file.suffix().toLower();
@@ -37,8 +39,11 @@ HelpWindow::HelpWindow(const QString& startPage, Prompter& p) : prompter(p) {
     bVor.caption = QStringLiteral("Vor ▶");
     bStart.name = QStringLiteral("bStart");
     bStart.caption = QStringLiteral("Inhalt");
-    home = QFileInfo(startPage).absoluteFilePath();
-    show({home, {}});
+    const QFileInfo start(startPage);
+    // "Inhalt" leads to the contents beside the page opened; a page without them has itself.
+    const QFileInfo contents(start.dir().filePath(kContents));
+    home = isPage(contents) ? contents.absoluteFilePath() : start.absoluteFilePath();
+    show({start.absoluteFilePath(), {}});
 }
 
 bool HelpWindow::open(Prompter& prompter, const QString& path) {

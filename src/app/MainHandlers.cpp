@@ -46,16 +46,24 @@ MainHandlers::~MainHandlers() = default;
 
 void MainHandlers::beginBusRun(const QString& kind) {
     running = true;
-    runKind = kind + QLatin1Char('/') + QString::number(m.modelCode);
-    m.pbBusRun = {true, 0, exchangesOf.value(runKind, 0)};
+    showProgress(kind);
     updateUndoItems();
 }
 
 void MainHandlers::endBusRun() {
-    exchangesOf.insert(runKind, m.pbBusRun.position);
-    m.pbBusRun = {};
+    hideProgress();
     running = false;
     updateUndoItems();
+}
+
+void MainHandlers::showProgress(const QString& kind) {
+    runKind = kind + QLatin1Char('/') + QString::number(m.modelCode);
+    m.pbBusRun = {true, 0, exchangesOf.value(runKind, 0)};
+}
+
+void MainHandlers::hideProgress() {
+    exchangesOf.insert(runKind, m.pbBusRun.position);
+    m.pbBusRun = {};
 }
 
 void MainHandlers::heard(const BusCall& call) {

@@ -157,6 +157,9 @@ private:
     // the same model tells how many exchanges to expect.
     void beginBusRun(const QString& kind);
     void endBusRun();
+    // The progress bar alone, for a run that a window of its own makes.
+    void showProgress(const QString& kind);
+    void hideProgress();
     void heard(const BusCall& call);
     void showPortWindow();
     ConfigEnvironment configEnvironment();

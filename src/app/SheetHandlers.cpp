@@ -72,6 +72,16 @@ void MainHandlers::miKonfigurationsblattPdfClick() {
 // window repaints between the calls and starts nothing of its own.
 void MainHandlers::MainMenueExtras_VergleichenClick() {
     CompareWindow window(m, env);
+    // Reading the instrument counts its exchanges as a readout does.
+    window.busProgress = [this](bool on) {
+        if (on) {
+            showProgress(QStringLiteral("Vergleich"));
+        } else {
+            hideProgress();
+            // The main window renders again only when the compare window closes; its bar goes now.
+            if (env.betweenCalls) env.betweenCalls();
+        }
+    };
     const BusBusy busy(running);
     env.prompter->showModal(window);
 }

@@ -7,8 +7,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibrary>
 
 #include <cstring>
+#include <map>
 
 namespace {
 
@@ -17,6 +19,34 @@ constexpr int kUnitBuffer = 10;
 constexpr int kMaxPorts = 256;
 
 } // namespace
+
+// One loaded library file, shared by every binding that loaded it. QLibrary objects of
+// one file name share a single handle, and an unload through any of them frees the
+// module for all; so the program unloads only here, when the last binding lets go.
+class LibraryModule {
+  public:
+    explicit LibraryModule(const QString& fileName) : library(fileName) {}
+    ~LibraryModule() { library.unload(); }
+    LibraryModule(const LibraryModule&) = delete;
+    LibraryModule& operator=(const LibraryModule&) = delete;
+
+    // The module of this file name, loaded by the first binding that asks for it;
+    // null with the loader's reason when it cannot be loaded. One thread only.
+    static std::shared_ptr<LibraryModule> hold(const QString& fileName, QString& error) {
+        static std::map<QString, std::weak_ptr<LibraryModule>> held;
+        std::weak_ptr<LibraryModule>& slot = held[fileName];
+        if (std::shared_ptr<LibraryModule> module = slot.lock()) return module;
+        auto module = std::make_shared<LibraryModule>(fileName);
+        if (!module->library.load()) {
+            error = module->library.errorString();
+            return nullptr;
+        }
+        slot = module;
+        return module;
+    }
+
+    QLibrary library;
+};
 
 const char* BusLibrary::entryName(Entry e) {
     static const char* const names[kEntryCount] = {
@@ -28,7 +58,7 @@ const char* BusLibrary::entryName(Entry e) {
 LibraryBinding::LibraryBinding(QStringList searchFolders, QList<Entry> entries)
     : folders(std::move(searchFolders)), wanted(std::move(entries)) {}
 
-LibraryBinding::~LibraryBinding() = default; // a loaded module is left to process exit, as QLibrary does
+LibraryBinding::~LibraryBinding() = default; // lets go of the library as unload() does
 
 QStringList LibraryBinding::defaultFolders() {
     if (QCoreApplication::instance())
@@ -51,31 +81,34 @@ bool LibraryBinding::load() {
     candidates.append(QLatin1String(kLibraryName)); // system library path
     QStringList errors;
     for (const QString& candidate : candidates) {
-        library.setFileName(candidate);
-        if (library.load())
+        QString error;
+        module = LibraryModule::hold(candidate, error);
+        if (module)
             break;
-        errors.append(library.errorString());
+        errors.append(error);
     }
-    if (!library.isLoaded()) {
+    if (!module) {
         lastError = errors.join(QLatin1Char('\n'));
         return false;
     }
     for (Entry e : wanted)
-        pointers[static_cast<int>(e)] = library.resolve(entryName(e));
+        pointers[static_cast<int>(e)] = module->library.resolve(entryName(e));
     lastError.clear();
     return true;
 }
 
 void LibraryBinding::unload() {
-    if (!library.isLoaded())
-        return;
-    library.unload();
+    module.reset();
     pointers.fill(nullptr);
 }
 
-bool LibraryBinding::isLoaded() const { return library.isLoaded(); }
+bool LibraryBinding::isLoaded() const { return module && module->library.isLoaded(); }
 
-bool LibraryBinding::isBound(Entry e) const { return pointers[static_cast<int>(e)] != nullptr; }
+QFunctionPointer LibraryBinding::pointer(Entry e) const {
+    return isLoaded() ? pointers[static_cast<int>(e)] : nullptr;
+}
+
+bool LibraryBinding::isBound(Entry e) const { return pointer(e) != nullptr; }
 
 int16_t LibraryBinding::TBOpenCom(int16_t port, int32_t baud, int16_t mode) {
     auto f = entry<TBOpenCom_t>(Entry::TBOpenCom);

@@ -2,13 +2,18 @@
 
 #include "bus/BusLibrary.h"
 
-#include <QLibrary>
 #include <QStringList>
 
 #include <array>
+#include <memory>
+
+class LibraryModule;
 
 // Binds the bus library `TRAXB32E` at run time: first in the given folders
-// (the program's own folder), then through the system's library path.
+// (the program's own folder), then through the system's library path. Every
+// binding holds the loaded library for itself: unloading one binding frees the
+// library only when no other binding still holds it, and an unloaded binding
+// calls nothing.
 class LibraryBinding : public BusLibrary {
 public:
     static constexpr const char* kLibraryName = "TRAXB32E";
@@ -37,11 +42,13 @@ public:
     int16_t SearchForComPorts(QList<int16_t>& ports) override;
 
 private:
-    template <typename F> F entry(Entry e) const { return reinterpret_cast<F>(pointers[static_cast<int>(e)]); }
+    // Empty unless this binding holds the library and it is still there.
+    QFunctionPointer pointer(Entry e) const;
+    template <typename F> F entry(Entry e) const { return reinterpret_cast<F>(pointer(e)); }
 
     QStringList folders;
     QList<Entry> wanted;
-    QLibrary library;
+    std::shared_ptr<LibraryModule> module; // this binding's hold on the loaded library
     std::array<QFunctionPointer, kEntryCount> pointers{};
     QString lastError;
 };

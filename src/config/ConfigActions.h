@@ -121,6 +121,10 @@ public:
     void Datenlesen1Click(); // "&Neu"
     void aSetBoxHeight();
     void aAlignPanels();
+    // Lets the panel, and with it the window, grow downwards until every shown group is
+    // whole (the extended configuration pushes the groups down); back to the design height
+    // when they fit.
+    void aFitClientArea();
 
     // --- Extended configuration words (ExtendedConfig.cpp) --------------------------------
     // Key press in a word field: returns true when the key is taken.

@@ -196,4 +196,13 @@ struct MainWindowModel {
     QList<NumericField*> numericFields();
     QList<MenuItem*> menuItems();
     QList<Control*> controls();
+
+    // --- Keyboard (TabOrder.cpp) ------------------------------------------------------
+    // The controls Tab visits, in the order they stand on screen: the frames (groups and
+    // radio groups) top to bottom and, side by side, left to right; inside a group its rows
+    // top to bottom and left to right. Hidden or disabled controls and frames are left out.
+    QList<Control*> tabOrder();
+    // Where the focus goes when the window opens: the first control in tab order that a
+    // stray Space cannot change (a list or a button); null when none is shown.
+    Control* firstFocus();
 };

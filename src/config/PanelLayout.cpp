@@ -12,6 +12,7 @@ constexpr int kColumn3 = 478;
 constexpr int kSettingsFieldLeft = 232;
 constexpr int kParkedTop = 246;       // output and PID groups before they are placed again
 constexpr int kParkedAnalogTop = 510; // analog group before it is placed again
+constexpr int kPanelHeight = 481;     // the panel as designed, above the status bar
 
 // The DVN 20 TB takes its filter as a number; the other models as text with "oFF".
 bool usesNumericFilter(const ModelEntry* model) {
@@ -124,6 +125,7 @@ void ConfigActions::Datenlesen1Click() {
     m.miKonfigurationprogrammieren1.enabled = false;
     m.miDatenspeichern.enabled = false;
     m.lMainCaption.visible = true;
+    aFitClientArea();
 }
 
 void ConfigActions::aSetBoxHeight() {
@@ -218,6 +220,20 @@ void ConfigActions::aAlignPanels() {
     if (m.gpPIDRegler.visible)
         m.gpPIDRegler.geometry.top =
             m.gpOut1Parameter.visible ? m.gpOut1Parameter.geometry.bottom() + kGap : y2;
+    aFitClientArea();
+}
+
+void ConfigActions::aFitClientArea() {
+    int bottom = 0;
+    for (const Control* c : std::initializer_list<const Control*>{
+             &m.lMainCaption, &m.gb_ErweiterteKonfiguration, &m.rgInput, &m.rgSensor, &m.rgOutput,
+             &m.rgReglerFunktion, &m.gpAnzeigeElemente, &m.gpOut1Parameter, &m.gpOut2Parameter,
+             &m.gpAnalogOut1, &m.gpPIDRegler}) {
+        if (c->visible) bottom = std::max(bottom, c->geometry.bottom());
+    }
+    m.Panel1.geometry.height = std::max(kPanelHeight, bottom + kGap);
+    m.StatusBar1.geometry.top = m.Panel1.geometry.bottom() + 1;
+    m.clientHeight = m.StatusBar1.geometry.bottom();
 }
 
 void ConfigActions::radioItemClick(RadioGroup& group, int index) {

@@ -1,4 +1,5 @@
 #include "ui/BusMonitorDialog.h"
+#include "ui/PushButton.h"
 
 #include "app/BusMonitorWindow.h"
 
@@ -8,6 +9,7 @@
 #include <QColor>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
@@ -30,10 +32,16 @@ QVariant BusMonitorTable::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
         return w.cell(index.row(), index.column());
+    case Qt::ToolTipRole: {
+        // A text wider than its column is read whole in the tooltip.
+        const QString text = w.cell(index.row(), index.column());
+        return text.isEmpty() ? QVariant() : QVariant(text);
+    }
     case Qt::BackgroundRole:
         return w.failed(index.row()) ? QVariant(QBrush(QColor(255, 215, 215))) : QVariant();
     case Qt::ForegroundRole:
-        return w.failed(index.row()) ? QVariant(QBrush(QColor(160, 0, 0))) : QVariant();
+        if (w.failed(index.row())) return QBrush(QColor(160, 0, 0));
+        return w.expected(index.row()) ? QVariant(QBrush(QColor(110, 110, 110))) : QVariant();
     default:
         return {};
     }
@@ -69,8 +77,8 @@ BusMonitorDialog::BusMonitorDialog(BusMonitorWindow& window, QWidget* parent)
         view->setColumnWidth(c, widths[c]);
 
     onlyFailures = new QCheckBox(QStringLiteral("nur Fehler"), this);
-    auto* save = new QPushButton(QStringLiteral("Speichern…"), this);
-    auto* clear = new QPushButton(QStringLiteral("Leeren"), this);
+    auto* save = new PushButton(QStringLiteral("Speichern…"), this);
+    auto* clear = new PushButton(QStringLiteral("Leeren"), this);
     summary = new QLabel(this);
 
     auto* foot = new QHBoxLayout;
@@ -119,6 +127,14 @@ void BusMonitorDialog::reload() {
     summary->setText(w.summary());
     if (w.follow) view->scrollToBottom();
     rendering = false;
+}
+
+void BusMonitorDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void BusMonitorDialog::closeEvent(QCloseEvent* event) {

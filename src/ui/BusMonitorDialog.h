@@ -34,6 +34,8 @@ class BusMonitorDialog : public QWidget {
 
   protected:
     void closeEvent(class QCloseEvent* event) override;
+    // Escape closes the monitor, as it closes the program's other windows.
+    void keyPressEvent(class QKeyEvent* event) override;
 
   private:
     void poll();

@@ -1,5 +1,6 @@
 #include "ui/ComPortDialog.h"
 #include "ui/DialogFrame.h"
+#include "ui/PushButton.h"
 
 #include "app/ComPortWindow.h"
 
@@ -11,16 +12,13 @@ using dialogframe::place;
 
 ComPortDialog::ComPortDialog(ComPortWindow& window, QWidget* parent) : QDialog(parent), w(window) {
     dialogframe::setUp(this, QStringLiteral("f_ComPort"), w.caption, w.clientWidth, w.clientHeight, 7);
-    // The window has no default button: Enter in the port field must not refresh the list.
-    list = new QPushButton(this);
-    list->setAutoDefault(false);
+    list = new PushButton(this);
     place(list, w.b_ComPortsEinlesen);
     ports = new QComboBox(this);
     ports->setEditable(true);
     ports->setInsertPolicy(QComboBox::NoInsert);
     place(ports, w.cb_ComPorts);
-    choose = new QPushButton(this);
-    choose->setAutoDefault(false);
+    choose = new PushButton(this);
     place(choose, w.b_ComPortAuswaehlen);
 
     connect(list, &QPushButton::clicked, this, [this] { run([this] { w.b_ComPortsEinlesenClick(); }); });

@@ -1,5 +1,6 @@
 #include "ui/CommentDialog.h"
 #include "ui/DialogFrame.h"
+#include "ui/PushButton.h"
 
 #include "files/CommentWindow.h"
 #include "ui/QtPrompter.h"
@@ -16,9 +17,8 @@ CommentDialog::CommentDialog(CommentWindow& window, QWidget* parent) : QDialog(p
     place(label, w.Label1);
     edit = new QLineEdit(this);
     place(edit, w.Edit1);
-    button = new QPushButton(this);
+    button = new PushButton(this);
     place(button, w.Button1);
-    button->setAutoDefault(false);
 
     connect(edit, &QLineEdit::textEdited, this,
             [this](const QString& text) { run([this, text] { w.Edit1Change(text); }); });

@@ -1,4 +1,5 @@
 #include "ui/CompareDialog.h"
+#include "ui/PushButton.h"
 
 #include "app/CompareWindow.h"
 #include "ui/QtPrompter.h"
@@ -7,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -16,11 +18,11 @@ CompareDialog::CompareDialog(CompareWindow& window, QWidget* parent) : QDialog(p
     setWindowTitle(w.caption);
     resize(760, 420);
 
-    file = new QPushButton(this);
+    file = new PushButton(this);
     file->setObjectName(w.b_Datei.name);
-    instrument = new QPushButton(this);
+    instrument = new PushButton(this);
     instrument->setObjectName(w.b_Geraet.name);
-    close = new QPushButton(this);
+    close = new PushButton(this);
     close->setObjectName(w.b_Schliessen.name);
     source = new QLabel(this);
     source->setObjectName(w.l_Quelle.name);
@@ -40,6 +42,11 @@ CompareDialog::CompareDialog(CompareWindow& window, QWidget* parent) : QDialog(p
     for (int c = 0; c < 3; ++c)
         rows->setColumnWidth(c, widths[c]);
 
+    progress = new QProgressBar(this);
+    progress->setObjectName(QStringLiteral("pbBusRun"));
+    progress->setFormat(QStringLiteral("%v/%m"));
+    progress->hide();
+
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(file);
     buttons->addWidget(instrument);
@@ -49,6 +56,7 @@ CompareDialog::CompareDialog(CompareWindow& window, QWidget* parent) : QDialog(p
     layout->addLayout(buttons);
     layout->addWidget(source);
     layout->addWidget(result);
+    layout->addWidget(progress);
     layout->addWidget(rows, 1);
 
     connect(file, &QPushButton::clicked, this, [this] { run(&CompareWindow::b_DateiClick); });
@@ -58,7 +66,25 @@ CompareDialog::CompareDialog(CompareWindow& window, QWidget* parent) : QDialog(p
         QApplication::restoreOverrideCursor();
     });
     connect(close, &QPushButton::clicked, this, [this] { run(&CompareWindow::b_SchliessenClick); });
+    w.repaint = [this] {
+        render();
+        repaint();
+    };
+    connect(&ticker, &QTimer::timeout, this, [this] { renderProgress(); });
+    ticker.start(100);
     render();
+}
+
+CompareDialog::~CompareDialog() {
+    w.repaint = nullptr;
+}
+
+void CompareDialog::renderProgress() {
+    const auto& bar = w.progress();
+    // Maximum 0 makes the bar a busy indicator until a compare with this model was counted once.
+    progress->setRange(0, bar.max);
+    progress->setValue(bar.max > 0 ? bar.position : 0);
+    progress->setVisible(bar.visible);
 }
 
 void CompareDialog::run(void (CompareWindow::*handler)()) {
@@ -87,6 +113,7 @@ void CompareDialog::render() {
             rows->setItem(r, c, new QTableWidgetItem(cells[c]));
     }
     rows->setVisible(!w.rows.isEmpty());
+    renderProgress();
 }
 
 void registerCompareDialog(QtPrompter& prompter) {

@@ -3,9 +3,11 @@
 #include "ui/ModelView.h"
 
 #include <QDialog>
+#include <QTimer>
 
 class CompareWindow;
 class QLabel;
+class QProgressBar;
 class QPushButton;
 class QTableWidget;
 class QtPrompter;
@@ -14,11 +16,14 @@ class QtPrompter;
 class CompareDialog : public QDialog, public ModelView {
   public:
     CompareDialog(CompareWindow& window, QWidget* parent = nullptr);
+    ~CompareDialog() override;
     void render() override;
     QTableWidget* table() const { return rows; }
+    QProgressBar* progressBar() const { return progress; }
 
   private:
     void run(void (CompareWindow::*handler)());
+    void renderProgress();
 
     CompareWindow& w;
     QPushButton* file = nullptr;
@@ -27,6 +32,9 @@ class CompareDialog : public QDialog, public ModelView {
     QLabel* source = nullptr;
     QLabel* result = nullptr;
     QTableWidget* rows = nullptr;
+    QProgressBar* progress = nullptr;
+    // Takes in the readout's progress; timers still run between its library calls.
+    QTimer ticker;
 };
 
 // Shows windows of class "TVergleich" with this dialog.

@@ -1,5 +1,6 @@
 #include "ui/FlowCalculatorDialog.h"
 #include "ui/DialogFrame.h"
+#include "ui/PushButton.h"
 
 #include "tools/FlowCalculatorWindow.h"
 
@@ -90,9 +91,8 @@ QComboBox* FlowCalculatorDialog::addList(const ComboBox& model, void (FlowCalcul
 }
 
 QPushButton* FlowCalculatorDialog::addButton(const Button& model, void (FlowCalculatorWindow::*clicked)()) {
-    QPushButton* button = new QPushButton(this);
+    QPushButton* button = new PushButton(this);
     place(button, model);
-    button->setAutoDefault(false);
     connect(button, &QPushButton::clicked, this,
             [this, clicked] { run([this, clicked] { (w.*clicked)(); }); });
     buttons.insert(&model, button);

@@ -1,4 +1,5 @@
 #include "ui/HelpDialog.h"
+#include "ui/PushButton.h"
 
 #include "ui/QtPrompter.h"
 
@@ -15,13 +16,12 @@ HelpDialog::HelpDialog(const HelpWindow& window, QWidget* parent) : QDialog(pare
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint);
     auto* layout = new QVBoxLayout(this);
     auto* buttons = new QHBoxLayout;
-    back = new QPushButton(this);
-    forward = new QPushButton(this);
-    home = new QPushButton(this);
+    back = new PushButton(this);
+    forward = new PushButton(this);
+    home = new PushButton(this);
     auto setUpButton = [&](QPushButton* button, const Button& model) {
         button->setObjectName(model.name);
         button->setText(model.caption);
-        button->setAutoDefault(false);
         buttons->addWidget(button);
     };
     setUpButton(back, w.bZurueck);

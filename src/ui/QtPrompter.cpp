@@ -1,6 +1,8 @@
 #include "ui/QtPrompter.h"
 #include "ui/ModelView.h"
 
+#include "app/SystemViewer.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -135,7 +137,16 @@ QString QtPrompter::saveFileName(const QString& folder, const QString& filter, c
 }
 
 bool QtPrompter::openDocument(const QString& path) {
-    return QFileInfo::exists(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    if (!QFileInfo::exists(path)) return false;
+#ifdef Q_OS_WIN
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+#else
+    // The desktop's opener reports a viewer that fails only through its exit status.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool shown = SystemViewer().open(path);
+    QApplication::restoreOverrideCursor();
+    return shown;
+#endif
 }
 
 void QtPrompter::showModal(ModalWindow& window) {

@@ -48,4 +48,9 @@ void RadioGroupBox::setItemIndex(int index) {
 
 int RadioGroupBox::itemIndex() const { return group->checkedId(); }
 
+QRadioButton* RadioGroupBox::focusTarget() const {
+    const int checked = itemIndex();
+    return buttons.value(checked >= 0 ? checked : 0);
+}
+
 void RadioGroupBox::contextMenuEvent(QContextMenuEvent* event) { emit contextMenuRequested(event->globalPos()); }

@@ -18,6 +18,8 @@ public:
     void setItemIndex(int index);
     int itemIndex() const;
     QRadioButton* button(int index) const { return buttons.value(index); }
+    // Where Tab enters the group: the checked item, else the first; null without items.
+    QRadioButton* focusTarget() const;
 
 signals:
     void itemClicked(int index);

@@ -1,5 +1,6 @@
 #include "ui/SpezialkonfigurationDialog.h"
 #include "ui/DialogFrame.h"
+#include "ui/PushButton.h"
 
 #include "app/Ttf_Spezialkonfiguration.h"
 
@@ -34,10 +35,10 @@ SpezialkonfigurationDialog::SpezialkonfigurationDialog(Ttf_Spezialkonfiguration&
             });
         }
     }
-    ok = new QPushButton(w.b_OK.caption, this);
+    ok = new PushButton(w.b_OK.caption, this);
     place(ok, w.b_OK);
     ok->setDefault(true);
-    cancel = new QPushButton(w.b_Abbrechen.caption, this);
+    cancel = new PushButton(w.b_Abbrechen.caption, this);
     place(cancel, w.b_Abbrechen);
     connect(ok, &QPushButton::clicked, this, [this] { run([this] { w.b_OKClick(); }); });
     connect(cancel, &QPushButton::clicked, this, [this] { run([this] { w.b_AbbrechenClick(); }); });

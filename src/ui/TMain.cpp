@@ -1,4 +1,5 @@
 #include "ui/TMain.h"
+#include "ui/PushButton.h"
 
 #include "app/BusMonitorWindow.h"
 #include "app/MainHandlers.h"
@@ -24,6 +25,8 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 
@@ -102,14 +105,19 @@ TMain::TMain(MainHandlers& handlers, QtPrompter& p, QWidget* parent) : QMainWind
     f.setBold(true);
     setFont(f);
 
-    auto* client = new QWidget(this);
+    client = new QWidget(this);
     client->setFixedSize(m.clientWidth, m.clientHeight);
     setCentralWidget(client);
+    // Until the start-up has shown what there is, the focus stays on no control, where a
+    // stray key changes nothing.
+    client->setFocus();
 
     // Panel1 scrolls when the shown groups reach below the fixed client area.
     panel = new QScrollArea(client);
     panel->setObjectName(m.Panel1.name);
     panel->setFrameShape(QFrame::NoFrame);
+    // The panel only holds the groups; it is no stop of its own.
+    panel->setFocusPolicy(Qt::NoFocus);
     panel->setGeometry(m.Panel1.geometry.left, m.Panel1.geometry.top, m.Panel1.geometry.width,
                        m.Panel1.geometry.height);
     content = new QWidget;
@@ -271,7 +279,7 @@ QWidget* TMain::create(Control& c, Kind kind, QWidget* parent) {
         w = new QLineEdit(parent);
         break;
     case Kind::Button:
-        w = new QPushButton(parent);
+        w = new PushButton(parent);
         break;
     }
     w->setObjectName(c.name);
@@ -634,9 +642,11 @@ void TMain::render() {
             bottom = std::max(bottom, g.top + g.height);
         }
     }
-    // Groups reaching below the fixed panel stay reachable through its scroll bar; the
-    // content is just as wide as its columns, which leaves room for that bar.
-    content->resize(right, std::max(kPanelHeight - 2, bottom + 4));
+    renderFrame();
+    // The panel grows with the shown groups; on a screen too low for it they stay
+    // reachable through its scroll bar. The content is just as wide as its columns, which
+    // leaves room for that bar.
+    content->resize(right, std::max(m.Panel1.geometry.height - 2, bottom + 4));
     panel->setVisible(m.Panel1.visible);
     renderStatusBar();
     renderProgress();
@@ -644,6 +654,18 @@ void TMain::render() {
     updateTimer();
     rendering = false;
     renderMonitor();
+}
+
+void TMain::renderFrame() {
+    const MainWindowModel& m = h.model();
+    if (client->height() == m.clientHeight) return;
+    const Geometry& p = m.Panel1.geometry;
+    const Geometry& s = m.StatusBar1.geometry;
+    client->setFixedSize(m.clientWidth, m.clientHeight);
+    panel->setGeometry(p.left, p.top, p.width, p.height);
+    statusBar->setGeometry(s.left, s.top, s.width, s.height);
+    // The window's frame is fixed; it follows its client area.
+    setFixedSize(sizeHint());
 }
 
 void TMain::renderProgress() {
@@ -660,7 +682,15 @@ void TMain::renderMonitor() {
         if (monitor && monitor->isVisible()) monitor->hide();
         return;
     }
-    if (!monitor) monitor = new BusMonitorDialog(*window, this);
+    if (!monitor) {
+        monitor = new BusMonitorDialog(*window, this);
+        const QRect screen = this->screen()->availableGeometry();
+        const QRect place = BusMonitorWindow::placeBeside(frameGeometry(), screen, monitor->size());
+        // The place is the frame's; the size is the inside's, less what the frame adds.
+        const QSize frame = frameGeometry().size() - size();
+        monitor->resize(place.size() - frame);
+        monitor->move(place.topLeft());
+    }
     if (!monitor->isVisible()) {
         monitor->show();
         monitor->raise();
@@ -740,8 +770,37 @@ void TMain::updateTimer() {
 bool TMain::event(QEvent* e) {
     const bool result = QMainWindow::event(e);
     if (e->type() == QEvent::WindowActivate || e->type() == QEvent::Show)
-        QTimer::singleShot(0, this, [this] { run([this] { h.FormActivate(); }, false); });
+        QTimer::singleShot(0, this, [this] {
+            run([this] { h.FormActivate(); }, false);
+            if (focusPlaced || !isActiveWindow()) return;
+            // The first focus, once the start-up has shown the stored model's groups.
+            focusPlaced = true;
+            if (const Control* first = h.model().firstFocus())
+                widgets.value(first->name)->setFocus(Qt::OtherFocusReason);
+        });
     return result;
+}
+
+bool TMain::focusNextPrevChild(bool next) {
+    // A radio group is one stop: its checked item, or its first.
+    QList<QWidget*> stops;
+    for (const Control* c : h.model().tabOrder()) {
+        QWidget* w = widgets.value(c->name);
+        if (w && w->isVisibleTo(this)) stops.append(w);
+    }
+    if (stops.isEmpty()) return false;
+    const QWidget* current = focusWidget();
+    qsizetype at = -1;
+    for (qsizetype i = 0; i < stops.size() && at < 0; ++i) {
+        if (stops[i] == current || stops[i]->isAncestorOf(current)) at = i;
+    }
+    const qsizetype n = stops.size();
+    const qsizetype to = at < 0 ? (next ? 0 : n - 1) : (at + (next ? 1 : n - 1)) % n;
+    QWidget* target = stops[to];
+    if (auto* radio = qobject_cast<RadioGroupBox*>(target)) target = radio->focusTarget();
+    if (!target) return false;
+    target->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 void TMain::closeEvent(QCloseEvent* e) {

@@ -40,6 +40,8 @@ public:
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // Tab and Shift+Tab go through the controls in the model's tab order.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     enum class Kind { Label, Group, Radio, Combo, Numeric, Text, Button };
@@ -64,10 +66,12 @@ private:
     void renderMenus();
     void renderProgress();
     void renderMonitor();
+    void renderFrame();
     void updateTimer();
 
     MainHandlers& h;
     QtPrompter& prompter;
+    QWidget* client = nullptr;
     QScrollArea* panel = nullptr;
     QWidget* content = nullptr;
     QWidget* statusBar = nullptr;
@@ -81,4 +85,5 @@ private:
     QTimer statusTimer;
     bool rendering = false;
     bool closingByHandler = false;
+    bool focusPlaced = false;
 };

@@ -1,4 +1,5 @@
 #include "ui/ToolDialog.h"
+#include "ui/PushButton.h"
 
 #include "tools/BusToolWindow.h"
 
@@ -25,10 +26,8 @@ void ToolDialog::run(const std::function<void()>& handler) {
 }
 
 QPushButton* ToolDialog::button(const Button& model, const std::function<void()>& click) {
-    auto* b = new QPushButton(this);
+    auto* b = new PushButton(this);
     b->setObjectName(model.name);
-    // Enter must not press a button behind the user's back.
-    b->setAutoDefault(false);
     connect(b, &QPushButton::clicked, this, [this, click] { run(click); });
     return b;
 }

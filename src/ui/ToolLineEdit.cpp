@@ -16,6 +16,11 @@ void ToolLineEdit::showText(const QString& value) {
 }
 
 void ToolLineEdit::keyPressEvent(QKeyEvent* event) {
+    // Escape is no typed character: it closes the window, whatever the field would take.
+    if (event->key() == Qt::Key_Escape) {
+        event->ignore();
+        return;
+    }
     QChar key;
     if (event->key() == Qt::Key_Backspace)
         key = QChar(kBackspace);

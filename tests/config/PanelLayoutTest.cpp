@@ -114,11 +114,88 @@ TEST(PanelLayout, TallConfigurationsKeepTheirPlaces) {
     const MainWindowModel& m = f.model;
     ASSERT_TRUE(m.gb_ErweiterteKonfiguration.visible);
     // y1 = 80; the seven-row settings group ends at 280, so the second row starts at 287.
-    // The window does not grow: the group reaches below the panel, which scrolls.
     EXPECT_EQ(m.gpPIDRegler.geometry.top, 287);
     EXPECT_EQ(m.gpPIDRegler.geometry.height, 8 * 24 + 32);
-    EXPECT_GT(m.gpPIDRegler.geometry.bottom(), m.Panel1.geometry.height);
     EXPECT_TRUE(m.Panel1.visible);
+}
+
+// Whatever a model shows, with the extended configuration above it: the panel reaches below
+// every shown group, the status bar sits under the panel, and the window still fits a screen
+// 1024 pixels high (title bar and menu take about 60). Without the extended group the window
+// keeps its designed size.
+TEST(PanelLayout, EveryShownGroupIsWholeInAWindowThatFitsTheScreen) {
+    constexpr int kTallestClient = 1024 - 60;
+    for (const ModelEntry* e = catalogue::begin(); e != catalogue::end(); ++e) {
+        ConfigFixture f;
+        MainWindowModel& m = f.model;
+        f.actions.selectModel(e->id);
+        m.extendedConfigUnlocked = true;
+        m.MainMenueExtras_ErweiterteKonfiguration.checked = true;
+        for (int kind = 0; kind < m.rgInput.items.size(); ++kind) {
+            for (int output = 0; output < std::max<qsizetype>(1, m.rgOutput.items.size()); ++output) {
+                f.actions.aCheckSpecialFunctionsPanel();
+                chooseInput(f, kind, 0);
+                if (m.rgOutput.visible) steps::chooseOutput(f, output);
+                if (m.rgReglerFunktion.visible) chooseController(f, int(m.rgReglerFunktion.items.size()) - 1);
+                const std::string where = std::string(e->designation) + " input " + std::to_string(kind) +
+                                          " output " + std::to_string(output);
+                const std::initializer_list<const Control*> groups = {&m.gb_ErweiterteKonfiguration,
+                                                                      &m.rgInput,
+                                                                      &m.rgSensor,
+                                                                      &m.rgOutput,
+                                                                      &m.rgReglerFunktion,
+                                                                      &m.gpAnzeigeElemente,
+                                                                      &m.gpOut1Parameter,
+                                                                      &m.gpOut2Parameter,
+                                                                      &m.gpAnalogOut1,
+                                                                      &m.gpPIDRegler};
+                for (const Control* g : groups) {
+                    if (!g->visible) continue;
+                    EXPECT_LT(g->geometry.bottom(), m.Panel1.geometry.bottom())
+                        << where << g->name.toStdString();
+                }
+                EXPECT_EQ(m.StatusBar1.geometry.top, m.Panel1.geometry.bottom() + 1) << where;
+                EXPECT_EQ(m.clientHeight, m.StatusBar1.geometry.bottom()) << where;
+                EXPECT_LE(m.clientHeight, kTallestClient) << where;
+            }
+        }
+        m.MainMenueExtras_ErweiterteKonfiguration.checked = false;
+        f.actions.aCheckSpecialFunctionsPanel();
+        chooseInput(f, 0, 0);
+        EXPECT_EQ(m.clientHeight, 507) << e->designation;
+    }
+}
+
+// Tab follows the window as it stands: the extended words in their row, then the first row of
+// groups left to right, each group's rows top to bottom, then the next row of groups. Hidden
+// and locked controls are no stops; the first focus is a list, where Space changes nothing.
+TEST(PanelLayout, TabOrderFollowsTheGroupsOnScreen) {
+    ConfigFixture f;
+    MainWindowModel& m = f.model;
+    f.actions.selectModel(ModelId::TRK520PID);
+    EXPECT_EQ(m.firstFocus(), nullptr); // only the input kinds: no safe place yet
+    m.extendedConfigUnlocked = true;
+    m.MainMenueExtras_ErweiterteKonfiguration.checked = true;
+    f.actions.aCheckSpecialFunctionsPanel();
+    chooseInput(f, kVoltage, 0);
+    steps::chooseOutput(f, 1);
+    chooseController(f, 2);
+    QStringList names;
+    for (const Control* c : m.tabOrder())
+        names.append(c->name);
+    // Output function and PID group start side by side; the controller list stands below the former.
+    EXPECT_EQ(
+        names.join(QLatin1Char(' ')).toStdString(),
+        "e_erw_Allgemein e_erw_Schaltfunktion1 e_erw_Alarm e_erw_Schaltfunktion2 b_erw_Anzeigen "
+        "rgInput rgSensor cpAnzeigeDp neAnzeigeLow neAnzeigeHigh cbLimit teFilter "
+        "rgOutput nePID_SP1 nePID_Proportional ne_PIDIntegral nePID_Derivation nePID_CyC nePIDdur nePIDthr "
+        "cbPID_Vorzugslage rgReglerFunktion");
+    // Locked, the words are shown but take no focus.
+    m.extendedConfigUnlocked = false;
+    f.actions.aCheckSpecialFunctionsPanel();
+    ASSERT_TRUE(m.gb_ErweiterteKonfiguration.visible);
+    EXPECT_EQ(m.tabOrder().first(), &m.b_erw_Anzeigen);
+    EXPECT_EQ(m.firstFocus(), &m.b_erw_Anzeigen);
 }
 
 TEST(PanelLayout, NewConfigurationKeepsModelAndValues) {

@@ -85,6 +85,27 @@ TEST(LibraryBinding, LoadsFromTheProgramFolderResolvesAllEntriesAndLoadsOnce) {
               QStringLiteral("(Fehler -9990) Bus-Bibliothek nicht geladen"));
 }
 
+// A tool window's binding comes and goes while the main window's stays loaded.
+TEST(LibraryBinding, AnUnloadLeavesTheLibraryToTheBindingsStillHoldingIt) {
+    Roster roster;
+    LibraryBinding main({libDir()});
+    ASSERT_TRUE(main.load());
+    for (int round = 0; round < 2; ++round) {
+        LibraryBinding tool({libDir()}, {BusLibrary::Entry::GetUnit});
+        ASSERT_TRUE(tool.load());
+        tool.unload();
+        EXPECT_FALSE(tool.isLoaded());
+        EXPECT_EQ(tool.GetUnit(1), QStringLiteral("?"));
+        ASSERT_EQ(mappedCopies(), 1);
+        EXPECT_TRUE(main.isLoaded());
+        EXPECT_EQ(main.GetUnit(1), QStringLiteral("°C"));
+        tool.load(); // and dropped while loaded
+    }
+    EXPECT_EQ(main.GetUnit(1), QStringLiteral("°C"));
+    main.unload();
+    EXPECT_EQ(mappedCopies(), 0);
+}
+
 TEST(LibraryBinding, PortWindowBindingResolvesOnlyThePortQuery) {
     Roster roster;
     LibraryBinding binding({libDir()}, {BusLibrary::Entry::SearchForComPorts});

@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTest>
 
 using namespace livebus;
 
@@ -81,6 +82,20 @@ TEST_F(LiveBus, WindowShowsProgressDuringAReadoutAndTheMonitorItsCalls) {
     window.action(QStringLiteral("miKonfigurationprogrammieren1"))->trigger();
     ASSERT_TRUE(w.m.StatusBar1.panels[2].endsWith(QStringLiteral("erfolgreich")))
         << w.m.StatusBar1.panels[2].toStdString();
+    // Its restarts leave polls unanswered on purpose: shown as expected, not as failures,
+    // with the whole text in the tooltip.
+    monitor->render();
+    BusMonitorWindow& calls = *w.handlers->busMonitor();
+    int expectedPolls = 0;
+    for (int r = 0; r < calls.rowCount(); ++r) {
+        if (!calls.expected(r)) continue;
+        ++expectedPolls;
+        EXPECT_FALSE(calls.failed(r));
+        const QModelIndex text = monitor->table()->model()->index(r, BusMonitorWindow::Text);
+        EXPECT_FALSE(text.data(Qt::BackgroundRole).isValid());
+        EXPECT_TRUE(text.data(Qt::ToolTipRole).toString().startsWith(QStringLiteral("erwartet")));
+    }
+    EXPECT_GT(expectedPolls, 0);
     silenceAfter(1, 20);
     window.action(QStringLiteral("Konfigurationlesen1"))->trigger();
     bar->setValue(bar->maximum());
@@ -92,4 +107,10 @@ TEST_F(LiveBus, WindowShowsProgressDuringAReadoutAndTheMonitorItsCalls) {
     EXPECT_FALSE(monitor->table()->model()->index(last, 0).data(Qt::BackgroundRole).isValid());
     saveScreen(*monitor, QStringLiteral("busmonitor-failures"));
     if (pictures) qunsetenv("TRAXBUS_WIRETIME");
+
+    // Escape closes the monitor.
+    QTest::keyClick(monitor, Qt::Key_Escape);
+    EXPECT_FALSE(monitor->isVisible());
+    EXPECT_FALSE(calls.shown);
 }
+

@@ -41,7 +41,8 @@ TEST(PromptOrder, WindowShowsItsStateBeforeTheMessageBoxOpens) {
     EXPECT_EQ(seenUnderTheBox, QStringList{QStringLiteral("Informationen Einlesen fehlgeschlagen")});
 }
 
-// Enter in the port field presses no button: the list is not searched again.
+// Enter in the port field presses no button: the list is not searched again. Enter on a
+// focused button presses it.
 TEST(PromptOrder, PortWindowHasNoDefaultButton) {
     AppFixture f;
     auto bus = std::make_unique<ScriptedBus>();
@@ -56,4 +57,10 @@ TEST(PromptOrder, PortWindowHasNoDefaultButton) {
     QTest::keyClick(ports, Qt::Key_Return);
     EXPECT_EQ(seen->loads, searches);
     EXPECT_TRUE(dialog.isVisible());
+    // Enter on a button that has the focus presses it, as Space does.
+    auto* list = dialog.findChild<QPushButton*>(QStringLiteral("b_ComPortsEinlesen"));
+    ASSERT_NE(list, nullptr);
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(seen->loads, searches + 1);
 }

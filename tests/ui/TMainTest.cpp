@@ -156,7 +156,7 @@ TEST(TMainWindow, StatusBarTimerFollowsTheModel) {
     EXPECT_FALSE(win.f.model.t_StatusLeisteEnabled);
 }
 
-TEST(TMainWindow, TallConfigurationsScrollInsteadOfBeingCut) {
+TEST(TMainWindow, TallConfigurationsAreWholeInTheWindow) {
     Window win;
     MainWindowModel& m = win.f.model;
     win.main->action(QStringLiteral("MainMenueSchnittstelleItemTRK520PID"))->trigger();
@@ -172,6 +172,8 @@ TEST(TMainWindow, TallConfigurationsScrollInsteadOfBeingCut) {
         if (c->visible)
             bottom = std::max(bottom, c->geometry.bottom());
     EXPECT_GE(win.main->panelContent()->height(), bottom);
+    // The panel shows it all; it does not scroll.
+    EXPECT_GE(win.main->panelContent()->parentWidget()->height(), bottom);
 }
 
 TEST(TMainWindow, CtrlEInTheLimitBoxUnlocksAndWordFieldsFilterKeys) {
