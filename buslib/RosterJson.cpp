@@ -155,10 +155,11 @@ Fault readFault(const Json& value, const std::string& where, bool ofInstrument) 
         fault.parameter = static_cast<int>(readInt(*p, where, "p", 0, 255));
     if (const Json* write = member(value, "write")) fault.write = readBool(*write, where, "write");
 
-    // TBTransmitString answers with 8 bits.
+    // TBTransmitString answers with 8 bits. Status 0 answers success and changes nothing: a
+    // value written that the instrument does not keep.
     const int64_t lowest = fault.fn == "TBTransmitString" ? -128 : -32768;
     fault.status =
-        static_cast<int16_t>(readInt(required(value, "status", where), where, "status", lowest, -1));
+        static_cast<int16_t>(readInt(required(value, "status", where), where, "status", lowest, 0));
     fault.count = static_cast<int>(
         readInt(required(value, "count", where), where, "count", -1, std::numeric_limits<int>::max()));
     if (const Json* after = member(value, "after"))

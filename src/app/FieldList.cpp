@@ -11,6 +11,7 @@ struct Row {
     Label M::*label;
     const Control& (*control)(const M&);
     QString (*value)(const M&);
+    bool numeric = false; // the value is a number as the window writes it
 };
 
 template <auto Member> const Control& ctl(const M& m) {
@@ -25,7 +26,7 @@ template <auto Member> QString item(const M& m) {
 
 #define NUMBER(l, f)                                                                                         \
     Row {                                                                                                    \
-        &M::l, &ctl<&M::f>, &text<&M::f>                                                                     \
+        &M::l, &ctl<&M::f>, &text<&M::f>, true                                                               \
     }
 #define LIST(l, f)                                                                                           \
     Row {                                                                                                    \
@@ -33,7 +34,7 @@ template <auto Member> QString item(const M& m) {
     }
 #define WORD(l, f)                                                                                           \
     Row {                                                                                                    \
-        &M::l, &ctl<&M::f>, &text<&M::f>                                                                     \
+        &M::l, &ctl<&M::f>, &text<&M::f>, true                                                               \
     }
 
 struct Group {
@@ -134,7 +135,7 @@ QList<ShownField> shownFields(const MainWindowModel& m) {
             if (!c.visible) continue;
             if (r.label && !(m.*r.label).visible) continue;
             const QString label = r.label ? plain((m.*r.label).caption) : group;
-            out.append({group, label, r.value(m), c.name});
+            out.append({group, label, r.value(m), c.name, r.numeric});
         }
     }
     return out;
@@ -151,6 +152,18 @@ QString fieldTitle(const MainWindowModel& m, const QString& control) {
     return control;
 }
 
+QStringList fieldControls() {
+    static const QStringList names = [] {
+        const MainWindowModel m;
+        QStringList list;
+        for (const Group& g : groups())
+            for (const Row& r : g.rows)
+                if (!list.contains(r.control(m).name)) list.append(r.control(m).name);
+        return list;
+    }();
+    return names;
+}
+
 QList<FieldDifference> differences(const QList<ShownField>& a, const QList<ShownField>& b) {
     QList<FieldDifference> out;
     auto find = [](const QList<ShownField>& list, const ShownField& f) -> const ShownField* {
@@ -161,9 +174,9 @@ QList<FieldDifference> differences(const QList<ShownField>& a, const QList<Shown
     for (const ShownField& f : a) {
         const ShownField* other = find(b, f);
         if (!other || other->value != f.value)
-            out.append({f.group, f.label, f.value, other ? other->value : QString()});
+            out.append({f.group, f.label, f.value, other ? other->value : QString(), f.numeric});
     }
     for (const ShownField& f : b)
-        if (!find(a, f)) out.append({f.group, f.label, QString(), f.value});
+        if (!find(a, f)) out.append({f.group, f.label, QString(), f.value, f.numeric});
     return out;
 }

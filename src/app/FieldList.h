@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // One shown field of the main window: the group it sits in, its label as the
 // window shows it, and its value as text.
@@ -12,12 +13,15 @@ struct ShownField {
     QString label;
     QString value;
     QString control; // component name, stable across models and languages
+    bool numeric = false; // the value is a number, written with the program's separator
 };
 
 // The fields the window shows for its current configuration, group by group in
 // the window's order. A field counts when it, its group and (where it has one)
 // its label are visible; the label's caption is taken as the window draws it.
 QList<ShownField> shownFields(const MainWindowModel& m);
+// The component names of every field any model shows, in the window's order.
+QStringList fieldControls();
 
 // A field's name as the window shows it, for messages: the group's caption and, where the
 // field has a label of its own, the label ("Schaltausgang 1: Ausgangsart"). The component
@@ -31,5 +35,6 @@ struct FieldDifference {
     QString label;
     QString a;
     QString b;
+    bool numeric = false;
 };
 QList<FieldDifference> differences(const QList<ShownField>& a, const QList<ShownField>& b);

@@ -72,6 +72,7 @@ void MainHandlers::miDatenspeichernClick() {
 
     QString folder = configFolder(*env.settings);
     const QString fileName = env.prompter->saveFileName(folder, d20::kFilter, d20::kSuffix);
+    fileOutcome = {FileOutcome::Result::Cancelled, fileName, {}};
     if (!fileName.isEmpty()) {
         followChosenFolder(*env.settings, folder, fileName);
 
@@ -100,7 +101,9 @@ void MainHandlers::miDatenspeichernClick() {
             if (const QString notice = writer.commentNotice(header); !notice.isEmpty())
                 env.prompter->show(notice, QStringLiteral("Hinweis"), Prompter::Icon::Information);
             m.StatusBar1.panels[2] = QStringLiteral("Datei: ") + name + QStringLiteral(" gespeichert");
+            fileOutcome.result = FileOutcome::Result::Done;
         } else {
+            fileOutcome = {FileOutcome::Result::Failed, fileName, written.reason};
             env.prompter->show(QStringLiteral("Die Datei %1 konnte nicht gespeichert werden.\n%2")
                                    .arg(QDir::toNativeSeparators(fileName), written.reason),
                                QStringLiteral("Fehler"), Prompter::Icon::Error);
@@ -119,6 +122,7 @@ void MainHandlers::lesen1Click() {
     QString folder = configFolder(*env.settings);
     const QString fileName = env.prompter->openFileName(folder, d20::kFilter, d20::kSuffix);
     bool convert = false; // an old file is saved again at once in the current format
+    fileOutcome = {FileOutcome::Result::Cancelled, fileName, {}};
     if (!fileName.isEmpty()) {
         followChosenFolder(*env.settings, folder, fileName);
         const QChar sep = env.localeSeparator();
@@ -126,9 +130,10 @@ void MainHandlers::lesen1Click() {
         bool proceed = true;
         WordReader words(fileName);
         if (!words.isOpen()) {
-            env.prompter->show(QStringLiteral("Die Datei %1 konnte nicht geöffnet werden.")
-                                   .arg(QDir::toNativeSeparators(fileName)),
-                               QStringLiteral("Fehler"), Prompter::Icon::Error);
+            const QString reason = QStringLiteral("Die Datei %1 konnte nicht geöffnet werden.")
+                                       .arg(QDir::toNativeSeparators(fileName));
+            env.prompter->show(reason, QStringLiteral("Fehler"), Prompter::Icon::Error);
+            fileOutcome = {FileOutcome::Result::Failed, fileName, reason};
             m.StatusBar1.panels[2] = kFaulty;
             proceed = false;
         } else if (const D20Reader::Header header = D20Reader::header(fileName); header.hasVersion) {
@@ -152,6 +157,7 @@ void MainHandlers::lesen1Click() {
             convert = true;
         } else {
             m.StatusBar1.panels[2] = kFaulty;
+            fileOutcome = {FileOutcome::Result::Failed, fileName, kFaulty};
             proceed = false;
         }
 
@@ -162,10 +168,18 @@ void MainHandlers::lesen1Click() {
                 m.StatusBar1.panels[2] =
                     QStringLiteral("Datei: ") + shownName(fileName, folder) + QStringLiteral(" geladen");
                 rememberFile(m.source, fileName);
+                fileOutcome.result = FileOutcome::Result::Done;
             } else {
                 m.StatusBar1.panels[2] = kFaulty;
+                fileOutcome = {FileOutcome::Result::Failed, fileName, kFaulty};
                 convert = false;
                 if (result == D20Reader::Result::Damaged) m.source = {};
+                // A file written with the other separator is refused: the user is told why.
+                const std::optional<QChar> written = D20Reader::declaredSeparator(fileName);
+                if (result == D20Reader::Result::Rejected && written && *written != sep) {
+                    fileOutcome.reason = D20Reader::separatorMismatchText(*written, sep);
+                    env.prompter->show(fileOutcome.reason, QStringLiteral("Fehler"), Prompter::Icon::Error);
+                }
             }
             if (m.teFilter.visible) actions.teFilterExit();
             actions.aSetAll();
@@ -176,6 +190,11 @@ void MainHandlers::lesen1Click() {
         }
     }
     startStatusTimer();
-    if (convert) miDatenspeichernClick();
+    if (convert) {
+        // The outcome stays the load's: the converted copy is a save of its own.
+        const FileOutcome loaded = fileOutcome;
+        miDatenspeichernClick();
+        fileOutcome = loaded;
+    }
     recordStep(undosteps::kFileLoad);
 }

@@ -88,6 +88,16 @@ public:
     // --- Configuration files (FileHandlers.cpp) --------------------------------------------
     void miDatenspeichernClick(); // "Konfiguration &speichern"
     void lesen1Click();           // "Konfiguration &lesen"
+    // What the last file action (load, save, sheet as PDF) came to, for callers that act on
+    // the outcome rather than on the status bar.
+    struct FileOutcome {
+        enum class Result { None, Done, Cancelled, Failed };
+        Result result = Result::None;
+        QString fileName;
+        QString reason; // Failed: why, as the user was told
+        bool done() const { return result == Result::Done; }
+    };
+    const FileOutcome& lastFileOutcome() const { return fileOutcome; }
 
     // --- Configuration sheet and compare (SheetHandlers.cpp) ------------------------------------
     void miKonfigurationsblattDruckenClick(); // "Konfigurationsblatt &drucken…"
@@ -171,6 +181,7 @@ private:
     bool closing = false;
     bool settingsWritten = false;
     int16_t busStatus = 0;
+    FileOutcome fileOutcome;
     bool running = false;
     QString runKind;
     QHash<QString, int> exchangesOf; // per run kind and model: exchanges of the last run

@@ -43,6 +43,7 @@ void MainHandlers::miKonfigurationsblattPdfClick() {
     QString folder;
     env.settings->readFolderSetting(folder, SettingsStore::kConfig1Path);
     const QString fileName = env.prompter->saveFileName(folder, kPdfFilter, QStringLiteral("pdf"));
+    fileOutcome = {FileOutcome::Result::Cancelled, fileName, {}};
     if (fileName.isEmpty()) return;
     const ConfigSheet sheet =
         configSheet(m, env.now ? env.now() : QDateTime::currentDateTime(), actions.separator());
@@ -55,7 +56,9 @@ void MainHandlers::miKonfigurationsblattPdfClick() {
     if (written.ok) {
         m.StatusBar1.panels[2] =
             QStringLiteral("Konfigurationsblatt: ") + name + QStringLiteral(" gespeichert");
+        fileOutcome.result = FileOutcome::Result::Done;
     } else {
+        fileOutcome = {FileOutcome::Result::Failed, fileName, written.reason};
         env.prompter->show(QStringLiteral("Das Konfigurationsblatt %1 konnte nicht gespeichert werden.\n%2")
                                .arg(QDir::toNativeSeparators(fileName), written.reason),
                            QStringLiteral("Fehler"), Prompter::Icon::Error);

@@ -8,6 +8,7 @@ BusRun::BusRun(BusLibrary& library, ConfigActions& actions, Prompter& prompter, 
     : lib(library), a(actions), m(actions.model()), prompter(prompter), clock(clock),
       model(m.checkedModel()) {
     ops.value = 1.0;
+    m.deviceIdentity = 0;
 }
 
 void BusRun::takeUnlessFailed(int16_t answer) {
@@ -55,6 +56,7 @@ void BusRun::readIdentity() {
     running = send(bus::cmd::ReadIdentity);
     if (!ok()) return;
     identity = ops.integer;
+    m.deviceIdentity = identity;
     resultText = m.lMainCaption.caption + QStringLiteral(" Seriennummer: ") + bus::serialText(ops.integer);
     ops.value = 0.0;
     ops.integer = 0;

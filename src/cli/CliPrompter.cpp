@@ -1,5 +1,6 @@
 #include "cli/CliPrompter.h"
 
+#include "cli/Output.h"
 #include "files/CommentWindow.h"
 
 QString CliPrompter::line(const QString& caption, const QString& text) {
@@ -28,6 +29,7 @@ Prompter::Button CliPrompter::message(const Message& m) {
         text += answer == Button::Yes  ? QLatin1String(" [Ja]")
                 : answer == Button::No ? QLatin1String(" [Nein]")
                                        : QLatin1String(" [Abbrechen]");
+    cliout::heard(text);
     if (clearLine) std::fputs("\r\033[K", out);
     std::fprintf(out, "%s\n", text.toLocal8Bit().constData());
     std::fflush(out);

@@ -4,6 +4,9 @@
 #include "bus/BusPort.h"
 #include "app/FieldList.h"
 #include "cli/Instrument.h"
+#include "cli/Output.h"
+#include "config/Cp1252.h"
+#include "files/D20Writer.h"
 #include "tools/FlowCalculatorWindow.h"
 #include "tools/Tf_AdresseSetzen.h"
 #include "tools/Tf_GeraeteNamenAendern.h"
@@ -20,20 +23,9 @@
 
 namespace {
 
-void out(const QString& line) {
-    std::fprintf(stdout, "%s\n", line.toLocal8Bit().constData());
-    std::fflush(stdout);
-}
-
-void err(const QString& line) {
-    if (isatty(fileno(stderr))) std::fputs("\r\033[K", stderr); // over a progress line
-    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
-    std::fflush(stderr);
-}
-
-void outJson(const QJsonObject& object) {
-    out(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
-}
+using cliout::err;
+using cliout::out;
+using cliout::outJson;
 
 const Command* running = nullptr; // the command being run, for its synopsis
 
@@ -66,15 +58,57 @@ int failed(Session& s, int code) {
 int busFailed(Session& s) {
     return failed(s, exitcode::BusFailure);
 }
+// A file not loaded or not written: its reason, unless a box already said it.
+int fileFailed(Session& s) {
+    const QString reason = s.fileOutcome().reason;
+    if (reason.isEmpty() || s.prompter().shownTexts.contains(reason)) return failed(s, exitcode::FileError);
+    err(CliPrompter::line(QStringLiteral("Fehler"), reason));
+    return exitcode::FileError;
+}
+
+// The library loaded as at the window's start; otherwise the files tried are named.
+bool started(Session& s) {
+    if (const QString why = s.startFailure(); !why.isEmpty()) {
+        err(CliPrompter::line(QStringLiteral("Fehler"), why));
+        return false;
+    }
+    return true;
+}
+
+// A file's session reads it in the separator the file was written with.
+std::unique_ptr<Session> fileSession(const Invocation& in, const QString& file) {
+    CommonOptions options = in.common;
+    options.separator = separatorOfFile(options, file);
+    return std::make_unique<Session>(options, 0);
+}
+
+// A field's value in JSON: numbers as numbers, whatever separator the window uses.
+QJsonValue jsonValue(const QString& text, bool numeric) {
+    if (!numeric) return text;
+    bool ok = false;
+    const double number = QString(text).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
+    return ok ? QJsonValue(number) : QJsonValue(text);
+}
 
 QJsonArray fieldsJson(const QList<ShownField>& fields) {
     QJsonArray list;
     for (const ShownField& f : fields)
         list.append(QJsonObject{{QStringLiteral("group"), f.group},
                                 {QStringLiteral("label"), f.label},
-                                {QStringLiteral("value"), f.value},
+                                {QStringLiteral("value"), jsonValue(f.value, f.numeric)},
+                                {QStringLiteral("text"), f.value},
                                 {QStringLiteral("control"), f.control}});
     return list;
+}
+
+// Every field any model shows, by its component name: null where this one does not show it.
+QJsonObject valuesJson(const QList<ShownField>& fields) {
+    QJsonObject values;
+    for (const QString& control : fieldControls())
+        values.insert(control, QJsonValue());
+    for (const ShownField& f : fields)
+        values.insert(f.control, jsonValue(f.value, f.numeric));
+    return values;
 }
 
 void printFields(const QString& title, const QList<ShownField>& fields) {
@@ -96,7 +130,8 @@ void showConfiguration(Invocation& in, Session& s, const QString& source) {
     if (in.json)
         outJson({{QStringLiteral("source"), source},
                  {QStringLiteral("model"), name},
-                 {QStringLiteral("fields"), fieldsJson(fields)}});
+                 {QStringLiteral("fields"), fieldsJson(fields)},
+                 {QStringLiteral("values"), valuesJson(fields)}});
     else
         printFields(QStringLiteral("%1: %2").arg(source, name), fields);
 }
@@ -198,7 +233,7 @@ int runIdentify(Invocation& in) {
     int16_t port = 0;
     onePort(in, port);
     Session s(in.common, port);
-    if (!s.started()) return exitcode::BusFailure;
+    if (!started(s)) return exitcode::BusFailure;
     auto lib = s.libraryFactory()(BusLibrary::allEntries());
     lib->load();
     const InstrumentInfo info = identifyInstrument(*lib, s.clockSeam(), s.model().comPort,
@@ -226,10 +261,8 @@ int runIdentify(Invocation& in) {
                       {QStringLiteral("type"), info.typeName},
                       {QStringLiteral("firmware"), info.firmware}};
         o.insert(QStringLiteral("name"), info.hasName ? QJsonValue(info.name) : QJsonValue());
-        if (info.haveWords) {
-            o.insert(QStringLiteral("features"), hex(info.features, 4));
-            o.insert(QStringLiteral("options"), hex(info.options, 4));
-        }
+        o.insert(QStringLiteral("features"), info.haveWords ? QJsonValue(hex(info.features, 4)) : QJsonValue());
+        o.insert(QStringLiteral("options"), info.haveWords ? QJsonValue(hex(info.options, 4)) : QJsonValue());
         outJson(o);
     } else {
         out(QStringLiteral("Adresse:       %1").arg(info.address));
@@ -249,21 +282,55 @@ int runIdentify(Invocation& in) {
 
 // --- read ---------------------------------------------------------------------------------------
 
+// What the d20 header would make of a comment, one sentence per change; empty when it goes in
+// as typed (runs of blanks count as one, as the window saves them).
+QStringList commentChanges(const QString& comment, Session& s) {
+    QStringList changes;
+    static const QRegularExpression breaks(QStringLiteral("[\\r\\n\\t\\v\\f]"));
+    if (comment.contains(breaks))
+        changes.append(QStringLiteral("Zeilenumbrüche und Tabulatoren werden zu Leerzeichen."));
+    const QString carried = cp1252::decode(cp1252::encode(comment));
+    if (carried != comment) {
+        QString lost;
+        for (int i = 0; i < comment.size() && i < carried.size(); ++i)
+            if (comment.at(i) != carried.at(i) && !lost.contains(comment.at(i))) lost += comment.at(i);
+        changes.append(QStringLiteral("Zeichen außerhalb von Windows-1252 werden zu „?“: %1").arg(lost));
+    }
+    if (comment.contains(QLatin1String("</END>")))
+        changes.append(QStringLiteral("Der Text ab „</END>“ geht verloren."));
+    const QString words = QLatin1Char(' ') + carried.left(carried.indexOf(QLatin1String("</END>")))
+                                                 .split(QRegularExpression(QStringLiteral("\\s+")),
+                                                        Qt::SkipEmptyParts)
+                                                 .join(QLatin1Char(' '));
+    const D20Header header{QDate::currentDate(), words, D20Writer::platformUserName()};
+    const QString notice = D20Writer(s.model(), s.actions().separator()).commentNotice(header);
+    if (!notice.isEmpty()) changes += notice.split(QLatin1Char('\n'));
+    return changes;
+}
+
 int runRead(Invocation& in) {
     int16_t port = 0;
     onePort(in, port);
     Session s(in.common, port);
-    if (!s.started()) return exitcode::BusFailure;
+    if (!started(s)) return exitcode::BusFailure;
     const ModelEntry* model = nullptr;
     if (const int code = chooseModel(in, s, port, model); code != exitcode::Ok) return code;
     s.chooseModel(*model);
     if (s.readInstrument() < 0) return busFailed(s);
     if (in.parser.isSet(QStringLiteral("output"))) {
         const QString comment = in.parser.value(QStringLiteral("comment"));
+        if (in.parser.isSet(QStringLiteral("comment")) && !in.common.yes) {
+            if (const QStringList changes = commentChanges(comment, s); !changes.isEmpty()) {
+                err(QStringLiteral("Der Kommentar kann nicht so gespeichert werden, wie er angegeben ist:\n  ") +
+                    changes.join(QStringLiteral("\n  ")) +
+                    QStringLiteral("\nNichts wurde gespeichert; mit --yes wird er so gespeichert."));
+                return exitcode::Usage;
+            }
+        }
         if (!s.saveFile(in.parser.value(QStringLiteral("output")),
                         in.parser.isSet(QStringLiteral("comment")) ? &comment : nullptr))
-            return failed(s, exitcode::FileError);
-        if (in.json)
+            return fileFailed(s);
+        if (in.json && in.parser.value(QStringLiteral("output")) != QLatin1String("-"))
             outJson({{QStringLiteral("file"), in.parser.value(QStringLiteral("output"))},
                      {QStringLiteral("model"), modelName(*model)}});
         return exitcode::Ok;
@@ -275,9 +342,10 @@ int runRead(Invocation& in) {
 // --- show ---------------------------------------------------------------------------------------
 
 int runShow(Invocation& in) {
-    Session s(in.common, 0);
-    if (!s.loadFile(in.args.first())) return failed(s, exitcode::FileError);
-    showConfiguration(in, s, in.args.first());
+    const std::unique_ptr<Session> s = fileSession(in, in.args.first());
+    if (!started(*s)) return exitcode::BusFailure;
+    if (!s->loadFile(in.args.first())) return fileFailed(*s);
+    showConfiguration(in, *s, in.args.first());
     return exitcode::Ok;
 }
 
@@ -309,24 +377,26 @@ QJsonArray differencesJson(const QList<FieldDifference>& diffs) {
     for (const FieldDifference& d : diffs)
         list.append(QJsonObject{{QStringLiteral("group"), d.group},
                                 {QStringLiteral("label"), d.label},
-                                {QStringLiteral("a"), d.a},
-                                {QStringLiteral("b"), d.b}});
+                                {QStringLiteral("a"), jsonValue(d.a, d.numeric && !d.a.isEmpty())},
+                                {QStringLiteral("b"), jsonValue(d.b, d.numeric && !d.b.isEmpty())}});
     return list;
 }
 
 PortResult programPort(Invocation& in, const QString& file, int16_t port, bool verify) {
     PortResult r{port, QString(), QString(), exitcode::Ok, {}};
-    Session s(in.common, port);
+    // Both sessions use the separator the file was written with, so their fields compare.
+    CommonOptions options = in.common;
+    options.separator = separatorOfFile(options, file);
+    Session s(options, port);
     r.port = s.model().comPort;
-    if (!s.started())
+    if (!started(s))
         return {r.port, {}, QStringLiteral("Bus-Bibliothek nicht verfügbar"), exitcode::BusFailure, {}};
     if (!s.loadFile(file)) {
-        failed(s, exitcode::FileError);
+        fileFailed(s);
         return {r.port, {}, QStringLiteral("Datei nicht geladen"), exitcode::FileError, {}};
     }
     const int16_t status = s.programInstrument();
-    static const QRegularExpression serial(QStringLiteral("Seriennummer: ([0-9A-F]+)"));
-    if (const auto match = serial.match(s.panel()); match.hasMatch()) r.serial = match.captured(1);
+    if (s.model().deviceIdentity != 0) r.serial = bus::serialText(s.model().deviceIdentity);
     if (status < 0) {
         busFailed(s);
         r.result = s.panel();
@@ -336,7 +406,7 @@ PortResult programPort(Invocation& in, const QString& file, int16_t port, bool v
     r.result = QStringLiteral("programmiert");
     if (!verify) return r;
 
-    Session back(in.common, port);
+    Session back(options, port);
     back.chooseModel(*s.model().checkedModel());
     if (back.readInstrument() < 0) {
         busFailed(back);
@@ -374,7 +444,7 @@ int runProgram(Invocation& in) {
     for (const PortResult& r : results) {
         if (in.json) {
             outJson({{QStringLiteral("port"), r.port},
-                     {QStringLiteral("serial"), r.serial},
+                     {QStringLiteral("serial"), r.serial.isEmpty() ? QJsonValue() : QJsonValue(r.serial)},
                      {QStringLiteral("result"), r.result},
                      {QStringLiteral("exit"), r.code},
                      {QStringLiteral("differences"), differencesJson(r.differences)}});
@@ -421,17 +491,23 @@ int runDiff(Invocation& in) {
         sides[i].port = cliopt::portSource(sides[i].source, &portError).value_or(0);
         if (!portError.isEmpty()) return usage(portError);
     }
+    std::optional<QChar> readWith = in.common.separator;
     for (int i = 0; i < 2; ++i) {
         if (sides[i].port > 0) continue;
-        sides[i].session = std::make_unique<Session>(in.common, 0);
-        if (!sides[i].session->loadFile(sides[i].source)) return failed(*sides[i].session, exitcode::FileError);
+        sides[i].session = fileSession(in, sides[i].source);
+        if (!started(*sides[i].session)) return exitcode::BusFailure;
+        if (!sides[i].session->loadFile(sides[i].source)) return fileFailed(*sides[i].session);
         if (!model) model = sides[i].session->model().checkedModel();
+        if (!readWith) readWith = sides[i].session->actions().separator();
     }
+    // An instrument is read in the separator of the file it is compared with.
+    CommonOptions portOptions = in.common;
+    portOptions.separator = readWith;
     for (Side& side : sides) {
         if (side.port == 0) continue;
-        side.session = std::make_unique<Session>(in.common, side.port);
+        side.session = std::make_unique<Session>(portOptions, side.port);
         Session& s = *side.session;
-        if (!s.started()) return exitcode::BusFailure;
+        if (!started(s)) return exitcode::BusFailure;
         if (!model) {
             in.ports = {side.port};
             if (const int code = chooseModel(in, s, side.port, model); code != exitcode::Ok) return code;
@@ -439,8 +515,15 @@ int runDiff(Invocation& in) {
         s.chooseModel(*model);
         if (s.readInstrument() < 0) return busFailed(s);
     }
-    const QList<FieldDifference> diffs =
-        differences(shownFields(sides[0].session->model()), shownFields(sides[1].session->model()));
+    // Two files may have been written with different separators: numbers compare in the first one's.
+    const QChar sep = sides[0].session->actions().separator();
+    const auto fields = [sep](Session& s) {
+        QList<ShownField> list = shownFields(s.model());
+        for (ShownField& f : list)
+            if (f.numeric) f.value.replace(s.actions().separator(), sep);
+        return list;
+    };
+    const QList<FieldDifference> diffs = differences(fields(*sides[0].session), fields(*sides[1].session));
     if (in.json)
         outJson({{QStringLiteral("a"), sides[0].source},
                  {QStringLiteral("b"), sides[1].source},
@@ -461,10 +544,12 @@ int runSheet(Invocation& in) {
     if (!portError.isEmpty()) return usage(portError);
     Session* session = nullptr;
     QtSheetPrinter printer([&session] { return session ? windowPicture(session->handlers()) : QImage(); });
-    Session s(in.common, port, &printer);
+    CommonOptions options = in.common;
+    if (port == 0) options.separator = separatorOfFile(options, from);
+    Session s(options, port, &printer);
     session = &s;
+    if (!started(s)) return exitcode::BusFailure;
     if (port > 0) {
-        if (!s.started()) return exitcode::BusFailure;
         const ModelEntry* model = nullptr;
         in.ports = {port};
         if (const int code = chooseModel(in, s, port, model); code != exitcode::Ok) return code;
@@ -478,74 +563,133 @@ int runSheet(Invocation& in) {
         s.model().source.hasName = info.hasName;
         s.model().source.name = info.name;
     } else if (!s.loadFile(from)) {
-        return failed(s, exitcode::FileError);
+        return fileFailed(s);
     }
     const QString output = in.parser.value(QStringLiteral("output"));
-    if (!s.saveSheet(output)) return failed(s, exitcode::FileError);
-    if (in.json) {
+    if (!s.saveSheet(output)) return fileFailed(s);
+    if (in.json && output != QLatin1String("-")) {
         const ModelEntry* model = s.model().checkedModel();
+        const QList<ShownField> fields = shownFields(s.model());
         outJson({{QStringLiteral("file"), output},
                  {QStringLiteral("model"), model ? modelName(*model) : QString()},
-                 {QStringLiteral("fields"), fieldsJson(shownFields(s.model()))}});
+                 {QStringLiteral("fields"), fieldsJson(fields)},
+                 {QStringLiteral("values"), valuesJson(fields)}});
     }
     return exitcode::Ok;
 }
 
 // --- set-address, rename ------------------------------------------------------------------------
 
-// A bus tool window worked as the user would: read the information, type the new
-// value, press the tool's button, close. Success is what the tool's status bar says.
-template <typename Window>
-int runTool(Invocation& in, const char* command, const char* windowClass, void (MainHandlers::*open)(),
-            void (*act)(Window&, const QString&), const QString& value, const QString& success) {
-    int16_t port = 0;
-    if (!onePort(in, port))
-        return usage(QStringLiteral("trkdvn-cli %1 --port N").arg(QLatin1String(command)));
+// A bus tool window worked as the user would: read the information, type the new value, press
+// the tool's button, close. The button is pressed only when the information read found an
+// instrument (in the window it is disabled otherwise), so nothing goes to an address that was
+// not just found. Success is what the tool's status bar says; `echo` tells the value the
+// instrument holds afterwards.
+template <typename Window> struct Tool {
+    const char* windowClass;
+    void (MainHandlers::*open)();
+    HintButton Window::*button;
+    void (*act)(Session&, Window&, const QString&);
+    QString success;
+    const char* key;                        // of the new value in the JSON object
+    QJsonValue (*echo)(const Window&);
+};
+
+template <typename Window> int runTool(Invocation& in, int16_t port, const Tool<Window>& tool, const QString& value) {
     Session s(in.common, port);
-    if (!s.started()) return exitcode::BusFailure;
+    if (!started(s)) return exitcode::BusFailure;
+    // set-address talks to --address when given, as the window to the address chosen there.
+    s.model().busAddress = in.common.address;
     QString result;
-    s.prompter().onModal[windowClass] = [&](ModalWindow& w) {
+    bool found = false;
+    QJsonValue now;
+    s.prompter().onModal[tool.windowClass] = [&](ModalWindow& w) {
         auto& window = static_cast<Window&>(w);
         window.b_InformationenClick();
-        act(window, value);
+        found = (window.*tool.button).enabled;
+        if (found) {
+            tool.act(s, window, value);
+            now = tool.echo(window);
+        }
         result = window.StatusBar1.text;
         window.FormClose();
     };
-    (s.handlers().*open)();
-    if (result != success) {
-        err(CliPrompter::line(QStringLiteral("Status"),
-                              result.isEmpty() ? QStringLiteral("Fenster nicht geöffnet") : result));
+    (s.handlers().*tool.open)();
+    if (!found || result != tool.success) {
+        const QString text = result.isEmpty() ? QStringLiteral("Fenster nicht geöffnet") : result;
+        err(CliPrompter::line(QStringLiteral("Status"), found ? text : text + QStringLiteral(" Nichts wurde geändert.")));
         return exitcode::BusFailure;
     }
     if (in.json)
-        outJson({{QStringLiteral("port"), s.model().comPort}, {QStringLiteral("result"), result}});
+        outJson({{QStringLiteral("port"), s.model().comPort},
+                 {QLatin1String(tool.key), now},
+                 {QStringLiteral("result"), result}});
     else
         out(result);
     return exitcode::Ok;
 }
 
 int runSetAddress(Invocation& in) {
-    if (!in.parser.isSet(QStringLiteral("to")) || !in.args.isEmpty())
-        return usage(QStringLiteral("trkdvn-cli set-address --port N --to ADRESSE"));
-    return runTool<Tf_AdresseSetzen>(
-        in, "set-address", "Tf_AdresseSetzen", &MainHandlers::MainMenueExtrasAdresseSetzenClick,
-        [](Tf_AdresseSetzen& w, const QString& to) {
+    int16_t port = 0;
+    onePort(in, port);
+    const Tool<Tf_AdresseSetzen> tool{
+        "Tf_AdresseSetzen", &MainHandlers::MainMenueExtrasAdresseSetzenClick, &Tf_AdresseSetzen::b_AdresseSetzen,
+        [](Session& s, Tf_AdresseSetzen& w, const QString& to) {
             w.eAdresseEdited(to);
             w.b_AdresseSetzenClick();
+            // With several instruments on the line the address query after the change cannot
+            // answer; the instrument is then asked at its new address for its identity.
+            if (w.StatusBar1.text.startsWith(QLatin1String("Konnte Adresse nicht neu einlesen"))) {
+                auto lib = s.libraryFactory()(BusLibrary::allEntries());
+                bus::Operands ops;
+                if (lib->load()) {
+                    int16_t status =
+                        bus::openBusPort(*lib, s.model().comPort, s.model().converterCode, s.clockSeam());
+                    if (status >= 0) status = bus::transmit(*lib, w.currentAddress, bus::cmd::ReadIdentity, ops);
+                    lib->TBCloseCom();
+                    if (status >= 0 && ops.integer == w.idNumber)
+                        w.StatusBar1.text = QStringLiteral("Adresse erfolgreich geändert");
+                }
+            }
         },
-        in.parser.value(QStringLiteral("to")), QStringLiteral("Adresse erfolgreich geändert"));
+        QStringLiteral("Adresse erfolgreich geändert"), "address",
+        [](const Tf_AdresseSetzen& w) { return QJsonValue(w.currentAddress); }};
+    return runTool(in, port, tool, in.parser.value(QStringLiteral("to")));
+}
+
+// Why a name cannot go to the instrument as given; empty when it can.
+QString nameProblem(const QString& name) {
+    if (name.size() > bus::kNameLength)
+        return QStringLiteral("Der Name hat %1 Zeichen; das Gerät speichert höchstens %2.")
+            .arg(name.size())
+            .arg(bus::kNameLength);
+    for (const QChar c : name)
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            return QStringLiteral("Der Name enthält einen Zeilenumbruch oder ein Steuerzeichen.");
+    if (cp1252::decode(cp1252::encode(name)) != name)
+        return QStringLiteral("Der Name enthält Zeichen außerhalb von Windows-1252, die das Gerät nicht "
+                              "speichern kann.");
+    return {};
 }
 
 int runRename(Invocation& in) {
-    if (!in.parser.isSet(QStringLiteral("name")) || !in.args.isEmpty())
-        return usage(QStringLiteral("trkdvn-cli rename --port N --name TEXT"));
-    return runTool<Tf_GeraeteNamenAendern>(
-        in, "rename", "Tf_GeraeteNamenAendern", &MainHandlers::mmExtras_GeraeteNamenZuweisenClick,
-        [](Tf_GeraeteNamenAendern& w, const QString& name) {
-            w.Edit1Edited(name);
+    int16_t port = 0;
+    onePort(in, port);
+    const QString name = in.parser.value(QStringLiteral("name"));
+    if (const QString problem = nameProblem(name); !problem.isEmpty()) {
+        err(CliPrompter::line(QStringLiteral("Fehler"), problem + QStringLiteral(" Nichts wurde gesendet.")));
+        return exitcode::Usage;
+    }
+    const Tool<Tf_GeraeteNamenAendern> tool{
+        "Tf_GeraeteNamenAendern", &MainHandlers::mmExtras_GeraeteNamenZuweisenClick,
+        &Tf_GeraeteNamenAendern::b_NamenAendern,
+        [](Session&, Tf_GeraeteNamenAendern& w, const QString& text) {
+            w.Edit1Edited(text);
             w.b_NamenAendernClick();
         },
-        in.parser.value(QStringLiteral("name")), QStringLiteral("Bezeichner erfolgreich geändert."));
+        QStringLiteral("Bezeichner erfolgreich geändert."), "name",
+        [](const Tf_GeraeteNamenAendern& w) { return QJsonValue(w.l_GeraeteNamen.caption); }};
+    return runTool(in, port, tool, name);
 }
 
 // --- flow ---------------------------------------------------------------------------------------
@@ -563,8 +707,11 @@ int runFlow(Invocation& in) {
     const int displayUnit = pick("display-unit");
     const int decimals = pick("decimals");
 
-    Session s(in.common, 0);
-    if (isSet("apply") && !s.loadFile(value("apply"))) return failed(s, exitcode::FileError);
+    const std::unique_ptr<Session> session =
+        isSet("apply") ? fileSession(in, value("apply")) : std::make_unique<Session>(in.common, 0);
+    Session& s = *session;
+    if (!started(s)) return exitcode::BusFailure;
+    if (isSet("apply") && !s.loadFile(value("apply"))) return fileFailed(s);
     const QChar sep = s.actions().separator();
     // Typed as the user would, with the program's decimal separator.
     const auto typed = [sep](QString number) {
@@ -593,14 +740,14 @@ int runFlow(Invocation& in) {
     if (in.json) {
         QJsonObject o;
         for (const auto& [name, text] : rows)
-            o.insert(name, text);
+            o.insert(name, jsonValue(text, true));
         outJson({{QStringLiteral("rows"), o}, {QStringLiteral("usable"), usable}});
     } else if (usable) {
         for (const auto& [name, text] : rows)
             out(QStringLiteral("%1  %2").arg(name, -6).arg(text));
     }
     if (!usable) return exitcode::Usage;
-    if (isSet("apply") && !s.saveFile(value("output"), nullptr)) return failed(s, exitcode::FileError);
+    if (isSet("apply") && !s.saveFile(value("output"), nullptr)) return fileFailed(s);
     return exitcode::Ok;
 }
 
@@ -636,7 +783,10 @@ const QList<Command>& commands() {
          "show),\n"
          "mit -o als d20-Datei gespeichert, wie „Konfiguration speichern“ sie schreibt. Ohne --model wird "
          "der\n"
-         "Gerätetyp durch die Identifikation jedes Typs ermittelt; passen keiner oder mehrere: Exit 2.",
+         "Gerätetyp durch die Identifikation jedes Typs ermittelt; passen keiner oder mehrere: Exit 2.\n"
+         "Einen Kommentar, den die Datei nicht so tragen kann (Zeichen außerhalb von Windows-1252, < >,\n"
+         "Zeilenumbrüche, zu lang), lehnt read mit der Änderung ab (Exit 2); --yes speichert ihn so. -o -\n"
+         "schreibt die Datei auf die Standardausgabe.",
          "trkdvn-cli read --port 1 -o kessel1.d20 --comment \"Abnahme 12/2026\"", &runRead,
          with(instrument, {{.key = "model"}, {.key = "output"}, {.key = "comment", .needs = "output"},
                            {.key = "yes"}})},
@@ -676,13 +826,17 @@ const QList<Command>& commands() {
         {"set-address", "", 0,
          "Gibt dem angeschlossenen Gerät eine neue Busadresse, wie „Adresse setzen“ im Menü Extras: "
          "Informationen\n"
-         "lesen, Adresse eintragen, setzen. Prüfungen und Meldungen wie im Fenster.",
+         "lesen, Adresse eintragen, setzen. Prüfungen und Meldungen wie im Fenster. Ohne --address muss genau\n"
+         "ein Gerät auf die Adressabfrage antworten; wird keines gefunden, wird nichts gesendet (Exit 1).",
          "trkdvn-cli set-address --port 1 --to 12", &runSetAddress,
          with(instrument, {{.key = "to", .required = true}})},
+        // No --address: the name window always asks the bus for the one instrument attached.
         {"rename", "", 0,
-         "Schreibt den Gerätenamen (höchstens 16 Zeichen), wie „Gerätenamen zuweisen“ im Menü Extras.",
+         "Schreibt den Gerätenamen (höchstens 16 Zeichen aus Windows-1252, ohne Zeilenumbruch), wie\n"
+         "„Gerätenamen zuweisen“ im Menü Extras, an das eine Gerät, das auf die Adressabfrage antwortet.\n"
+         "Ein anderer Name wird abgelehnt (Exit 2), ohne etwas zu senden.",
          "trkdvn-cli rename --port 1 --name \"Kessel 2\"", &runRename,
-         with(instrument, {{.key = "name", .required = true}})},
+         {{.key = "port", .required = true}, {.key = "converter"}, {.key = "name", .required = true}}},
         {"flow", "", 0,
          "Der Durchflussrechner: aus den Daten des Gebers die Einstellwerte (InP, SEnS, Fr.Lo, Fr.Hi, dP,\n"
          "di.Lo, di.Hi, Li). Einheiten: l/min, l/h, m3/min, m3/h; Signal: ttl, npn, pnp. Mit --apply "
@@ -738,7 +892,15 @@ QString dashed(const QString& key) {
 
 int runCommand(const Command& command, Invocation& in) {
     running = &command;
-    return command.run(in);
+    // A call trace that cannot be written is refused before the bus is touched; one that fails
+    // later, or stdout, ends the run with exit 3 all the same.
+    if (!in.common.trace.isEmpty()) {
+        if (const QString problem = cliout::traceProblem(in.common.trace); !problem.isEmpty()) {
+            err(CliPrompter::line(QStringLiteral("Fehler"), problem));
+            return cliout::finish(exitcode::FileError, in.json);
+        }
+    }
+    return cliout::finish(command.run(in), in.json);
 }
 
 QString synopsis(const Command& command) {

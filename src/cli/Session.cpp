@@ -3,6 +3,8 @@
 #include "app/ProgramPaths.h"
 #include "bus/LibraryBinding.h"
 #include "bus/LoggingLibrary.h"
+#include "cli/Output.h"
+#include "files/D20Reader.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,15 +48,15 @@ Session::Session(const CommonOptions& options, int16_t port, SheetPrinter* sheet
     : opts(options), clock(std::make_unique<SystemClock>()) {
     p.clearLine = isatty(fileno(stderr));
     p.answerYes = opts.yes;
+    const ProgramPaths paths = ProgramPaths::forApplication();
     if (opts.useSettings) {
-        const ProgramPaths paths = ProgramPaths::forApplication();
-        if (paths.usesProgramFolder()) {
-            store = std::make_unique<SettingsStore>(SettingsStore::defaultPath(), p);
-        } else {
+        // Folders are built from the program's working folder, never from wherever the
+        // script happens to run.
+        store = std::make_unique<SettingsStore>(SettingsStore::defaultPath(), p,
+                                                [working = paths.workingFolder()] { return working; });
+        if (!paths.usesProgramFolder()) {
             // Installed: a fresh account gets the same folders the window would give it.
             paths.makeUserFolders();
-            store = std::make_unique<SettingsStore>(SettingsStore::defaultPath(), p,
-                                                    [working = paths.workingFolder()] { return working; });
             store->setManualFolder(paths.manualFolder());
         }
     } else {
@@ -80,15 +82,29 @@ Session::Session(const CommonOptions& options, int16_t port, SheetPrinter* sheet
         const QString point = QLocale::system().decimalPoint();
         return point.isEmpty() ? QLatin1Char('.') : point.at(0);
     };
-    env.currentDirectory = QDir::currentPath();
+    // Without the window's settings nothing is stored, so the shell's folder is only a default.
+    env.currentDirectory = opts.useSettings ? paths.workingFolder() : QDir::currentPath();
     h = std::make_unique<MainHandlers>(m, env);
     // On a terminal the status bar's text and the exchanges so far stand on one line of stderr.
     if (p.clearLine) actions().environment().repaintStatusBar = [this] { showProgress(); };
     h->FormActivate();
 
-    // With the user's settings, the options still say which port and converter this run uses.
-    if (opts.useSettings && port > 0) m.comPort = port;
-    if (opts.useSettings && opts.converter >= 0) m.converterCode = opts.converter;
+    // With the user's settings, the options still say which port and converter this run uses,
+    // and they are kept as the port window keeps a choice. The files a script names do not
+    // move the window's configuration folder.
+    if (opts.useSettings) {
+        if (port > 0) {
+            m.comPort = port;
+            store->writeSetting(QStringLiteral("ComPort"), QStringLiteral("Schnittstelle\\"),
+                                SettingsStore::DataKind::Int16, port, 4);
+        }
+        if (opts.converter >= 0) {
+            m.converterCode = opts.converter;
+            store->writeSetting(QStringLiteral("PegelWandler"), QStringLiteral("Schnittstelle\\"),
+                                SettingsStore::DataKind::Int16, opts.converter, 4);
+        }
+        store->readFolderSetting(configFolder, SettingsStore::kConfig1Path);
+    }
 }
 
 void Session::showProgress() {
@@ -99,6 +115,11 @@ void Session::showProgress() {
 }
 
 Session::~Session() {
+    if (opts.useSettings && !configFolder.isEmpty()) {
+        QString now;
+        store->readFolderSetting(now, SettingsStore::kConfig1Path);
+        if (now != configFolder) store->writeFolderSetting(configFolder, SettingsStore::kConfig1Path);
+    }
     if (p.clearLine) std::fputs("\r\033[K", stderr);
 }
 
@@ -106,17 +127,15 @@ LibraryFactory Session::libraryFactory() {
     QStringList folders = ProgramPaths::forApplication().libraryFolders();
     if (!opts.library.isEmpty()) {
         const QFileInfo info(opts.library);
-        folders = {info.isDir() ? info.absoluteFilePath() : info.absolutePath()};
+        // A path that is not there is taken as the folder it names, so the message names it.
+        folders = {info.isFile() ? info.absolutePath() : info.absoluteFilePath()};
     }
     const QString trace = opts.trace;
     const bool progress = p.clearLine;
     if (!trace.isEmpty() && !traceHeard) {
         traceHeard = true;
         calls.listen([trace](const BusCall& call) {
-            // Opened per line: several bindings of one run share the file, and a crash keeps every line.
-            QFile f(trace);
-            if (f.open(QIODevice::WriteOnly | QIODevice::Append))
-                f.write(QJsonDocument(call.toJson()).toJson(QJsonDocument::Compact) + '\n');
+            cliout::appendTrace(trace, QJsonDocument(call.toJson()).toJson(QJsonDocument::Compact) + '\n');
         });
     }
     if (progress && !progressHeard) {
@@ -157,22 +176,51 @@ bool Session::loadFile(const QString& path) {
     p.openAnswers = {QFileInfo(path).absoluteFilePath()};
     p.answers.insert(QStringLiteral("Diese Datei laden?"), Prompter::Button::Yes);
     h->lesen1Click();
-    return panel().startsWith(QLatin1String("Datei: ")) && panel().endsWith(QLatin1String(" geladen"));
+    return h->lastFileOutcome().done();
+}
+
+// "-" stands for stdout: the file is written as the window writes it, then copied there.
+QString Session::target(const QString& path, const char* suffix) const {
+    if (path != QLatin1String("-")) return QFileInfo(path).absoluteFilePath();
+    // Made only for this case, so other runs leave the temporary folder alone.
+    if (!stdoutFolder) stdoutFolder = std::make_unique<QTemporaryDir>();
+    return QDir(stdoutFolder->path()).filePath(QStringLiteral("stdout.") + QLatin1String(suffix));
+}
+
+bool Session::handOver(const QString& path, const QString& written) {
+    if (!h->lastFileOutcome().done()) return false;
+    if (path != QLatin1String("-")) return true;
+    QFile f(written);
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    cliout::outBytes(f.readAll());
+    return true;
 }
 
 bool Session::saveFile(const QString& path, const QString* comment) {
-    p.saveAnswers = {QFileInfo(path).absoluteFilePath()};
+    const QString file = target(path, "d20");
+    p.saveAnswers = {file};
     p.haveComment = comment != nullptr;
     if (comment) p.comment = *comment;
     h->miDatenspeichernClick();
     p.haveComment = false;
-    return panel().endsWith(QLatin1String(" gespeichert")) &&
-           !panel().endsWith(QLatin1String("nicht gespeichert"));
+    return handOver(path, file);
 }
 
 bool Session::saveSheet(const QString& path) {
-    p.saveAnswers = {QFileInfo(path).absoluteFilePath()};
+    const QString file = target(path, "pdf");
+    p.saveAnswers = {file};
     h->miKonfigurationsblattPdfClick();
-    return panel().endsWith(QLatin1String(" gespeichert")) &&
-           !panel().endsWith(QLatin1String("nicht gespeichert"));
+    return handOver(path, file);
+}
+
+QString Session::startFailure() {
+    if (started()) return {};
+    const QString why = h->library().loadError();
+    return QStringLiteral("Die Bus-Bibliothek konnte nicht geladen werden.") +
+           (why.isEmpty() ? QString() : QLatin1Char('\n') + why);
+}
+
+std::optional<QChar> separatorOfFile(const CommonOptions& options, const QString& file) {
+    if (options.separator) return options.separator;
+    return D20Reader::declaredSeparator(file);
 }

@@ -5,6 +5,8 @@
 #include "bus/CallLog.h"
 #include "cli/CliPrompter.h"
 
+#include <QTemporaryDir>
+
 #include <memory>
 #include <optional>
 
@@ -37,6 +39,8 @@ class Session {
     Clock& clockSeam() { return *clock; }
     // Started: the library loaded and its version accepted, as at the window's start.
     bool started() const { return !h->closeRequested(); }
+    // Why the start failed, with the library files tried; empty when it did not.
+    QString startFailure();
 
     // The user's click on a model of the "&Typ" menu.
     void chooseModel(const ModelEntry& model);
@@ -46,10 +50,12 @@ class Session {
     int16_t programInstrument();
     // "Konfiguration &lesen" of a file; false when the file was not loaded.
     bool loadFile(const QString& path);
-    // "Konfiguration &speichern" into a file; false when it was not written.
+    // "Konfiguration &speichern" into a file ("-": stdout); false when it was not written.
     bool saveFile(const QString& path, const QString* comment);
-    // "Konfigurationsblatt als &PDF…" into a file; false when it was not written.
+    // "Konfigurationsblatt als &PDF…" into a file ("-": stdout); false when it was not written.
     bool saveSheet(const QString& path);
+    // What the last load or save came to (its reason when it failed).
+    const MainHandlers::FileOutcome& fileOutcome() const { return h->lastFileOutcome(); }
 
     // The status bar's message panel.
     QString panel() const { return m.StatusBar1.panels[2]; }
@@ -59,6 +65,8 @@ class Session {
 
   private:
     void showProgress();
+    QString target(const QString& path, const char* suffix) const;
+    bool handOver(const QString& path, const QString& written);
 
     CommonOptions opts;
     // Every library call of this run; --trace and the progress line listen to it.
@@ -67,6 +75,8 @@ class Session {
     bool progressHeard = false;
     int step = 0; // exchanges since the port was opened, shown on a terminal
     QString progressText;
+    QString configFolder; // --use-settings: the window's configuration folder as the run found it
+    mutable std::unique_ptr<QTemporaryDir> stdoutFolder; // -o -: the file is written here first
     CliPrompter p;
     std::unique_ptr<SettingsStore> store;
     std::unique_ptr<Clock> clock;
@@ -78,3 +88,6 @@ class Session {
 // ("TRK 520 PID", "trk520pid"); nullptr when no model has that name.
 const ModelEntry* modelByName(const QString& name);
 QString modelName(const ModelEntry& model);
+// The separator a file is read in: --separator, else the one the file says it was written
+// with, else none (the locale's).
+std::optional<QChar> separatorOfFile(const CommonOptions& options, const QString& file);

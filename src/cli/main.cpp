@@ -1,4 +1,5 @@
 #include "cli/Commands.h"
+#include "cli/Output.h"
 
 #include "app/ProgramVersion.h"
 
@@ -100,12 +101,16 @@ int main(int argc, char** argv) {
     const bool parsed = parser.parse(words);
     QStringList args = parser.positionalArguments();
     const Command* command = args.isEmpty() ? nullptr : findCommand(args.first());
-    if (!parsed) {
-        print(stderr, parser.errorText() + QLatin1Char('\n'));
-        print(stderr, command ? QStringLiteral("Aufruf: trkdvn-cli %1\n").arg(synopsis(*command))
-                              : QStringLiteral("„trkdvn-cli --help“ zeigt alle Befehle und Optionen.\n"));
-        return exitcode::Usage;
-    }
+    // A wrong call: the reason on stderr, and with --json one object on stdout as well.
+    const auto refuse = [&parser](const QString& text) {
+        print(stderr, text);
+        cliout::heard(text.trimmed());
+        return cliout::finish(exitcode::Usage, parser.isSet(QStringLiteral("json")));
+    };
+    if (!parsed)
+        return refuse(parser.errorText() + QLatin1Char('\n') +
+                      (command ? QStringLiteral("Aufruf: trkdvn-cli %1\n").arg(synopsis(*command))
+                               : QStringLiteral("„trkdvn-cli --help“ zeigt alle Befehle und Optionen.\n")));
     if (parser.isSet(QStringLiteral("version"))) {
         print(stdout, programVersionLine(QStringLiteral("trkdvn-cli")));
         return exitcode::Ok;
@@ -120,10 +125,8 @@ int main(int argc, char** argv) {
         print(stderr, generalHelp());
         return exitcode::Usage;
     }
-    if (const QString reason = misfit(*command, parser); !reason.isEmpty()) {
-        print(stderr, reason + QStringLiteral("\nAufruf: trkdvn-cli %1\n").arg(synopsis(*command)));
-        return exitcode::Usage;
-    }
+    if (const QString reason = misfit(*command, parser); !reason.isEmpty())
+        return refuse(reason + QStringLiteral("\nAufruf: trkdvn-cli %1\n").arg(synopsis(*command)));
     args.removeFirst();
 
     // Every value was checked against the option table while parsing.

@@ -148,7 +148,8 @@ struct MainWindowModel {
     bool devicePidActive = false;
     double deviceVersion = 0.0;
     uint16_t expectedFeatures = 0;
-    int32_t deviceIdentity = 0; // identity word the last identification heard; 0: none
+    // Identity word the last identification, readout or programming heard (0: none heard).
+    int32_t deviceIdentity = 0;
 
     // The extended words as the last transfer read them from an instrument: its identity word
     // and each word in the order General, Alarm, Switching function 1 and 2 (-1: not read).

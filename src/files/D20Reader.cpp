@@ -114,6 +114,32 @@ void D20Reader::skipHeader(WordReader& words) {
     }
 }
 
+std::optional<QChar> D20Reader::declaredSeparator(const QString& fileName) {
+    WordReader words(fileName);
+    if (!words.isOpen()) return std::nullopt;
+    if (header(fileName).hasVersion) skipHeader(words);
+    QString first;
+    if (!words.next(first)) return std::nullopt;
+    const int format = NumberFormat::toInteger(first).value_or(0);
+    for (const int32_t family : {kFamilyTrk520, kFamilyDvn20})
+        for (const QChar sep : {QLatin1Char(','), QLatin1Char('.')})
+            if (format == d20::formatWord(family, sep)) return sep;
+    return std::nullopt;
+}
+
+namespace {
+// A separator as words: a lone "." or "," is easily overlooked in a message.
+QString separatorName(QChar sep) {
+    return sep == QLatin1Char(',') ? QStringLiteral("Komma (,)") : QStringLiteral("Punkt (.)");
+}
+} // namespace
+
+QString D20Reader::separatorMismatchText(QChar fileSeparator, QChar programSeparator) {
+    return QStringLiteral("Die Datei wurde mit dem Dezimaltrenner %1 gespeichert, das Programm ist auf "
+                          "%2 eingestellt.\nDie Datei wird nicht geladen.")
+        .arg(separatorName(fileSeparator), separatorName(programSeparator));
+}
+
 void D20Reader::fail(const QString& text) {
     prompter.show(text, QStringLiteral("Fehler"), Prompter::Icon::Error);
 }

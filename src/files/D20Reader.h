@@ -31,6 +31,11 @@ class D20Reader {
     static Header header(const QString& fileName);
     // Skips the words up to and including the one that holds "</BEGIN>".
     static void skipHeader(WordReader& words);
+    // The decimal separator the file's format word says it was written with; none when
+    // the file cannot be read or its format word belongs to no family.
+    static std::optional<QChar> declaredSeparator(const QString& fileName);
+    // Why a file was rejected, when its format word says: written with the other separator.
+    static QString separatorMismatchText(QChar fileSeparator, QChar programSeparator);
 
     // Reads the data part from the reader's position: format word, model, fields.
     Result read(WordReader& words);

@@ -8,10 +8,6 @@
 
 namespace filewriter {
 
-namespace {
-
-// The system's reason in words a user of this program reads; the toolkit's own
-// texts are English.
 QString reasonFor(int error, const QString& path) {
     const QString folder = QDir::toNativeSeparators(QFileInfo(path).absolutePath());
     switch (error) {
@@ -29,12 +25,12 @@ QString reasonFor(int error, const QString& path) {
     case ENOENT:
     case ENOTDIR:
         return QStringLiteral("Der Ordner „%1“ ist nicht vorhanden.").arg(folder);
+    case EISDIR:
+        return QStringLiteral("„%1“ ist ein Ordner.").arg(QDir::toNativeSeparators(path));
     default:
         return QStringLiteral("Schreibfehler (Systemfehler %1).").arg(error);
     }
 }
-
-} // namespace
 
 Result replace(const QString& path, const QByteArray& bytes) {
     const QFileInfo target(path);

@@ -15,4 +15,8 @@ struct Result {
 
 Result replace(const QString& path, const QByteArray& bytes);
 
+// The system's reason (an errno value) for a write to `path` failing, in words a user of
+// this program reads; the toolkit's own texts are English.
+QString reasonFor(int error, const QString& path);
+
 } // namespace filewriter

@@ -1,5 +1,6 @@
 #include "app/ConfigSheet.h"
 
+#include "app/CompareWindow.h"
 #include "app/FieldList.h"
 #include "files/FileWindow.h"
 
@@ -83,4 +84,53 @@ TEST(ConfigSheet, LoadedFileSheetListsEveryShownFieldAndAFailedWriteKeepsTheOldS
     const ConfigSheet fresh = configSheet(w.m(), QDateTime(), QLatin1Char(','));
     EXPECT_EQ(headValue(fresh, "Herkunft"),
               QStringLiteral("im Programm eingestellt (weder eingelesen noch geladen)"));
+}
+
+// Every section of the sheet holds its own rows, none dropped and none in another group;
+// comparing with a file that hides a group lists that group's fields against nothing. After a
+// good file and then a damaged one the sheet no longer names the first.
+TEST(ConfigSheet, SectionsHoldTheirOwnRowsAndADamagedFileIsNotNamed) {
+    FileWindow w;
+    w.a().selectModel(ModelId::TRK520);
+    w.input(0, 1);
+    const QString plain = w.file("ohne-ausgang.d20");
+    w.save(plain, QStringLiteral("ohne"));
+    w.output(1);
+    w.type(w.m().neOut1Einschaltpunkt, "80");
+    const QString good = w.file("gut.d20");
+    w.save(good, QStringLiteral("gut"));
+
+    const ConfigSheet sheet = configSheet(w.m(), QDateTime(), QLatin1Char(','));
+    QStringList sections;
+    for (const ConfigSheet::Section& s : sheet.sections) {
+        QStringList labels;
+        for (const ConfigSheet::Row& r : s.rows)
+            labels << r.label;
+        sections << s.title + QStringLiteral(": ") + labels.join(QStringLiteral(", "));
+    }
+    EXPECT_EQ(sections, QStringList({QStringLiteral("Input: Input"), QStringLiteral("Sens: Sens"),
+                                     QStringLiteral("Einstellwerte: Dezimalpunkt, Anzeige bei 0V, Anzeige bei 2V, "
+                                                    "Limit, Filter"),
+                                     QStringLiteral("Ausgangsfunktion: Ausgangsfunktion"),
+                                     QStringLiteral("Schaltausgang 1: Einschaltpunkt, Ausschaltpunkt, "
+                                                    "Verzögerung [sec], Vorzugslage")})) << sections.join(QLatin1Char('\n')).toStdString();
+
+    CompareWindow compare(w.m(), w.handlers->environment());
+    w.prompter.openAnswers = {plain};
+    compare.b_DateiClick();
+    QStringList hidden;
+    for (const FieldDifference& d : compare.rows)
+        if (d.b.isEmpty()) hidden << d.group + QLatin1Char('|') + d.label + QLatin1Char('|') + d.a;
+    EXPECT_TRUE(hidden.contains(QStringLiteral("Schaltausgang 1|Einschaltpunkt|80")))
+        << hidden.join(QLatin1Char('\n')).toStdString();
+
+    w.load(good);
+    ASSERT_EQ(headValue(configSheet(w.m(), QDateTime(), QLatin1Char(',')), "Datei"), good);
+    QStringList damaged = FileWindow::lines(good);
+    damaged[16] = QStringLiteral("x1");
+    FileWindow::write(w.file("kaputt.d20"), damaged);
+    w.load(w.file("kaputt.d20"));
+    const ConfigSheet after = configSheet(w.m(), QDateTime(), QLatin1Char(','));
+    for (const ConfigSheet::Row& r : after.head)
+        EXPECT_FALSE(r.value.contains(QStringLiteral("gut.d20"))) << r.label.toStdString();
 }

@@ -64,3 +64,17 @@ TEST(ProgramPaths, InstalledProgramFindsItsFilesAndKeepsTheUsersInTheDocuments) 
     ASSERT_EQ(f.prompter.openedDocuments.size(), 1);
     EXPECT_TRUE(QFile::exists(f.prompter.openedDocuments[0])) << f.prompter.openedDocuments[0].toStdString();
 }
+
+// Only one of the two marks of a program folder is not enough: the program is then installed.
+TEST(ProgramPaths, AFolderWithOnlyTheLibraryOrOnlyTheManualsIsNotTheProgramsOwn) {
+    QTemporaryDir root;
+    const QString library = root.filePath(QStringLiteral("nur-bibliothek"));
+    const QString manuals = root.filePath(QStringLiteral("nur-handbuch"));
+    ASSERT_TRUE(copyInto(kBin + QStringLiteral("/TRAXB32E.so"), library));
+    ASSERT_TRUE(copyInto(kBin + QStringLiteral("/Manual/OEM_Anleitung.html"), manuals + QStringLiteral("/Manual")));
+    for (const QString& folder : {library, manuals}) {
+        const ProgramPaths paths(folder, root.filePath(QStringLiteral("Dokumente")));
+        EXPECT_FALSE(paths.selfContained()) << folder.toStdString();
+        EXPECT_NE(paths.workingFolder(), folder);
+    }
+}

@@ -50,7 +50,8 @@ class CliTest : public ::testing::Test {
         ASSERT_EQ(cli({QStringLiteral("ports")}).code, 0);
     }
 
-    CliRun cli(const QStringList& args, const QString& trace = {}) {
+    CliRun cli(const QStringList& args, const QString& trace = {}, const QMap<QString, QString>& extra = {},
+               const QString& stdoutFile = {}, const QString& workingDirectory = {}) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         // Runs without any display.
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
@@ -61,8 +62,12 @@ class CliTest : public ::testing::Test {
         env.insert(QStringLiteral("TRAXBUS_SIM"), path("roster.json"));
         env.insert(QStringLiteral("TMPDIR"), path("tmp"));
         if (!trace.isEmpty()) env.insert(QStringLiteral("TRAXBUS_TRACE"), trace);
+        for (auto it = extra.begin(); it != extra.end(); ++it)
+            env.insert(it.key(), it.value());
         QProcess p;
         p.setProcessEnvironment(env);
+        if (!stdoutFile.isEmpty()) p.setStandardOutputFile(stdoutFile);
+        if (!workingDirectory.isEmpty()) p.setWorkingDirectory(workingDirectory);
         p.start(kBin + QStringLiteral("/trkdvn-cli"), args);
         EXPECT_TRUE(p.waitForFinished(60000));
         return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
@@ -74,6 +79,16 @@ class CliTest : public ::testing::Test {
         QFile f(path("roster.json"));
         EXPECT_TRUE(f.open(QIODevice::ReadOnly));
         return QJsonDocument::fromJson(f.readAll()).object();
+    }
+    // One call written as on a shell line: its words split at blanks.
+    CliRun sh(const QString& line) { return cli(line.split(u' ')); }
+    static QJsonObject jsonOf(const CliRun& run) { return QJsonDocument::fromJson(run.out.toUtf8()).object(); }
+
+    // An instrument of the roster: ports[portIndex].instruments[index].
+    QJsonObject instrument(int portIndex, int index = 0) {
+        return roster()[QStringLiteral("ports")].toArray()[portIndex][QStringLiteral("instruments")]
+            .toArray()[index]
+            .toObject();
     }
     void setRoster(const QJsonObject& o) {
         QFile f(path("roster.json"));
@@ -296,7 +311,7 @@ TEST_F(CliTest, FlowResultIsTakenIntoAFile) {
     const CliRun shown = cli({QStringLiteral("show"), path("f.d20"), QStringLiteral("--json")});
     QMap<QString, QString> byControl;
     for (const QJsonValue& f : fieldsOf(shown.out))
-        byControl.insert(f[QStringLiteral("control")].toString(), f[QStringLiteral("value")].toString());
+        byControl.insert(f[QStringLiteral("control")].toString(), f[QStringLiteral("text")].toString());
     EXPECT_EQ(byControl.value(QStringLiteral("rgInput")), QStringLiteral("Frequenz"));
     EXPECT_EQ(byControl.value(QStringLiteral("neMessbereichHigh")), QStringLiteral("1000"));
     EXPECT_EQ(byControl.value(QStringLiteral("neAnzeigeHigh")), QStringLiteral("60"));
@@ -331,6 +346,19 @@ TEST_F(CliTest, WindowSettingsOnlyWithUseSettings) {
     EXPECT_EQ(stored.out, port3.out);
     EXPECT_NE(stored.out,
               cli({QStringLiteral("identify"), QStringLiteral("--port"), QStringLiteral("1")}).out);
+
+    // The port and converter a run used are kept; where the script runs never becomes a folder
+    // of the window, not even through a file named there.
+    const QString elsewhere = path("woanders");
+    ASSERT_TRUE(QDir().mkpath(elsewhere) && QFile::copy(path("k.d20"), elsewhere + QStringLiteral("/k.d20")));
+    ASSERT_TRUE(QFile::remove(ini));
+    const auto there = [&](const char* line) { return cli(QString::fromUtf8(line).split(u' '), {}, {}, {}, elsewhere); };
+    ASSERT_EQ(there("identify --use-settings --port 3 --converter 7").code, 0);
+    ASSERT_EQ(there("show k.d20 --use-settings").code, 0);
+    const QString settings = QString::fromUtf8(fileBytes(ini));
+    EXPECT_TRUE(settings.contains(QStringLiteral("ComPort=3")) && settings.contains(QStringLiteral("PegelWandler=7")))
+        << settings.toStdString();
+    EXPECT_FALSE(settings.contains(QStringLiteral("woanders"))) << settings.toStdString();
 }
 
 TEST_F(CliTest, UsageAndFileErrorsHaveTheirExitCodes) {
@@ -370,6 +398,148 @@ TEST_F(CliTest, SheetIsWrittenWithoutADisplay) {
     EXPECT_EQ(nowhere.code, 3);
     EXPECT_TRUE(nowhere.err.contains(QStringLiteral("Das Konfigurationsblatt"))) << nowhere.err.toStdString();
     EXPECT_EQ(cli({QStringLiteral("sheet"), path("k.d20")}).code, 2);
+}
+
+// rename acts only on the instrument its information read found: on port 8 two instruments
+// answer the address query, so nothing is renamed, not even after one moved to address 0.
+// A name the instrument cannot keep is refused before anything is sent; --json echoes the
+// name the instrument reads back.
+TEST_F(CliTest, RenameActsOnlyOnTheInstrumentItFound) {
+    EXPECT_EQ(sh("rename --port 8 --name FALSCH").code, 1);
+    ASSERT_EQ(sh("set-address --port 8 --address 2 --to 0").code, 0);
+    EXPECT_EQ(sh("rename --port 8 --name FALSCH").code, 1);
+    EXPECT_EQ(instrument(7, 0)["name"].toString(), QStringLiteral("Linie A"));
+    EXPECT_EQ(instrument(7, 1)["name"].toString(), QStringLiteral("Linie B"));
+    // The name window always asks the bus for its instrument: --address is refused, also as JSON.
+    const CliRun addressed = sh("rename --port 8 --address 1 --name X --json");
+    EXPECT_EQ(addressed.code, 2);
+    EXPECT_EQ(jsonOf(addressed)["status"].toInt(), 2) << addressed.out.toStdString();
+
+    const QStringList rename = {QStringLiteral("rename"), QStringLiteral("--port"), QStringLiteral("1"),
+                                QStringLiteral("--name")};
+    for (const QString& bad : {QStringLiteral("Kessel 2 im Keller"), QStringLiteral("Kessel ✓"),
+                               QStringLiteral("Kessel\n2")}) {
+        const CliRun refused = cli(rename + QStringList{bad});
+        EXPECT_EQ(refused.code, 2) << bad.toStdString();
+        EXPECT_TRUE(refused.err.contains(QStringLiteral("Nichts wurde gesendet"))) << refused.err.toStdString();
+    }
+    EXPECT_EQ(instrument(0)["name"].toString(), QStringLiteral("Kessel 1"));
+    const CliRun renamed = cli(rename + QStringList{QStringLiteral("Kessel 2 oben"), QStringLiteral("--json")});
+    ASSERT_EQ(renamed.code, 0) << renamed.err.toStdString();
+    EXPECT_EQ(jsonOf(renamed)["name"].toString(), QStringLiteral("Kessel 2 oben"));
+    EXPECT_EQ(instrument(0)["name"].toString(), QStringLiteral("Kessel 2 oben"));
+}
+
+// set-address talks to --address where given and moves only the instrument found there;
+// without it the address query must find exactly one. --json echoes the new address, and a
+// failure is one {status, message} object.
+TEST_F(CliTest, SetAddressMovesOnlyTheInstrumentItFound) {
+    EXPECT_EQ(sh("set-address --port 8 --to 9").code, 1);
+    const CliRun moved = sh("set-address --port 8 --address 2 --to 9 --json");
+    ASSERT_EQ(moved.code, 0) << moved.err.toStdString();
+    EXPECT_EQ(jsonOf(moved)["address"].toInt(-1), 9) << moved.out.toStdString();
+    EXPECT_EQ(instrument(7, 0)["address"].toInt(), 1);
+    EXPECT_EQ(instrument(7, 1)["address"].toInt(), 9);
+
+    const CliRun nobody = sh("set-address --port 8 --address 5 --to 3 --json");
+    EXPECT_EQ(nobody.code, 1);
+    EXPECT_EQ(jsonOf(nobody)["status"].toInt(), 1) << nobody.out.toStdString();
+    EXPECT_FALSE(jsonOf(nobody)["message"].toString().isEmpty());
+}
+
+// Every output that cannot be written ends the run with exit 3 and the reason: the call trace
+// in a missing folder, a folder, or on a full device, and stdout on a full device. A library
+// that is not there is named with exit 1. "-o -" puts the file on stdout.
+TEST_F(CliTest, OutputsThatCannotBeWrittenEndWithTheirReason) {
+    for (const QString& trace : {path("fehlt/t.jsonl"), dir.path(), QStringLiteral("/dev/full")}) {
+        const CliRun run = sh(QStringLiteral("identify --port 1 --trace ") + trace);
+        EXPECT_EQ(run.code, 3) << trace.toStdString();
+        EXPECT_TRUE(run.err.contains(QStringLiteral("Protokolldatei ") + trace)) << run.err.toStdString();
+    }
+    const CliRun full = cli({QStringLiteral("identify"), QStringLiteral("--port"), QStringLiteral("1")}, {}, {},
+                            QStringLiteral("/dev/full"));
+    EXPECT_EQ(full.code, 3);
+    EXPECT_TRUE(full.err.contains(QStringLiteral("Ausgabe konnte nicht geschrieben werden"))) << full.err.toStdString();
+
+    const CliRun toStdout = sh("read --port 1 -o -");
+    ASSERT_EQ(toStdout.code, 0) << toStdout.err.toStdString();
+    EXPECT_TRUE(toStdout.out.contains(QStringLiteral("</BEGIN>"))) << toStdout.out.toStdString();
+    QFile f(path("k.d20"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(toStdout.out.toLatin1());
+    f.close();
+    const CliRun noLibrary = sh(QStringLiteral("show %1 --library /nonexistent --json").arg(path("k.d20")));
+    EXPECT_EQ(noLibrary.code, 1);
+    EXPECT_TRUE(noLibrary.err.contains(QStringLiteral("/nonexistent/"))) << noLibrary.err.toStdString();
+    EXPECT_EQ(jsonOf(noLibrary)["status"].toInt(), 1);
+}
+
+// --json speaks numbers as numbers and gives every model the same keys; a file written with
+// "." reads in a "," locale without any option, in show, diff and program alike.
+TEST_F(CliTest, JsonIsTheSameForEveryModelAndFilesKeepTheirSeparator) {
+    const QMap<QString, QString> comma = {{QStringLiteral("LC_ALL"), QStringLiteral("de_DE.UTF-8")}};
+    const auto inComma = [&](const QString& line) { return cli(line.split(u' '), {}, comma); };
+    ASSERT_EQ(sh(QStringLiteral("read --port 1 --separator . -o %1").arg(path("punkt.d20"))).code, 0);
+    ASSERT_EQ(sh(QStringLiteral("read --port 1 --separator , -o %1").arg(path("komma.d20"))).code, 0);
+    const CliRun trk = inComma(QStringLiteral("show %1 --json").arg(path("punkt.d20")));
+    const CliRun dvn = inComma(QStringLiteral("read --port 5 --json"));
+    ASSERT_EQ(trk.code + dvn.code, 0) << trk.err.toStdString() << dvn.err.toStdString();
+    const QJsonObject trkValues = jsonOf(trk)["values"].toObject();
+    const QJsonObject dvnValues = jsonOf(dvn)["values"].toObject();
+    EXPECT_GT(trkValues.size(), 20);
+    EXPECT_EQ(trkValues.keys(), dvnValues.keys());
+    EXPECT_TRUE(trkValues["neAnzeigeHigh"].isDouble() && trkValues["nePID_SP1"].isDouble()) << trk.out.toStdString();
+    EXPECT_TRUE(dvnValues["nePID_SP1"].isNull());
+    const QJsonObject old = jsonOf(sh("identify --port 2 --json"));
+    EXPECT_TRUE(old.contains(QStringLiteral("features")) && old["features"].isNull());
+
+    const CliRun same = inComma(QStringLiteral("diff %1 %2").arg(path("punkt.d20"), path("komma.d20")));
+    EXPECT_EQ(same.code, 0) << same.out.toStdString() << same.err.toStdString();
+    const CliRun programmed = inComma(QStringLiteral("program %1 --port 1 --verify").arg(path("punkt.d20")));
+    EXPECT_EQ(programmed.code, 0) << programmed.out.toStdString() << programmed.err.toStdString();
+}
+
+// program --verify: an instrument that answers a write but does not keep the value shows the
+// difference (exit 4); one that stops answering before the read-back is a failure (exit 1).
+TEST_F(CliTest, VerifyTellsAValueNotKeptFromASilentInstrument) {
+    ASSERT_EQ(sh(QStringLiteral("read --port 1 -o %1").arg(path("serie.d20"))).code, 0);
+    QJsonObject r = roster();
+    QJsonArray ports = r["ports"].toArray();
+    const auto withFault = [&](int index, int command, int status) {
+        QJsonObject port = ports[index].toObject();
+        QJsonObject i = instrument(0);
+        i["identity"] = QStringLiteral("0x0781010%1").arg(index + 1);
+        i["display"] = QJsonObject{{"low", 0.0}, {"high", 400.0}};
+        i["faults"] = QJsonArray{QJsonObject{{"command", command}, {"status", status}, {"count", -1}}};
+        port["instruments"] = QJsonArray{i};
+        ports[index] = port;
+    };
+    withFault(1, 193, 0);  // port 2: answers the display's upper end but keeps its own
+    withFault(2, 201, -2); // port 3: silent when its display is read back
+    r["ports"] = ports;
+    setRoster(r);
+    const CliRun kept = sh(QStringLiteral("program %1 --verify --port 2").arg(path("serie.d20")));
+    EXPECT_EQ(kept.code, 4) << kept.out.toStdString() << kept.err.toStdString();
+    EXPECT_TRUE(kept.out.contains(QStringLiteral("Anzeige bei 10V | 1000 | 400")) &&
+                kept.out.contains(QStringLiteral(" Abweichungen")))
+        << kept.out.toStdString();
+    const CliRun silent = sh(QStringLiteral("program %1 --verify --port 3").arg(path("serie.d20")));
+    EXPECT_EQ(silent.code, 1) << silent.out.toStdString() << silent.err.toStdString();
+    EXPECT_TRUE(silent.out.contains(QStringLiteral("Rücklesen fehlgeschlagen"))) << silent.out.toStdString();
+}
+
+// --comment text the file cannot carry is refused with what would change; --yes takes it.
+TEST_F(CliTest, CommentTheFileCannotCarryNeedsYes) {
+    const QStringList read = {QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"),
+                              QStringLiteral("-o"), path("c.d20"), QStringLiteral("--comment"),
+                              QStringLiteral("Prüfung <Halle 2> ✓")};
+    const CliRun refused = cli(read);
+    EXPECT_EQ(refused.code, 2);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("‹ und ›")) && refused.err.contains(QStringLiteral("✓")))
+        << refused.err.toStdString();
+    EXPECT_FALSE(QFile::exists(path("c.d20")));
+    EXPECT_EQ(cli(read + QStringList{QStringLiteral("--yes")}).code, 0);
+    EXPECT_TRUE(fileBytes(path("c.d20")).contains("<Kommentar> Pr\xfc" "fung \x8bHalle 2\x9b ?</Kommentar>"));
 }
 
 // Every wrong call is refused before anything reaches the bus: exit 2, the reason in

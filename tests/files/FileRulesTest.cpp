@@ -1,6 +1,7 @@
 #include "FileWindow.h"
 
 #include "files/CommentFile.h"
+#include "files/D20Reader.h"
 #include "files/TaggedValue.h"
 
 #include <QFileInfo>
@@ -114,6 +115,12 @@ TEST(D20File, FileOfTheOtherSeparatorIsRejectedButBringsItsExtendedWords) {
     point.a().selectModel(ModelId::DVN500);
     point.load(comma.file("comma.d20"));
     EXPECT_EQ(point.m().StatusBar1.panels[2], kFaulty);
+    // The refusal says why, and the outcome says the same to a caller.
+    EXPECT_TRUE(point.prompter.texts().contains(D20Reader::separatorMismatchText(u',', u'.')))
+        << point.prompter.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(D20Reader::separatorMismatchText(u',', u'.').contains(QStringLiteral("Komma (,) gespeichert")));
+    EXPECT_EQ(point.handlers->lastFileOutcome().result, MainHandlers::FileOutcome::Result::Failed);
+    EXPECT_EQ(point.handlers->lastFileOutcome().reason, D20Reader::separatorMismatchText(u',', u'.'));
     EXPECT_TRUE(point.m().isChecked(ModelId::DVN500));
     EXPECT_EQ(point.m().rgInput.itemIndex, -1);
     // Shown read-only, as words loaded into a locked window are.
@@ -194,6 +201,8 @@ TEST(D20File, HeaderIsShownBeforeLoadingAndDecliningKeepsTheWindow) {
 
 // Whatever the comment holds, a file the program saved loads back with the same values.
 TEST(CommentWindow, TagsTypedIntoTheCommentCannotSpoilTheFile) {
+    const QByteArray user = qgetenv("USER");
+    qputenv("USER", "Max<Admin>"); // a user name can hold them too
     FileWindow w(Session{QChar(u','), false, true});
     trkInterfaceMode(w);
     w.useExtendedWords();
@@ -208,6 +217,9 @@ TEST(CommentWindow, TagsTypedIntoTheCommentCannotSpoilTheFile) {
     EXPECT_EQ(other.m().e_erw_Allgemein.text, QStringLiteral("3"));
     EXPECT_EQ(other.m().neOut1Einschaltpunkt.text, w.m().neOut1Einschaltpunkt.text);
     EXPECT_TRUE(other.prompter.texts().first().contains(QStringLiteral("Kommentar:  ‹/BEGIN› ‹ALLGEMEIN›255")));
+    EXPECT_TRUE(other.prompter.texts().first().contains(QStringLiteral("BenutzerName: Max‹Admin›")))
+        << other.prompter.texts().first().toStdString();
+    qputenv("USER", user);
 }
 
 TEST(TagReader, LooksAt255WordsAndSkipsValuesWithAnAngleBracket) {

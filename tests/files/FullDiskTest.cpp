@@ -1,6 +1,10 @@
 #include "FileWindow.h"
 
+#include "files/FileWriter.h"
 #include "support/SmallDisk.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -47,4 +51,22 @@ TEST(FullDisk, FailedWritesKeepTheOldFileAndSayWhy) {
     EXPECT_EQ(FileWindow::bytes(disk.file("settings.ini")), settingsBefore);
     ASSERT_FALSE(w.prompter.shown.isEmpty());
     EXPECT_TRUE(w.prompter.shown.last().message.text.contains(kNoSpace));
+}
+
+// A few kilobytes left: the write of a larger file gets part of the way (a short write, not an
+// error at once). The old file stays whole, nothing half-written is left beside it.
+TEST(FullDisk, ShortWriteKeepsTheOldFileWhole) {
+    SmallDisk disk;
+    if (!disk.ok()) GTEST_SKIP() << "no right to mount a small file system here";
+    const QString path = disk.file("anlage.d20");
+    ASSERT_TRUE(filewriter::replace(path, QByteArray(1000, 'a')).ok);
+    ASSERT_TRUE(disk.fill());
+    QFile filler(disk.file("filler"));
+    ASSERT_TRUE(filler.resize(filler.size() - 8192)); // two pages free again
+
+    const filewriter::Result result = filewriter::replace(path, QByteArray(32768, 'b'));
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(result.reason.contains(kNoSpace)) << result.reason.toStdString();
+    EXPECT_EQ(FileWindow::bytes(path), QByteArray(1000, 'a'));
+    EXPECT_EQ(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files).size(), 2); // filler and the file
 }
