@@ -133,18 +133,39 @@ constexpr int Out2Preferred = 24;
 } // namespace dvn20
 } // namespace param
 
-// Statuses with a meaning in the program.
+// Statuses with a meaning in the program, as one table: the constants below and the
+// list the handbook explains are both made from it.
+//   PollPending          the restart poll got no answer yet
+//   NotBound             no library loaded: nothing was sent
+//   Declined             the user said no before the first write: nothing was sent
+//   Incomplete           a list of the window had no selection: nothing was sent
+#define TRK_PROGRAM_STATUSES(X) \
+    X(PollPending, -1)          \
+    X(UnknownParameter, -38)    \
+    X(Dvn20DelayWrite, -44)     \
+    X(NoModel, -123)            \
+    X(DeviceMismatch, -9256)    \
+    X(NotBound, -9990)          \
+    X(Declined, -9996)          \
+    X(Incomplete, -9997)        \
+    X(ExtendedWriteFailed, -9998) \
+    X(InputNotSupported, -9999)
+
 namespace status {
-constexpr int16_t PollPending = -1;
-constexpr int16_t UnknownParameter = -38;
-constexpr int16_t Dvn20DelayWrite = -44;
-constexpr int16_t NoModel = -123;
-constexpr int16_t DeviceMismatch = -9256;
-constexpr int16_t NotBound = -9990; // no library loaded: nothing was sent
-constexpr int16_t Declined = -9996; // the user said no before the first write: nothing was sent
-constexpr int16_t Incomplete = -9997; // a list of the window had no selection: nothing was sent
-constexpr int16_t ExtendedWriteFailed = -9998;
-constexpr int16_t InputNotSupported = -9999;
+#define TRK_STATUS_CONSTANT(name, code) constexpr int16_t name = code;
+TRK_PROGRAM_STATUSES(TRK_STATUS_CONSTANT)
+#undef TRK_STATUS_CONSTANT
+
+struct Named {
+    int16_t code;
+    const char* name;
+};
+// Every status of the table with its name.
+inline constexpr Named kAll[] = {
+#define TRK_STATUS_ENTRY(name, code) {code, #name},
+    TRK_PROGRAM_STATUSES(TRK_STATUS_ENTRY)
+#undef TRK_STATUS_ENTRY
+};
 } // namespace status
 
 } // namespace bus

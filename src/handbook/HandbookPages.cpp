@@ -1,6 +1,7 @@
 #include "handbook/HandbookPages.h"
 
 #include "app/Ttf_Spezialkonfiguration.h"
+#include "bus/BusConstants.h"
 #include "bus/LibraryBinding.h"
 #include "config/ConfigActions.h"
 #include "config/MainWindowModel.h"
@@ -44,18 +45,10 @@ QMap<int, QString> libraryStatuses(const QString& libraryFolder) {
     return out;
 }
 
-QMap<int, QString> programStatuses(const QString& sourceRoot) {
+QMap<int, QString> programStatuses() {
     QMap<int, QString> out;
-    QFile file(QDir(sourceRoot).filePath(QStringLiteral("src/bus/BusConstants.h")));
-    if (!file.open(QIODevice::ReadOnly)) return out;
-    const QString text = QString::fromUtf8(file.readAll());
-    const int begin = text.indexOf(QLatin1String("namespace status {"));
-    const int end = text.indexOf(QLatin1String("} // namespace status"), begin);
-    static const QRegularExpression constant(QStringLiteral(R"(int16_t\s+(\w+)\s*=\s*(-\d+);)"));
-    for (auto it = constant.globalMatch(text.mid(begin, end - begin)); it.hasNext();) {
-        const auto match = it.next();
-        out.insert(match.captured(2).toInt(), match.captured(1));
-    }
+    for (const bus::status::Named& s : bus::status::kAll)
+        out.insert(s.code, QString::fromLatin1(s.name));
     return out;
 }
 

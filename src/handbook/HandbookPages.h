@@ -22,8 +22,8 @@ QString shownMessage(const QString& text);
 // Statuses the bus library gives a text of its own, with that text (found by asking
 // its `GetErrorMessageRet` for every negative status).
 QMap<int, QString> libraryStatuses(const QString& libraryFolder);
-// The statuses the program gives a meaning (namespace `status` of src/bus/BusConstants.h).
-QMap<int, QString> programStatuses(const QString& sourceRoot);
+// The statuses the program gives a meaning, by their names in the program.
+QMap<int, QString> programStatuses();
 
 struct MessageInputs {
     QList<messagescan::Fragment> fragments;

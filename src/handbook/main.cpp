@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
     auto generate = [&](const QString& name, const QString& arguments) -> QString {
         if (name == QLatin1String("meldungen")) {
             handbook::MessageInputs in{messagescan::scanTree(sources, messagescan::programFolders()),
-                                       handbook::libraryStatuses(library), handbook::programStatuses(sources),
+                                       handbook::libraryStatuses(library), handbook::programStatuses(),
                                        explanations};
             return handbook::messageTable(in, problems);
         }

@@ -35,7 +35,7 @@ TEST(MessageTable, ExplainsEveryProgramTextAndEveryLibraryStatus) {
     handbook::MessageInputs in;
     in.fragments = messagescan::scanTree(root, messagescan::programFolders());
     in.library = handbook::libraryStatuses(QStringLiteral(TRAXBUS_LIBDIR));
-    in.program = handbook::programStatuses(root);
+    in.program = handbook::programStatuses();
     in.explanations = QJsonDocument::fromJson(sourceFile(QStringLiteral("Manual/meldungen.json")).toUtf8()).object();
     ASSERT_FALSE(in.explanations.isEmpty());
     // The scan finds the texts of every layer, not a handful.
