@@ -10,6 +10,7 @@
 #include "config/NumberFormat.h"
 
 #include <array>
+#include <optional>
 
 namespace {
 
@@ -133,8 +134,9 @@ void MainHandlers::FormActivate() {
         return;
     started = true;
 
-    // The values start-up creates or refreshes reach the file in one write.
-    const SettingsStore::HeldWrites oneWrite(*env.settings);
+    // The values start-up creates or refreshes reach the file in one write; a fresh account's
+    // file is there before the port window waits for the user's choice.
+    std::optional<SettingsStore::HeldWrites> oneWrite(std::in_place, *env.settings);
     const QChar sep = env.localeSeparator();
     env.settings->ensureSettingsKeys();
     m.MainMenueExtras_ErweiterteKonfiguration.visible = false;
@@ -150,7 +152,9 @@ void MainHandlers::FormActivate() {
         m.modelItem(e->id).caption = QString::fromUtf8(e->caption);
 
     if (m.comPort <= 0) {
+        oneWrite.reset();
         showPortWindow();
+        oneWrite.emplace(*env.settings);
         aReadAllKeysFromRegistry();
     }
     if (m.comPort > 0) {

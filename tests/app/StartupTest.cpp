@@ -17,11 +17,17 @@ void chooseFirstPort(ModalWindow& w) {
 
 TEST(Startup, FreshAccountAsksForThePortFirstAndWritesTheKeyTree) {
     AppFixture f;
-    f.prompter.onModal = chooseFirstPort;
+    // The key tree is on disk while the port window waits: a user may never choose.
+    QString whileAsking;
+    f.prompter.onModal = [&](ModalWindow& w) {
+        whileAsking = f.stored(QStringLiteral("System"), QStringLiteral("DezimalPunktTrenner"));
+        chooseFirstPort(w);
+    };
     MainHandlers& h = f.start();
     h.FormActivate();
 
     ASSERT_EQ(f.prompter.modalWindows, QStringList{QStringLiteral("Tf_ComPort")});
+    EXPECT_EQ(whileAsking, QStringLiteral(","));
     EXPECT_EQ(f.model.StatusBar1.panels[0], QStringLiteral("COM1"));
     EXPECT_EQ(f.model.StatusBar1.panels[1], QStringLiteral("TB500, TB500MC"));
     EXPECT_EQ(f.model.StatusBar1.panels[3], QStringLiteral("DLL: V1.70"));
