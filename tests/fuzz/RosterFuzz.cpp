@@ -43,7 +43,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     const std::string written = traxbus::RosterJson::serialize(roster);
-    fuzzCheck(file.save(roster, problem) == traxbus::status::Ok, "cannot write the roster back", problem);
+    const auto sameRoster = [&roster](traxbus::Roster& onFile) {
+        onFile = roster;
+        return true;
+    };
+    fuzzCheck(file.update(sameRoster, problem) == traxbus::status::Ok, "cannot write the roster back", problem);
 
     traxbus::Roster again;
     fuzzCheck(file.load(again, problem) == traxbus::status::Ok, "the rewritten roster is refused",
