@@ -175,10 +175,12 @@ void MainHandlers::lesen1Click() {
                 convert = false;
                 if (result == D20Reader::Result::Damaged) m.source = {};
                 // A file written with the other separator is refused: the user is told why.
-                const std::optional<QChar> written = D20Reader::declaredSeparator(fileName);
-                if (result == D20Reader::Result::Rejected && written && *written != sep) {
-                    fileOutcome.reason = D20Reader::separatorMismatchText(*written, sep);
-                    env.prompter->show(fileOutcome.reason, QStringLiteral("Fehler"), Prompter::Icon::Error);
+                if (result == D20Reader::Result::Rejected) {
+                    const std::optional<QChar> written = D20Reader::declaredSeparator(fileName);
+                    if (written && *written != sep) {
+                        fileOutcome.reason = D20Reader::separatorMismatchText(*written, sep);
+                        env.prompter->show(fileOutcome.reason, QStringLiteral("Fehler"), Prompter::Icon::Error);
+                    }
                 }
             }
             if (m.teFilter.visible) actions.teFilterExit();

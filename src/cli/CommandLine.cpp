@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 
+#include "bus/BusConstants.h"
+
 #include <QRegularExpression>
 
 namespace cliopt {
@@ -59,10 +61,14 @@ const Option* find(const QString& name) {
     return nullptr;
 }
 
+QString dashed(const QString& name) {
+    return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+}
+
 QString spelled(const Option& option) {
     QStringList parts;
     for (const QString& n : names(option))
-        parts.append((n.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + n);
+        parts.append(dashed(n));
     QString text = parts.join(QStringLiteral(", "));
     if (option.valueName) text += QLatin1Char(' ') + QString::fromUtf8(option.valueName);
     return text;
@@ -74,6 +80,12 @@ QStringList choiceList(const Option& option) {
 
 int choiceIndex(const Option& option, const QString& word) {
     return choiceList(option).indexOf(word.toLower());
+}
+
+QString helpText(const Option& option) {
+    QString help = QString::fromUtf8(option.help);
+    if (option.choices) help += QStringLiteral(" Werte: ") + choiceList(option).join(QStringLiteral(", ")) + u'.';
+    return help;
 }
 
 const QStringList& common() {
@@ -118,7 +130,7 @@ QString checkValue(const Option& option, const QString& text) {
         return QStringLiteral("Ungültiger Wandler „%1“ bei %2: 0, 6, 7 oder 66.").arg(text, name);
     }
     case Value::Address:
-        if (wholeNumber(text, 0, 239)) return {};
+        if (wholeNumber(text, 0, bus::kHighestAddress)) return {};
         return QStringLiteral("Ungültige Adresse „%1“ bei %2: eine Zahl von 0 bis 239.").arg(text, name);
     case Value::Separator:
         if (text == QLatin1String(",") || text == QLatin1String(".")) return {};

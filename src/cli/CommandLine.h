@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <optional>
 
 // The options of trkdvn-cli, as one table: the parser, every command's help, the
@@ -38,8 +39,12 @@ const QList<Option>& table();
 const Option* find(const QString& name);
 QString key(const Option& option);
 QStringList names(const Option& option);
+// "--port", "-o": a name as it is typed.
+QString dashed(const QString& name);
 // "--port N", "-o, --output DATEI"
 QString spelled(const Option& option);
+// The option's help, with its values when it has a list of them.
+QString helpText(const Option& option);
 
 // The position of a Choice option's word among its choices; -1 when it names none.
 int choiceIndex(const Option& option, const QString& word);

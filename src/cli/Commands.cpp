@@ -36,17 +36,10 @@ int usage(const QString& reason) {
     return exitcode::Usage;
 }
 
-// Exactly one port for the commands that talk to one instrument.
-bool onePort(Invocation& in, int16_t& port) {
-    if (in.ports.size() == 1) {
-        port = in.ports.first();
-        return true;
-    }
-    if (in.ports.isEmpty() && in.common.useSettings) {
-        port = 0; // the stored port
-        return true;
-    }
-    return false;
+// The one port of a command that talks to one instrument; 0, the stored port, with
+// --use-settings (the command line was checked against the command's options).
+int16_t onePort(const Invocation& in) {
+    return in.ports.value(0, 0);
 }
 
 // The failure the status bar shows, on stderr unless a box already said the same.
@@ -230,8 +223,7 @@ int runModels(Invocation& in) {
 // --- identify -----------------------------------------------------------------------------------
 
 int runIdentify(Invocation& in) {
-    int16_t port = 0;
-    onePort(in, port);
+    const int16_t port = onePort(in);
     Session s(in.common, port);
     if (!started(s)) return exitcode::BusFailure;
     auto lib = s.libraryFactory()(BusLibrary::allEntries());
@@ -309,8 +301,7 @@ QStringList commentChanges(const QString& comment, Session& s) {
 }
 
 int runRead(Invocation& in) {
-    int16_t port = 0;
-    onePort(in, port);
+    const int16_t port = onePort(in);
     Session s(in.common, port);
     if (!started(s)) return exitcode::BusFailure;
     const ModelEntry* model = nullptr;
@@ -630,8 +621,7 @@ template <typename Window> int runTool(Invocation& in, int16_t port, const Tool<
 }
 
 int runSetAddress(Invocation& in) {
-    int16_t port = 0;
-    onePort(in, port);
+    const int16_t port = onePort(in);
     const Tool<Tf_AdresseSetzen> tool{
         "Tf_AdresseSetzen", &MainHandlers::MainMenueExtrasAdresseSetzenClick, &Tf_AdresseSetzen::b_AdresseSetzen,
         [](Session& s, Tf_AdresseSetzen& w, const QString& to) {
@@ -673,8 +663,7 @@ QString nameProblem(const QString& name) {
 }
 
 int runRename(Invocation& in) {
-    int16_t port = 0;
-    onePort(in, port);
+    const int16_t port = onePort(in);
     const QString name = in.parser.value(QStringLiteral("name"));
     if (const QString problem = nameProblem(name); !problem.isEmpty()) {
         err(CliPrompter::line(QStringLiteral("Fehler"), problem + QStringLiteral(" Nichts wurde gesendet.")));
@@ -878,14 +867,10 @@ QString spelledKey(const QString& key) {
     return o ? cliopt::spelled(*o) : key;
 }
 
-QString dashedName(const QString& name) {
-    return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
-}
-
 // An option as the user writes it most briefly: "-o", "--port".
-QString dashed(const QString& key) {
+QString briefly(const QString& key) {
     const cliopt::Option* o = cliopt::find(key);
-    return dashedName(o ? cliopt::names(*o).first() : key);
+    return cliopt::dashed(o ? cliopt::names(*o).first() : key);
 }
 
 } // namespace
@@ -908,7 +893,7 @@ QString synopsis(const Command& command) {
     if (*command.arguments) words.append(QString::fromUtf8(command.arguments));
     for (const CommandOption& o : command.options) {
         const cliopt::Option* option = cliopt::find(QLatin1String(o.key));
-        QString word = dashedName(cliopt::names(*option).first());
+        QString word = cliopt::dashed(cliopt::names(*option).first());
         if (option->valueName) word += QLatin1Char(' ') + QString::fromUtf8(option->valueName);
         if (o.repeatable) word += QStringLiteral(" …");
         words.append(o.required ? word : QStringLiteral("[%1]").arg(word));
@@ -921,12 +906,12 @@ QString misfit(const Command& command, const CommandLine& line) {
     for (const QString& key : line.given()) {
         const CommandOption* o = commandOption(command, key);
         if (!o && !cliopt::common().contains(key))
-            return QStringLiteral("Die Option „%1“ gehört nicht zum Befehl %2.").arg(dashed(key), name);
+            return QStringLiteral("Die Option „%1“ gehört nicht zum Befehl %2.").arg(briefly(key), name);
         if (o && o->needs && !line.isSet(QLatin1String(o->needs)))
             return QStringLiteral("Die Option „%1“ gilt beim Befehl %2 nur zusammen mit „%3“.")
-                .arg(dashed(key), name, dashed(QLatin1String(o->needs)));
+                .arg(briefly(key), name, briefly(QLatin1String(o->needs)));
         if (line.values(key).size() > 1 && !(o && o->repeatable))
-            return QStringLiteral("Die Option „%1“ ist mehrfach angegeben.").arg(dashed(key));
+            return QStringLiteral("Die Option „%1“ ist mehrfach angegeben.").arg(briefly(key));
     }
     for (const CommandOption& o : command.options) {
         const QString key = QLatin1String(o.key);

@@ -68,12 +68,6 @@ QString html(QString t) {
         .replace(QLatin1Char('>'), QStringLiteral("&gt;"));
 }
 
-QString optionHelp(const cliopt::Option& o) {
-    QString help = text(o.help);
-    if (o.choices) help += QStringLiteral(" Werte: ") + cliopt::choiceList(o).join(QStringLiteral(", ")) + u'.';
-    return help;
-}
-
 QString commandsTaking(const cliopt::Option& o) {
     const QString key = cliopt::key(o);
     if (cliopt::common().contains(key)) return QStringLiteral("alle");
@@ -121,7 +115,7 @@ QString manPage() {
     for (const cliopt::Option& o : cliopt::table()) {
         line(QStringLiteral(".TP"));
         line(QStringLiteral(".B ") + roff(cliopt::spelled(o)));
-        line(roff(optionHelp(o)) + QStringLiteral(" (Befehle: ") + roff(commandsTaking(o)) + u')');
+        line(roff(cliopt::helpText(o)) + QStringLiteral(" (Befehle: ") + roff(commandsTaking(o)) + u')');
     }
     line(QStringLiteral(".SH EXIT\\-STATUS"));
     for (const exitcode::Meaning& m : exitcode::meanings()) {
@@ -160,13 +154,13 @@ QString bashCompletion() {
         QStringList own;
         for (const CommandOption& o : c.options)
             for (const QString& n : cliopt::names(*cliopt::find(QLatin1String(o.key))))
-                own.append((n.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + n);
+                own.append(cliopt::dashed(n));
         perCommand += QStringLiteral("        %1) own=\"%2\" ;;\n").arg(QLatin1String(c.name), own.join(u' '));
     }
     QStringList commonNames;
     for (const QString& key : cliopt::common())
         for (const QString& n : cliopt::names(*cliopt::find(key)))
-            commonNames.append((n.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + n);
+            commonNames.append(cliopt::dashed(n));
     QString values;
     for (const cliopt::Option& o : cliopt::table()) {
         QString words;
@@ -175,7 +169,7 @@ QString bashCompletion() {
         if (o.value == cliopt::Value::Separator) words = QStringLiteral(", .");
         QStringList spelled;
         for (const QString& n : cliopt::names(o))
-            spelled.append((n.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + n);
+            spelled.append(cliopt::dashed(n));
         if (!words.isEmpty())
             values += QStringLiteral("        %1) COMPREPLY=($(compgen -W \"%2\" -- \"$cur\")); return ;;\n")
                           .arg(spelled.join(u'|'), words);
@@ -222,7 +216,7 @@ QString handbookHtml() {
     h += QStringLiteral("</table>\n<h3>Optionen</h3>\n<table>\n<tr><th>Option</th><th>Bedeutung</th><th>Befehle</th></tr>\n");
     for (const cliopt::Option& o : cliopt::table())
         h += QStringLiteral("<tr><td><code>%1</code></td><td>%2</td><td>%3</td></tr>\n")
-                 .arg(html(cliopt::spelled(o)), html(optionHelp(o)), html(commandsTaking(o)));
+                 .arg(html(cliopt::spelled(o)), html(cliopt::helpText(o)), html(commandsTaking(o)));
     h += QStringLiteral("</table>\n<h3>Exit-Codes</h3>\n<table>\n<tr><th>Code</th><th>Bedeutung</th></tr>\n");
     for (const exitcode::Meaning& m : exitcode::meanings())
         h += QStringLiteral("<tr><td>%1</td><td>%2</td></tr>\n").arg(m.code).arg(html(text(m.text)));

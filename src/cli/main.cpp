@@ -32,9 +32,7 @@ void print(std::FILE* f, const QString& text) {
 QString optionLines(const QList<const cliopt::Option*>& options) {
     QString text;
     for (const cliopt::Option* o : options) {
-        QString help = QString::fromUtf8(o->help);
-        if (o->choices) help += QStringLiteral(" Werte: ") + cliopt::choiceList(*o).join(QStringLiteral(", ")) + u'.';
-        text += QStringLiteral("  %1  %2\n").arg(cliopt::spelled(*o), -26).arg(help);
+        text += QStringLiteral("  %1  %2\n").arg(cliopt::spelled(*o), -26).arg(cliopt::helpText(*o));
     }
     return text;
 }
