@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 
 #include "bus/BusConstants.h"
+#include "cli/Session.h"
 
 #include <QRegularExpression>
 
@@ -25,7 +26,7 @@ const QList<Option>& table() {
         {"use-settings", nullptr, Value::None,
          "Einstellungen des Fensters lesen und schreiben (Port, Wandler, Ordner)."},
         {"trace", "DATEI", Value::Text, "Jeden Aufruf der Bus-Bibliothek als JSON-Zeile an DATEI anhängen."},
-        {"model", "NAME", Value::Text, "Gerätetyp wie im Menü „Typ“, z. B. \"TRK 520 PID\" (siehe models)."},
+        {"model", "NAME", Value::Model, "Gerätetyp wie im Menü „Typ“, z. B. \"TRK 520 PID\" (siehe models)."},
         {"o,output", "DATEI", Value::Text,
          "read: Konfiguration in diese d20-Datei speichern; sheet: Konfigurationsblatt in diese PDF-Datei; "
          "flow: Ergebnis von --apply; - ist stdout."},
@@ -135,6 +136,9 @@ QString checkValue(const Option& option, const QString& text) {
     case Value::Separator:
         if (text == QLatin1String(",") || text == QLatin1String(".")) return {};
         return QStringLiteral("Ungültiger Dezimaltrenner „%1“ bei %2: , oder .").arg(text, name);
+    case Value::Model:
+        if (modelByName(text)) return {};
+        return QStringLiteral("Unbekannter Gerätetyp „%1“ bei %2 („trkdvn-cli models“ zeigt alle).").arg(text, name);
     case Value::Choice:
         if (choiceIndex(option, text) >= 0) return {};
         return QStringLiteral("Ungültiger Wert „%1“ bei %2: %3.")

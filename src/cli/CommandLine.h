@@ -23,6 +23,7 @@ enum class Value {
     Address,   // 0 to 239
     Separator, // , or .
     Choice,    // one word of `choices`, case ignored
+    Model,     // a model's name as the "&Typ" menu shows it
 };
 
 struct Option {

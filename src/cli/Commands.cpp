@@ -139,10 +139,7 @@ QList<const ModelEntry*> offeredModels(Session& s) {
 // --model, or the one model whose identification accepts the instrument.
 int chooseModel(Invocation& in, Session& s, int16_t port, const ModelEntry*& model) {
     if (in.parser.isSet(QStringLiteral("model"))) {
-        model = modelByName(in.parser.value(QStringLiteral("model")));
-        if (!model)
-            return usage(
-                QStringLiteral("unbekanntes Gerät „%1“").arg(in.parser.value(QStringLiteral("model"))));
+        model = modelByName(in.parser.value(QStringLiteral("model"))); // checked while parsing
         return exitcode::Ok;
     }
     auto lib = s.libraryFactory()(BusLibrary::allEntries());
@@ -468,13 +465,8 @@ struct Side {
 
 int runDiff(Invocation& in) {
     Side sides[2];
-    const ModelEntry* model = nullptr;
-    if (in.parser.isSet(QStringLiteral("model"))) {
-        model = modelByName(in.parser.value(QStringLiteral("model")));
-        if (!model)
-            return usage(
-                QStringLiteral("unbekanntes Gerät „%1“").arg(in.parser.value(QStringLiteral("model"))));
-    }
+    // --model was checked while parsing; without it the files' model decides.
+    const ModelEntry* model = modelByName(in.parser.value(QStringLiteral("model")));
     // Both sides named right before either is read.
     for (int i = 0; i < 2; ++i) {
         sides[i].source = in.args.at(i);

@@ -558,6 +558,7 @@ TEST_F(CliTest, WrongCallsAreRefusedWithTheirReason) {
         {{"set-address", "--port", "1", "--to", "240"}, "0 bis 239"},
         {{"set-address", "--port", "1", "--to", "99999999999"}, "0 bis 239"},
         {{"identify", "--port", "70000"}, "1 bis 32767"},
+        {{"diff", file, file, "--model", "TRK 999"}, "Unbekannter Gerätetyp „TRK 999“"},
         {{"identify", "--port", "1", "--converter", "6x"}, "0, 6, 7 oder 66"},
         {{"identify", "--port", "1", "--converter", ""}, "0, 6, 7 oder 66"},
         {{"diff", file, "port:65539"}, "port:"},
