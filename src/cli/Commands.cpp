@@ -68,11 +68,15 @@ bool started(Session& s) {
     return true;
 }
 
-// A file's session reads it in the separator the file was written with.
-std::unique_ptr<Session> fileSession(const Invocation& in, const QString& file) {
+// The command's options with the separator the file was written with, so it reads as written.
+CommonOptions optionsFor(const Invocation& in, const QString& file) {
     CommonOptions options = in.common;
     options.separator = separatorOfFile(options, file);
-    return std::make_unique<Session>(options, 0);
+    return options;
+}
+
+std::unique_ptr<Session> fileSession(const Invocation& in, const QString& file) {
+    return std::make_unique<Session>(optionsFor(in, file), 0);
 }
 
 // A field's value in JSON: numbers as numbers, whatever separator the window uses.
@@ -373,8 +377,7 @@ QJsonArray differencesJson(const QList<FieldDifference>& diffs) {
 PortResult programPort(Invocation& in, const QString& file, int16_t port, bool verify) {
     PortResult r{port, QString(), QString(), exitcode::Ok, {}};
     // Both sessions use the separator the file was written with, so their fields compare.
-    CommonOptions options = in.common;
-    options.separator = separatorOfFile(options, file);
+    const CommonOptions options = optionsFor(in, file);
     Session s(options, port);
     r.port = s.model().comPort;
     if (!started(s))
@@ -527,9 +530,7 @@ int runSheet(Invocation& in) {
     if (!portError.isEmpty()) return usage(portError);
     Session* session = nullptr;
     QtSheetPrinter printer([&session] { return session ? windowPicture(session->handlers()) : QImage(); });
-    CommonOptions options = in.common;
-    if (port == 0) options.separator = separatorOfFile(options, from);
-    Session s(options, port, &printer);
+    Session s(port == 0 ? optionsFor(in, from) : in.common, port, &printer);
     session = &s;
     if (!started(s)) return exitcode::BusFailure;
     if (port > 0) {

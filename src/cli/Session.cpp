@@ -64,10 +64,8 @@ Session::Session(const CommonOptions& options, int16_t port, SheetPrinter* sheet
         // and a read-only command writes nothing but its output.
         store = std::make_unique<SettingsStore>(QString(), p, [] { return QDir::currentPath(); });
         store->ensureSettingsKeys();
-        store->writeSetting(QStringLiteral("ComPort"), QStringLiteral("Schnittstelle\\"),
-                            SettingsStore::DataKind::Int16, port, 4);
-        store->writeSetting(QStringLiteral("PegelWandler"), QStringLiteral("Schnittstelle\\"),
-                            SettingsStore::DataKind::Int16, opts.converter < 0 ? 0 : opts.converter, 4);
+        keep("ComPort", port);
+        keep("PegelWandler", opts.converter < 0 ? 0 : opts.converter);
     }
 
     MainEnvironment env;
@@ -95,16 +93,19 @@ Session::Session(const CommonOptions& options, int16_t port, SheetPrinter* sheet
     if (opts.useSettings) {
         if (port > 0) {
             m.comPort = port;
-            store->writeSetting(QStringLiteral("ComPort"), QStringLiteral("Schnittstelle\\"),
-                                SettingsStore::DataKind::Int16, port, 4);
+            keep("ComPort", port);
         }
         if (opts.converter >= 0) {
             m.converterCode = opts.converter;
-            store->writeSetting(QStringLiteral("PegelWandler"), QStringLiteral("Schnittstelle\\"),
-                                SettingsStore::DataKind::Int16, opts.converter, 4);
+            keep("PegelWandler", opts.converter);
         }
         store->readFolderSetting(configFolder, SettingsStore::kConfig1Path);
     }
+}
+
+void Session::keep(const char* name, int16_t value) {
+    store->writeSetting(QLatin1String(name), QStringLiteral("Schnittstelle\\"), SettingsStore::DataKind::Int16,
+                        value, 4);
 }
 
 void Session::showProgress() {

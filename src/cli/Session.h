@@ -65,6 +65,8 @@ class Session {
 
   private:
     void showProgress();
+    // Port and converter values of the "Schnittstelle" group, as the port window stores them.
+    void keep(const char* name, int16_t value);
     QString target(const QString& path, const char* suffix) const;
     bool handOver(const QString& path, const QString& written);
 
