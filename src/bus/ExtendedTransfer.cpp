@@ -16,14 +16,15 @@ constexpr int kWordCount = 4;
 struct Word {
     int parameter;
     TextField MainWindowModel::*field;
+    Label MainWindowModel::*label;
 };
 
 // The instrument is read and written in this order.
 constexpr std::array<Word, kWordCount> kWords{{
-    {param::ExtendedGeneral, &MainWindowModel::e_erw_Allgemein},
-    {param::ExtendedAlarm, &MainWindowModel::e_erw_Alarm},
-    {param::SwitchFunction1, &MainWindowModel::e_erw_Schaltfunktion1},
-    {param::SwitchFunction2, &MainWindowModel::e_erw_Schaltfunktion2},
+    {param::ExtendedGeneral, &MainWindowModel::e_erw_Allgemein, &MainWindowModel::l_Erw_Allgemein},
+    {param::ExtendedAlarm, &MainWindowModel::e_erw_Alarm, &MainWindowModel::l_Erw_Alarm},
+    {param::SwitchFunction1, &MainWindowModel::e_erw_Schaltfunktion1, &MainWindowModel::l_Erw_Schaltfunktion1},
+    {param::SwitchFunction2, &MainWindowModel::e_erw_Schaltfunktion2, &MainWindowModel::l_Erw_Schaltfunktion2},
 }};
 
 // Reads the words into the fields; `read` tells which answers arrived.
@@ -93,6 +94,24 @@ void aErweiterteKonfigurationSchreiben(BusLibrary& library, MainWindowModel& mod
             mismatch = mismatch || !written[i];
     }
     if (mismatch) model.extendedConfigWriteMismatch = true;
+}
+
+QStringList clearedFunctionBits(const MainWindowModel& model) {
+    const MainWindowModel::WordsRead& known = model.extendedWordsRead;
+    QStringList cleared;
+    if (model.deviceIdentity == 0 || known.identity != model.deviceIdentity) return cleared;
+    for (int i = 0; i < kWordCount; ++i) {
+        const std::optional<int> word = extendedwords::wordValue((model.*kWords[i].field).text);
+        if (known.words[i] < 0 || !word) continue; // unknown, or refused by the write anyway
+        const int off = known.words[i] & ~*word & extendedwords::kMaxWord;
+        for (int bit = 0; bit < 8; ++bit)
+            if (off & (1 << bit))
+                cleared.append(QStringLiteral("%1: Bit %2 (Wert %3)")
+                                   .arg((model.*kWords[i].label).caption)
+                                   .arg(bit)
+                                   .arg(1 << bit));
+    }
+    return cleared;
 }
 
 } // namespace bus

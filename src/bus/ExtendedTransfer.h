@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 #include "bus/BusLibrary.h"
 #include "config/MainWindowModel.h"
 
@@ -16,5 +18,10 @@ void aErweiterteKonfigurationEinlesen(BusLibrary& library, MainWindowModel& mode
 // sets `extendedConfigWriteMismatch` when a word did not arrive as written.
 // A field that holds no word (0-255) is not sent and counts as not arrived.
 void aErweiterteKonfigurationSchreiben(BusLibrary& library, MainWindowModel& model);
+
+// The function bits the words in the fields would switch off that the last read of the
+// same instrument (its identity word) had set, as "Schaltfunktion 1: Bit 4 (Wert 16)";
+// empty when none, or when that instrument's words were never read.
+QStringList clearedFunctionBits(const MainWindowModel& model);
 
 } // namespace bus

@@ -4,13 +4,10 @@
 #include "bus/BusPort.h"
 #include "bus/ExtendedTransfer.h"
 #include "bus/RawValue.h"
-#include "config/ExtendedWords.h"
 #include "config/NumericEdit.h"
 
 #include <algorithm>
 #include <iterator>
-#include <optional>
-#include <utility>
 
 namespace bus {
 
@@ -100,25 +97,7 @@ bool Programming::writeExtendedWords() {
 // Switching an instrument function off is never a side effect: when the words about to be
 // written clear a bit that this very instrument was last read with, the user is asked first.
 bool Programming::confirmSwitchingOff() {
-    const MainWindowModel::WordsRead& known = m.extendedWordsRead;
-    if (m.deviceIdentity == 0 || known.identity != m.deviceIdentity) return true;
-    const std::pair<const TextField*, const Label*> words[] = {
-        {&m.e_erw_Allgemein, &m.l_Erw_Allgemein},
-        {&m.e_erw_Alarm, &m.l_Erw_Alarm},
-        {&m.e_erw_Schaltfunktion1, &m.l_Erw_Schaltfunktion1},
-        {&m.e_erw_Schaltfunktion2, &m.l_Erw_Schaltfunktion2}};
-    QStringList cleared;
-    for (int i = 0; i < static_cast<int>(std::size(words)); ++i) {
-        const std::optional<int> word = extendedwords::wordValue(words[i].first->text);
-        if (known.words[i] < 0 || !word) continue; // unknown, or refused by the write anyway
-        const int off = known.words[i] & ~*word & extendedwords::kMaxWord;
-        for (int bit = 0; bit < 8; ++bit)
-            if (off & (1 << bit))
-                cleared.append(QStringLiteral("%1: Bit %2 (Wert %3)")
-                                   .arg(words[i].second->caption)
-                                   .arg(bit)
-                                   .arg(1 << bit));
-    }
+    const QStringList cleared = bus::clearedFunctionBits(m);
     if (cleared.isEmpty()) return true;
     Prompter::Message question;
     question.text =
