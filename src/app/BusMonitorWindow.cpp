@@ -37,7 +37,7 @@ bool BusMonitorWindow::refresh() {
     failures = 0;
     findRestartPolls();
     for (int i = 0; i < log.size(); ++i) {
-        const bool bad = log.at(i).failed && !restartPolls.contains(i);
+        const bool bad = isFailure(i);
         if (bad) ++failures;
         if (!onlyFailures || bad) rows.push_back(i);
     }
@@ -58,12 +58,12 @@ void BusMonitorWindow::findRestartPolls() {
             lastPoll = -1;
         } else if (restarted >= 0 && c.address == restarted && transmits(c, bus::cmd::ReadIdentity) &&
                    c.failed) {
-            restartPolls.append(i);
+            restartPolls.insert(i);
             lastPoll = i;
         } else if (restarted >= 0) {
             // The polling ended: answered, or given up after its last poll, which then failed.
             const bool answered = c.address == restarted && transmits(c, bus::cmd::ReadIdentity);
-            if (!answered && lastPoll >= 0) restartPolls.removeOne(lastPoll);
+            if (!answered && lastPoll >= 0) restartPolls.remove(lastPoll);
             restarted = -1;
         }
     }

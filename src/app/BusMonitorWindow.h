@@ -5,6 +5,7 @@
 
 #include <QChar>
 #include <QRect>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -25,7 +26,7 @@ class BusMonitorWindow {
     int rowCount() const { return static_cast<int>(rows.size()); }
     QString cell(int row, int column) const;
     // A failure to look into: failed, and not a poll that a restart leaves unanswered on purpose.
-    bool failed(int row) const { return call(row).failed && !expected(row); }
+    bool failed(int row) const { return isFailure(rows[static_cast<size_t>(row)]); }
     // A poll after a restart that the instrument, still starting, did not answer: the program
     // polls again. The last poll of a restart that never ended is a failure.
     bool expected(int row) const { return restartPolls.contains(rows[static_cast<size_t>(row)]); }
@@ -62,7 +63,8 @@ class BusMonitorWindow {
     QString folder;
     QChar separator;
     std::vector<int> rows; // log indexes of the shown rows
-    QList<int> restartPolls; // log indexes of the polls left unanswered while a restart lasts
+    QSet<int> restartPolls; // log indexes of the polls left unanswered while a restart lasts
+    bool isFailure(int logIndex) const { return log.at(logIndex).failed && !restartPolls.contains(logIndex); }
     quint64 lastSerial = 0;
     int failures = 0;
     bool filterTaken = false;

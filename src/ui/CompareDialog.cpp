@@ -1,4 +1,6 @@
 #include "ui/CompareDialog.h"
+
+#include "ui/ProgressBarView.h"
 #include "ui/PushButton.h"
 
 #include "app/CompareWindow.h"
@@ -80,11 +82,7 @@ CompareDialog::~CompareDialog() {
 }
 
 void CompareDialog::renderProgress() {
-    const auto& bar = w.progress();
-    // Maximum 0 makes the bar a busy indicator until a compare with this model was counted once.
-    progress->setRange(0, bar.max);
-    progress->setValue(bar.max > 0 ? bar.position : 0);
-    progress->setVisible(bar.visible);
+    showBusProgress(*progress, w.progress());
 }
 
 void CompareDialog::run(void (CompareWindow::*handler)()) {

@@ -1,4 +1,6 @@
 #include "ui/TMain.h"
+
+#include "ui/ProgressBarView.h"
 #include "ui/PushButton.h"
 
 #include "app/BusMonitorWindow.h"
@@ -669,11 +671,7 @@ void TMain::renderFrame() {
 }
 
 void TMain::renderProgress() {
-    const auto& bar = h.model().pbBusRun;
-    // Maximum 0 makes the bar a busy indicator until a run of this kind was counted once.
-    progress->setRange(0, bar.max);
-    progress->setValue(bar.max > 0 ? bar.position : 0);
-    progress->setVisible(bar.visible);
+    showBusProgress(*progress, h.model().pbBusRun);
 }
 
 void TMain::renderMonitor() {
