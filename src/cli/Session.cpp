@@ -110,9 +110,24 @@ void Session::keep(const char* name, int16_t value) {
 
 void Session::showProgress() {
     const QString what = progressText.isEmpty() ? panel() : progressText;
-    const QString text = step > 0 ? QStringLiteral("%1 … Schritt %2").arg(what).arg(step) : what;
+    const QString text = step > 0 && countSteps ? QStringLiteral("%1 … Schritt %2").arg(what).arg(step) : what;
+    if (text == shownProgress) return;
+    shownProgress = text;
     std::fprintf(stderr, "\r\033[K%s", text.toLocal8Bit().constData());
     std::fflush(stderr);
+}
+
+void Session::showOwnProgress(const QString& text) {
+    if (!p.clearLine) return;
+    progressText = text;
+    countSteps = false;
+    showProgress();
+}
+
+void Session::clearProgress() {
+    if (!p.clearLine) return;
+    std::fputs("\r\033[K", stderr);
+    shownProgress.clear();
 }
 
 Session::~Session() {
