@@ -57,7 +57,7 @@ public:
     ConfigActions& config() { return actions; }
     BusLibrary& library() { return *bus; }
 
-    // --- Start-up and shutdown ----------------------------------------------------------
+    // --- Start-up and shutdown (StartupHandlers.cpp) ------------------------------------------
     // Runs the start-up sequence on the first activation only.
     void FormActivate();
     void FormClose();
@@ -68,17 +68,17 @@ public:
     // Enables the status bar restore; a running timer is not restarted.
     void startStatusTimer();
 
-    // --- Settings -----------------------------------------------------------------------
+    // --- Settings (StartupHandlers.cpp) ---------------------------------------------------------
     void aReadAllKeysFromRegistry();
     void aCheckAfterReadFromRegistry();
     void aWriteAllKeysToRegistry();
 
-    // --- Port and converter -------------------------------------------------------------
+    // --- Port and converter (PortHandlers.cpp) --------------------------------------------------
     void SchnittstelleClick();
     void Portauswahl1Click();
     void MainMenueWandlerItemClick(int index); // items 0 to 3
 
-    // --- Readout and programming (BusRuns.cpp) -------------------------------------------
+    // --- Readout and programming (BusRunHandlers.cpp) -------------------------------------------
     void Konfigurationlesen1Click();           // "&Einlesen"
     void miKonfigurationprogrammieren1Click(); // "&Programmieren"
     // Status of the last readout or programming (negative: it failed), for callers
@@ -136,7 +136,7 @@ public:
     void MainMenueExtras_ErweiterteKonfigurationClick();
     const UndoHistory& undoHistory() const { return history; }
 
-    // --- Extended configuration (ExtendedUnlock.cpp) ------------------------------------
+    // --- Extended configuration (ExtendedUnlockHandlers.cpp) ------------------------------------
     // Key press in `cbLimit`; returns true when the key is swallowed (the hidden unlock).
     bool cbLimitKeyPress(QChar key);
 
