@@ -239,7 +239,7 @@ QString familyCode(int32_t identity) {
 }
 
 QString firmwareText(Session& s, double firmware) {
-    return QString::number(firmware, 'f', 1).replace(QLatin1Char('.'), s.actions().separator());
+    return QString::number(firmware, 'f', 1).replace(QLatin1Char('.'), s.separator());
 }
 
 int runIdentify(Invocation& in) {
@@ -398,7 +398,7 @@ QStringList commentChanges(const QString& comment, Session& s) {
                                                         Qt::SkipEmptyParts)
                                                  .join(QLatin1Char(' '));
     const D20Header header{QDate::currentDate(), words, D20Writer::platformUserName()};
-    const QString notice = D20Writer(s.model(), s.actions().separator()).commentNotice(header);
+    const QString notice = D20Writer(s.model(), s.separator()).commentNotice(header);
     if (!notice.isEmpty()) changes += notice.split(QLatin1Char('\n'));
     return changes;
 }
@@ -586,7 +586,7 @@ int runDiff(Invocation& in) {
         if (!started(*sides[i].session)) return exitcode::BusFailure;
         if (!sides[i].session->loadFile(sides[i].source)) return fileFailed(*sides[i].session);
         if (!model) model = sides[i].session->model().checkedModel();
-        if (!readWith) readWith = sides[i].session->actions().separator();
+        if (!readWith) readWith = sides[i].session->separator();
     }
     // An instrument is read in the separator of the file it is compared with.
     CommonOptions portOptions = in.common;
@@ -604,11 +604,11 @@ int runDiff(Invocation& in) {
         if (s.readInstrument() < 0) return busFailed(s);
     }
     // Two files may have been written with different separators: numbers compare in the first one's.
-    const QChar sep = sides[0].session->actions().separator();
+    const QChar sep = sides[0].session->separator();
     const auto fields = [sep](Session& s) {
         QList<ShownField> list = shownFields(s.model());
         for (ShownField& f : list)
-            if (f.numeric) f.value.replace(s.actions().separator(), sep);
+            if (f.numeric) f.value.replace(s.separator(), sep);
         return list;
     };
     const QList<FieldDifference> diffs = differences(fields(*sides[0].session), fields(*sides[1].session));
@@ -796,7 +796,7 @@ int runFlow(Invocation& in) {
     Session& s = *session;
     if (!started(s)) return exitcode::BusFailure;
     if (isSet("apply") && !s.loadFile(value("apply"))) return fileFailed(s);
-    const QChar sep = s.actions().separator();
+    const QChar sep = s.separator();
     // Typed as the user would, with the program's decimal separator.
     const auto typed = [sep](QString number) {
         number.replace(QLatin1Char(','), sep).replace(QLatin1Char('.'), sep);

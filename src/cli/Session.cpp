@@ -84,7 +84,7 @@ Session::Session(const CommonOptions& options, int16_t port, SheetPrinter* sheet
     env.currentDirectory = opts.useSettings ? paths.workingFolder() : QDir::currentPath();
     h = std::make_unique<MainHandlers>(m, env);
     // On a terminal the status bar's text and the exchanges so far stand on one line of stderr.
-    if (p.clearLine) actions().environment().repaintStatusBar = [this] { showProgress(); };
+    if (p.clearLine) progressLine = h->onStatusBarRepaint([this] { showProgress(); });
     h->FormActivate();
 
     // With the user's settings, the options still say which port and converter this run uses,
@@ -104,7 +104,7 @@ Session::Session(const CommonOptions& options, int16_t port, SheetPrinter* sheet
 }
 
 void Session::keep(const char* name, int16_t value) {
-    store->writeSetting(QLatin1String(name), QStringLiteral("Schnittstelle\\"), SettingsStore::DataKind::Int16,
+    store->writeSetting(QLatin1String(name), SettingsStore::kSchnittstelle, SettingsStore::DataKind::Int16,
                         value, 4);
 }
 
@@ -173,7 +173,7 @@ LibraryFactory Session::libraryFactory() {
 }
 
 void Session::chooseModel(const ModelEntry& model) {
-    actions().menuModelClick(QString::fromUtf8(model.menuItem));
+    h->menuModelClick(QString::fromUtf8(model.menuItem));
 }
 
 int16_t Session::readInstrument() {

@@ -33,7 +33,8 @@ class Session {
 
     MainHandlers& handlers() { return *h; }
     MainWindowModel& model() { return m; }
-    ConfigActions& actions() { return h->config(); }
+    // The decimal separator the window's numbers are written with.
+    QChar separator() { return h->separator(); }
     CliPrompter& prompter() { return p; }
     SettingsStore& settings() { return *store; }
     Clock& clockSeam() { return *clock; }
@@ -91,6 +92,7 @@ class Session {
     std::unique_ptr<Clock> clock;
     MainWindowModel m;
     std::unique_ptr<MainHandlers> h;
+    ConfigActions::Listening progressLine; // on a terminal: the status bar as it changes
 };
 
 // A model by its name as the "&Typ" menu shows it, blanks and case ignored

@@ -171,10 +171,10 @@ TMain::TMain(MainHandlers& handlers, QtPrompter& p, QWidget* parent) : QMainWind
 
     prompter.setParent(this);
     // Bus runs block the window; their progress texts must still show at once.
-    h.config().environment().repaintStatusBar = [this] {
+    statusBarRepaint = h.onStatusBarRepaint([this] {
         renderStatusBar();
         statusBar->repaint();
-    };
+    });
     adjustSize();
     setFixedSize(sizeHint());
     render();
@@ -388,7 +388,6 @@ void TMain::onAction(const QString& name, std::function<void()> handler) {
 
 void TMain::connectEvents() {
     MainWindowModel& m = h.model();
-    ConfigActions& c = h.config();
 
     for (MenuItem& item : m.modelItems) {
         const QString name = item.name;
@@ -433,14 +432,14 @@ void TMain::connectEvents() {
     for (RadioGroup* rg : {&m.rgInput, &m.rgSensor, &m.rgOutput, &m.rgReglerFunktion}) {
         auto* w = static_cast<RadioGroupBox*>(widgets.value(rg->name));
         connect(w, &RadioGroupBox::itemClicked, this,
-                [this, &c, rg](int index) { run([&c, rg, index] { c.radioItemClick(*rg, index); }); });
+                [this, rg](int index) { run([this, rg, index] { h.radioItemClick(*rg, index); }); });
     }
     auto* sensor = static_cast<RadioGroupBox*>(widgets.value(m.rgSensor.name));
-    connect(sensor, &RadioGroupBox::contextMenuRequested, this, [this, &m, &c](const QPoint& pos) {
+    connect(sensor, &RadioGroupBox::contextMenuRequested, this, [this, &m](const QPoint& pos) {
         QMenu popup(this);
         QAction* a = popup.addAction(m.pm_MessbereichAnzeigen.caption);
         if (popup.exec(pos) == a)
-            run([&c] { c.pm_MessbereichAnzeigenClick(); });
+            run([this] { h.pm_MessbereichAnzeigenClick(); });
     });
 
     // Combo boxes: the user's choice becomes the item index; some run a handler.
@@ -451,9 +450,9 @@ void TMain::connectEvents() {
         auto* box = static_cast<ComboBox*>(e.control);
         std::function<void()> change;
         if (box == &m.cpAnzeigeDp)
-            change = [&c] { c.cpAnzeigeDpChange(); };
+            change = [this] { h.cpAnzeigeDpChange(); };
         else if (box == &m.cbAnzeigeUnit)
-            change = [&c] { c.numericFieldExit(); };
+            change = [this] { h.numericFieldExit(); };
         connect(combo, &QComboBox::activated, this, [this, box, change](int index) {
             run([box, index, change] {
                 box->setItemIndex(index);
@@ -473,8 +472,8 @@ void TMain::connectEvents() {
             if (!rendering)
                 field->text = text;
         });
-        connect(edit, &TNumericEdit::exited, this, [this, &c] { run([&c] { c.numericFieldExit(); }); });
-        connect(edit, &TNumericEdit::enterPressed, this, [this, &c] { run([&c] { c.numericFieldEnter(); }); });
+        connect(edit, &TNumericEdit::exited, this, [this] { run([this] { h.numericFieldExit(); }); });
+        connect(edit, &TNumericEdit::enterPressed, this, [this] { run([this] { h.numericFieldEnter(); }); });
     }
 
     // Plain text fields keep the model's text current.
@@ -491,25 +490,25 @@ void TMain::connectEvents() {
 
     // Extended configuration words: typed characters go through their key filter; leaving
     // a field normalises it (switching function 1 then checks the words against the model).
-    const std::pair<TextField*, std::pair<bool (ConfigActions::*)(QChar), void (ConfigActions::*)()>> words[] = {
-        {&m.e_erw_Allgemein, {&ConfigActions::e_erw_AllgemeinKeyPress, &ConfigActions::e_erw_AllgemeinExit}},
-        {&m.e_erw_Alarm, {&ConfigActions::e_erw_AlarmKeyPress, &ConfigActions::e_erw_AlarmExit}},
+    const std::pair<TextField*, std::pair<bool (MainHandlers::*)(QChar), void (MainHandlers::*)()>> words[] = {
+        {&m.e_erw_Allgemein, {&MainHandlers::e_erw_AllgemeinKeyPress, &MainHandlers::e_erw_AllgemeinExit}},
+        {&m.e_erw_Alarm, {&MainHandlers::e_erw_AlarmKeyPress, &MainHandlers::e_erw_AlarmExit}},
         {&m.e_erw_Schaltfunktion1,
-         {&ConfigActions::e_erw_Schaltfunktion1KeyPress, &ConfigActions::e_erw_Schaltfunktion1Exit}},
+         {&MainHandlers::e_erw_Schaltfunktion1KeyPress, &MainHandlers::e_erw_Schaltfunktion1Exit}},
         {&m.e_erw_Schaltfunktion2,
-         {&ConfigActions::e_erw_Schaltfunktion2KeyPress, &ConfigActions::e_erw_Schaltfunktion2Exit}},
+         {&MainHandlers::e_erw_Schaltfunktion2KeyPress, &MainHandlers::e_erw_Schaltfunktion2Exit}},
     };
     for (const auto& [field, handlers] : words) {
         QWidget* edit = widgets.value(field->name);
         const auto keyPress = handlers.first;
         const auto exit = handlers.second;
-        edit->installEventFilter(new KeyForwarder(edit, [&c, keyPress](QKeyEvent* ke) {
+        edit->installEventFilter(new KeyForwarder(edit, [this, keyPress](QKeyEvent* ke) {
             const QString text = ke->text();
             if (text.isEmpty() || text.at(0) == QChar(0x7F))
                 return false;
-            return !(c.*keyPress)(text.at(0)); // a refused key is dropped
+            return !(h.*keyPress)(text.at(0)); // a refused key is dropped
         }));
-        edit->installEventFilter(new FocusForwarder(edit, [this, &c, exit] { run([&c, exit] { (c.*exit)(); }); }));
+        edit->installEventFilter(new FocusForwarder(edit, [this, exit] { run([this, exit] { (h.*exit)(); }); }));
     }
     onAction(m.MainMenueExtras_ErweiterteKonfiguration.name,
              [this] { h.MainMenueExtras_ErweiterteKonfigurationClick(); });
@@ -531,7 +530,7 @@ void TMain::connectEvents() {
 
     // The filter text field: every typed character goes through its typing rules.
     QWidget* filter = widgets.value(m.teFilter.name);
-    filter->installEventFilter(new KeyForwarder(filter, [this, &c, &m, filter](QKeyEvent* ke) {
+    filter->installEventFilter(new KeyForwarder(filter, [this, &m, filter](QKeyEvent* ke) {
         const QString text = ke->text();
         if (text.isEmpty() || text.at(0) == QChar(0x7F))
             return false; // navigation and editing keys work as usual
@@ -544,19 +543,19 @@ void TMain::connectEvents() {
             QString rest = edit->text();
             rest.remove(edit->selectionStart(), edit->selectedText().size());
             run(
-                [&c, &m, ch, before, rest] {
+                [this, &m, ch, before, rest] {
                     m.teFilter.text = rest;
-                    if (ch != QChar(8) && !c.teFilterKeyPress(ch))
+                    if (ch != QChar(8) && !h.teFilterKeyPress(ch))
                         m.teFilter.text = before;
                 },
                 false);
             return true;
         }
         // A typed character is no step; leaving the field or the next event makes one.
-        run([&c, ch] { c.teFilterKeyPress(ch); }, false);
+        run([this, ch] { h.teFilterKeyPress(ch); }, false);
         return true;
     }));
-    filter->installEventFilter(new FocusForwarder(filter, [this, &c] { run([&c] { c.teFilterExit(); }); }));
+    filter->installEventFilter(new FocusForwarder(filter, [this] { run([this] { h.teFilterExit(); }); }));
 
     const QList<QAction*> undoItems = {actions.value(m.miRueckgaengig.name),
                                        actions.value(m.miWiederholen.name)};

@@ -7,6 +7,8 @@
 #include <QMainWindow>
 #include <QTimer>
 
+#include <memory>
+
 class MainHandlers;
 class QtPrompter;
 class QLabel;
@@ -86,4 +88,6 @@ private:
     bool rendering = false;
     bool closingByHandler = false;
     bool focusPlaced = false;
+    // The status bar shows at once while this is kept.
+    std::shared_ptr<void> statusBarRepaint;
 };
