@@ -63,6 +63,11 @@ QString ProgramPaths::configFolder() const {
     return below(workingFolder(), kConfigs);
 }
 
+QString ProgramPaths::recordFile() {
+    return below(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation),
+                 QStringLiteral("Halvora/Trk_Dvn_Konfigurationsprogramm/Geraetearchiv.sqlite"));
+}
+
 bool ProgramPaths::makeUserFolders() const {
     return usesProgramFolder() || QDir().mkpath(configFolder());
 }

@@ -29,6 +29,9 @@ class ProgramPaths {
     // and relative folders count from it.
     QString workingFolder() const;
     QString configFolder() const;
+    // The instrument record, in the user's data folder: the window and trkdvn-cli share it
+    // wherever each of them was started from.
+    static QString recordFile();
     // Creates the per-user folders when the program keeps the user's files there.
     bool makeUserFolders() const;
 

@@ -29,7 +29,7 @@ const QList<Option>& table() {
         {"model", "NAME", Value::Model, "Gerätetyp wie im Menü „Typ“, z. B. \"TRK 520 PID\" (siehe models)."},
         {"o,output", "DATEI", Value::Text,
          "read: Konfiguration in diese d20-Datei speichern; sheet: Konfigurationsblatt in diese PDF-Datei; "
-         "flow: Ergebnis von --apply; - ist stdout."},
+         "flow: Ergebnis von --apply; history show: die gespeicherte d20-Datei; - ist stdout."},
         {"comment", "TEXT", Value::Text, "read -o: Kommentar der Datei."},
         {"verify", nullptr, Value::None, "program: Gerät danach zurücklesen und vergleichen."},
         {"from", "ADRESSE", Value::Address, "scan: erste abgefragte Adresse (Vorgabe 0)."},
@@ -43,6 +43,9 @@ const QList<Option>& table() {
         {"display-unit", "EINHEIT", Value::Choice, "flow: Anzeigeeinheit (Vorgabe l/min).", kFlowUnits},
         {"decimals", "N", Value::Choice, "flow: Anzahl der Dezimalstellen (Vorgabe 0).", "0|1|2|3"},
         {"apply", "DATEI", Value::Text, "flow: Ergebnis in die Konfiguration dieser Datei übernehmen (mit -o)."},
+        {"serial", "S", Value::Text, "history: die Einträge des Geräts mit dieser Seriennummer."},
+        {"archive", "DATEI", Value::Text,
+         "history: diese Datei als Gerätearchiv (sonst TRKDVN_ARCHIVE, sonst im Datenordner des Benutzers)."},
         {"yes", nullptr, Value::None,
          "Rückfragen des Befehls mit „Ja“ beantworten (sonst „Nein“ bzw. Abbrechen)."},
     };

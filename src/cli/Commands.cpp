@@ -8,6 +8,9 @@
 #include "cli/Output.h"
 #include "config/Cp1252.h"
 #include "files/D20Writer.h"
+#include "files/FileWriter.h"
+#include "app/ProgramPaths.h"
+#include "record/InstrumentRecord.h"
 #include "tools/FlowCalculatorWindow.h"
 #include "tools/Tf_AdresseSetzen.h"
 #include "tools/Tf_GeraeteNamenAendern.h"
@@ -18,14 +21,17 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
 #include <csignal>
+#include <limits>
 #include <cstdio>
 #include <unistd.h>
 
 namespace {
 
 using cliout::err;
+using cliout::outBytes;
 using cliout::out;
 using cliout::outJson;
 
@@ -835,6 +841,192 @@ int runFlow(Invocation& in) {
     return exitcode::Ok;
 }
 
+// --- history ------------------------------------------------------------------------------------
+
+// The instrument record: --archive, else TRKDVN_ARCHIVE, else the one in the user's data folder.
+// What the record has to say (a damaged file moved aside, a failed write) goes to stderr.
+std::unique_ptr<InstrumentRecord> openRecord(const Invocation& in) {
+    QString file = in.parser.value(QStringLiteral("archive"));
+    if (file.isEmpty()) file = qEnvironmentVariable("TRKDVN_ARCHIVE");
+    if (file.isEmpty()) file = ProgramPaths::recordFile();
+    return std::make_unique<InstrumentRecord>(
+        file, [](const QString& text) { err(CliPrompter::line(QStringLiteral("Gerätearchiv"), text)); });
+}
+
+QString recordTime(const QDateTime& time) {
+    return time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+QJsonObject entryJson(const RecordEntry& e) {
+    QJsonArray changes;
+    for (const RecordChange& c : e.changes)
+        changes.append(QJsonObject{{QStringLiteral("group"), c.group},
+                                   {QStringLiteral("label"), c.label},
+                                   {QStringLiteral("before"), c.before},
+                                   {QStringLiteral("after"), c.after}});
+    return {{QStringLiteral("id"), e.id},
+            {QStringLiteral("time"), e.time.toUTC().toString(Qt::ISODateWithMs)},
+            {QStringLiteral("event"), InstrumentRecord::eventText(e.event)},
+            {QStringLiteral("user"), e.user},
+            {QStringLiteral("computer"), e.computer},
+            {QStringLiteral("port"), e.port},
+            {QStringLiteral("address"), e.address},
+            {QStringLiteral("serial"), e.serial},
+            {QStringLiteral("model"), e.model},
+            {QStringLiteral("firmware"), e.firmware},
+            {QStringLiteral("name"), e.name},
+            {QStringLiteral("changes"), changes},
+            {QStringLiteral("verification"), e.verification},
+            {QStringLiteral("reason"), e.reason}};
+}
+
+// One entry's configuration loaded as the window loads a d20 file; the session reads the
+// file kept in `folder`.
+std::unique_ptr<Session> entrySession(const Invocation& in, const RecordEntry& e, const QTemporaryDir& folder) {
+    const QString file = folder.filePath(QStringLiteral("Eintrag-%1.d20").arg(e.id));
+    if (!filewriter::replace(file, e.configuration).ok) return nullptr;
+    std::unique_ptr<Session> s = fileSession(in, file);
+    if (!started(*s)) return nullptr;
+    if (!s->loadFile(file)) {
+        fileFailed(*s);
+        return nullptr;
+    }
+    return s;
+}
+
+std::optional<RecordEntry> entryArgument(InstrumentRecord& record, const QString& word) {
+    const std::optional<int> id = cliopt::wholeNumber(word, 1, std::numeric_limits<int>::max());
+    std::optional<RecordEntry> e = id ? record.entry(*id) : std::nullopt;
+    if (!e) err(CliPrompter::line(QStringLiteral("Fehler"),
+                                  QStringLiteral("Das Gerätearchiv hat keinen Eintrag „%1“.").arg(word)));
+    return e;
+}
+
+int historyList(const Invocation& in, InstrumentRecord& record) {
+    if (!in.parser.isSet(QStringLiteral("serial"))) {
+        const QList<RecordedInstrument> list = record.instruments();
+        if (!in.json)
+            out(QStringLiteral("%1  %2  %3  %4  %5")
+                    .arg(QStringLiteral("Seriennummer"), -12)
+                    .arg(QStringLiteral("Name"), -16)
+                    .arg(QStringLiteral("Typ"), -14)
+                    .arg(QStringLiteral("Zuletzt"), -19)
+                    .arg(QStringLiteral("Einträge")));
+        for (const RecordedInstrument& i : list) {
+            if (in.json)
+                outJson({{QStringLiteral("serial"), i.serial},
+                         {QStringLiteral("name"), i.name},
+                         {QStringLiteral("model"), i.model},
+                         {QStringLiteral("lastSeen"), i.lastSeen.toUTC().toString(Qt::ISODateWithMs)},
+                         {QStringLiteral("entries"), i.entries}});
+            else
+                out(QStringLiteral("%1  %2  %3  %4  %5")
+                        .arg(i.serial, -12)
+                        .arg(i.name, -16)
+                        .arg(i.model, -14)
+                        .arg(recordTime(i.lastSeen), -19)
+                        .arg(i.entries));
+        }
+        return exitcode::Ok;
+    }
+    const QString serial = in.parser.value(QStringLiteral("serial"));
+    const QList<RecordEntry> history = record.history(serial);
+    if (history.isEmpty()) {
+        err(CliPrompter::line(QStringLiteral("Fehler"),
+                              QStringLiteral("Das Gerätearchiv kennt kein Gerät mit der Seriennummer %1.").arg(serial)));
+        return exitcode::Usage;
+    }
+    for (const RecordEntry& e : history) {
+        if (in.json) {
+            outJson(entryJson(e));
+            continue;
+        }
+        QString line = QStringLiteral("%1  %2  %3  COM%4 Adresse %5  %6@%7")
+                           .arg(e.id, 6)
+                           .arg(recordTime(e.time), InstrumentRecord::eventText(e.event))
+                           .arg(e.port)
+                           .arg(e.address)
+                           .arg(e.user, e.computer);
+        if (!e.verification.isEmpty()) line += QStringLiteral("  Prüfung: ") + e.verification;
+        if (!e.reason.isEmpty()) line += QStringLiteral("  Grund: ") + e.reason;
+        out(line);
+        for (const RecordChange& c : e.changes)
+            out(QStringLiteral("        %1 | %2 | %3 → %4").arg(c.group, c.label, c.before, c.after));
+    }
+    return exitcode::Ok;
+}
+
+int historyShow(Invocation& in, InstrumentRecord& record, const QString& word) {
+    const std::optional<RecordEntry> e = entryArgument(record, word);
+    if (!e) return exitcode::Usage;
+    if (in.parser.isSet(QStringLiteral("output"))) {
+        const QString output = in.parser.value(QStringLiteral("output"));
+        if (output == QLatin1String("-")) {
+            outBytes(e->configuration);
+            return exitcode::Ok;
+        }
+        if (const filewriter::Result written = filewriter::replace(output, e->configuration); !written.ok) {
+            err(CliPrompter::line(QStringLiteral("Fehler"), written.reason));
+            return exitcode::FileError;
+        }
+        if (in.json) outJson({{QStringLiteral("file"), output}, {QStringLiteral("entry"), entryJson(*e)}});
+        return exitcode::Ok;
+    }
+    QTemporaryDir folder;
+    const std::unique_ptr<Session> s = entrySession(in, *e, folder);
+    if (!s) return exitcode::FileError;
+    if (!in.json)
+        out(QStringLiteral("Eintrag %1: %2, %3, Seriennummer %4").arg(e->id).arg(
+            InstrumentRecord::eventText(e->event), recordTime(e->time), e->serial));
+    showConfiguration(in, *s, QStringLiteral("Eintrag %1").arg(e->id));
+    return exitcode::Ok;
+}
+
+int historyDiff(Invocation& in, InstrumentRecord& record, const QString& first, const QString& second) {
+    const std::optional<RecordEntry> a = entryArgument(record, first);
+    const std::optional<RecordEntry> b = a ? entryArgument(record, second) : std::nullopt;
+    if (!a || !b) return exitcode::Usage;
+    QTemporaryDir folder;
+    const std::unique_ptr<Session> sa = entrySession(in, *a, folder);
+    const std::unique_ptr<Session> sb = sa ? entrySession(in, *b, folder) : nullptr;
+    if (!sa || !sb) return exitcode::FileError;
+    // Two entries may have been saved with different separators: numbers compare in the first one's.
+    const QChar sep = sa->actions().separator();
+    const auto fields = [sep](Session& s) {
+        QList<ShownField> list = shownFields(s.model());
+        for (ShownField& f : list)
+            if (f.numeric) f.value.replace(s.actions().separator(), sep);
+        return list;
+    };
+    const QList<FieldDifference> diffs = differences(fields(*sa), fields(*sb));
+    const QString labelA = QStringLiteral("Eintrag %1").arg(a->id);
+    const QString labelB = QStringLiteral("Eintrag %1").arg(b->id);
+    if (in.json)
+        outJson({{QStringLiteral("a"), a->id}, {QStringLiteral("b"), b->id},
+                 {QStringLiteral("differences"), differencesJson(diffs)}});
+    else if (!diffs.isEmpty())
+        printDifferences(diffs, labelA, labelB);
+    return diffs.isEmpty() ? exitcode::Ok : exitcode::Differences;
+}
+
+int runHistory(Invocation& in) {
+    const QStringList& args = in.args;
+    const bool list = args.isEmpty();
+    const bool show = args.size() == 2 && args[0] == QLatin1String("show");
+    const bool diff = args.size() == 3 && args[0] == QLatin1String("diff");
+    if (!list && !show && !diff)
+        return usage(QStringLiteral("history nimmt keine Argumente, show ID oder diff ID1 ID2 („%1“).")
+                         .arg(args.join(QLatin1Char(' '))));
+    if (!list && in.parser.isSet(QStringLiteral("serial")))
+        return usage(QStringLiteral("Die Option „--serial“ gilt nur für die Liste ohne show oder diff."));
+    if (!show && in.parser.isSet(QStringLiteral("output")))
+        return usage(QStringLiteral("Die Option „-o“ gilt nur für history show."));
+    const std::unique_ptr<InstrumentRecord> record = openRecord(in);
+    if (list) return historyList(in, *record);
+    if (show) return historyShow(in, *record, args[1]);
+    return historyDiff(in, *record, args[1], args[2]);
+}
+
 } // namespace
 
 const QList<exitcode::Meaning>& exitcode::meanings() {
@@ -950,6 +1142,15 @@ const QList<Command>& commands() {
           {.key = "decimals"},
           {.key = "apply", .needs = "output"},
           {.key = "output", .needs = "apply"}}},
+        {"history", "[show ID | diff ID1 ID2]", -1,
+         "Das Gerätearchiv: jedes Einlesen, Programmieren, jede Adress- und Namensänderung je Gerät. Ohne\n"
+         "Argument die Geräte nach Seriennummer (Name, Typ, zuletzt gesehen, Einträge); mit --serial die\n"
+         "Einträge dieses Geräts, der neueste zuerst, mit den geänderten Feldern. show ID zeigt die\n"
+         "Konfiguration eines Eintrags oder speichert sie mit -o genau so, wie sie gespeichert wurde, als\n"
+         "d20-Datei; diff ID1 ID2 vergleicht zwei Einträge (Exit 4 bei Abweichungen). Das Archiv liegt im\n"
+         "Datenordner des Benutzers; --archive oder TRKDVN_ARCHIVE nennen eine andere Datei.",
+         "trkdvn-cli history --serial 08150042", &runHistory,
+         {{.key = "serial"}, {.key = "output"}, {.key = "archive"}}},
     };
     return table;
 }
@@ -1026,7 +1227,8 @@ QString misfit(const Command& command, const CommandLine& line) {
             return QStringLiteral("Der Befehl %1 braucht „%2“.").arg(name, spelledKey(key));
     }
     const int given = line.positionalArguments().size() - 1; // the command's own name first
-    if (given != command.argumentCount)
+    // -1: the command checks its arguments itself.
+    if (command.argumentCount >= 0 && given != command.argumentCount)
         return command.argumentCount == 0
                    ? QStringLiteral("Der Befehl %1 nimmt keine Argumente („%2“).")
                          .arg(name, line.positionalArguments().mid(1).join(QLatin1Char(' ')))

@@ -43,7 +43,7 @@ struct CommandOption {
 struct Command {
     const char* name;
     const char* arguments;   // the positional words, as the synopsis shows them ("DATEI.d20")
-    int argumentCount;       // how many of them
+    int argumentCount;       // how many of them; -1: the command checks them itself
     const char* description; // German, as the program speaks
     const char* example;
     int (*run)(Invocation&);

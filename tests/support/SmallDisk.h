@@ -15,8 +15,9 @@
 // fail for lack of space. Needs the right to mount (CI runs as root).
 class SmallDisk {
   public:
-    SmallDisk() {
-        mounted = ::mount("tmpfs", QFile::encodeName(folder.path()).constData(), "tmpfs", 0, "size=64k") == 0;
+    explicit SmallDisk(const char* size = "64k") {
+        const QByteArray options = QByteArray("size=") + size;
+        mounted = ::mount("tmpfs", QFile::encodeName(folder.path()).constData(), "tmpfs", 0, options.constData()) == 0;
     }
     ~SmallDisk() {
         if (mounted) ::umount2(QFile::encodeName(folder.path()).constData(), MNT_DETACH);

@@ -1,0 +1,165 @@
+// The instrument record on real SQLite files: what a technician reads back months later,
+// two programs writing at once, and a file that is damaged or cannot be written.
+
+#include "record/InstrumentRecord.h"
+#include "support/SmallDisk.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <thread>
+
+namespace {
+
+using Event = RecordEntry::Event;
+
+RecordEntry entryOf(const QString& serial, Event event, const QDateTime& time, const QByteArray& d20) {
+    RecordEntry e;
+    e.serial = serial;
+    e.event = event;
+    e.time = time;
+    e.port = 1;
+    e.address = 3;
+    e.model = QStringLiteral("TRK 520 PID");
+    e.firmware = QStringLiteral("23");
+    e.configuration = d20;
+    return e;
+}
+
+QByteArray bytesOf(const QString& file) {
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+class InstrumentRecordTest : public ::testing::Test {
+  protected:
+    QTemporaryDir dir;
+    QStringList messages;
+    InstrumentRecord::Report collect = [this](const QString& text) { messages.append(text); };
+    QString file() const { return dir.filePath(QStringLiteral("Geraetearchiv.sqlite")); }
+};
+
+TEST_F(InstrumentRecordTest, ReadProgramReadGivesThreeEntriesNewestFirstAndSurvivesAReopen) {
+    const QDateTime t0 = QDateTime(QDate(2026, 3, 2), QTime(8, 0), Qt::UTC);
+    // The d20 bytes go in as written: Windows-1252 and CR LF.
+    const QByteArray first("<BEGIN>\r\nKessel \xe4\r\n</BEGIN>\r\n1\r\n20\r\n", 36);
+    const QByteArray second("<BEGIN>\r\n</BEGIN>\r\n1\r\n25\r\n");
+    const RecordChange limit{QStringLiteral("Grenzwert 1"), QStringLiteral("Schaltpunkt"), QStringLiteral("20"),
+                             QStringLiteral("25")};
+    {
+        InstrumentRecord record(file(), collect);
+        EXPECT_TRUE(record.add(entryOf(QStringLiteral("0815"), Event::Readout, t0, first)));
+        RecordEntry programmed = entryOf(QStringLiteral("0815"), Event::Programming, t0.addSecs(60), second);
+        programmed.changes = {limit};
+        programmed.verification = QStringLiteral("geprüft, keine Abweichungen");
+        programmed.reason = QStringLiteral("Abnahme 3/2026");
+        programmed.name = QStringLiteral("Kessel 2");
+        EXPECT_TRUE(record.add(programmed));
+        // Another instrument between them must not mix in.
+        EXPECT_TRUE(record.add(entryOf(QStringLiteral("0999"), Event::Readout, t0.addSecs(90), first)));
+        EXPECT_TRUE(record.add(entryOf(QStringLiteral("0815"), Event::Readout, t0.addSecs(120), second)));
+    }
+    InstrumentRecord record(file(), collect);
+    const QList<RecordEntry> history = record.history(QStringLiteral("0815"));
+    ASSERT_EQ(history.size(), 3);
+    EXPECT_EQ(history[0].event, Event::Readout);
+    EXPECT_EQ(history[0].time, t0.addSecs(120));
+    EXPECT_TRUE(history[0].changes.isEmpty());
+    EXPECT_EQ(history[1].event, Event::Programming);
+    EXPECT_EQ(history[1].changes, QList<RecordChange>{limit});
+    EXPECT_EQ(history[1].verification, QStringLiteral("geprüft, keine Abweichungen"));
+    EXPECT_EQ(history[1].reason, QStringLiteral("Abnahme 3/2026"));
+    EXPECT_EQ(history[2].configuration, first);
+    EXPECT_FALSE(history[2].user.isEmpty() && history[2].computer.isEmpty());
+
+    const std::optional<RecordEntry> byId = record.entry(history[1].id);
+    ASSERT_TRUE(byId);
+    EXPECT_EQ(byId->configuration, second);
+    EXPECT_EQ(byId->name, QStringLiteral("Kessel 2"));
+    EXPECT_EQ(record.latest(QStringLiteral("0815"))->id, history[0].id);
+
+    const QList<RecordedInstrument> instruments = record.instruments();
+    ASSERT_EQ(instruments.size(), 2);
+    EXPECT_EQ(instruments[0].serial, QStringLiteral("0815"));
+    EXPECT_EQ(instruments[0].entries, 3);
+    EXPECT_EQ(instruments[0].lastSeen, t0.addSecs(120));
+    EXPECT_EQ(instruments[1].entries, 1);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
+}
+
+TEST_F(InstrumentRecordTest, TwoWritersAtOnceLoseNothing) {
+    constexpr int kEach = 150;
+    auto writer = [this](const QString& serial, QStringList* reports) {
+        InstrumentRecord record(file(), [reports](const QString& text) { reports->append(text); });
+        for (int i = 0; i < kEach; ++i)
+            record.add(entryOf(serial, Event::Readout, {}, QByteArray(2000, char('a' + i % 26))));
+        reports->append(QStringLiteral("offen: %1").arg(record.pending()));
+    };
+    QStringList a, b;
+    std::thread first(writer, QStringLiteral("A"), &a);
+    std::thread second(writer, QStringLiteral("B"), &b);
+    first.join();
+    second.join();
+    EXPECT_EQ(a, QStringList{QStringLiteral("offen: 0")});
+    EXPECT_EQ(b, QStringList{QStringLiteral("offen: 0")});
+    InstrumentRecord record(file(), collect);
+    EXPECT_EQ(record.history(QStringLiteral("A")).size(), kEach);
+    EXPECT_EQ(record.history(QStringLiteral("B")).size(), kEach);
+}
+
+TEST_F(InstrumentRecordTest, DamagedFileIsMovedAsideAndANewOneStarted) {
+    const QByteArray junk = QByteArray("kein Archiv ").repeated(400);
+    {
+        QFile f(file());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(junk);
+    }
+    InstrumentRecord record(file(), collect);
+    ASSERT_EQ(messages.size(), 1);
+    const QStringList aside = QDir(dir.path()).entryList({QStringLiteral("Geraetearchiv.beschaedigt-*.sqlite")});
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QDir::toNativeSeparators(file())));
+    EXPECT_TRUE(messages[0].contains(QDir::toNativeSeparators(dir.filePath(aside[0]))));
+    EXPECT_EQ(bytesOf(dir.filePath(aside[0])), junk);
+    EXPECT_TRUE(record.add(entryOf(QStringLiteral("0815"), Event::Readout, {}, "x")));
+    EXPECT_EQ(record.history(QStringLiteral("0815")).size(), 1);
+}
+
+TEST_F(InstrumentRecordTest, FailedWritesAreReportedOnceAndWrittenWhenTheFileCanBeWrittenAgain) {
+    // A folder that is a regular file stops root as well.
+    const QString folder = dir.filePath(QStringLiteral("daten"));
+    QFile(folder).open(QIODevice::WriteOnly);
+    const QString path = folder + QStringLiteral("/Geraetearchiv.sqlite");
+    InstrumentRecord record(path, collect);
+    EXPECT_FALSE(record.add(entryOf(QStringLiteral("0815"), Event::Readout, {}, "1")));
+    EXPECT_FALSE(record.add(entryOf(QStringLiteral("0815"), Event::Programming, {}, "2")));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("kann nicht geschrieben werden")));
+    EXPECT_EQ(record.pending(), 2);
+
+    ASSERT_TRUE(QFile::remove(folder));
+    EXPECT_TRUE(record.add(entryOf(QStringLiteral("0815"), Event::Readout, {}, "3")));
+    EXPECT_EQ(record.pending(), 0);
+    EXPECT_EQ(record.history(QStringLiteral("0815")).size(), 3);
+    EXPECT_EQ(messages.size(), 1);
+}
+
+TEST_F(InstrumentRecordTest, FullDiskKeepsTheEntriesUntilThereIsRoomAgain) {
+    SmallDisk disk("1m"); // the record's journal and its index take more than a small file
+    if (!disk.ok()) GTEST_SKIP() << "no right to mount a small file system";
+    InstrumentRecord record(disk.file("Geraetearchiv.sqlite"), collect);
+    ASSERT_TRUE(record.add(entryOf(QStringLiteral("0815"), Event::Readout, {}, "1"))) << messages.join(u'\n').toStdString();
+    ASSERT_TRUE(disk.fill());
+    for (int i = 0; i < 5; ++i)
+        record.add(entryOf(QStringLiteral("0815"), Event::Readout, {}, QByteArray(1500, 'x')));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("voll"))) << messages[0].toStdString();
+    ASSERT_TRUE(QFile::remove(disk.file("filler")));
+    EXPECT_TRUE(record.add(entryOf(QStringLiteral("0815"), Event::Readout, {}, "7")));
+    EXPECT_EQ(record.history(QStringLiteral("0815")).size(), 7);
+}
+
+} // namespace
