@@ -991,11 +991,11 @@ int historyDiff(Invocation& in, InstrumentRecord& record, const QString& first, 
     const std::unique_ptr<Session> sb = sa ? entrySession(in, *b, folder) : nullptr;
     if (!sa || !sb) return exitcode::FileError;
     // Two entries may have been saved with different separators: numbers compare in the first one's.
-    const QChar sep = sa->actions().separator();
+    const QChar sep = sa->separator();
     const auto fields = [sep](Session& s) {
         QList<ShownField> list = shownFields(s.model());
         for (ShownField& f : list)
-            if (f.numeric) f.value.replace(s.actions().separator(), sep);
+            if (f.numeric) f.value.replace(s.separator(), sep);
         return list;
     };
     const QList<FieldDifference> diffs = differences(fields(*sa), fields(*sb));
