@@ -25,6 +25,7 @@ bool BusRun::reach(int32_t preset, const std::function<void()>& afterOpen) {
     bus::ReachPlan plan;
     plan.comPort = m.comPort;
     plan.converterCode = m.converterCode;
+    plan.clock = &clock;
     plan.askAddress = m.busAddress < 1;
     plan.addressPreset = preset;
     plan.afterOpen = [&](int16_t opened) {
@@ -39,7 +40,7 @@ bool BusRun::reach(int32_t preset, const std::function<void()>& afterOpen) {
         bus::buildExpectedFeatures(m);
         return bus::checkConnectedDevice(lib, prompter, m, family, ops);
     };
-    running = bus::reachInstrument(lib, clock, plan, m.busAddress, ops).status();
+    running = bus::reachInstrument(lib, plan, m.busAddress, ops).status();
     return !m.deviceMismatch;
 }
 

@@ -10,11 +10,11 @@ int16_t Reached::status() const {
     return identified;
 }
 
-Reached reachInstrument(BusLibrary& library, Clock& clock, const ReachPlan& plan, int16_t& address,
-                        Operands& ops) {
+Reached reachInstrument(BusLibrary& library, const ReachPlan& plan, int16_t& address, Operands& ops) {
     Reached r;
-    r.opened = openBusPort(plan.portLibrary ? *plan.portLibrary : library, plan.comPort, plan.converterCode,
-                           clock);
+    BusLibrary& opener = plan.portLibrary ? *plan.portLibrary : library;
+    r.opened = plan.converterAsStored ? opener.TBOpenCom(plan.comPort, kBaudRate, plan.converterCode)
+                                      : openBusPort(opener, plan.comPort, plan.converterCode, *plan.clock);
     if (plan.afterOpen) r.opened = plan.afterOpen(r.opened);
     if (r.opened < 0) return r;
     if (plan.askAddress) {

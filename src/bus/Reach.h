@@ -14,6 +14,10 @@ namespace bus {
 struct ReachPlan {
     int16_t comPort = 0;
     int16_t converterCode = 0;
+    Clock* clock = nullptr; // for the pause after opening with converter 66
+    // The converter code goes to the library as stored, without the rule for converter 66
+    // (the address selection window opens so); no clock is needed then.
+    bool converterAsStored = false;
     // The binding that opens the port when it is not the one that talks to the
     // instrument (the bus tools open through the main window's binding).
     BusLibrary* portLibrary = nullptr;
@@ -44,7 +48,6 @@ struct Reached {
 // Opens the port, learns the address and reads the identity, each step only after
 // the one before succeeded. The port stays open whatever happened: closing is the
 // caller's. `address` is the one asked for and then talked to.
-Reached reachInstrument(BusLibrary& library, Clock& clock, const ReachPlan& plan, int16_t& address,
-                        Operands& ops);
+Reached reachInstrument(BusLibrary& library, const ReachPlan& plan, int16_t& address, Operands& ops);
 
 } // namespace bus

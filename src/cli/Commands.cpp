@@ -630,9 +630,10 @@ int runSetAddress(Invocation& in) {
                     bus::ReachPlan plan;
                     plan.comPort = s.model().comPort;
                     plan.converterCode = s.model().converterCode;
+                    plan.clock = &s.clockSeam();
                     plan.askAddress = false;
                     int16_t address = w.currentAddress;
-                    const bus::Reached reached = bus::reachInstrument(*lib, s.clockSeam(), plan, address, ops);
+                    const bus::Reached reached = bus::reachInstrument(*lib, plan, address, ops);
                     lib->TBCloseCom();
                     if (reached.ok() && ops.integer == w.idNumber)
                         w.StatusBar1.text = QStringLiteral("Adresse erfolgreich geändert");

@@ -10,10 +10,11 @@
 
 namespace {
 
-bus::ReachPlan planFor(int16_t port, int16_t converter, int16_t address) {
+bus::ReachPlan planFor(Clock& clock, int16_t port, int16_t converter, int16_t address) {
     bus::ReachPlan plan;
     plan.comPort = port;
     plan.converterCode = converter;
+    plan.clock = &clock;
     plan.askAddress = address < 1;
     return plan;
 }
@@ -25,9 +26,9 @@ InstrumentInfo identifyInstrument(BusLibrary& lib, Clock& clock, int16_t port, i
     InstrumentInfo info;
     bus::Operands ops;
     info.address = address;
-    bus::ReachPlan plan = planFor(port, converter, address);
+    bus::ReachPlan plan = planFor(clock, port, converter, address);
     plan.clearOperands = true;
-    const bus::Reached reached = bus::reachInstrument(lib, clock, plan, info.address, ops);
+    const bus::Reached reached = bus::reachInstrument(lib, plan, info.address, ops);
     info.status = reached.status();
     if (reached.ok()) {
         info.identity = ops.integer;
@@ -69,12 +70,12 @@ Detection detectModels(BusLibrary& lib, Clock& clock, int16_t port, int16_t conv
         ConfigActions actions(chosen, env);
         actions.selectModel(entry->id);
         chosen.busAddress = address;
-        bus::ReachPlan plan = planFor(port, converter, address);
+        bus::ReachPlan plan = planFor(clock, port, converter, address);
         plan.readIdentity = [&] {
             bus::buildExpectedFeatures(chosen);
             return bus::checkConnectedDevice(lib, silent, chosen, entry->family, ops);
         };
-        const bus::Reached reached = bus::reachInstrument(lib, clock, plan, chosen.busAddress, ops);
+        const bus::Reached reached = bus::reachInstrument(lib, plan, chosen.busAddress, ops);
         lib.TBCloseCom();
         if (reached.opened < 0 || reached.asked < 0) {
             found.status = reached.status();

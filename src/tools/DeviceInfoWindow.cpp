@@ -27,10 +27,11 @@ bus::Reached DeviceInfoWindow::reachInstrument(bool askAddress, std::function<in
     bus::ReachPlan plan;
     plan.comPort = comPort;
     plan.converterCode = converterCode;
+    plan.clock = &clock;
     plan.portLibrary = &mainLibrary;
     plan.askAddress = askAddress;
     plan.afterOpen = std::move(afterOpen);
-    return bus::reachInstrument(*library, clock, plan, currentAddress, ops);
+    return bus::reachInstrument(*library, plan, currentAddress, ops);
 }
 
 void DeviceInfoWindow::setInformationShown(bool shown) {
