@@ -143,7 +143,7 @@ LibraryFactory Session::libraryFactory() {
         progressHeard = true;
         calls.listen([this](const BusCall& call) {
             if (qstrcmp(call.fn, "TBOpenCom") == 0) step = 0;
-            if (qstrcmp(call.fn, "TBTransmit") != 0 && qstrcmp(call.fn, "TBTransmitString") != 0) return;
+            if (!call.isExchange()) return;
             ++step;
             showProgress();
         });
