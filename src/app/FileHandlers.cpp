@@ -17,12 +17,6 @@
 
 namespace {
 
-QString configFolder(SettingsStore& settings) {
-    QString folder;
-    settings.readFolderSetting(folder, SettingsStore::kConfig1Path);
-    return folder;
-}
-
 // The chosen file's folder (up to and including the last separator) becomes the
 // configuration folder when it differs from the stored one.
 void followChosenFolder(SettingsStore& settings, QString& folder, const QString& fileName) {
@@ -70,7 +64,7 @@ void MainHandlers::miDatenspeichernClick() {
     actions.aSetAll();
     const QChar sep = env.localeSeparator();
 
-    QString folder = configFolder(*env.settings);
+    QString folder = env.settings->configFolder();
     const QString fileName = env.prompter->saveFileName(folder, d20::kFilter, d20::kSuffix);
     fileOutcome = {FileOutcome::Result::Cancelled, fileName, {}};
     if (!fileName.isEmpty()) {
@@ -119,7 +113,7 @@ void MainHandlers::lesen1Click() {
     commitEdits();
     if (!m.extendedConfigUnlocked) m.MainMenueExtras_ErweiterteKonfiguration.checked = false;
 
-    QString folder = configFolder(*env.settings);
+    QString folder = env.settings->configFolder();
     const QString fileName = env.prompter->openFileName(folder, d20::kFilter, d20::kSuffix);
     bool convert = false; // an old file is saved again at once in the current format
     fileOutcome = {FileOutcome::Result::Cancelled, fileName, {}};

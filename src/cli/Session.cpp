@@ -99,7 +99,7 @@ Session::Session(const CommonOptions& options, int16_t port, SheetPrinter* sheet
             m.converterCode = opts.converter;
             keep("PegelWandler", opts.converter);
         }
-        store->readFolderSetting(configFolder, SettingsStore::kConfig1Path);
+        configFolder = store->configFolder();
     }
 }
 
@@ -117,9 +117,7 @@ void Session::showProgress() {
 
 Session::~Session() {
     if (opts.useSettings && !configFolder.isEmpty()) {
-        QString now;
-        store->readFolderSetting(now, SettingsStore::kConfig1Path);
-        if (now != configFolder) store->writeFolderSetting(configFolder, SettingsStore::kConfig1Path);
+        if (store->configFolder() != configFolder) store->writeFolderSetting(configFolder, SettingsStore::kConfig1Path);
     }
     if (p.clearLine) std::fputs("\r\033[K", stderr);
 }
