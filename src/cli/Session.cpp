@@ -5,6 +5,7 @@
 #include "bus/LoggingLibrary.h"
 #include "cli/Output.h"
 #include "files/D20Reader.h"
+#include "files/WordReader.h"
 
 #include <QDir>
 #include <QFile>
@@ -221,5 +222,6 @@ QString Session::startFailure() {
 
 std::optional<QChar> separatorOfFile(const CommonOptions& options, const QString& file) {
     if (options.separator) return options.separator;
-    return D20Reader::declaredSeparator(file);
+    const std::optional<QByteArray> bytes = WordReader::readFile(file);
+    return bytes ? D20Reader::declaredSeparator(*bytes) : std::nullopt;
 }
