@@ -46,7 +46,8 @@ Prompter::Button askYesNo(Prompter& prompter, const QString& text, const QString
 const QString kFaulty = QStringLiteral("fehlerhafte Datei");
 
 // What the configuration sheet says about a loaded file.
-void rememberFile(MainWindowModel::ConfigSource& source, const QString& fileName, const QByteArray& fileBytes) {
+void rememberFile(MainWindowModel::ConfigSource& source, const QString& fileName,
+                  const QByteArray& fileBytes) {
     source = {};
     source.kind = MainWindowModel::ConfigSource::Kind::File;
     source.fileName = QDir::toNativeSeparators(fileName);
@@ -122,7 +123,7 @@ void MainHandlers::lesen1Click() {
         const QChar sep = env.localeSeparator();
 
         bool proceed = true;
-        // Read once: the question, the data, the sheet's details and the extended words all come from these bytes.
+        // Read once: the question, the data, the sheet's details and the extended words.
         const std::optional<QByteArray> bytes = WordReader::readFile(fileName);
         const QByteArray fileBytes = bytes.value_or(QByteArray());
         WordReader words(fileBytes);

@@ -13,6 +13,7 @@ int16_t Reached::status() const {
 Reached reachInstrument(BusLibrary& library, const ReachPlan& plan, int16_t& address, Operands& ops) {
     Reached r;
     BusLibrary& opener = plan.portLibrary ? *plan.portLibrary : library;
+    Q_ASSERT(plan.converterAsStored || plan.clock);
     r.opened = plan.converterAsStored ? opener.TBOpenCom(plan.comPort, kBaudRate, plan.converterCode)
                                       : openBusPort(opener, plan.comPort, plan.converterCode, *plan.clock);
     if (plan.afterOpen) r.opened = plan.afterOpen(r.opened);

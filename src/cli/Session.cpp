@@ -118,7 +118,8 @@ void Session::showProgress() {
 
 Session::~Session() {
     if (opts.useSettings && !configFolder.isEmpty()) {
-        if (store->configFolder() != configFolder) store->writeFolderSetting(configFolder, SettingsStore::kConfig1Path);
+        if (store->configFolder() != configFolder)
+            store->writeFolderSetting(configFolder, SettingsStore::kConfig1Path);
     }
     if (p.clearLine) std::fputs("\r\033[K", stderr);
 }

@@ -39,7 +39,8 @@ void Tf_AdresseSetzen::aGetInformation() {
         return opened;
     });
     if (reached.opened < 0) {
-        StatusBar1.text = QStringLiteral("Konnte Port %1nicht öffnen Fehler %2").arg(comPort).arg(reached.opened);
+        StatusBar1.text =
+            QStringLiteral("Konnte Port %1nicht öffnen Fehler %2").arg(comPort).arg(reached.opened);
         showError(reached.opened);
         closePortAndUnload();
         return;
