@@ -29,8 +29,8 @@ class BusRun {
     void announce(const char* ModelEntry::*progress);
     // Opens the port, asks for the address when none is known and identifies the
     // instrument against the selected model; the outcome becomes the running status.
-    // `afterOpen` runs as soon as the port answered. Nothing goes out without a
-    // selected model. False when the run must stop.
+    // `afterOpen` runs as soon as the port answered. Without a selected model nothing
+    // is sent after opening. False when the run must stop.
     bool reach(int32_t addressPreset, const std::function<void()>& afterOpen = {});
     // Command 254 into `deviceVersion`, sent whatever the status.
     void readVersion();
