@@ -102,7 +102,7 @@ QString BusMonitorWindow::cell(int row, int column) const {
         if (parameterCall)
             return QString::number(static_cast<int>(c.valueIn) % static_cast<int>(bus::kWriteOffset)) +
                    (parameterWrite ? QStringLiteral(" schreiben") : QStringLiteral(" lesen"));
-        if (is("TBTransmit") || is("TBTransmitString"))
+        if (c.isExchange())
             return c.auxOut != c.auxIn ? QStringLiteral("%1 → %2").arg(c.auxIn).arg(c.auxOut)
                                        : QString::number(c.auxIn);
         if (is("GetType")) return QStringLiteral("0x%1").arg(c.integerIn, 0, 16);

@@ -56,8 +56,7 @@ QString CompareWindow::columnTitle(int column) const {
 }
 
 void CompareWindow::b_DateiClick() {
-    QString folder;
-    env.settings->readFolderSetting(folder, SettingsStore::kConfig1Path);
+    const QString folder = env.settings->configFolder();
     const QString fileName = env.prompter->openFileName(folder, d20::kFilter, d20::kSuffix);
     if (fileName.isEmpty()) return;
     compareWith(Side::File, fileName);

@@ -17,12 +17,6 @@
 
 namespace {
 
-QString configFolder(SettingsStore& settings) {
-    QString folder;
-    settings.readFolderSetting(folder, SettingsStore::kConfig1Path);
-    return folder;
-}
-
 // The chosen file's folder (up to and including the last separator) becomes the
 // configuration folder when it differs from the stored one.
 void followChosenFolder(SettingsStore& settings, QString& folder, const QString& fileName) {
@@ -52,13 +46,14 @@ Prompter::Button askYesNo(Prompter& prompter, const QString& text, const QString
 const QString kFaulty = QStringLiteral("fehlerhafte Datei");
 
 // What the configuration sheet says about a loaded file.
-void rememberFile(MainWindowModel::ConfigSource& source, const QString& fileName) {
+void rememberFile(MainWindowModel::ConfigSource& source, const QString& fileName,
+                  const QByteArray& fileBytes) {
     source = {};
     source.kind = MainWindowModel::ConfigSource::Kind::File;
     source.fileName = QDir::toNativeSeparators(fileName);
     QString value;
-    if (readTaggedValue(QStringLiteral("Datum"), value, fileName) >= 0) source.fileDate = value.trimmed();
-    if (readTaggedValue(QStringLiteral("Kommentar"), value, fileName) >= 0) source.comment = value.trimmed();
+    if (readTaggedValue(QStringLiteral("Datum"), value, fileBytes) >= 0) source.fileDate = value.trimmed();
+    if (readTaggedValue(QStringLiteral("Kommentar"), value, fileBytes) >= 0) source.comment = value.trimmed();
 }
 
 } // namespace
@@ -70,7 +65,7 @@ void MainHandlers::miDatenspeichernClick() {
     actions.aSetAll();
     const QChar sep = env.localeSeparator();
 
-    QString folder = configFolder(*env.settings);
+    QString folder = env.settings->configFolder();
     const QString fileName = env.prompter->saveFileName(folder, d20::kFilter, d20::kSuffix);
     fileOutcome = {FileOutcome::Result::Cancelled, fileName, {}};
     if (!fileName.isEmpty()) {
@@ -119,7 +114,7 @@ void MainHandlers::lesen1Click() {
     commitEdits();
     if (!m.extendedConfigUnlocked) m.MainMenueExtras_ErweiterteKonfiguration.checked = false;
 
-    QString folder = configFolder(*env.settings);
+    QString folder = env.settings->configFolder();
     const QString fileName = env.prompter->openFileName(folder, d20::kFilter, d20::kSuffix);
     bool convert = false; // an old file is saved again at once in the current format
     fileOutcome = {FileOutcome::Result::Cancelled, fileName, {}};
@@ -128,15 +123,18 @@ void MainHandlers::lesen1Click() {
         const QChar sep = env.localeSeparator();
 
         bool proceed = true;
-        WordReader words(fileName);
-        if (!words.isOpen()) {
+        // Read once: the question, the data, the sheet's details and the extended words.
+        const std::optional<QByteArray> bytes = WordReader::readFile(fileName);
+        const QByteArray fileBytes = bytes.value_or(QByteArray());
+        WordReader words(fileBytes);
+        if (!bytes) {
             const QString reason = QStringLiteral("Die Datei %1 konnte nicht geöffnet werden.")
                                        .arg(QDir::toNativeSeparators(fileName));
             env.prompter->show(reason, QStringLiteral("Fehler"), Prompter::Icon::Error);
             fileOutcome = {FileOutcome::Result::Failed, fileName, reason};
             m.StatusBar1.panels[2] = kFaulty;
             proceed = false;
-        } else if (const D20Reader::Header header = D20Reader::header(fileName); header.hasVersion) {
+        } else if (const D20Reader::Header header = D20Reader::header(fileBytes); header.hasVersion) {
             if (askYesNo(*env.prompter, header.information, QStringLiteral("Diese Datei laden?")) ==
                 Prompter::Button::Yes) {
                 D20Reader::skipHeader(words);
@@ -167,7 +165,7 @@ void MainHandlers::lesen1Click() {
             if (result == D20Reader::Result::Loaded) {
                 m.StatusBar1.panels[2] =
                     QStringLiteral("Datei: ") + shownName(fileName, folder) + QStringLiteral(" geladen");
-                rememberFile(m.source, fileName);
+                rememberFile(m.source, fileName, fileBytes);
                 fileOutcome.result = FileOutcome::Result::Done;
             } else {
                 m.StatusBar1.panels[2] = kFaulty;
@@ -176,7 +174,7 @@ void MainHandlers::lesen1Click() {
                 if (result == D20Reader::Result::Damaged) m.source = {};
                 // A file written with the other separator is refused: the user is told why.
                 if (result == D20Reader::Result::Rejected) {
-                    const std::optional<QChar> written = D20Reader::declaredSeparator(fileName);
+                    const std::optional<QChar> written = D20Reader::declaredSeparator(fileBytes);
                     if (written && *written != sep) {
                         fileOutcome.reason = D20Reader::separatorMismatchText(*written, sep);
                         env.prompter->show(fileOutcome.reason, QStringLiteral("Fehler"), Prompter::Icon::Error);
@@ -186,7 +184,7 @@ void MainHandlers::lesen1Click() {
             if (m.teFilter.visible) actions.teFilterExit();
             actions.aSetAll();
             // A damaged file stops where it broke; a rejected one still brings its extended words.
-            if (result != D20Reader::Result::Damaged) reader.applySpecialFunctions(fileName);
+            if (result != D20Reader::Result::Damaged) reader.applySpecialFunctions(fileBytes);
             actions.aCheckSpecialFunctionsPanel();
             actions.aAlignPanels();
         }

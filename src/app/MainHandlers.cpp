@@ -48,8 +48,7 @@ void MainHandlers::hideProgress() {
 
 void MainHandlers::heard(const BusCall& call) {
     auto& bar = m.pbBusRun;
-    const bool exchange = qstrcmp(call.fn, "TBTransmit") == 0 || qstrcmp(call.fn, "TBTransmitString") == 0;
-    if (bar.visible && exchange) {
+    if (bar.visible && call.isExchange()) {
         ++bar.position;
         // A run that takes more exchanges than the last one keeps the bar short of its end.
         if (bar.max > 0 && bar.position >= bar.max) bar.max = bar.position + 1;

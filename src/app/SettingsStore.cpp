@@ -211,6 +211,12 @@ int SettingsStore::readFolderSetting(QString& folder, int selector) {
     return 1;
 }
 
+QString SettingsStore::configFolder() {
+    QString folder;
+    readFolderSetting(folder, kConfig1Path);
+    return folder;
+}
+
 int16_t SettingsStore::writeFolderSetting(const QString& folder, int selector) {
     return writeSetting(folderValueName(selector), kUser, DataKind::Raw, folder, int(folder.size()) + 1);
 }

@@ -99,6 +99,8 @@ class SettingsStore {
     // substituted (the value could not be read or was too long) and stored.
     int readFolderSetting(QString& folder, int selector);
     int16_t writeFolderSetting(const QString& folder, int selector);
+    // The configuration folder for d20 files and sheets (Config1Path), read as readFolderSetting reads it.
+    QString configFolder();
 
     void reportSettingsStatus(int16_t status);
     void reportSystemError(const QString& platformText, const QString& extra);

@@ -40,8 +40,7 @@ void MainHandlers::miKonfigurationsblattDruckenClick() {
 
 void MainHandlers::miKonfigurationsblattPdfClick() {
     if (!env.sheets) return;
-    QString folder;
-    env.settings->readFolderSetting(folder, SettingsStore::kConfig1Path);
+    const QString folder = env.settings->configFolder();
     const QString fileName = env.prompter->saveFileName(folder, kPdfFilter, QStringLiteral("pdf"));
     fileOutcome = {FileOutcome::Result::Cancelled, fileName, {}};
     if (fileName.isEmpty()) return;

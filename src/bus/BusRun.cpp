@@ -2,6 +2,7 @@
 
 #include "bus/BusPort.h"
 #include "bus/Identification.h"
+#include "bus/Reach.h"
 #include "config/NumberFormat.h"
 
 BusRun::BusRun(BusLibrary& library, ConfigActions& actions, Prompter& prompter, Clock& clock)
@@ -15,29 +16,31 @@ void BusRun::takeUnlessFailed(int16_t answer) {
     if (running >= 0) running = answer;
 }
 
-void BusRun::openPort() {
-    running = bus::openBusPort(lib, m.comPort, m.converterCode, clock);
-}
-
 void BusRun::announce(const char* ModelEntry::*progress) {
     if (model) family = model->family;
     showInPanel(model ? QString::fromUtf8(model->*progress) : QStringLiteral("Unbekanntes Gerät!"));
 }
 
-void BusRun::requireModel() {
-    if (!model) running = bus::status::NoModel;
-}
-
-void BusRun::learnAddress(int32_t preset) {
-    if (m.busAddress < 1 && ok()) running = bus::queryAddress(lib, preset, ops, m.busAddress);
-}
-
-bool BusRun::identify() {
-    m.expectedFeatures = 0;
-    if (ok()) {
+bool BusRun::reach(int32_t preset, const std::function<void()>& afterOpen) {
+    bus::ReachPlan plan;
+    plan.comPort = m.comPort;
+    plan.converterCode = m.converterCode;
+    plan.clock = &clock;
+    plan.askAddress = m.busAddress < 1;
+    plan.addressPreset = preset;
+    plan.afterOpen = [&](int16_t opened) {
+        running = opened;
+        if (afterOpen) afterOpen();
+        m.expectedFeatures = 0;
+        // Nothing is read or written without a selected model.
+        if (!model) running = bus::status::NoModel;
+        return running;
+    };
+    plan.readIdentity = [&] {
         bus::buildExpectedFeatures(m);
-        running = bus::checkConnectedDevice(lib, prompter, m, family, ops);
-    }
+        return bus::checkConnectedDevice(lib, prompter, m, family, ops);
+    };
+    running = bus::reachInstrument(lib, plan, m.busAddress, ops).status();
     return !m.deviceMismatch;
 }
 

@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 
 // What readout and programming share: the running status threaded through one
 // port session, the address and identity steps, and the report texts.
@@ -23,17 +24,14 @@ class BusRun {
     // never hides an earlier failure.
     void takeUnlessFailed(int16_t answer);
 
-    // Opens the port; its status becomes the running status.
-    void openPort();
     // Chooses the expected family from the selected model and shows `progress`,
     // or "Unbekanntes Gerät!" without a model.
     void announce(const char* ModelEntry::*progress);
-    // Nothing is read or written without a selected model.
-    void requireModel();
-    // Asks the bus for the instrument's address when none is known.
-    void learnAddress(int32_t preset);
-    // Identification against the selected model; false when the run must stop.
-    bool identify();
+    // Opens the port, asks for the address when none is known and identifies the
+    // instrument against the selected model; the outcome becomes the running status.
+    // `afterOpen` runs as soon as the port answered. Without a selected model nothing
+    // is sent after opening. False when the run must stop.
+    bool reach(int32_t addressPreset, const std::function<void()>& afterOpen = {});
     // Command 254 into `deviceVersion`, sent whatever the status.
     void readVersion();
     // Designation, serial number and version for the report; keeps identity and version.

@@ -4,6 +4,10 @@
 
 #include <cstring>
 
+bool BusCall::isExchange() const {
+    return std::strcmp(fn, "TBTransmit") == 0 || std::strcmp(fn, "TBTransmitString") == 0;
+}
+
 QJsonObject BusCall::toJson() const {
     QJsonObject in;
     QJsonObject out;

@@ -28,6 +28,8 @@ struct BusCall {
     // The line --trace writes: entry point, arguments in, status, operands out, failure text,
     // and when (atUs) and for how long (tookUs) the library had the call.
     QJsonObject toJson() const;
+    // A call that went to an instrument (TBTransmit, TBTransmitString): what bus progress counts.
+    bool isExchange() const;
 };
 
 // The program's log of every bus library call: a ring of the last `capacity`

@@ -52,12 +52,8 @@ int16_t Programming::DVN20DatenProgrammieren() {
     a.teFilterExit();
     a.aSetAll();
     announce(&ModelEntry::writeProgress);
-    openPort();
-    requireModel();
-
     // Nothing is written before the instrument proved to be the selected model.
-    learnAddress(bus::kAddressQueryWrite);
-    if (identify() && writeExtendedWords()) {
+    if (reach(bus::kAddressQueryWrite) && writeExtendedWords()) {
         readVersion();
         if (writeInputKind()) {
             if (family == kFamilyDvn20)

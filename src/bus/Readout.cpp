@@ -70,12 +70,12 @@ Readout::Readout(BusLibrary& library, ConfigActions& actions, Prompter& prompter
 
 int16_t Readout::DVN20DatenEinlesen() {
     bus::aDLLDynamischLaden(lib, prompter);
-    openPort();
-    if (!ok()) bus::showError(lib, prompter, running);
-    announce(&ModelEntry::readProgress);
-    requireModel();
-    learnAddress(bus::kAddressQueryRead);
-    if (identify()) {
+    // A port that does not open is reported before the run announces itself.
+    const auto reportPortAndAnnounce = [this] {
+        if (!ok()) bus::showError(lib, prompter, running);
+        announce(&ModelEntry::readProgress);
+    };
+    if (reach(bus::kAddressQueryRead, reportPortAndAnnounce)) {
         const bool identified = ok();
         m.source = {}; // the fields are about to change
         readDisplayUnitExtra();

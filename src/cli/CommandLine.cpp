@@ -110,9 +110,13 @@ std::optional<int> wholeNumber(const QString& text, int lowest, int highest) {
     return static_cast<int>(n);
 }
 
+std::optional<int> portNumber(const QString& text) {
+    return wholeNumber(text, 1, 32767);
+}
+
 std::optional<int16_t> portSource(const QString& text, QString* error) {
     if (!text.startsWith(QLatin1String("port:"))) return std::nullopt;
-    const std::optional<int> n = wholeNumber(text.mid(5), 1, 32767);
+    const std::optional<int> n = portNumber(text.mid(5));
     if (!n) {
         if (error) *error = QStringLiteral("„%1“: nach port: steht eine Portnummer von 1 bis 32767.").arg(text);
         return std::nullopt;
@@ -127,7 +131,7 @@ QString checkValue(const Option& option, const QString& text) {
     case Value::Text:
         return {};
     case Value::Port:
-        if (wholeNumber(text, 1, 32767)) return {};
+        if (portNumber(text)) return {};
         return QStringLiteral("Ungültiger Port „%1“ bei %2: eine Zahl von 1 bis 32767.").arg(text, name);
     case Value::Converter: {
         const std::optional<int> n = wholeNumber(text, 0, 66);

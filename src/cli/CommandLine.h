@@ -57,6 +57,8 @@ const QStringList& common();
 // A whole number in [lowest, highest], written as digits only (an optional minus sign
 // first); nothing else, no blanks, no overflow.
 std::optional<int> wholeNumber(const QString& text, int lowest, int highest);
+// A port number as --port and "port:N" take it: 1 to 32767.
+std::optional<int> portNumber(const QString& text);
 
 // "port:N" with a valid port number; nullopt for every other text. `error` is set
 // when the text starts with "port:" but the number is no port.

@@ -3,6 +3,7 @@
 #include "app/ComPortWindow.h"
 #include "bus/BusPort.h"
 #include "bus/BusScan.h"
+#include "bus/Reach.h"
 #include "app/FieldList.h"
 #include "cli/Instrument.h"
 #include "cli/Output.h"
@@ -734,11 +735,15 @@ int runSetAddress(Invocation& in) {
                 auto lib = s.libraryFactory()(BusLibrary::allEntries());
                 bus::Operands ops;
                 if (lib->load()) {
-                    int16_t status =
-                        bus::openBusPort(*lib, s.model().comPort, s.model().converterCode, s.clockSeam());
-                    if (status >= 0) status = bus::transmit(*lib, w.currentAddress, bus::cmd::ReadIdentity, ops);
+                    bus::ReachPlan plan;
+                    plan.comPort = s.model().comPort;
+                    plan.converterCode = s.model().converterCode;
+                    plan.clock = &s.clockSeam();
+                    plan.askAddress = false;
+                    int16_t address = w.currentAddress;
+                    const bus::Reached reached = bus::reachInstrument(*lib, plan, address, ops);
                     lib->TBCloseCom();
-                    if (status >= 0 && ops.integer == w.idNumber)
+                    if (reached.ok() && ops.integer == w.idNumber)
                         w.StatusBar1.text = QStringLiteral("Adresse erfolgreich geändert");
                 }
             }

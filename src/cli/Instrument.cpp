@@ -2,20 +2,21 @@
 
 #include "bus/BusCommands.h"
 #include "bus/BusConstants.h"
-#include "bus/BusPort.h"
 #include "bus/Identification.h"
+#include "bus/Reach.h"
+#include "config/ConfigActions.h"
 #include "config/MainWindowModel.h"
 #include "config/Prompter.h"
 
 namespace {
 
-// Opens the port and learns the address; the port stays open on success.
-int16_t openAt(BusLibrary& lib, Clock& clock, int16_t port, int16_t converter, int16_t& address,
-               bus::Operands& ops) {
-    int16_t status = bus::openBusPort(lib, port, converter, clock);
-    if (status >= 0 && address < 1) status = bus::queryAddress(lib, bus::kAddressQueryRead, ops, address);
-    if (status < 0) lib.TBCloseCom();
-    return status;
+bus::ReachPlan planFor(Clock& clock, int16_t port, int16_t converter, int16_t address) {
+    bus::ReachPlan plan;
+    plan.comPort = port;
+    plan.converterCode = converter;
+    plan.clock = &clock;
+    plan.askAddress = address < 1;
+    return plan;
 }
 
 } // namespace
@@ -25,11 +26,11 @@ InstrumentInfo identifyInstrument(BusLibrary& lib, Clock& clock, int16_t port, i
     InstrumentInfo info;
     bus::Operands ops;
     info.address = address;
-    info.status = openAt(lib, clock, port, converter, info.address, ops);
-    if (info.status < 0) return info;
-    ops = {};
-    info.status = bus::transmit(lib, info.address, bus::cmd::ReadIdentity, ops);
-    if (info.status >= 0) {
+    bus::ReachPlan plan = planFor(clock, port, converter, address);
+    plan.clearOperands = true;
+    const bus::Reached reached = bus::reachInstrument(lib, plan, info.address, ops);
+    info.status = reached.status();
+    if (reached.ok()) {
         info.identity = ops.integer;
         QString type;
         if (lib.GetType(info.identity, type) >= 0) info.typeName = type;
@@ -61,25 +62,32 @@ Detection detectModels(BusLibrary& lib, Clock& clock, int16_t port, int16_t conv
     Detection found;
     for (const ModelEntry* entry : offered) {
         bus::Operands ops;
-        MainWindowModel scratch;
-        // Only what the identification reads of a selected model: its menu item and output kinds.
-        for (const ModelEntry* e = catalogue::begin(); e != catalogue::end(); ++e)
-            scratch.modelItem(e->id).checked = e == entry;
-        scratch.hasCurrentOutput = entry->hasCurrentOutput;
-        scratch.hasVoltageOutput = entry->hasVoltageOutput;
-        scratch.busAddress = address;
-        found.status = openAt(lib, clock, port, converter, scratch.busAddress, ops);
-        if (found.status < 0) return found;
-        bus::buildExpectedFeatures(scratch);
         RecordingPrompter silent;
-        const int16_t status = bus::checkConnectedDevice(lib, silent, scratch, entry->family, ops);
+        // The model selected as the menu selects it; its identification reads the instrument.
+        MainWindowModel chosen;
+        ConfigEnvironment env;
+        env.prompter = &silent;
+        ConfigActions actions(chosen, env);
+        actions.selectModel(entry->id);
+        chosen.busAddress = address;
+        bus::ReachPlan plan = planFor(clock, port, converter, address);
+        plan.readIdentity = [&] {
+            bus::buildExpectedFeatures(chosen);
+            return bus::checkConnectedDevice(lib, silent, chosen, entry->family, ops);
+        };
+        const bus::Reached reached = bus::reachInstrument(lib, plan, chosen.busAddress, ops);
         lib.TBCloseCom();
+        if (reached.opened < 0 || reached.asked < 0) {
+            found.status = reached.status();
+            return found;
+        }
+        const int16_t status = reached.identified;
         // Nothing answering at the address is the same for every model: the bus's failure.
-        if (status < 0 && status != bus::status::DeviceMismatch && !scratch.deviceMismatch) {
+        if (status < 0 && status != bus::status::DeviceMismatch && !chosen.deviceMismatch) {
             found.status = status;
             return found;
         }
-        if (status >= 0 && !scratch.deviceMismatch) found.models.append(entry);
+        if (status >= 0 && !chosen.deviceMismatch) found.models.append(entry);
     }
     found.status = 0;
     return found;

@@ -5,6 +5,7 @@
 #include "bus/LoggingLibrary.h"
 #include "cli/Output.h"
 #include "files/D20Reader.h"
+#include "files/WordReader.h"
 
 #include <QDir>
 #include <QFile>
@@ -99,7 +100,7 @@ Session::Session(const CommonOptions& options, int16_t port, SheetPrinter* sheet
             m.converterCode = opts.converter;
             keep("PegelWandler", opts.converter);
         }
-        store->readFolderSetting(configFolder, SettingsStore::kConfig1Path);
+        configFolder = store->configFolder();
     }
 }
 
@@ -132,9 +133,8 @@ void Session::clearProgress() {
 
 Session::~Session() {
     if (opts.useSettings && !configFolder.isEmpty()) {
-        QString now;
-        store->readFolderSetting(now, SettingsStore::kConfig1Path);
-        if (now != configFolder) store->writeFolderSetting(configFolder, SettingsStore::kConfig1Path);
+        if (store->configFolder() != configFolder)
+            store->writeFolderSetting(configFolder, SettingsStore::kConfig1Path);
     }
     if (p.clearLine) std::fputs("\r\033[K", stderr);
 }
@@ -158,7 +158,7 @@ LibraryFactory Session::libraryFactory() {
         progressHeard = true;
         calls.listen([this](const BusCall& call) {
             if (qstrcmp(call.fn, "TBOpenCom") == 0) step = 0;
-            if (qstrcmp(call.fn, "TBTransmit") != 0 && qstrcmp(call.fn, "TBTransmitString") != 0) return;
+            if (!call.isExchange()) return;
             ++step;
             showProgress();
         });
@@ -238,5 +238,6 @@ QString Session::startFailure() {
 
 std::optional<QChar> separatorOfFile(const CommonOptions& options, const QString& file) {
     if (options.separator) return options.separator;
-    return D20Reader::declaredSeparator(file);
+    const std::optional<QByteArray> bytes = WordReader::readFile(file);
+    return bytes ? D20Reader::declaredSeparator(*bytes) : std::nullopt;
 }

@@ -89,18 +89,18 @@ QString shown(const QString& label, const QString& value) {
 
 } // namespace
 
-D20Reader::Header D20Reader::header(const QString& fileName) {
+D20Reader::Header D20Reader::header(const QByteArray& fileBytes) {
     Header h;
     h.information = QStringLiteral("Datei-Informationen:\n");
     QString value;
-    if (readTaggedValue(QStringLiteral("Datum"), value, fileName) >= 0)
+    if (readTaggedValue(QStringLiteral("Datum"), value, fileBytes) >= 0)
         h.information += shown(QStringLiteral("Datum"), value);
-    if (readTaggedValue(QStringLiteral("BenutzerName"), value, fileName) >= 0 &&
+    if (readTaggedValue(QStringLiteral("BenutzerName"), value, fileBytes) >= 0 &&
         value != QLatin1String("unknown"))
         h.information += shown(QStringLiteral("BenutzerName"), value);
-    if (readTaggedValue(QStringLiteral("Kommentar"), value, fileName) >= 0)
+    if (readTaggedValue(QStringLiteral("Kommentar"), value, fileBytes) >= 0)
         h.information += shown(QStringLiteral("Kommentar"), value);
-    if (readTaggedValue(QStringLiteral("BEGIN"), value, fileName) >= 0) {
+    if (readTaggedValue(QStringLiteral("BEGIN"), value, fileBytes) >= 0) {
         h.hasVersion = true;
         h.information += shown(QStringLiteral("Datei Version"), value);
     }
@@ -114,10 +114,9 @@ void D20Reader::skipHeader(WordReader& words) {
     }
 }
 
-std::optional<QChar> D20Reader::declaredSeparator(const QString& fileName) {
-    WordReader words(fileName);
-    if (!words.isOpen()) return std::nullopt;
-    if (header(fileName).hasVersion) skipHeader(words);
+std::optional<QChar> D20Reader::declaredSeparator(const QByteArray& fileBytes) {
+    WordReader words(fileBytes);
+    if (header(fileBytes).hasVersion) skipHeader(words);
     QString first;
     if (!words.next(first)) return std::nullopt;
     const int format = NumberFormat::toInteger(first).value_or(0);
@@ -228,9 +227,9 @@ void D20Reader::showUnitRow() {
     m.cb_AnzeigeEinheit.visible = shown;
 }
 
-bool D20Reader::applySpecialFunctions(const QString& fileName) {
+bool D20Reader::applySpecialFunctions(const QByteArray& fileBytes) {
     QString value;
-    if (readTaggedValue(QStringLiteral("SPECIALFUNCTIONS"), value, fileName) < 0) return false;
+    if (readTaggedValue(QStringLiteral("SPECIALFUNCTIONS"), value, fileBytes) < 0) return false;
     const std::pair<const char*, TextField M::*> words[] = {
         {"ALLGEMEIN", &M::e_erw_Allgemein},
         {"ALARM", &M::e_erw_Alarm},
@@ -238,7 +237,7 @@ bool D20Reader::applySpecialFunctions(const QString& fileName) {
         {"SCHALTFUNKTION_2", &M::e_erw_Schaltfunktion2},
     };
     for (const auto& [tag, field] : words) {
-        if (readTaggedValue(QLatin1String(tag), value, fileName) >= 0) (m.*field).text = value;
+        if (readTaggedValue(QLatin1String(tag), value, fileBytes) >= 0) (m.*field).text = value;
     }
     if (m.extendedConfigUnlocked)
         a.aMakeSpecialFunktionsEnabled();

@@ -3,6 +3,7 @@
 #include "config/ConfigActions.h"
 #include "config/Prompter.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <optional>
@@ -27,13 +28,14 @@ class D20Reader {
 
     D20Reader(ConfigActions& actions, Prompter& prompter, QChar separator);
 
-    // The header as the question before loading shows it.
-    static Header header(const QString& fileName);
+    // The header as the question before loading shows it; `fileBytes` is the whole file
+    // as WordReader::readFile gave it, read once for the whole load.
+    static Header header(const QByteArray& fileBytes);
     // Skips the words up to and including the one that holds "</BEGIN>".
     static void skipHeader(WordReader& words);
     // The decimal separator the file's format word says it was written with; none when
-    // the file cannot be read or its format word belongs to no family.
-    static std::optional<QChar> declaredSeparator(const QString& fileName);
+    // the file ends before it or its format word belongs to no family.
+    static std::optional<QChar> declaredSeparator(const QByteArray& fileBytes);
     // Why a file was rejected, when its format word says: written with the other separator.
     static QString separatorMismatchText(QChar fileSeparator, QChar programSeparator);
 
@@ -41,7 +43,7 @@ class D20Reader {
     Result read(WordReader& words);
 
     // Applies the extended-word section when the file has one; returns whether it has.
-    bool applySpecialFunctions(const QString& fileName);
+    bool applySpecialFunctions(const QByteArray& fileBytes);
 
 
   private:

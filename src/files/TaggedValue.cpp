@@ -3,12 +3,12 @@
 #include "files/D20Format.h"
 #include "files/WordReader.h"
 
-int16_t readTaggedValue(const QString& tag, QString& value, const QString& fileName) {
+int16_t readTaggedValue(const QString& tag, QString& value, const QByteArray& fileBytes) {
     const QString start = tag.contains(QLatin1Char('<')) ? tag : QLatin1Char('<') + tag + QLatin1Char('>');
     QString end = start;
     end.insert(1, QLatin1Char('/'));
 
-    WordReader words(fileName);
+    WordReader words(fileBytes);
     QString word;
     while (words.count() < d20::kTagWordLimit && words.next(word)) {
         const int at = words.count() - 1;
@@ -30,4 +30,9 @@ int16_t readTaggedValue(const QString& tag, QString& value, const QString& fileN
         }
     }
     return -1;
+}
+
+int16_t readTaggedValue(const QString& tag, QString& value, const QString& fileName) {
+    const std::optional<QByteArray> bytes = WordReader::readFile(fileName);
+    return bytes ? readTaggedValue(tag, value, *bytes) : int16_t(-1);
 }

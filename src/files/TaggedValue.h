@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
@@ -8,5 +9,7 @@
 // "Datum", or a start tag such as "<Datum>") and collects the text up to the
 // matching end tag. Returns the number of words before the tag and sets
 // `value`, or -1 when the tag is not among the first 255 words, its value has
-// no end tag, or every value found contains "<". Opens and closes the file itself.
+// no end tag, or every value found contains "<".
+int16_t readTaggedValue(const QString& tag, QString& value, const QByteArray& fileBytes);
+// The same on the file of that name, opened and closed here.
 int16_t readTaggedValue(const QString& tag, QString& value, const QString& fileName);

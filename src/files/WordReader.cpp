@@ -13,7 +13,15 @@ bool isSpace(char c) {
 } // namespace
 
 WordReader::WordReader(const QString& fileName) : file(fileName) {
-    file.open(QIODevice::ReadOnly);
+    opened = file.open(QIODevice::ReadOnly);
+}
+
+WordReader::WordReader(QByteArray bytes) : opened(true), buffer(std::move(bytes)) {}
+
+std::optional<QByteArray> WordReader::readFile(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    return file.read(kMaxFileBytes);
 }
 
 bool WordReader::fill() {

@@ -23,6 +23,17 @@ int16_t DeviceInfoWindow::openPort() {
     return bus::openBusPort(mainLibrary, comPort, converterCode, clock);
 }
 
+bus::Reached DeviceInfoWindow::reachInstrument(bool askAddress, std::function<int16_t(int16_t)> afterOpen) {
+    bus::ReachPlan plan;
+    plan.comPort = comPort;
+    plan.converterCode = converterCode;
+    plan.clock = &clock;
+    plan.portLibrary = &mainLibrary;
+    plan.askAddress = askAddress;
+    plan.afterOpen = std::move(afterOpen);
+    return bus::reachInstrument(*library, plan, currentAddress, ops);
+}
+
 void DeviceInfoWindow::setInformationShown(bool shown) {
     l_Adresse.visible = shown;
     l_IDNummer.visible = shown;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bus/Reach.h"
 #include "config/Clock.h"
 #include "tools/BusToolWindow.h"
 
@@ -26,6 +27,9 @@ class DeviceInfoWindow : public BusToolWindow {
                      Prompter& prompter, Clock& clock);
 
     int16_t openPort();
+    // Opens the port, asks for the address when `askAddress` and reads the identity at
+    // `currentAddress`; the port stays open. `afterOpen` as the bus sequence takes it.
+    bus::Reached reachInstrument(bool askAddress, std::function<int16_t(int16_t)> afterOpen = {});
     void setInformationShown(bool shown);
     // The identification number answered last goes into `idNumber` and, with
     // the address, into the labels.

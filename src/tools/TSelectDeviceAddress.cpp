@@ -1,5 +1,6 @@
 #include "tools/TSelectDeviceAddress.h"
 
+#include "bus/Reach.h"
 #include "config/ModelCatalogue.h"
 #include "tools/ToolBus.h"
 
@@ -48,20 +49,23 @@ void TSelectDeviceAddress::aGetInformation() {
     if (!a) return;
     // A library that cannot be loaded shows as a port that cannot be opened.
     library->load();
-    int16_t status = library->TBOpenCom(comPort, bus::kBaudRate, converterCode);
-    if (status < 0)
+    bus::ReachPlan plan;
+    plan.comPort = comPort;
+    plan.converterCode = converterCode;
+    plan.converterAsStored = true;
+    plan.askAddress = *a < 1;
+    int16_t asked = *a;
+    const bus::Reached reached = bus::reachInstrument(*library, plan, asked, ops);
+    int16_t status = reached.status();
+    if (reached.opened < 0)
         StatusBar1.text = QStringLiteral("Konnte Port %1nicht öffnen Fehler %2").arg(comPort).arg(status);
     else
-        status = identify(*a);
+        status = showIdentity(status);
     showError(status);
     closePortAndUnload();
 }
 
-int16_t TSelectDeviceAddress::identify(int16_t a) {
-    int16_t status = 0;
-    if (a < 1) status = bus::queryAddress(*library, bus::kAddressQueryRead, ops, a);
-    // Without an answer to the query there is no address to ask.
-    if (status >= 0) status = bus::transmit(*library, a, bus::cmd::ReadIdentity, ops);
+int16_t TSelectDeviceAddress::showIdentity(int16_t status) {
     if (status < 0) {
         l_Seriennummer.visible = false;
         l_Geraetetyp.visible = false;

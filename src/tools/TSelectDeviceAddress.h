@@ -41,6 +41,6 @@ class TSelectDeviceAddress : public BusToolWindow {
 
   private:
     void aGetInformation();
-    // Returns the status to report.
-    int16_t identify(int16_t fieldAddress);
+    // The labels for the identity read with `status`; returns the status to report.
+    int16_t showIdentity(int16_t status);
 };

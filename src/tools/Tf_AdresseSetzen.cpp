@@ -29,25 +29,29 @@ void Tf_AdresseSetzen::b_InformationenClick() {
 void Tf_AdresseSetzen::aGetInformation() {
     // Without the library nothing can be asked; its message has been shown.
     if (!aDLLDynamischLaden()) return;
-    int16_t status = openPort();
-    if (status < 0) {
-        StatusBar1.text = QStringLiteral("Konnte Port %1nicht öffnen Fehler %2").arg(comPort).arg(status);
-        showError(status);
+    // Once the port is open the address query starts from the read preset, and so does an
+    // identity read at a known address.
+    const bus::Reached reached = reachInstrument(currentAddress < 0, [this](int16_t opened) {
+        if (opened >= 0) {
+            ops.integer = bus::kAddressQueryRead;
+            ops.value = 0.0;
+        }
+        return opened;
+    });
+    if (reached.opened < 0) {
+        StatusBar1.text =
+            QStringLiteral("Konnte Port %1nicht öffnen Fehler %2").arg(comPort).arg(reached.opened);
+        showError(reached.opened);
         closePortAndUnload();
         return;
     }
-    ops.integer = bus::kAddressQueryRead;
-    ops.value = 0.0;
-    if (currentAddress < 0) {
-        status = bus::queryAddress(*library, bus::kAddressQueryRead, ops, currentAddress);
-        showError(status);
-        if (status < 0) {
-            StatusBar1.text = QStringLiteral("Informationen Einlesen fehlgeschlagen");
-            closePortAndUnload();
-            return;
-        }
+    showError(reached.asked);
+    if (reached.asked < 0) {
+        StatusBar1.text = QStringLiteral("Informationen Einlesen fehlgeschlagen");
+        closePortAndUnload();
+        return;
     }
-    status = bus::transmit(*library, currentAddress, bus::cmd::ReadIdentity, ops);
+    const int16_t status = reached.identified;
     if (status < 0) {
         setInformationShown(false);
         eAdresse.enabled = false;

@@ -41,23 +41,21 @@ void Tf_GeraeteNamenAendern::b_InformationenClick() {
 
 void Tf_GeraeteNamenAendern::aGetInformation() {
     if (!aDLLDynamischLaden()) return;
-    int16_t status = openPort();
-    if (status < 0) {
+    const bus::Reached reached = reachInstrument(true);
+    if (reached.opened < 0) {
         StatusBar1.text = QStringLiteral("Konnte Port nicht öffnen");
-        showError(status);
+        showError(reached.opened);
         closePortAndUnload();
         return;
     }
-    const int16_t queryStatus = bus::queryAddress(*library, bus::kAddressQueryRead, ops, currentAddress);
-    if (queryStatus >= 0) status = bus::transmit(*library, currentAddress, bus::cmd::ReadIdentity, ops);
-    if (queryStatus < 0 || status < 0) {
+    if (!reached.ok()) {
         // A failed read leaves nothing to rename: a name written now would go to the
         // address of an earlier read, where another instrument may answer.
         setInformationShown(false);
         setNameShown(false);
         StatusBar1.text = QStringLiteral("Informationen Einlesen fehlgeschlagen.");
         // An unanswered address query has no box of its own.
-        if (queryStatus >= 0) showError(status);
+        if (reached.asked >= 0) showError(reached.identified);
         closePortAndUnload();
         return;
     }
