@@ -1,6 +1,7 @@
 #include "record/InstrumentRecord.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -10,6 +11,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSysInfo>
+#include <QThread>
 #include <QVariant>
 
 #include <atomic>
@@ -26,10 +28,12 @@ constexpr const char* kColumns = "id, time, event, user, computer, port, address
                                  "firmware, name, configuration, changes, verification, reason";
 
 // SQLite's primary result codes that mean the file is no database (any more).
+constexpr int kBusy = 5;
 constexpr int kCorrupt = 11;
 constexpr int kNotADatabase = 26;
 
 // A busy file is waited for this long: the window and trkdvn-cli may write at the same time.
+constexpr int kBusyWaitMs = 10000;
 constexpr const char* kConnectOptions = "QSQLITE_BUSY_TIMEOUT=10000";
 
 int resultCode(const QSqlError& error) {
@@ -41,7 +45,7 @@ int resultCode(const QSqlError& error) {
 // Why a statement failed, in words a user of this program reads.
 QString reasonText(const QSqlError& error) {
     switch (resultCode(error)) {
-    case 5: return QStringLiteral("die Datei ist von einem anderen Programm gesperrt");
+    case kBusy: return QStringLiteral("die Datei ist von einem anderen Programm gesperrt");
     case 8: return QStringLiteral("die Datei ist schreibgeschützt");
     case 10: return QStringLiteral("Fehler beim Lesen oder Schreiben der Datei");
     case 13: return QStringLiteral("der Datenträger ist voll");
@@ -153,6 +157,8 @@ bool InstrumentRecord::open() {
         lastError = QStringLiteral("der SQLite-Treiber fehlt (Paket libqt6sql6-sqlite)");
         return false;
     }
+    QElapsedTimer waited;
+    waited.start();
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
             lastError = QStringLiteral("der Ordner %1 lässt sich nicht anlegen").arg(QFileInfo(path).absolutePath());
@@ -202,6 +208,13 @@ bool InstrumentRecord::open() {
             return true;
         }
         close();
+        // Two programs making a new file at once: switching it to WAL can answer "busy"
+        // without waiting; the other one is done in a moment.
+        if (resultCode(error) == kBusy && waited.elapsed() < kBusyWaitMs) {
+            QThread::msleep(20);
+            --attempt;
+            continue;
+        }
         if (failure(error) != Failure::Damaged || attempt > 0) {
             lastError = reasonText(error);
             return false;

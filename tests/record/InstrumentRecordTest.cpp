@@ -103,8 +103,8 @@ TEST_F(InstrumentRecordTest, TwoWritersAtOnceLoseNothing) {
     std::thread second(writer, QStringLiteral("B"), &b);
     first.join();
     second.join();
-    EXPECT_EQ(a, QStringList{QStringLiteral("offen: 0")});
-    EXPECT_EQ(b, QStringList{QStringLiteral("offen: 0")});
+    EXPECT_EQ(a, QStringList{QStringLiteral("offen: 0")}) << a.join(u"|").toStdString();
+    EXPECT_EQ(b, QStringList{QStringLiteral("offen: 0")}) << b.join(u"|").toStdString();
     InstrumentRecord record(file(), collect);
     EXPECT_EQ(record.history(QStringLiteral("A")).size(), kEach);
     EXPECT_EQ(record.history(QStringLiteral("B")).size(), kEach);
