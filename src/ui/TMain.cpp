@@ -1,5 +1,6 @@
 #include "ui/TMain.h"
 
+#include "ui/ControlViews.h"
 #include "ui/ProgressBarView.h"
 #include "ui/PushButton.h"
 
@@ -7,17 +8,13 @@
 #include "app/MainHandlers.h"
 #include "config/MainWindowModel.h"
 #include "ui/BusMonitorDialog.h"
-#include "ui/ProgramFonts.h"
 #include "ui/QtPrompter.h"
 #include "ui/RadioGroupBox.h"
-#include "ui/TNumericEdit.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QEvent>
-#include <QGroupBox>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
@@ -180,6 +177,8 @@ TMain::TMain(MainHandlers& handlers, QtPrompter& p, QWidget* parent) : QMainWind
     render();
 }
 
+TMain::~TMain() = default;
+
 QAction* TMain::addItem(QMenu* menu, MenuItem& item) {
     QAction* a = menu->addAction(item.caption);
     a->setObjectName(item.name);
@@ -251,134 +250,24 @@ void TMain::buildMenus() {
     addItem(hilfe, m._mHilfe_Kurzanleitung);
 }
 
-QWidget* TMain::create(Control& c, Kind kind, QWidget* parent) {
-    QWidget* w = nullptr;
-    switch (kind) {
-    case Kind::Label: {
-        auto* l = new QLabel(parent);
-        // Row labels stand right-aligned in front of their fields.
-        if (parent != content)
-            l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        w = l;
-        break;
-    }
-    case Kind::Group:
-        w = new QGroupBox(parent);
-        break;
-    case Kind::Radio:
-        w = new RadioGroupBox(parent);
-        break;
-    case Kind::Combo:
-        w = new QComboBox(parent);
-        break;
-    case Kind::Numeric: {
-        auto* ne = new TNumericEdit(parent);
-        ne->setPrompter(&prompter);
-        w = ne;
-        break;
-    }
-    case Kind::Text:
-        w = new QLineEdit(parent);
-        break;
-    case Kind::Button:
-        w = new PushButton(parent);
-        break;
-    }
-    w->setObjectName(c.name);
-    entries.append({&c, w, kind});
-    widgets.insert(c.name, w);
-    return w;
-}
-
 void TMain::buildControls() {
     MainWindowModel& m = h.model();
-    QWidget* top = content;
-    auto group = [&](GroupBox& g) { return create(g, Kind::Group, top); };
+    const ViewContext context{[this](const std::function<void()>& handler, bool endsEdit) { run(handler, endsEdit); },
+                              rendering, h.config(), prompter};
+    for (const ControlSpec& s : controltable::all()) {
+        QWidget* parent = s.group ? widgets.value(QLatin1String(s.group)) : content;
+        std::unique_ptr<ControlView> view = ControlView::create(s, m, parent, context);
+        if (!view) continue;
+        widgets.insert(view->control.name, view->widget());
+        views.push_back(std::move(view));
+    }
 
-    auto* caption = static_cast<QLabel*>(create(m.lMainCaption, Kind::Label, top));
+    auto* caption = static_cast<QLabel*>(widgets.value(m.lMainCaption.name));
     QFont cf = caption->font();
     cf.setPointSize(14);
     caption->setFont(cf);
     caption->setAlignment(Qt::AlignCenter);
-
-    QWidget* erw = group(m.gb_ErweiterteKonfiguration);
-    for (Label* l : {&m.l_Erw_Allgemein, &m.l_Erw_Schaltfunktion1, &m.l_Erw_Alarm, &m.l_Erw_Schaltfunktion2}) {
-        auto* lw = static_cast<QLabel*>(create(*l, Kind::Label, erw));
-        lw->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    }
-    // Tab order: General, Switching function 1, Alarm, Switching function 2, then the button.
-    for (TextField* e : {&m.e_erw_Allgemein, &m.e_erw_Schaltfunktion1, &m.e_erw_Alarm, &m.e_erw_Schaltfunktion2})
-        create(*e, Kind::Text, erw);
-    create(m.b_erw_Anzeigen, Kind::Button, erw);
-
-    for (RadioGroup* rg : {&m.rgInput, &m.rgOutput, &m.rgReglerFunktion, &m.rgSensor})
-        create(*rg, Kind::Radio, top);
     widgets.value(m.rgSensor.name)->setToolTip(QStringLiteral("Rechts klicken für Messbereichs-Grenzen"));
-
-    // The rows inside the groups get the larger font; the titles keep the window's,
-    // so that the frames of one row of groups start at the same height.
-    const QFont rowFont = programfonts::groupContents();
-    auto setRowFont = [&rowFont](QWidget* group) {
-        for (QWidget* row : group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            row->setFont(rowFont);
-    };
-
-    QWidget* settings = group(m.gpAnzeigeElemente);
-    const std::initializer_list<std::pair<Control*, Kind>> settingsRows = {
-        {&m.lAnzeigeDp, Kind::Label},        {&m.cpAnzeigeDp, Kind::Combo},
-        {&m.lAnzeigeLow, Kind::Label},       {&m.neAnzeigeLow, Kind::Numeric},
-        {&m.lAnzeigeHigh, Kind::Label},      {&m.neAnzeigeHigh, Kind::Numeric},
-        {&m.l_AnzeigeEinheit, Kind::Label},  {&m.cb_AnzeigeEinheit, Kind::Combo},
-        {&m.lLimit, Kind::Label},            {&m.cbLimit, Kind::Combo},
-        {&m.lFilter_or_edge, Kind::Label},   {&m.neFilter, Kind::Numeric},
-        {&m.teFilter, Kind::Text},           {&m.lMessbereichLow, Kind::Label},
-        {&m.neMessbereichLow, Kind::Numeric}, {&m.lMessbereichHigh, Kind::Label},
-        {&m.neMessbereichHigh, Kind::Numeric}, {&m.lVorteiler, Kind::Label},
-        {&m.neVorteiler, Kind::Numeric},     {&m.lAnzeigeUnit, Kind::Label},
-        {&m.cbAnzeigeUnit, Kind::Combo},     {&m.lAnzeigeMessart, Kind::Label},
-        {&m.cbAnzeigeMessart, Kind::Combo},  {&m.lEdge, Kind::Label},
-        {&m.cbEdge, Kind::Combo}};
-    for (const auto& [c, kind] : settingsRows)
-        create(*c, kind, settings);
-    setRowFont(settings);
-
-    auto outputGroup = [&](GroupBox& g, std::initializer_list<std::pair<Control*, Kind>> rows) {
-        QWidget* gw = group(g);
-        for (const auto& [c, kind] : rows)
-            create(*c, kind, gw);
-        setRowFont(gw);
-    };
-    outputGroup(m.gpOut1Parameter,
-                {{&m.lOut1Einschaltpunkt, Kind::Label}, {&m.neOut1Einschaltpunkt, Kind::Numeric},
-                 {&m.lOut1Ausschaltpunkt, Kind::Label}, {&m.neOut1Ausschaltpunkt, Kind::Numeric},
-                 {&m.lOut1Delay, Kind::Label},          {&m.neOut1Delay, Kind::Numeric},
-                 {&m.lOut1Vorzugslage, Kind::Label},    {&m.cbOut1Vorzugslage, Kind::Combo},
-                 {&m.lOut1Mode, Kind::Label},           {&m.cbOut1Mode, Kind::Combo}});
-    outputGroup(m.gpOut2Parameter,
-                {{&m.lOut2Einschaltpunkt, Kind::Label}, {&m.neOut2Einschaltpunkt, Kind::Numeric},
-                 {&m.lOut2Ausschaltpunkt, Kind::Label}, {&m.neOut2Ausschaltpunkt, Kind::Numeric},
-                 {&m.lOut2Delay, Kind::Label},          {&m.neOut2Delay, Kind::Numeric},
-                 {&m.lOut2Vorzugslage, Kind::Label},    {&m.cbOut2Vorzugslage, Kind::Combo},
-                 {&m.lOut2Mode, Kind::Label},           {&m.cbOut2Mode, Kind::Combo}});
-    outputGroup(m.gpAnalogOut1,
-                {{&m.cbStromAusgang, Kind::Combo},
-                 {&m.gpAnalogOut1DAWlo, Kind::Label},
-                 {&m.neDAC_Low, Kind::Numeric},
-                 {&m.gpAnalogOut1DAWhi, Kind::Label},
-                 {&m.neDAC_High, Kind::Numeric},
-                 {&m.gpAnalogOut1DAWerr, Kind::Label},
-                 {&m.cbAnalogOut1Vorzugslage, Kind::Combo},
-                 {&m.l_Out1DAFilter, Kind::Label},
-                 {&m.neDAFilter, Kind::Numeric}});
-    outputGroup(m.gpPIDRegler,
-                {{&m.lPID_SP1, Kind::Label},          {&m.nePID_SP1, Kind::Numeric},
-                 {&m.lPID_Proportional, Kind::Label}, {&m.nePID_Proportional, Kind::Numeric},
-                 {&m.l_PIDIntegral, Kind::Label},     {&m.ne_PIDIntegral, Kind::Numeric},
-                 {&m.lPID_Derivation, Kind::Label},   {&m.nePID_Derivation, Kind::Numeric},
-                 {&m.l_PID_CyC, Kind::Label},         {&m.nePID_CyC, Kind::Numeric},
-                 {&m.lPIDdur, Kind::Label},           {&m.nePIDdur, Kind::Numeric},
-                 {&m.lPIDthr, Kind::Label},           {&m.nePIDthr, Kind::Numeric},
-                 {&m.lPID_Vorzugslage, Kind::Label},  {&m.cbPID_Vorzugslage, Kind::Combo}});
 }
 
 void TMain::onAction(const QString& name, std::function<void()> handler) {
@@ -430,11 +319,6 @@ void TMain::connectEvents() {
     connect(static_cast<QPushButton*>(widgets.value(m.b_erw_Anzeigen.name)), &QPushButton::clicked, this,
             [this] { run([this] { h.b_erw_AnzeigenClick(); }); });
 
-    for (RadioGroup* rg : {&m.rgInput, &m.rgSensor, &m.rgOutput, &m.rgReglerFunktion}) {
-        auto* w = static_cast<RadioGroupBox*>(widgets.value(rg->name));
-        connect(w, &RadioGroupBox::itemClicked, this,
-                [this, &c, rg](int index) { run([&c, rg, index] { c.radioItemClick(*rg, index); }); });
-    }
     auto* sensor = static_cast<RadioGroupBox*>(widgets.value(m.rgSensor.name));
     connect(sensor, &RadioGroupBox::contextMenuRequested, this, [this, &m, &c](const QPoint& pos) {
         QMenu popup(this);
@@ -442,52 +326,6 @@ void TMain::connectEvents() {
         if (popup.exec(pos) == a)
             run([&c] { c.pm_MessbereichAnzeigenClick(); });
     });
-
-    // Combo boxes: the user's choice becomes the item index; some run a handler.
-    for (const Entry& e : entries) {
-        if (e.kind != Kind::Combo)
-            continue;
-        auto* combo = static_cast<QComboBox*>(e.widget);
-        auto* box = static_cast<ComboBox*>(e.control);
-        std::function<void()> change;
-        if (box == &m.cpAnzeigeDp)
-            change = [&c] { c.cpAnzeigeDpChange(); };
-        else if (box == &m.cbAnzeigeUnit)
-            change = [&c] { c.numericFieldExit(); };
-        connect(combo, &QComboBox::activated, this, [this, box, change](int index) {
-            run([box, index, change] {
-                box->setItemIndex(index);
-                if (change)
-                    change();
-            });
-        });
-    }
-
-    // Numeric fields: typed text goes into the model; leaving and Enter refresh the form.
-    for (const Entry& e : entries) {
-        if (e.kind != Kind::Numeric)
-            continue;
-        auto* edit = static_cast<TNumericEdit*>(e.widget);
-        auto* field = static_cast<NumericField*>(e.control);
-        connect(edit, &QLineEdit::textChanged, this, [this, field](const QString& text) {
-            if (!rendering)
-                field->text = text;
-        });
-        connect(edit, &TNumericEdit::exited, this, [this, &c] { run([&c] { c.numericFieldExit(); }); });
-        connect(edit, &TNumericEdit::enterPressed, this, [this, &c] { run([&c] { c.numericFieldEnter(); }); });
-    }
-
-    // Plain text fields keep the model's text current.
-    for (const Entry& e : entries) {
-        if (e.kind != Kind::Text)
-            continue;
-        auto* edit = static_cast<QLineEdit*>(e.widget);
-        auto* field = static_cast<TextField*>(e.control);
-        connect(edit, &QLineEdit::textChanged, this, [this, field](const QString& text) {
-            if (!rendering)
-                field->text = text;
-        });
-    }
 
     // Extended configuration words: typed characters go through their key filter; leaving
     // a field normalises it (switching function 1 then checks the words against the model).
@@ -560,9 +398,9 @@ void TMain::connectEvents() {
 
     const QList<QAction*> undoItems = {actions.value(m.miRueckgaengig.name),
                                        actions.value(m.miWiederholen.name)};
-    for (const Entry& e : entries) {
-        if (e.kind == Kind::Numeric || e.kind == Kind::Text)
-            e.widget->installEventFilter(new UndoKeyRouter(e.widget, undoItems));
+    for (const auto& v : views) {
+        if (v->spec.kind == ControlKind::Numeric || v->spec.kind == ControlKind::Text)
+            v->widget()->installEventFilter(new UndoKeyRouter(v->widget(), undoItems));
     }
 }
 
@@ -585,65 +423,15 @@ void TMain::render() {
     MainWindowModel& m = h.model();
     int right = 0;
     int bottom = 0;
-    for (const Entry& e : entries) {
-        const Control& c = *e.control;
-        const Geometry& g = c.geometry;
-        e.widget->setGeometry(g.left, g.top, g.width, g.height);
-        e.widget->setEnabled(c.enabled);
-        switch (e.kind) {
-        case Kind::Label:
-            static_cast<QLabel*>(e.widget)->setText(static_cast<const Label&>(c).caption);
-            if (&c == &m.lMainCaption)
-                fitCaption(static_cast<QLabel*>(e.widget));
-            break;
-        case Kind::Group:
-            static_cast<QGroupBox*>(e.widget)->setTitle(static_cast<const GroupBox&>(c).caption);
-            break;
-        case Kind::Radio: {
-            auto* w = static_cast<RadioGroupBox*>(e.widget);
-            const auto& rg = static_cast<const RadioGroup&>(c);
-            w->setTitle(rg.caption);
-            w->setItems(rg.items);
-            w->setItemIndex(rg.itemIndex);
-            break;
-        }
-        case Kind::Combo: {
-            auto* w = static_cast<QComboBox*>(e.widget);
-            const auto& box = static_cast<const ComboBox&>(c);
-            QStringList shown;
-            for (int i = 0; i < w->count(); ++i)
-                shown.append(w->itemText(i));
-            if (shown != box.items) {
-                w->clear();
-                w->addItems(box.items);
-            }
-            w->setCurrentIndex(box.itemIndex);
-            break;
-        }
-        case Kind::Numeric:
-            static_cast<TNumericEdit*>(e.widget)->applyField(static_cast<const NumericField&>(c));
-            break;
-        case Kind::Text: {
-            auto* w = static_cast<QLineEdit*>(e.widget);
-            const auto& t = static_cast<const TextField&>(c);
-            if (w->text() != t.text)
-                w->setText(t.text);
-            // setMaxLength drops the selection even when the limit stays the same.
-            const int maxLength = t.maxLength > 0 ? t.maxLength : 32767;
-            if (w->maxLength() != maxLength)
-                w->setMaxLength(maxLength);
-            break;
-        }
-        case Kind::Button:
-            static_cast<QPushButton*>(e.widget)->setText(static_cast<const Button&>(c).caption);
-            break;
-        }
-        e.widget->setVisible(c.visible);
-        if (c.visible && e.widget->parentWidget() == content) {
-            right = std::max(right, g.left + g.width);
-            bottom = std::max(bottom, g.top + g.height);
+    for (const auto& v : views) {
+        v->render();
+        const Control& c = v->control;
+        if (c.visible && v->widget()->parentWidget() == content) {
+            right = std::max(right, c.geometry.right());
+            bottom = std::max(bottom, c.geometry.bottom());
         }
     }
+    fitCaption(static_cast<QLabel*>(widgets.value(m.lMainCaption.name)));
     renderFrame();
     // The panel grows with the shown groups; on a screen too low for it they stay
     // reachable through its scroll bar. The content is just as wide as its columns, which

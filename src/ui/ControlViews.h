@@ -1,0 +1,43 @@
+#pragma once
+
+#include "config/ControlTable.h"
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+class ConfigActions;
+class Prompter;
+class QWidget;
+
+// What a view needs of its window: the window's way of running a handler (which renders
+// afterwards; `endsEdit` false: no undo step), whether it is rendering just now (the
+// widgets' own change signals are then no user input), and the rules.
+struct ViewContext {
+    std::function<void(const std::function<void()>&, bool endsEdit)> run;
+    const bool& rendering;
+    ConfigActions& config;
+    Prompter& prompter;
+};
+
+// One control of the main window on screen: creates its widget from the control table,
+// shows the model's state in it and forwards the user's input. One subclass per kind.
+class ControlView : public QObject {
+public:
+    ControlView(const ControlSpec& spec, Control& control) : spec(spec), control(control) {}
+    // The view of the control's kind, its widget created inside `parent`.
+    static std::unique_ptr<ControlView> create(const ControlSpec& spec, MainWindowModel& m, QWidget* parent,
+                                               const ViewContext& context);
+
+    QWidget* widget() const { return w; }
+    // Place, state and the kind's content, then visibility.
+    void render();
+
+    const ControlSpec& spec;
+    Control& control;
+
+protected:
+    virtual void show() = 0;
+    QWidget* w = nullptr;
+};
