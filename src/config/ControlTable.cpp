@@ -131,9 +131,66 @@ const ControlSpec kTable[] = {
 };
 // clang-format on
 
+template <auto Member> MenuItem& item(M& m) {
+    return m.*Member;
+}
+
+#define BAR(n) MenuSpec{#n, &item<&M::n>, MenuSpec::Bar}
+#define ITEM(n, ...) MenuSpec{#n, &item<&M::n>, MenuSpec::Item, __VA_ARGS__}
+constexpr bool kSeparator = true;
+constexpr bool kCheckable = true;
+
+// clang-format off
+const MenuSpec kMenus[] = {
+    BAR(mmDatei),
+    ITEM(miDatenspeichern),
+    ITEM(lesen1),
+    ITEM(Beenden, kSeparator),
+    // Additions go after a menu's own items, so nothing of it moves.
+    ITEM(miKonfigurationsblattDrucken, kSeparator),
+    ITEM(miKonfigurationsblattPdf),
+    BAR(mmKonfiguration),
+    ITEM(Datenlesen1),
+    ITEM(Konfigurationlesen1),
+    ITEM(miKonfigurationprogrammieren1),
+    ITEM(miRueckgaengig, kSeparator),
+    ITEM(miWiederholen),
+    BAR(mmTyp),
+    MenuSpec{nullptr, nullptr, MenuSpec::Item, false, kCheckable},
+    BAR(Schnittstelle),
+    ITEM(mmSelectedComPort),
+    ITEM(Portauswahl1),
+    BAR(MainMenueWandler),
+    ITEM(MainMenueWandlerItem0, false, kCheckable),
+    ITEM(MainMenueWandlerItem1, false, kCheckable),
+    ITEM(MainMenueWandlerItem2, false, kCheckable),
+    ITEM(MainMenueWandlerItem3, false, kCheckable),
+    BAR(mmExtras),
+    ITEM(MainMenueExtrasAnzeigeeinheit, false, kCheckable),
+    ITEM(MainMenueExtras_ErweiterteKonfiguration, false, kCheckable),
+    ITEM(MainMenueExtrasAdresseSetzen, kSeparator),
+    ITEM(mmExtras_GeraeteNamenZuweisen),
+    ITEM(MainMenueExtras_SelectAddress),
+    ITEM(MainMenueDurchflussMessung, kSeparator),
+    ITEM(MainMenueExtras_Busmonitor),
+    ITEM(MainMenueExtras_Vergleichen),
+    BAR(MainMenuHilfe),
+    ITEM(MainMenueQM),
+    ITEM(MainMenueUeber),
+    ITEM(_mHilfe_Kurzanleitung),
+    // The popup of `rgSensor`
+    MenuSpec{"pm_MessbereichAnzeigen", &item<&M::pm_MessbereichAnzeigen>, MenuSpec::Popup},
+};
+// clang-format on
+
 } // namespace
 
 namespace controltable {
+
+std::span<const MenuSpec> menus() {
+    return kMenus;
+}
+
 
 std::span<const ControlSpec> all() {
     return kTable;

@@ -38,9 +38,20 @@ struct ControlSpec {
     }
 };
 
+// One item of the main window's menus, in the order the menu bar shows them.
+struct MenuSpec {
+    enum Place { Bar, Item, Popup }; // a menu of the bar, an item of the last menu, a popup's item
+    const char* name;
+    MenuItem& (*get)(MainWindowModel&); // nullptr: the models' items of "&Typ", in catalogue order
+    Place place = Item;
+    bool separatorBefore = false;
+    bool checkable = false;
+};
+
 namespace controltable {
 
 std::span<const ControlSpec> all();
+std::span<const MenuSpec> menus();
 // The entry of a component name; nullptr when the window has no such control.
 const ControlSpec* find(const QString& name);
 // The controls inside one group, in table order.

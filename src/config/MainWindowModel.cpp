@@ -29,8 +29,7 @@ void combo(ComboBox& c, const QStringList& items, int left, int top, int width =
     c.itemIndex = items.isEmpty() ? -1 : 0;
 }
 
-void menu(MenuItem& m, const char* name, const QString& caption, bool enabled = true, bool visible = true) {
-    m.name = QLatin1String(name);
+void menu(MenuItem& m, const QString& caption, bool enabled = true, bool visible = true) {
     m.caption = caption;
     m.enabled = enabled;
     m.visible = visible;
@@ -45,6 +44,8 @@ MainWindowModel::MainWindowModel() {
     caption = QStringLiteral("TRK/DVN-Konfigurationsprogramm");
     for (const ControlSpec& s : controltable::all())
         s.in(*this).name = QLatin1String(s.name);
+    for (const MenuSpec& s : controltable::menus())
+        if (s.get) s.get(*this).name = QLatin1String(s.name);
 
     place(Panel1, 0, 0, 729, 481);
     place(lMainCaption, 8, 8, 235, 24);
@@ -202,49 +203,49 @@ MainWindowModel::MainWindowModel() {
         c->visible = true;
 
     // Menus
-    menu(mmDatei, "mmDatei", QStringLiteral("&Datei"));
-    menu(miDatenspeichern, "miDatenspeichern", QStringLiteral("Konfiguration &speichern"), false);
-    menu(lesen1, "lesen1", QStringLiteral("Konfiguration &lesen"));
-    menu(Beenden, "Beenden", QStringLiteral("&Beenden"));
-    menu(miKonfigurationsblattDrucken, "miKonfigurationsblattDrucken", QStringLiteral("Konfigurationsblatt &drucken…"));
-    menu(miKonfigurationsblattPdf, "miKonfigurationsblattPdf", QStringLiteral("Konfigurationsblatt als &PDF…"));
-    menu(mmKonfiguration, "mmKonfiguration", QStringLiteral("&Konfiguration"));
-    menu(Datenlesen1, "Datenlesen1", QStringLiteral("&Neu"));
-    menu(Konfigurationlesen1, "Konfigurationlesen1", QStringLiteral("&Einlesen"), false);
-    menu(miKonfigurationprogrammieren1, "miKonfigurationprogrammieren1", QStringLiteral("&Programmieren"), false);
-    menu(miRueckgaengig, "miRueckgaengig", QStringLiteral("Rückgängig"), false);
+    menu(mmDatei, QStringLiteral("&Datei"));
+    menu(miDatenspeichern, QStringLiteral("Konfiguration &speichern"), false);
+    menu(lesen1, QStringLiteral("Konfiguration &lesen"));
+    menu(Beenden, QStringLiteral("&Beenden"));
+    menu(miKonfigurationsblattDrucken, QStringLiteral("Konfigurationsblatt &drucken…"));
+    menu(miKonfigurationsblattPdf, QStringLiteral("Konfigurationsblatt als &PDF…"));
+    menu(mmKonfiguration, QStringLiteral("&Konfiguration"));
+    menu(Datenlesen1, QStringLiteral("&Neu"));
+    menu(Konfigurationlesen1, QStringLiteral("&Einlesen"), false);
+    menu(miKonfigurationprogrammieren1, QStringLiteral("&Programmieren"), false);
+    menu(miRueckgaengig, QStringLiteral("Rückgängig"), false);
     miRueckgaengig.shortcut = QStringLiteral("Ctrl+Z");
-    menu(miWiederholen, "miWiederholen", QStringLiteral("Wiederholen"), false);
+    menu(miWiederholen, QStringLiteral("Wiederholen"), false);
     miWiederholen.shortcut = QStringLiteral("Ctrl+Y");
-    menu(mmTyp, "mmTyp", QStringLiteral("&Typ"));
+    menu(mmTyp, QStringLiteral("&Typ"));
     for (const ModelEntry* m = catalogue::begin(); m != catalogue::end(); ++m) {
         MenuItem& item = modelItem(m->id);
-        menu(item, m->menuItem, QString::fromUtf8(m->designCaption));
+        item.name = QLatin1String(m->menuItem);
+        menu(item, QString::fromUtf8(m->designCaption));
     }
     modelItem(ModelId::DVN20TB).checked = true;
-    menu(Schnittstelle, "Schnittstelle", QStringLiteral("&Schnittstelle"));
-    menu(mmSelectedComPort, "mmSelectedComPort", QStringLiteral("Kein ComPort ausgewählt"), false);
-    menu(Portauswahl1, "Portauswahl1", QStringLiteral("Portauswahl"));
-    menu(MainMenueWandler, "MainMenueWandler", QStringLiteral("&Wandler"));
-    menu(MainMenueWandlerItem0, "MainMenueWandlerItem0", QStringLiteral("&TBW1, TBW3, TBW64, TBW240"));
-    menu(MainMenueWandlerItem1, "MainMenueWandlerItem1", QStringLiteral("TBW&2"));
-    menu(MainMenueWandlerItem2, "MainMenueWandlerItem2", QStringLiteral("TBW64&E, universal Echo"));
-    menu(MainMenueWandlerItem3, "MainMenueWandlerItem3", QStringLiteral("TB&500, TB500MC"));
-    menu(mmExtras, "mmExtras", QStringLiteral("&Extras"));
-    menu(MainMenueExtrasAnzeigeeinheit, "MainMenueExtrasAnzeigeeinheit", QStringLiteral("&Anzeigeeinheit Sichtbar"));
-    menu(MainMenueExtras_ErweiterteKonfiguration, "MainMenueExtras_ErweiterteKonfiguration",
-         QStringLiteral("&Erweiterte Konfiguration"), false, false);
-    menu(MainMenueExtrasAdresseSetzen, "MainMenueExtrasAdresseSetzen", QStringLiteral("Adresse &Setzen"));
-    menu(mmExtras_GeraeteNamenZuweisen, "mmExtras_GeraeteNamenZuweisen", QStringLiteral("Geräte Bezeichnung ändern"));
-    menu(MainMenueExtras_SelectAddress, "MainMenueExtras_SelectAddress", QStringLiteral("Adresse &wählen"));
-    menu(MainMenueDurchflussMessung, "MainMenueDurchflussMessung", QStringLiteral("&Druchfluss-Messung"));
-    menu(MainMenueExtras_Busmonitor, "MainMenueExtras_Busmonitor", QStringLiteral("&Busmonitor"));
-    menu(MainMenueExtras_Vergleichen, "MainMenueExtras_Vergleichen", QStringLiteral("&Vergleichen…"));
-    menu(MainMenuHilfe, "MainMenuHilfe", QStringLiteral("&Hilfe"));
-    menu(MainMenueQM, "MainMenueQM", QStringLiteral("&?"));
-    menu(MainMenueUeber, "MainMenueUeber", QStringLiteral("&Info"));
-    menu(_mHilfe_Kurzanleitung, "_mHilfe_Kurzanleitung", QStringLiteral("&Kurzanleitung"));
-    menu(pm_MessbereichAnzeigen, "pm_MessbereichAnzeigen", QStringLiteral("Messbereich Anzeigen"));
+    menu(Schnittstelle, QStringLiteral("&Schnittstelle"));
+    menu(mmSelectedComPort, QStringLiteral("Kein ComPort ausgewählt"), false);
+    menu(Portauswahl1, QStringLiteral("Portauswahl"));
+    menu(MainMenueWandler, QStringLiteral("&Wandler"));
+    menu(MainMenueWandlerItem0, QStringLiteral("&TBW1, TBW3, TBW64, TBW240"));
+    menu(MainMenueWandlerItem1, QStringLiteral("TBW&2"));
+    menu(MainMenueWandlerItem2, QStringLiteral("TBW64&E, universal Echo"));
+    menu(MainMenueWandlerItem3, QStringLiteral("TB&500, TB500MC"));
+    menu(mmExtras, QStringLiteral("&Extras"));
+    menu(MainMenueExtrasAnzeigeeinheit, QStringLiteral("&Anzeigeeinheit Sichtbar"));
+    menu(MainMenueExtras_ErweiterteKonfiguration, QStringLiteral("&Erweiterte Konfiguration"), false, false);
+    menu(MainMenueExtrasAdresseSetzen, QStringLiteral("Adresse &Setzen"));
+    menu(mmExtras_GeraeteNamenZuweisen, QStringLiteral("Geräte Bezeichnung ändern"));
+    menu(MainMenueExtras_SelectAddress, QStringLiteral("Adresse &wählen"));
+    menu(MainMenueDurchflussMessung, QStringLiteral("&Druchfluss-Messung"));
+    menu(MainMenueExtras_Busmonitor, QStringLiteral("&Busmonitor"));
+    menu(MainMenueExtras_Vergleichen, QStringLiteral("&Vergleichen…"));
+    menu(MainMenuHilfe, QStringLiteral("&Hilfe"));
+    menu(MainMenueQM, QStringLiteral("&?"));
+    menu(MainMenueUeber, QStringLiteral("&Info"));
+    menu(_mHilfe_Kurzanleitung, QStringLiteral("&Kurzanleitung"));
+    menu(pm_MessbereichAnzeigen, QStringLiteral("Messbereich Anzeigen"));
 }
 
 const ModelEntry* MainWindowModel::checkedModel() const {
@@ -263,43 +264,14 @@ QList<NumericField*> MainWindowModel::numericFields() {
 }
 
 QList<MenuItem*> MainWindowModel::menuItems() {
-    QList<MenuItem*> out = {&mmDatei,
-                            &miDatenspeichern,
-                            &lesen1,
-                            &Beenden,
-                            &miKonfigurationsblattDrucken,
-                            &miKonfigurationsblattPdf,
-                            &mmKonfiguration,
-                            &Datenlesen1,
-                            &Konfigurationlesen1,
-                            &miKonfigurationprogrammieren1,
-                            &miRueckgaengig,
-                            &miWiederholen,
-                            &mmTyp,
-                            &Schnittstelle,
-                            &mmSelectedComPort,
-                            &Portauswahl1,
-                            &MainMenueWandler,
-                            &MainMenueWandlerItem0,
-                            &MainMenueWandlerItem1,
-                            &MainMenueWandlerItem2,
-                            &MainMenueWandlerItem3,
-                            &mmExtras,
-                            &MainMenueExtrasAnzeigeeinheit,
-                            &MainMenueExtras_ErweiterteKonfiguration,
-                            &MainMenueExtrasAdresseSetzen,
-                            &mmExtras_GeraeteNamenZuweisen,
-                            &MainMenueExtras_SelectAddress,
-                            &MainMenueDurchflussMessung,
-                            &MainMenueExtras_Busmonitor,
-                            &MainMenueExtras_Vergleichen,
-                            &MainMenuHilfe,
-                            &MainMenueQM,
-                            &MainMenueUeber,
-                            &_mHilfe_Kurzanleitung,
-                            &pm_MessbereichAnzeigen};
-    for (MenuItem& m : modelItems)
-        out.append(&m);
+    QList<MenuItem*> out;
+    for (const MenuSpec& s : controltable::menus()) {
+        if (s.get)
+            out.append(&s.get(*this));
+        else
+            for (MenuItem& m : modelItems)
+                out.append(&m);
+    }
     return out;
 }
 

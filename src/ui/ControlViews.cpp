@@ -6,12 +6,72 @@
 #include "ui/RadioGroupBox.h"
 #include "ui/TNumericEdit.h"
 
+#include <QAction>
 #include <QComboBox>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 
 namespace {
+
+// Hands a control's key presses to its handler, which may swallow them.
+class KeyForwarder : public QObject {
+public:
+    using Handler = std::function<bool(QKeyEvent*)>;
+    KeyForwarder(QObject* parent, Handler h) : QObject(parent), handler(std::move(h)) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() != QEvent::KeyPress)
+            return false;
+        auto* ke = static_cast<QKeyEvent*>(e);
+        // Tab moves the focus on; it never reaches a control as a typed character.
+        if (ke->key() == Qt::Key_Tab || ke->key() == Qt::Key_Backtab)
+            return false;
+        return handler(ke);
+    }
+
+private:
+    Handler handler;
+};
+
+class FocusForwarder : public QObject {
+public:
+    FocusForwarder(QObject* parent, std::function<void()> h) : QObject(parent), handler(std::move(h)) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::FocusOut) {
+            auto* fe = static_cast<QFocusEvent*>(e);
+            if (fe->reason() != Qt::PopupFocusReason && fe->reason() != Qt::ActiveWindowFocusReason)
+                handler();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> handler;
+};
+
+// An edit field would take the window's undo and redo keys for its own, which know
+// nothing of the window's steps. While the window has a step to undo or redo, the key
+// goes to the menu item; otherwise the field undoes its typing as usual.
+class UndoKeyRouter : public QObject {
+public:
+    UndoKeyRouter(QObject* parent, QList<QAction*> items) : QObject(parent), actions(std::move(items)) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() != QEvent::ShortcutOverride)
+            return false;
+        const auto* ke = static_cast<QKeyEvent*>(e);
+        const QKeySequence pressed(ke->keyCombination());
+        for (const QAction* a : actions) {
+            if (a->isEnabled() && a->shortcut() == pressed)
+                return true; // not accepted: the shortcut reaches the menu item
+        }
+        return false;
+    }
+
+private:
+    QList<QAction*> actions;
+};
 
 class LabelView : public ControlView {
 public:
@@ -106,6 +166,7 @@ public:
     NumericView(const ControlSpec& s, Control& c, QWidget* parent, const ViewContext& x) : ControlView(s, c) {
         edit = new TNumericEdit(parent);
         edit->setPrompter(&x.prompter);
+        edit->installEventFilter(new UndoKeyRouter(edit, x.undoItems));
         w = edit;
         auto* field = static_cast<NumericField*>(&c);
         const bool& rendering = x.rendering;
@@ -129,6 +190,7 @@ class TextView : public ControlView {
 public:
     TextView(const ControlSpec& s, Control& c, QWidget* parent, const ViewContext& x) : ControlView(s, c) {
         edit = new QLineEdit(parent);
+        edit->installEventFilter(new UndoKeyRouter(edit, x.undoItems));
         w = edit;
         auto* field = static_cast<TextField*>(&c);
         const bool& rendering = x.rendering;
@@ -204,4 +266,12 @@ void ControlView::render() {
     w->setEnabled(control.enabled);
     show();
     w->setVisible(control.visible);
+}
+
+void forwardKeys(QWidget* widget, std::function<bool(QKeyEvent*)> handler) {
+    widget->installEventFilter(new KeyForwarder(widget, std::move(handler)));
+}
+
+void forwardFocusOut(QWidget* widget, std::function<void()> handler) {
+    widget->installEventFilter(new FocusForwarder(widget, std::move(handler)));
 }

@@ -2,6 +2,7 @@
 
 #include "config/ControlTable.h"
 
+#include <QList>
 #include <QObject>
 
 #include <functional>
@@ -9,6 +10,8 @@
 
 class ConfigActions;
 class Prompter;
+class QAction;
+class QKeyEvent;
 class QWidget;
 
 // What a view needs of its window: the window's way of running a handler (which renders
@@ -19,6 +22,7 @@ struct ViewContext {
     const bool& rendering;
     ConfigActions& config;
     Prompter& prompter;
+    QList<QAction*> undoItems; // the window's undo and redo items
 };
 
 // One control of the main window on screen: creates its widget from the control table,
@@ -41,3 +45,10 @@ protected:
     virtual void show() = 0;
     QWidget* w = nullptr;
 };
+
+// Hands a widget's key presses to `handler`, which swallows one by returning true. Tab and
+// Shift+Tab always move the focus on.
+void forwardKeys(QWidget* widget, std::function<bool(QKeyEvent*)> handler);
+// Calls `handler` when the widget loses the focus by the user's doing, not to a popup or
+// another window.
+void forwardFocusOut(QWidget* widget, std::function<void()> handler);

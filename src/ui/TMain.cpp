@@ -34,63 +34,6 @@ namespace {
 constexpr int kPanelHeight = 481;
 constexpr int kPanelWidth = 729;
 
-// Hands a control's key presses to its handler, which may swallow them.
-class KeyForwarder : public QObject {
-public:
-    using Handler = std::function<bool(QKeyEvent*)>;
-    KeyForwarder(QObject* parent, Handler h) : QObject(parent), handler(std::move(h)) {}
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() != QEvent::KeyPress)
-            return false;
-        auto* ke = static_cast<QKeyEvent*>(e);
-        // Tab moves the focus on; it never reaches a control as a typed character.
-        if (ke->key() == Qt::Key_Tab || ke->key() == Qt::Key_Backtab)
-            return false;
-        return handler(ke);
-    }
-
-private:
-    Handler handler;
-};
-
-class FocusForwarder : public QObject {
-public:
-    FocusForwarder(QObject* parent, std::function<void()> h) : QObject(parent), handler(std::move(h)) {}
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::FocusOut) {
-            auto* fe = static_cast<QFocusEvent*>(e);
-            if (fe->reason() != Qt::PopupFocusReason && fe->reason() != Qt::ActiveWindowFocusReason)
-                handler();
-        }
-        return false;
-    }
-
-private:
-    std::function<void()> handler;
-};
-
-// An edit field would take the window's undo and redo keys for its own, which know
-// nothing of the window's steps. While the window has a step to undo or redo, the key
-// goes to the menu item; otherwise the field undoes its typing as usual.
-class UndoKeyRouter : public QObject {
-public:
-    UndoKeyRouter(QObject* parent, QList<QAction*> items) : QObject(parent), actions(std::move(items)) {}
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() != QEvent::ShortcutOverride)
-            return false;
-        const auto* ke = static_cast<QKeyEvent*>(e);
-        const QKeySequence pressed(ke->keyCombination());
-        for (const QAction* a : actions) {
-            if (a->isEnabled() && a->shortcut() == pressed)
-                return true; // not accepted: the shortcut reaches the menu item
-        }
-        return false;
-    }
-
-private:
-    QList<QAction*> actions;
-};
-
 } // namespace
 
 TMain::TMain(MainHandlers& handlers, QtPrompter& p, QWidget* parent) : QMainWindow(parent), h(handlers), prompter(p) {
@@ -191,69 +134,33 @@ QAction* TMain::addItem(QMenu* menu, MenuItem& item) {
 
 void TMain::buildMenus() {
     MainWindowModel& m = h.model();
-    QMenuBar* bar = menuBar();
-    auto topMenu = [&](MenuItem& item) {
-        QMenu* menu = bar->addMenu(item.caption);
-        menu->setObjectName(item.name);
-        menuOf.insert(menu->menuAction(), &item);
-        actions.insert(item.name, menu->menuAction());
-        return menu;
-    };
-
-    QMenu* datei = topMenu(m.mmDatei);
-    addItem(datei, m.miDatenspeichern);
-    addItem(datei, m.lesen1);
-    datei->addSeparator();
-    addItem(datei, m.Beenden);
-    // Additions go after the menu's own items, so nothing of it moves.
-    datei->addSeparator();
-    addItem(datei, m.miKonfigurationsblattDrucken);
-    addItem(datei, m.miKonfigurationsblattPdf);
-
-    QMenu* konf = topMenu(m.mmKonfiguration);
-    addItem(konf, m.Datenlesen1);
-    addItem(konf, m.Konfigurationlesen1);
-    addItem(konf, m.miKonfigurationprogrammieren1);
-    konf->addSeparator();
-    addItem(konf, m.miRueckgaengig);
-    addItem(konf, m.miWiederholen);
-
-    QMenu* typ = topMenu(m.mmTyp);
-    for (MenuItem& item : m.modelItems)
-        addItem(typ, item)->setCheckable(true);
-
-    QMenu* schnitt = topMenu(m.Schnittstelle);
-    addItem(schnitt, m.mmSelectedComPort);
-    addItem(schnitt, m.Portauswahl1);
-    connect(schnitt, &QMenu::aboutToShow, this, [this] { run([this] { h.SchnittstelleClick(); }); });
-
-    QMenu* wandler = topMenu(m.MainMenueWandler);
-    for (MenuItem* item :
-         {&m.MainMenueWandlerItem0, &m.MainMenueWandlerItem1, &m.MainMenueWandlerItem2, &m.MainMenueWandlerItem3})
-        addItem(wandler, *item)->setCheckable(true);
-
-    QMenu* extras = topMenu(m.mmExtras);
-    addItem(extras, m.MainMenueExtrasAnzeigeeinheit)->setCheckable(true);
-    addItem(extras, m.MainMenueExtras_ErweiterteKonfiguration)->setCheckable(true);
-    extras->addSeparator();
-    addItem(extras, m.MainMenueExtrasAdresseSetzen);
-    addItem(extras, m.mmExtras_GeraeteNamenZuweisen);
-    addItem(extras, m.MainMenueExtras_SelectAddress);
-    extras->addSeparator();
-    addItem(extras, m.MainMenueDurchflussMessung);
-    addItem(extras, m.MainMenueExtras_Busmonitor);
-    addItem(extras, m.MainMenueExtras_Vergleichen);
-
-    QMenu* hilfe = topMenu(m.MainMenuHilfe);
-    addItem(hilfe, m.MainMenueQM);
-    addItem(hilfe, m.MainMenueUeber);
-    addItem(hilfe, m._mHilfe_Kurzanleitung);
+    QMenu* menu = nullptr;
+    for (const MenuSpec& s : controltable::menus()) {
+        if (s.place == MenuSpec::Popup) continue; // the radio group opens it
+        if (s.place == MenuSpec::Bar) {
+            MenuItem& item = s.get(m);
+            menu = menuBar()->addMenu(item.caption);
+            menu->setObjectName(item.name);
+            menuOf.insert(menu->menuAction(), &item);
+            actions.insert(item.name, menu->menuAction());
+            continue;
+        }
+        if (s.separatorBefore) menu->addSeparator();
+        if (s.get)
+            addItem(menu, s.get(m))->setCheckable(s.checkable);
+        else
+            for (MenuItem& item : m.modelItems)
+                addItem(menu, item)->setCheckable(s.checkable);
+    }
+    connect(menuBar()->findChild<QMenu*>(m.Schnittstelle.name), &QMenu::aboutToShow, this,
+            [this] { run([this] { h.SchnittstelleClick(); }); });
 }
 
 void TMain::buildControls() {
     MainWindowModel& m = h.model();
     const ViewContext context{[this](const std::function<void()>& handler, bool endsEdit) { run(handler, endsEdit); },
-                              rendering, h.config(), prompter};
+                              rendering, h.config(), prompter,
+                              {actions.value(m.miRueckgaengig.name), actions.value(m.miWiederholen.name)}};
     for (const ControlSpec& s : controltable::all()) {
         QWidget* parent = s.group ? widgets.value(QLatin1String(s.group)) : content;
         std::unique_ptr<ControlView> view = ControlView::create(s, m, parent, context);
@@ -341,20 +248,20 @@ void TMain::connectEvents() {
         QWidget* edit = widgets.value(field->name);
         const auto keyPress = handlers.first;
         const auto exit = handlers.second;
-        edit->installEventFilter(new KeyForwarder(edit, [&c, keyPress](QKeyEvent* ke) {
+        forwardKeys(edit, [&c, keyPress](QKeyEvent* ke) {
             const QString text = ke->text();
             if (text.isEmpty() || text.at(0) == QChar(0x7F))
                 return false;
             return !(c.*keyPress)(text.at(0)); // a refused key is dropped
-        }));
-        edit->installEventFilter(new FocusForwarder(edit, [this, &c, exit] { run([&c, exit] { (c.*exit)(); }); }));
+        });
+        forwardFocusOut(edit, [this, &c, exit] { run([&c, exit] { (c.*exit)(); }); });
     }
     onAction(m.MainMenueExtras_ErweiterteKonfiguration.name,
              [this] { h.MainMenueExtras_ErweiterteKonfigurationClick(); });
 
     // The limit box carries the hidden unlock on Ctrl+E.
     QWidget* limit = widgets.value(m.cbLimit.name);
-    limit->installEventFilter(new KeyForwarder(limit, [this](QKeyEvent* ke) {
+    forwardKeys(limit, [this](QKeyEvent* ke) {
         QChar key;
         if (ke->key() == Qt::Key_E && (ke->modifiers() & Qt::ControlModifier))
             key = QChar(5);
@@ -365,11 +272,11 @@ void TMain::connectEvents() {
         bool swallowed = false;
         run([this, key, &swallowed] { swallowed = h.cbLimitKeyPress(key); });
         return swallowed;
-    }));
+    });
 
     // The filter text field: every typed character goes through its typing rules.
     QWidget* filter = widgets.value(m.teFilter.name);
-    filter->installEventFilter(new KeyForwarder(filter, [this, &c, &m, filter](QKeyEvent* ke) {
+    forwardKeys(filter, [this, &c, &m, filter](QKeyEvent* ke) {
         const QString text = ke->text();
         if (text.isEmpty() || text.at(0) == QChar(0x7F))
             return false; // navigation and editing keys work as usual
@@ -393,15 +300,8 @@ void TMain::connectEvents() {
         // A typed character is no step; leaving the field or the next event makes one.
         run([&c, ch] { c.teFilterKeyPress(ch); }, false);
         return true;
-    }));
-    filter->installEventFilter(new FocusForwarder(filter, [this, &c] { run([&c] { c.teFilterExit(); }); }));
-
-    const QList<QAction*> undoItems = {actions.value(m.miRueckgaengig.name),
-                                       actions.value(m.miWiederholen.name)};
-    for (const auto& v : views) {
-        if (v->spec.kind == ControlKind::Numeric || v->spec.kind == ControlKind::Text)
-            v->widget()->installEventFilter(new UndoKeyRouter(v->widget(), undoItems));
-    }
+    });
+    forwardFocusOut(filter, [this, &c] { run([&c] { c.teFilterExit(); }); });
 }
 
 void TMain::run(const std::function<void()>& handler, bool endsEdit) {
