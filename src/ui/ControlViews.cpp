@@ -185,10 +185,67 @@ private:
     TNumericEdit* edit;
 };
 
-// A plain text field keeps the model's text current.
+// Extended configuration words: typed characters go through their key filter; leaving
+// a field normalises it (switching function 1 then checks the words against the model).
+void wordKeys(QLineEdit* edit, const TextField* field, MainWindowModel& m, const ViewContext& x) {
+    const std::pair<TextField*, std::pair<bool (ConfigActions::*)(QChar), void (ConfigActions::*)()>> words[] = {
+        {&m.e_erw_Allgemein, {&ConfigActions::e_erw_AllgemeinKeyPress, &ConfigActions::e_erw_AllgemeinExit}},
+        {&m.e_erw_Alarm, {&ConfigActions::e_erw_AlarmKeyPress, &ConfigActions::e_erw_AlarmExit}},
+        {&m.e_erw_Schaltfunktion1,
+         {&ConfigActions::e_erw_Schaltfunktion1KeyPress, &ConfigActions::e_erw_Schaltfunktion1Exit}},
+        {&m.e_erw_Schaltfunktion2,
+         {&ConfigActions::e_erw_Schaltfunktion2KeyPress, &ConfigActions::e_erw_Schaltfunktion2Exit}},
+    };
+    ConfigActions* c = &x.config;
+    for (const auto& [word, handlers] : words) {
+        if (word != field) continue;
+        const auto [keyPress, exit] = handlers;
+        forwardKeys(edit, [c, keyPress](QKeyEvent* ke) {
+            const QString text = ke->text();
+            if (text.isEmpty() || text.at(0) == QChar(0x7F))
+                return false;
+            return !(c->*keyPress)(text.at(0)); // a refused key is dropped
+        });
+        forwardFocusOut(edit, [run = x.run, c, exit] { run([c, exit] { (c->*exit)(); }, true); });
+    }
+}
+
+// The filter text field: every typed character goes through its typing rules.
+void filterKeys(QLineEdit* edit, TextField* field, const ViewContext& x) {
+    ConfigActions* c = &x.config;
+    forwardKeys(edit, [run = x.run, c, field, edit](QKeyEvent* ke) {
+        const QString text = ke->text();
+        if (text.isEmpty() || text.at(0) == QChar(0x7F))
+            return false; // navigation and editing keys work as usual
+        const QChar ch = text.at(0);
+        // The typing rules see only the text; a selection is typed over as in any edit
+        // field (Backspace just removes it), or kept when the rules drop the key.
+        if (edit->hasSelectedText() && ch != QChar(13)) {
+            const QString before = field->text;
+            QString rest = edit->text();
+            rest.remove(edit->selectionStart(), edit->selectedText().size());
+            run(
+                [c, field, ch, before, rest] {
+                    field->text = rest;
+                    if (ch != QChar(8) && !c->teFilterKeyPress(ch))
+                        field->text = before;
+                },
+                false);
+            return true;
+        }
+        // A typed character is no step; leaving the field or the next event makes one.
+        run([c, ch] { c->teFilterKeyPress(ch); }, false);
+        return true;
+    });
+    forwardFocusOut(edit, [run = x.run, c] { run([c] { c->teFilterExit(); }, true); });
+}
+
+// A plain text field keeps the model's text current; the filter and the extended words
+// type through their rules.
 class TextView : public ControlView {
 public:
-    TextView(const ControlSpec& s, Control& c, QWidget* parent, const ViewContext& x) : ControlView(s, c) {
+    TextView(const ControlSpec& s, Control& c, MainWindowModel& m, QWidget* parent, const ViewContext& x)
+        : ControlView(s, c) {
         edit = new QLineEdit(parent);
         edit->installEventFilter(new UndoKeyRouter(edit, x.undoItems));
         w = edit;
@@ -197,6 +254,10 @@ public:
         connect(edit, &QLineEdit::textChanged, this, [&rendering, field](const QString& text) {
             if (!rendering) field->text = text;
         });
+        if (field == &m.teFilter)
+            filterKeys(edit, field, x);
+        else
+            wordKeys(edit, field, m, x);
     }
     void show() override {
         const auto& t = static_cast<const TextField&>(control);
@@ -245,7 +306,7 @@ std::unique_ptr<ControlView> ControlView::create(const ControlSpec& s, MainWindo
         view = std::make_unique<NumericView>(s, c, parent, x);
         break;
     case ControlKind::Text:
-        view = std::make_unique<TextView>(s, c, parent, x);
+        view = std::make_unique<TextView>(s, c, m, parent, x);
         break;
     case ControlKind::Button:
         view = std::make_unique<ButtonView>(s, c, parent);

@@ -234,28 +234,6 @@ void TMain::connectEvents() {
             run([&c] { c.pm_MessbereichAnzeigenClick(); });
     });
 
-    // Extended configuration words: typed characters go through their key filter; leaving
-    // a field normalises it (switching function 1 then checks the words against the model).
-    const std::pair<TextField*, std::pair<bool (ConfigActions::*)(QChar), void (ConfigActions::*)()>> words[] = {
-        {&m.e_erw_Allgemein, {&ConfigActions::e_erw_AllgemeinKeyPress, &ConfigActions::e_erw_AllgemeinExit}},
-        {&m.e_erw_Alarm, {&ConfigActions::e_erw_AlarmKeyPress, &ConfigActions::e_erw_AlarmExit}},
-        {&m.e_erw_Schaltfunktion1,
-         {&ConfigActions::e_erw_Schaltfunktion1KeyPress, &ConfigActions::e_erw_Schaltfunktion1Exit}},
-        {&m.e_erw_Schaltfunktion2,
-         {&ConfigActions::e_erw_Schaltfunktion2KeyPress, &ConfigActions::e_erw_Schaltfunktion2Exit}},
-    };
-    for (const auto& [field, handlers] : words) {
-        QWidget* edit = widgets.value(field->name);
-        const auto keyPress = handlers.first;
-        const auto exit = handlers.second;
-        forwardKeys(edit, [&c, keyPress](QKeyEvent* ke) {
-            const QString text = ke->text();
-            if (text.isEmpty() || text.at(0) == QChar(0x7F))
-                return false;
-            return !(c.*keyPress)(text.at(0)); // a refused key is dropped
-        });
-        forwardFocusOut(edit, [this, &c, exit] { run([&c, exit] { (c.*exit)(); }); });
-    }
     onAction(m.MainMenueExtras_ErweiterteKonfiguration.name,
              [this] { h.MainMenueExtras_ErweiterteKonfigurationClick(); });
 
@@ -273,35 +251,6 @@ void TMain::connectEvents() {
         run([this, key, &swallowed] { swallowed = h.cbLimitKeyPress(key); });
         return swallowed;
     });
-
-    // The filter text field: every typed character goes through its typing rules.
-    QWidget* filter = widgets.value(m.teFilter.name);
-    forwardKeys(filter, [this, &c, &m, filter](QKeyEvent* ke) {
-        const QString text = ke->text();
-        if (text.isEmpty() || text.at(0) == QChar(0x7F))
-            return false; // navigation and editing keys work as usual
-        const QChar ch = text.at(0);
-        auto* edit = static_cast<QLineEdit*>(filter);
-        // The typing rules see only the text; a selection is typed over as in any edit
-        // field (Backspace just removes it), or kept when the rules drop the key.
-        if (edit->hasSelectedText() && ch != QChar(13)) {
-            const QString before = m.teFilter.text;
-            QString rest = edit->text();
-            rest.remove(edit->selectionStart(), edit->selectedText().size());
-            run(
-                [&c, &m, ch, before, rest] {
-                    m.teFilter.text = rest;
-                    if (ch != QChar(8) && !c.teFilterKeyPress(ch))
-                        m.teFilter.text = before;
-                },
-                false);
-            return true;
-        }
-        // A typed character is no step; leaving the field or the next event makes one.
-        run([&c, ch] { c.teFilterKeyPress(ch); }, false);
-        return true;
-    });
-    forwardFocusOut(filter, [this, &c] { run([&c] { c.teFilterExit(); }); });
 }
 
 void TMain::run(const std::function<void()>& handler, bool endsEdit) {
