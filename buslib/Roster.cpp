@@ -109,11 +109,47 @@ void withAnalogOutput(Instrument& i, uint16_t kind) {
     i.parameters[26] = 10;
 }
 
+// A whole line on one port: mixed families and generations at scattered addresses, the
+// lowest and the highest address a device can take among them.
+std::vector<Instrument> makeLine() {
+    const auto at = [](Instrument i, int address, const char* name) {
+        i.address = address;
+        if (name) i.name = name;
+        return i;
+    };
+    Instrument pid = baseInstrument(0x07811001, 23.1, "TRK 520 PID");
+    withPid(pid, 0x10);
+    Instrument dvn = baseInstrument(0x07611002, 23.0, "DVN 500");
+    dvn.parameters[28] = 0;
+    dvn.parameters[35] = 0;
+    Instrument dvn20 = baseInstrument(0x07911003, 21.2, "DVN 20 TB");
+    dvn20.parameters = {{0, 0},    {1, 0},    {8, 0},    {9, 10},   {10, 1}, {11, 1}, {13, 0},
+                        {14, 0},   {15, 800}, {16, 700}, {17, 100}, {18, 0}, {19, 0}, {20, 200},
+                        {21, 300}, {22, 50},  {23, 0},   {24, 0},   {122, 0}};
+    Instrument xao = baseInstrument(0x07811004, 23.0, "TRK 520 XAO020/1");
+    withSwitchingOutputs(xao);
+    withAnalogOutput(xao, Instrument::kCurrentOutput);
+    xao.options = 0x0020;
+    Instrument dvnXao = baseInstrument(0x07611005, 23.0, "DVN 500 - XAO010");
+    withAnalogOutput(dvnXao, Instrument::kVoltageOutput);
+    dvnXao.options = 0x0020;
+    dvnXao.parameters[28] = 0;
+    dvnXao.parameters[35] = 0;
+    Instrument oldTrk = baseInstrument(0x07811006, 22.4, "TRK 520, Firmware 22");
+    withSwitchingOutputs(oldTrk);
+    Instrument relay = baseInstrument(0x07811007, 23.2, "TRK 520, nur ein Relais");
+    withSwitchingOutputs(relay);
+    relay.features = 0x0020;
+    return {at(pid, 0, "Kessel Nord"),   at(dvn, 17, "Tank Ost"),        at(dvn20, 42, nullptr),
+            at(xao, 88, "Pumpe West"),   at(dvnXao, 120, "Druck Halle"), at(oldTrk, 201, nullptr),
+            at(relay, 239, "Relais Tor")};
+}
+
 } // namespace
 
 Roster Roster::makeDefault() {
     Roster roster;
-    roster.info = "Simulierte Traxbus-Geräte, ein Gerät je Port. Aufbau: buslib/README.md";
+    roster.info = "Simulierte Traxbus-Geräte: ein Gerät je Port 1 bis 7, eine Anlage an Port 10. Aufbau: buslib/README.md";
 
     Instrument pid = baseInstrument(0x07810101, 23.1, "TRK 520 PID");
     withPid(pid, 0x10);
@@ -168,6 +204,7 @@ Roster Roster::makeDefault() {
     roster.ports = {
         {1, "", {pid}},   {2, "", {oldTrk}}, {3, "", {xao}},          {4, "", {dvnXao}}, {5, "", {dvn20}},
         {6, "", {relay}}, {7, "", {sta}},    {8, "", {lineA, lineB}}, {9, "leer", {}},
+        {10, "Anlage: sieben Geräte an verstreuten Adressen", makeLine()},
     };
     // Someone trying the program feels the timing of a real bus.
     for (PortEntry& port : roster.ports)

@@ -38,7 +38,7 @@ class Roster {
     void carryFaultCounts(const Roster& before, const Roster& after);
 
     // The program picks the instrument by picking the port: one per port, plus a port with two
-    // instruments and an empty one.
+    // instruments, an empty one and a whole line of instruments for the bus scan.
     static Roster makeDefault();
 };
 

@@ -60,7 +60,7 @@ void ComPortWindow::b_ComPortAuswaehlenClick() {
     const int index = cb_ComPorts.itemIndex;
     if (index < 0 || index >= portNumbers.size() || portNumbers.at(index) <= 0)
         return;
-    const int16_t result = store.writeSetting(QStringLiteral("ComPort"), QStringLiteral("Schnittstelle\\"),
+    const int16_t result = store.writeSetting(QStringLiteral("ComPort"), SettingsStore::kSchnittstelle,
                                               SettingsStore::DataKind::Int16, portNumbers.at(index), 2);
     if (result != 0) {
         store.reportSettingsStatus(result);

@@ -1,5 +1,7 @@
 #include "app/Converters.h"
 
+#include "config/MainWindowModel.h"
+
 namespace {
 const ConverterEntry kConverters[converters::kCount] = {
     {6, "TBW1, TBW3, TBW64, TBW240", "TBW1, TBW64, TBW240"},
@@ -19,6 +21,11 @@ int indexOf(int16_t code) {
             return i;
     }
     return -1;
+}
+
+std::array<MenuItem*, kCount> menuItems(MainWindowModel& m) {
+    return {&m.MainMenueWandlerItem0, &m.MainMenueWandlerItem1, &m.MainMenueWandlerItem2,
+            &m.MainMenueWandlerItem3};
 }
 
 } // namespace converters

@@ -44,8 +44,8 @@ struct MainEnvironment {
     std::function<QDateTime()> now;
 };
 
-// The main window `TMain`'s handlers as plain methods. The widget layer calls
-// one of these per event and then renders the model again.
+// The main window `TMain`'s handlers as plain methods. The widget layer and the
+// command line call one of these per event; the window then renders the model again.
 class MainHandlers {
 public:
     MainHandlers(MainWindowModel& model, MainEnvironment env);
@@ -54,10 +54,20 @@ public:
     MainWindowModel& model() { return m; }
     // What the handlers were given; a compare reads with the same library, settings and prompter.
     const MainEnvironment& environment() const { return env; }
+    // The rules behind the handlers, for the application's own windows and for tests that
+    // drive one rule; the window and the command line call the handlers.
     ConfigActions& config() { return actions; }
     BusLibrary& library() { return *bus; }
 
-    // --- Start-up and shutdown ----------------------------------------------------------
+    // Shows the status bar at once, also in the middle of a blocking bus run, for as long
+    // as the returned handle is kept.
+    [[nodiscard]] ConfigActions::Listening onStatusBarRepaint(std::function<void()> repaint) {
+        return actions.onStatusBarRepaint(std::move(repaint));
+    }
+    // The decimal separator the window's numbers are written with.
+    QChar separator() { return actions.separator(); }
+
+    // --- Start-up and shutdown (StartupHandlers.cpp) ------------------------------------------
     // Runs the start-up sequence on the first activation only.
     void FormActivate();
     void FormClose();
@@ -68,17 +78,17 @@ public:
     // Enables the status bar restore; a running timer is not restarted.
     void startStatusTimer();
 
-    // --- Settings -----------------------------------------------------------------------
+    // --- Settings (StartupHandlers.cpp) ---------------------------------------------------------
     void aReadAllKeysFromRegistry();
     void aCheckAfterReadFromRegistry();
     void aWriteAllKeysToRegistry();
 
-    // --- Port and converter -------------------------------------------------------------
+    // --- Port and converter (PortHandlers.cpp) --------------------------------------------------
     void SchnittstelleClick();
     void Portauswahl1Click();
     void MainMenueWandlerItemClick(int index); // items 0 to 3
 
-    // --- Readout and programming (BusRuns.cpp) -------------------------------------------
+    // --- Readout and programming (BusRunHandlers.cpp) -------------------------------------------
     void Konfigurationlesen1Click();           // "&Einlesen"
     void miKonfigurationprogrammieren1Click(); // "&Programmieren"
     // Status of the last readout or programming (negative: it failed), for callers
@@ -136,9 +146,27 @@ public:
     void MainMenueExtras_ErweiterteKonfigurationClick();
     const UndoHistory& undoHistory() const { return history; }
 
-    // --- Extended configuration (ExtendedUnlock.cpp) ------------------------------------
+    // --- Extended configuration (ExtendedUnlockHandlers.cpp) ------------------------------------
     // Key press in `cbLimit`; returns true when the key is swallowed (the hidden unlock).
     bool cbLimitKeyPress(QChar key);
+
+    // --- Fields and groups: the rules as they are -----------------------------------------------
+    // What these change becomes a step when the window commits the event's edits.
+    void radioItemClick(RadioGroup& group, int index) { actions.radioItemClick(group, index); }
+    void cpAnzeigeDpChange() { actions.cpAnzeigeDpChange(); }
+    void numericFieldExit() { actions.numericFieldExit(); }
+    void numericFieldEnter() { actions.numericFieldEnter(); }
+    bool teFilterKeyPress(QChar key) { return actions.teFilterKeyPress(key); }
+    void teFilterExit() { actions.teFilterExit(); }
+    void pm_MessbereichAnzeigenClick() { actions.pm_MessbereichAnzeigenClick(); }
+    bool e_erw_AllgemeinKeyPress(QChar key) { return actions.e_erw_AllgemeinKeyPress(key); }
+    bool e_erw_AlarmKeyPress(QChar key) { return actions.e_erw_AlarmKeyPress(key); }
+    bool e_erw_Schaltfunktion1KeyPress(QChar key) { return actions.e_erw_Schaltfunktion1KeyPress(key); }
+    bool e_erw_Schaltfunktion2KeyPress(QChar key) { return actions.e_erw_Schaltfunktion2KeyPress(key); }
+    void e_erw_AllgemeinExit() { actions.e_erw_AllgemeinExit(); }
+    void e_erw_AlarmExit() { actions.e_erw_AlarmExit(); }
+    void e_erw_Schaltfunktion1Exit() { actions.e_erw_Schaltfunktion1Exit(); }
+    void e_erw_Schaltfunktion2Exit() { actions.e_erw_Schaltfunktion2Exit(); }
 
     // Library version as shown in the status bar: 0x0162 gives "1.62".
     static QString versionText(uint16_t version);

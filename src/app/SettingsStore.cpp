@@ -3,22 +3,17 @@
 #include "config/NumberFormat.h"
 
 #include "config/Prompter.h"
-#include "files/FileWriter.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QSettings>
-#include <QStringDecoder>
-#include <QTemporaryFile>
 
 #include <algorithm>
 #include <limits>
 
 namespace {
 
-const QString kUser = QStringLiteral("User\\");
 constexpr int kFolderCapacity = 260;
+constexpr int kValueCapacity = 255;
 const char* const kGroups[] = {"Schnittstelle", "Extras", "SpecialFunctions", "User", "System", "Temp"};
 
 // "Schnittstelle\" -> "Schnittstelle"; the names compare without case, like registry keys.
@@ -36,90 +31,10 @@ QString keyPath(const QString& group, const QString& valueName) {
     return QStringLiteral("[%1] %2").arg(group, valueName);
 }
 
-// Only lines the INI reader understands: blank, comment, [section], key=value.
-// Anything else would be dropped silently by the reader and lost on the next write.
-// Gives the text as QSettings is to read it: QSettings takes a byte order mark or a
-// '#' comment for a format error, so the mark is left out and such a '#' becomes ';'.
-std::optional<QByteArray> readableIni(QByteArray data) {
-    if (data.startsWith("\xEF\xBB\xBF")) data.remove(0, 3);
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8.decode(data);
-    if (utf8.hasError()) return std::nullopt;
-    QString line;
-    int first = 0; // raw line the current line starts on
-    QStringList rawLines = text.split(QLatin1Char('\n'));
-    for (int i = 0; i < rawLines.size(); ++i) {
-        QString raw = rawLines.at(i);
-        if (raw.endsWith(QLatin1Char('\r'))) raw.chop(1);
-        for (const QChar c : raw) {
-            if (c.unicode() < 0x20 && c != QLatin1Char('\t')) return std::nullopt;
-        }
-        if (line.isEmpty()) first = i;
-        line += raw;
-        // A trailing backslash continues the line.
-        if (line.endsWith(QLatin1Char('\\')) && i + 1 < rawLines.size()) {
-            line.chop(1);
-            continue;
-        }
-        const QString t = line.trimmed();
-        line.clear();
-        // QSettings reads "#name=value" as a value, and refuses a '#' line without '='.
-        if (t.startsWith(QLatin1Char('#')) && !t.contains(QLatin1Char('='))) {
-            // Only blanks stand before the first '#' from where the line starts.
-            for (int j = first; j <= i; ++j) {
-                if (const qsizetype at = rawLines[j].indexOf(QLatin1Char('#')); at >= 0) {
-                    rawLines[j][at] = QLatin1Char(';');
-                    break;
-                }
-            }
-            continue;
-        }
-        if (t.isEmpty() || t.startsWith(QLatin1Char(';'))) continue;
-        if (t.startsWith(QLatin1Char('['))) {
-            if (!t.endsWith(QLatin1Char(']'))) return std::nullopt;
-            continue;
-        }
-        if (!t.contains(QLatin1Char('='))) return std::nullopt;
-    }
-    return rawLines.join(QLatin1Char('\n')).toUtf8();
-}
-
-QString valueText(const QVariant& v) {
-    // A hand-written value with commas comes back as a list.
-    if (v.metaType().id() == QMetaType::QStringList) return v.toStringList().join(QLatin1Char(','));
-    return v.toString();
-}
-
 } // namespace
 
-// QSettings keeps one cache entry per file name for the whole process. That entry
-// keeps a failed write pending (to resurface on the next read or write) and can miss
-// a change made within the same millisecond. Every operation therefore hands
-// QSettings a private copy of the file's bytes and writes the result back itself.
-class SettingsStore::Copy {
-  public:
-    bool open(const QByteArray& bytes) {
-        file.setFileTemplate(QDir::tempPath() + QStringLiteral("/trk-settings-XXXXXX.ini"));
-        if (!file.open()) return false;
-        // A copy cut short on a full temporary folder would lose every value it misses.
-        const bool written = file.write(bytes) == bytes.size() && file.flush();
-        file.close();
-        return written && file.error() == QFileDevice::NoError;
-    }
-    QString fileName() const { return file.fileName(); }
-    QByteArray bytes() {
-        QFile f(file.fileName());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-
-  private:
-    QTemporaryFile file;
-};
-
 SettingsStore::SettingsStore(const QString& filePath, Prompter& p, std::function<QString()> folder)
-    : path(filePath), prompter(p), workingFolder(std::move(folder)) {
-    if (path.isEmpty()) held = Snapshot{};
-}
+    : file(filePath), prompter(p), workingFolder(std::move(folder)) {}
 
 QString SettingsStore::defaultPath() {
     return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Halvora"),
@@ -127,155 +42,33 @@ QString SettingsStore::defaultPath() {
         .fileName();
 }
 
-SettingsStore::Snapshot SettingsStore::load() const {
-    if (held) return *held;
-    Snapshot snap;
-    if (!QFileInfo::exists(path)) return snap;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        snap.state = FileState::Unreadable;
-        return snap;
-    }
-    const QByteArray bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError) {
-        snap.state = FileState::Unreadable;
-        return snap;
-    }
-    return parse(bytes);
-}
-
-SettingsStore::Snapshot SettingsStore::parse(const QByteArray& bytes) {
-    Snapshot snap;
-    const std::optional<QByteArray> readable = readableIni(bytes);
-    if (!readable) {
-        snap.state = FileState::Corrupt;
-        return snap;
-    }
-    snap.bytes = *readable;
-    Copy copy;
-    if (!copy.open(snap.bytes)) {
-        snap.state = FileState::Unreadable;
-        return snap;
-    }
-    QSettings s(copy.fileName(), QSettings::IniFormat);
-    // QSettings reads the file on first use: its status means something only after that.
-    const QStringList keys = s.allKeys();
-    if (s.status() != QSettings::NoError) {
-        snap.state = s.status() == QSettings::FormatError ? FileState::Corrupt : FileState::Unreadable;
-        return snap;
-    }
-    for (const QString& key : keys)
-        snap.values.insert(key, valueText(s.value(key)));
-    snap.state = FileState::Ok;
-    return snap;
-}
-
-QString SettingsStore::fileProblemText(FileState state) const {
-    if (state == FileState::Corrupt)
-        return QStringLiteral(
-                   "Die Einstellungsdatei „%1“ ist beschädigt. Sie wird nicht überschrieben; bitte "
-                   "korrigieren oder löschen Sie die Datei.")
-            .arg(QDir::toNativeSeparators(path));
-    return QStringLiteral("Die Einstellungsdatei „%1“ kann nicht gelesen werden.")
-        .arg(QDir::toNativeSeparators(path));
-}
-
 bool SettingsStore::openKey(const QString& subKey, const QString& valueName, QString& group, Snapshot& snap) {
     const std::optional<QString> g = groupFor(subKey);
     if (!g) {
         reportSystemError(QStringLiteral("Der Schlüssel „%1“ gehört nicht zu den Einstellungen.").arg(subKey),
-                          QDir::toNativeSeparators(path));
+                          QDir::toNativeSeparators(file.path()));
         return false;
     }
-    snap = load();
-    if (snap.state == FileState::Unreadable || snap.state == FileState::Corrupt) {
-        reportSystemError(fileProblemText(snap.state), keyPath(*g, valueName));
+    snap = file.load();
+    if (!snap.usable()) {
+        reportSystemError(file.fileProblemText(snap.state), keyPath(*g, valueName));
         return false;
     }
     group = *g;
     return true;
 }
 
-void SettingsStore::holdWrites() {
-    if (held) return;
-    const Snapshot snap = load();
-    // A damaged file is reported by every access, as without holding.
-    if (snap.state == FileState::Ok || snap.state == FileState::Missing) held = snap;
-}
+void SettingsStore::holdWrites() { file.hold(); }
 
 void SettingsStore::releaseWrites() {
-    if (!held || path.isEmpty()) return;
-    held.reset();
-    const Values values = std::exchange(heldWrites, {});
-    const Snapshot base = load();
-    const bool changes = std::any_of(values.begin(), values.end(), [&](const auto& value) {
-        return !base.values.contains(value.first) || base.values.value(value.first) != value.second;
-    });
-    if (!changes) return;
-    if (base.state == FileState::Unreadable || base.state == FileState::Corrupt) {
-        reportSystemError(fileProblemText(base.state), QString());
-        return;
-    }
-    storeInFile(base, values, QString());
+    if (const QString problem = file.release(); !problem.isEmpty()) reportSystemError(problem, QString());
 }
 
-int16_t SettingsStore::store(const Snapshot& base, const Values& values, const QString& where) {
-    if (!held) return storeInFile(base, values, where);
-    for (const auto& [key, text] : values)
-        held->values.insert(key, text);
-    held->state = FileState::Ok;
-    heldWrites += values;
-    return kOk;
-}
-
-int16_t SettingsStore::storeInFile(const Snapshot& base, const Values& values, const QString& where) {
-    const QString notWritten = QStringLiteral("Die Einstellungsdatei „%1“ kann nicht geschrieben werden.")
-                                   .arg(QDir::toNativeSeparators(path));
-    QByteArray result;
-    {
-        Copy copy;
-        if (!copy.open(base.bytes)) {
-            reportSystemError(notWritten, where);
-            return kCannotReadOrSet;
-        }
-        {
-            QSettings s(copy.fileName(), QSettings::IniFormat);
-            for (const auto& [key, text] : values)
-                s.setValue(key, text);
-            s.sync();
-            if (s.status() != QSettings::NoError) {
-                reportSystemError(notWritten, where);
-                return kCannotReadOrSet;
-            }
-        }
-        result = copy.bytes();
-    }
-    // At least the value just set is in the file; nothing at all means the copy was lost.
-    if (result.isEmpty()) {
-        reportSystemError(notWritten, where);
-        return kCannotReadOrSet;
-    }
-    // QSettings writes some keys it read back in a form it refuses itself (a key ending in '/'
-    // comes back ending in '\'), which would make a sound file a damaged one. The file then counts
-    // as damaged as it stands and is kept.
-    const Snapshot check = parse(result);
-    const bool keepsAll = std::all_of(base.values.keyBegin(), base.values.keyEnd(),
-                                      [&](const QString& key) { return check.values.contains(key); });
-    if (check.state == FileState::Unreadable) {
-        reportSystemError(notWritten, where);
-        return kCannotReadOrSet;
-    }
-    if (check.state != FileState::Ok || !keepsAll) {
-        reportSystemError(fileProblemText(FileState::Corrupt), where);
-        return kCannotReadOrSet;
-    }
-    // Replaced in one step, so a failed write leaves the old file whole.
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    if (const filewriter::Result written = filewriter::replace(path, result); !written.ok) {
-        reportSystemError(notWritten + QLatin1Char('\n') + written.reason, where);
-        return kCannotReadOrSet;
-    }
-    return kOk;
+int16_t SettingsStore::store(const Snapshot& base, const SettingsFile::Values& values, const QString& where) {
+    const QString problem = file.store(base, values);
+    if (problem.isEmpty()) return kOk;
+    reportSystemError(problem, where);
+    return kCannotReadOrSet;
 }
 
 QString SettingsStore::workingFolderNative() const {
@@ -283,13 +76,13 @@ QString SettingsStore::workingFolderNative() const {
 }
 
 void SettingsStore::ensureSettingsKeys() {
-    const Snapshot snap = load();
-    if (snap.state == FileState::Unreadable || snap.state == FileState::Corrupt) {
-        reportSystemError(fileProblemText(snap.state), QString());
+    const Snapshot snap = file.load();
+    if (!snap.usable()) {
+        reportSystemError(file.fileProblemText(snap.state), QString());
         return;
     }
     // A file with at least one value stands for an existing key tree.
-    if (snap.state == FileState::Ok && !snap.values.isEmpty()) return;
+    if (snap.state == SettingsFile::State::Ok && !snap.values.isEmpty()) return;
 
     const QString folder = workingFolderNative();
     const QString base = folder.endsWith(QDir::separator()) ? folder : folder + QDir::separator();
@@ -327,6 +120,15 @@ int16_t SettingsStore::readSetting(const QString& valueName, const QString& subK
     if (!fits) return kBufferTooSmall;
     text = value;
     return kOk;
+}
+
+std::optional<QString> SettingsStore::readValue(const QString& valueName, const QString& subKey) {
+    QString text;
+    int capacity = kValueCapacity;
+    const int16_t status = readSetting(valueName, subKey, text, capacity);
+    if (status == kOk) return text;
+    reportSettingsStatus(status);
+    return std::nullopt;
 }
 
 int16_t SettingsStore::writeSetting(const QString& valueName, const QString& subKey, DataKind kind,
@@ -399,8 +201,7 @@ int SettingsStore::readFolderSetting(QString& folder, int selector) {
     }
     folder = workingFolderNative();
     // A damaged or unreadable file has been reported already; writing would only fail again.
-    const FileState state = load().state;
-    if (state == FileState::Ok || state == FileState::Missing) {
+    if (file.load().usable()) {
         if (selector == kPath) {
             writeFolderSetting(folder, kConfig1Path);
             writeFolderSetting(folder, kConfig2Path);

@@ -1,21 +1,19 @@
 #pragma once
 
-#include <QByteArray>
-#include <QHash>
-#include <QList>
+#include "app/SettingsFile.h"
+
 #include <QString>
 
 #include <cstdint>
 #include <functional>
 #include <optional>
-#include <utility>
 
 class Prompter;
 
-// The user's settings, kept in one INI file per user. The groups stand for the
-// sub-keys "Schnittstelle\", "Extras\", "SpecialFunctions\", "User\", "System\"
-// and "Temp\"; every value is stored as text. Every operation opens the file
-// afresh, so two running programs see each other's writes.
+// The user's settings as typed values, kept in one INI file per user (SettingsFile).
+// The groups stand for the sub-keys "Schnittstelle\", "Extras\", "SpecialFunctions\",
+// "User\", "System\" and "Temp\"; every value is stored as text. Every operation
+// opens the file afresh, so two running programs see each other's writes.
 //
 // A file that cannot be read, or that holds lines the INI reader would drop, is
 // never written over: every access reports it and fails, so the user can repair
@@ -36,6 +34,13 @@ class SettingsStore {
     static constexpr int16_t kCannotReadOrSet = -2;
     static constexpr int16_t kBufferTooSmall = -10;
 
+    // The sub-keys the program's values live under.
+    static inline const QString kSchnittstelle = QStringLiteral("Schnittstelle\\");
+    static inline const QString kExtras = QStringLiteral("Extras\\");
+    static inline const QString kSpecialFunctions = QStringLiteral("SpecialFunctions\\");
+    static inline const QString kUser = QStringLiteral("User\\");
+    static inline const QString kSystem = QStringLiteral("System\\");
+
     // Selectors of the folder operations; every other number means `Path`.
     static constexpr int kConfig1Path = 1;
     static constexpr int kConfig2Path = 2;
@@ -48,7 +53,7 @@ class SettingsStore {
 
     // The per-user INI file of this program.
     static QString defaultPath();
-    const QString& filePath() const { return path; }
+    const QString& filePath() const { return file.path(); }
 
     // Makes sure the settings exist; on a fresh account writes the four folder values.
     void ensureSettingsKeys();
@@ -76,6 +81,8 @@ class SettingsStore {
     // on return the size of the value in characters, terminator included (-10 when
     // it does not fit; text is then left alone). A missing value is created as "0".
     int16_t readSetting(const QString& valueName, const QString& subKey, QString& text, int& capacity);
+    // Reads one value of up to 254 characters; a failure is reported and gives nullopt.
+    std::optional<QString> readValue(const QString& valueName, const QString& subKey);
 
     // Writes one value. byteCount counts characters plus the terminator (one byte
     // per character); it is raised to at least 2, and a number above 9 always gets
@@ -101,33 +108,17 @@ class SettingsStore {
 
 
   private:
-    enum class FileState { Missing, Ok, Unreadable, Corrupt };
-    struct Snapshot {
-        FileState state = FileState::Missing;
-        QByteArray bytes;
-        QHash<QString, QString> values; // "Group/Value" -> text
-    };
-    class Copy;
-
-    Snapshot load() const;
-    static Snapshot parse(const QByteArray& bytes);
-    QString fileProblemText(FileState state) const;
+    using Snapshot = SettingsFile::Snapshot;
     // Loads the file for one value; reports and returns false when it cannot be used.
     bool openKey(const QString& subKey, const QString& valueName, QString& group, Snapshot& snap);
-    // values: "Group/Value" and its text.
-    using Values = QList<std::pair<QString, QString>>;
-    int16_t store(const Snapshot& base, const Values& values, const QString& where);
-    int16_t storeInFile(const Snapshot& base, const Values& values, const QString& where);
+    // Stores the values over `base`; a failure is reported with `where`, the value's key path.
+    int16_t store(const Snapshot& base, const SettingsFile::Values& values, const QString& where);
     int16_t writeText(const QString& valueName, const QString& subKey, const QString& text, int count);
     QString workingFolderNative() const;
 
-    QString path;
+    SettingsFile file;
     Prompter& prompter;
     std::function<QString()> workingFolder;
     QString manualDefault;
     int lastCount = 0;
-    // While writes are held (always, without a file): the values as they stand, and those
-    // written since.
-    std::optional<Snapshot> held;
-    Values heldWrites;
 };

@@ -13,6 +13,7 @@ constexpr int BusFailure = 1;  // the instrument or the bus reported a failure
 constexpr int Usage = 2;       // wrong usage
 constexpr int FileError = 3;   // a file could not be read or written
 constexpr int Differences = 4; // verification or comparison found differences
+constexpr int Interrupted = 130; // Ctrl+C, as the shell counts it
 
 struct Meaning {
     int code;

@@ -84,7 +84,7 @@ Session::Session(const CommonOptions& options, int16_t port, SheetPrinter* sheet
     env.currentDirectory = opts.useSettings ? paths.workingFolder() : QDir::currentPath();
     h = std::make_unique<MainHandlers>(m, env);
     // On a terminal the status bar's text and the exchanges so far stand on one line of stderr.
-    if (p.clearLine) actions().environment().repaintStatusBar = [this] { showProgress(); };
+    if (p.clearLine) progressLine = h->onStatusBarRepaint([this] { showProgress(); });
     h->FormActivate();
 
     // With the user's settings, the options still say which port and converter this run uses,
@@ -104,15 +104,30 @@ Session::Session(const CommonOptions& options, int16_t port, SheetPrinter* sheet
 }
 
 void Session::keep(const char* name, int16_t value) {
-    store->writeSetting(QLatin1String(name), QStringLiteral("Schnittstelle\\"), SettingsStore::DataKind::Int16,
+    store->writeSetting(QLatin1String(name), SettingsStore::kSchnittstelle, SettingsStore::DataKind::Int16,
                         value, 4);
 }
 
 void Session::showProgress() {
     const QString what = progressText.isEmpty() ? panel() : progressText;
-    const QString text = step > 0 ? QStringLiteral("%1 … Schritt %2").arg(what).arg(step) : what;
+    const QString text = step > 0 && countSteps ? QStringLiteral("%1 … Schritt %2").arg(what).arg(step) : what;
+    if (text == shownProgress) return;
+    shownProgress = text;
     std::fprintf(stderr, "\r\033[K%s", text.toLocal8Bit().constData());
     std::fflush(stderr);
+}
+
+void Session::showOwnProgress(const QString& text) {
+    if (!p.clearLine) return;
+    progressText = text;
+    countSteps = false;
+    showProgress();
+}
+
+void Session::clearProgress() {
+    if (!p.clearLine) return;
+    std::fputs("\r\033[K", stderr);
+    shownProgress.clear();
 }
 
 Session::~Session() {
@@ -158,7 +173,7 @@ LibraryFactory Session::libraryFactory() {
 }
 
 void Session::chooseModel(const ModelEntry& model) {
-    actions().menuModelClick(QString::fromUtf8(model.menuItem));
+    h->menuModelClick(QString::fromUtf8(model.menuItem));
 }
 
 int16_t Session::readInstrument() {

@@ -33,7 +33,8 @@ class Session {
 
     MainHandlers& handlers() { return *h; }
     MainWindowModel& model() { return m; }
-    ConfigActions& actions() { return h->config(); }
+    // The decimal separator the window's numbers are written with.
+    QChar separator() { return h->separator(); }
     CliPrompter& prompter() { return p; }
     SettingsStore& settings() { return *store; }
     Clock& clockSeam() { return *clock; }
@@ -62,6 +63,11 @@ class Session {
     LibraryFactory libraryFactory();
     // What the progress line says while the CLI works the bus on its own (empty: the status bar).
     void setProgressText(const QString& text) { progressText = text; }
+    // A progress line the command keeps itself (the scan's), shown at once and without the
+    // count of exchanges; only on a terminal.
+    void showOwnProgress(const QString& text);
+    // Takes the progress line off the terminal before a line of output.
+    void clearProgress();
 
   private:
     void showProgress();
@@ -76,6 +82,8 @@ class Session {
     bool traceHeard = false;
     bool progressHeard = false;
     int step = 0; // exchanges since the port was opened, shown on a terminal
+    bool countSteps = true;
+    QString shownProgress; // the progress line on the terminal now
     QString progressText;
     QString configFolder; // --use-settings: the window's configuration folder as the run found it
     mutable std::unique_ptr<QTemporaryDir> stdoutFolder; // -o -: the file is written here first
@@ -84,6 +92,7 @@ class Session {
     std::unique_ptr<Clock> clock;
     MainWindowModel m;
     std::unique_ptr<MainHandlers> h;
+    ConfigActions::Listening progressLine; // on a terminal: the status bar as it changes
 };
 
 // A model by its name as the "&Typ" menu shows it, blanks and case ignored

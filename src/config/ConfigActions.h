@@ -7,8 +7,10 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <utility>
+#include <vector>
 
 // What the field and layout rules need from outside the window state.
 struct ConfigEnvironment {
@@ -21,8 +23,6 @@ struct ConfigEnvironment {
     std::function<QStringList()> unitTexts;
     // Folder the program runs in.
     QString currentDirectory;
-    // Shows the status bar at once, also in the middle of a blocking bus run.
-    std::function<void()> repaintStatusBar;
     // Folder of the manuals; empty means "Manual" below the current directory.
     QString manualFolder;
 };
@@ -36,9 +36,12 @@ public:
     ConfigActions(MainWindowModel& model, ConfigEnvironment env);
 
     MainWindowModel& model() { return m; }
-    ConfigEnvironment& environment() { return env; }
-    // "Repaint the status bar": counted in the model and shown at once.
+    // "Repaint the status bar": counted in the model and shown at once by everyone listening.
     void repaintStatusBar();
+    // Whoever shows the status bar (a window, a terminal's progress line) hears each repaint,
+    // also in the middle of a blocking bus run, for as long as it keeps the returned handle.
+    using Listening = std::shared_ptr<void>;
+    [[nodiscard]] Listening onStatusBarRepaint(std::function<void()> repaint);
 
     // --- Model catalogue: selection (ModelSelection.cpp) -------------------------------
     void selectModel(ModelId id);          // the selection sequence of every "&Typ" handler
@@ -153,7 +156,8 @@ public:
 
 private:
     MainWindowModel& m;
-    ConfigEnvironment env;
+    const ConfigEnvironment env;
+    std::vector<std::weak_ptr<std::function<void()>>> statusBarListeners;
     std::optional<QChar> cachedSeparator;
     bool separatorUnreadable = false;
 };

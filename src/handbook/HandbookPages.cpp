@@ -172,7 +172,7 @@ struct Window {
     explicit Window(QChar sep) {
         a = std::make_unique<ConfigActions>(
             m, ConfigEnvironment{&prompter, [sep] { return std::optional<QChar>(sep); }, [] { return QStringList{}; },
-                                 QString(), {}, {}});
+                                 QString(), {}});
         for (NumericField* f : m.numericFields())
             f->Seperator = QString(sep);
     }

@@ -176,7 +176,7 @@ class Session {
 
         // One value changed in the window, then compared with the instrument it was read from.
         model->nePID_SP1.text = QStringLiteral("450");
-        handlers->config().numericFieldExit();
+        handlers->numericFieldExit();
         main->render();
         handlers->MainMenueExtras_VergleichenClick();
 

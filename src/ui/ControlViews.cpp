@@ -1,6 +1,6 @@
 #include "ui/ControlViews.h"
 
-#include "config/ConfigActions.h"
+#include "app/MainHandlers.h"
 #include "ui/ProgramFonts.h"
 #include "ui/PushButton.h"
 #include "ui/RadioGroupBox.h"
@@ -105,7 +105,7 @@ public:
         box = new RadioGroupBox(parent);
         w = box;
         auto* group = static_cast<RadioGroup*>(&c);
-        ConfigActions* rules = &x.config;
+        MainHandlers* rules = &x.handlers;
         connect(box, &RadioGroupBox::itemClicked, this, [run = x.run, rules, group](int index) {
             run([rules, group, index] { rules->radioItemClick(*group, index); }, true);
         });
@@ -129,7 +129,7 @@ public:
         combo = new QComboBox(parent);
         w = combo;
         auto* box = static_cast<ComboBox*>(&c);
-        ConfigActions* rules = &x.config;
+        MainHandlers* rules = &x.handlers;
         std::function<void()> change;
         if (box == &m.cpAnzeigeDp)
             change = [rules] { rules->cpAnzeigeDpChange(); };
@@ -170,7 +170,7 @@ public:
         w = edit;
         auto* field = static_cast<NumericField*>(&c);
         const bool& rendering = x.rendering;
-        ConfigActions* rules = &x.config;
+        MainHandlers* rules = &x.handlers;
         connect(edit, &QLineEdit::textChanged, this, [&rendering, field](const QString& text) {
             if (!rendering) field->text = text;
         });
@@ -188,15 +188,15 @@ private:
 // Extended configuration words: typed characters go through their key filter; leaving
 // a field normalises it (switching function 1 then checks the words against the model).
 void wordKeys(QLineEdit* edit, const TextField* field, MainWindowModel& m, const ViewContext& x) {
-    const std::pair<TextField*, std::pair<bool (ConfigActions::*)(QChar), void (ConfigActions::*)()>> words[] = {
-        {&m.e_erw_Allgemein, {&ConfigActions::e_erw_AllgemeinKeyPress, &ConfigActions::e_erw_AllgemeinExit}},
-        {&m.e_erw_Alarm, {&ConfigActions::e_erw_AlarmKeyPress, &ConfigActions::e_erw_AlarmExit}},
+    const std::pair<TextField*, std::pair<bool (MainHandlers::*)(QChar), void (MainHandlers::*)()>> words[] = {
+        {&m.e_erw_Allgemein, {&MainHandlers::e_erw_AllgemeinKeyPress, &MainHandlers::e_erw_AllgemeinExit}},
+        {&m.e_erw_Alarm, {&MainHandlers::e_erw_AlarmKeyPress, &MainHandlers::e_erw_AlarmExit}},
         {&m.e_erw_Schaltfunktion1,
-         {&ConfigActions::e_erw_Schaltfunktion1KeyPress, &ConfigActions::e_erw_Schaltfunktion1Exit}},
+         {&MainHandlers::e_erw_Schaltfunktion1KeyPress, &MainHandlers::e_erw_Schaltfunktion1Exit}},
         {&m.e_erw_Schaltfunktion2,
-         {&ConfigActions::e_erw_Schaltfunktion2KeyPress, &ConfigActions::e_erw_Schaltfunktion2Exit}},
+         {&MainHandlers::e_erw_Schaltfunktion2KeyPress, &MainHandlers::e_erw_Schaltfunktion2Exit}},
     };
-    ConfigActions* c = &x.config;
+    MainHandlers* c = &x.handlers;
     for (const auto& [word, handlers] : words) {
         if (word != field) continue;
         const auto [keyPress, exit] = handlers;
@@ -212,7 +212,7 @@ void wordKeys(QLineEdit* edit, const TextField* field, MainWindowModel& m, const
 
 // The filter text field: every typed character goes through its typing rules.
 void filterKeys(QLineEdit* edit, TextField* field, const ViewContext& x) {
-    ConfigActions* c = &x.config;
+    MainHandlers* c = &x.handlers;
     forwardKeys(edit, [run = x.run, c, field, edit](QKeyEvent* ke) {
         const QString text = ke->text();
         if (text.isEmpty() || text.at(0) == QChar(0x7F))

@@ -8,7 +8,7 @@
 #include <functional>
 #include <memory>
 
-class ConfigActions;
+class MainHandlers;
 class Prompter;
 class QAction;
 class QKeyEvent;
@@ -16,11 +16,11 @@ class QWidget;
 
 // What a view needs of its window: the window's way of running a handler (which renders
 // afterwards; `endsEdit` false: no undo step), whether it is rendering just now (the
-// widgets' own change signals are then no user input), and the rules.
+// widgets' own change signals are then no user input), and the handlers.
 struct ViewContext {
     std::function<void(const std::function<void()>&, bool endsEdit)> run;
     const bool& rendering;
-    ConfigActions& config;
+    MainHandlers& handlers;
     Prompter& prompter;
     QList<QAction*> undoItems; // the window's undo and redo items
 };

@@ -177,17 +177,10 @@ QByteArray configSheetPdf(const ConfigSheet& sheet, const QImage& picture) {
 }
 
 QImage windowPicture(MainHandlers& handlers) {
-    // The window takes over the status bar's repaint while it lives; the caller keeps its own.
-    auto& repaint = handlers.config().environment().repaintStatusBar;
-    const std::function<void()> kept = repaint;
-    QImage image;
-    {
-        QtPrompter prompter;
-        TMain window(handlers, prompter);
-        image = window.picture();
-    }
-    repaint = kept;
-    return image;
+    // The window listens to the status bar's repaints while it lives; the caller keeps its own.
+    QtPrompter prompter;
+    TMain window(handlers, prompter);
+    return window.picture();
 }
 
 QByteArray QtSheetPrinter::pdf(const ConfigSheet& sheet) {

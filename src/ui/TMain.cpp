@@ -111,10 +111,10 @@ TMain::TMain(MainHandlers& handlers, QtPrompter& p, QWidget* parent) : QMainWind
 
     prompter.setParent(this);
     // Bus runs block the window; their progress texts must still show at once.
-    h.config().environment().repaintStatusBar = [this] {
+    statusBarRepaint = h.onStatusBarRepaint([this] {
         renderStatusBar();
         statusBar->repaint();
-    };
+    });
     adjustSize();
     setFixedSize(sizeHint());
     render();
@@ -159,7 +159,7 @@ void TMain::buildMenus() {
 void TMain::buildControls() {
     MainWindowModel& m = h.model();
     const ViewContext context{[this](const std::function<void()>& handler, bool endsEdit) { run(handler, endsEdit); },
-                              rendering, h.config(), prompter,
+                              rendering, h, prompter,
                               {actions.value(m.miRueckgaengig.name), actions.value(m.miWiederholen.name)}};
     for (const ControlSpec& s : controltable::all()) {
         QWidget* parent = s.group ? widgets.value(QLatin1String(s.group)) : content;
@@ -184,7 +184,6 @@ void TMain::onAction(const QString& name, std::function<void()> handler) {
 
 void TMain::connectEvents() {
     MainWindowModel& m = h.model();
-    ConfigActions& c = h.config();
 
     for (MenuItem& item : m.modelItems) {
         const QString name = item.name;
@@ -227,11 +226,11 @@ void TMain::connectEvents() {
             [this] { run([this] { h.b_erw_AnzeigenClick(); }); });
 
     auto* sensor = static_cast<RadioGroupBox*>(widgets.value(m.rgSensor.name));
-    connect(sensor, &RadioGroupBox::contextMenuRequested, this, [this, &m, &c](const QPoint& pos) {
+    connect(sensor, &RadioGroupBox::contextMenuRequested, this, [this, &m](const QPoint& pos) {
         QMenu popup(this);
         QAction* a = popup.addAction(m.pm_MessbereichAnzeigen.caption);
         if (popup.exec(pos) == a)
-            run([&c] { c.pm_MessbereichAnzeigenClick(); });
+            run([this] { h.pm_MessbereichAnzeigenClick(); });
     });
 
     onAction(m.MainMenueExtras_ErweiterteKonfiguration.name,

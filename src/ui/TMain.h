@@ -82,4 +82,6 @@ private:
     bool rendering = false;
     bool closingByHandler = false;
     bool focusPlaced = false;
+    // The status bar shows at once while this is kept.
+    std::shared_ptr<void> statusBarRepaint;
 };

@@ -21,7 +21,7 @@ TEST_F(BusLibTest, FirstUseCreatesTheDefaultRosterWithItsFolders) {
     ASSERT_TRUE(std::filesystem::exists(nested));
 
     int16_t status = 0;
-    EXPECT_EQ(ports(*lib, status), (std::vector<int16_t>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    EXPECT_EQ(ports(*lib, status), (std::vector<int16_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
     EXPECT_EQ(status, 0);
 }
 
@@ -32,7 +32,7 @@ TEST_F(BusLibTest, WithoutTraxbusSimTheRosterLivesInTheXdgConfigFolder) {
     setenv("XDG_CONFIG_HOME", (dir_ / "xdg").c_str(), 1);
 
     int16_t status = 0;
-    EXPECT_EQ(ports(*lib, status).size(), 9u);
+    EXPECT_EQ(ports(*lib, status).size(), 10u);
     EXPECT_TRUE(std::filesystem::exists(dir_ / "xdg" / "Halvora" / "traxbus-sim.json"));
 
     if (old)

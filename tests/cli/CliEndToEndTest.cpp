@@ -447,6 +447,21 @@ TEST_F(CliTest, SetAddressMovesOnlyTheInstrumentItFound) {
     EXPECT_FALSE(jsonOf(nobody)["message"].toString().isEmpty());
 }
 
+TEST_F(CliTest, ScanShowsEachInstrumentOfTheRangeOnce) {
+    const CliRun part = sh("scan --port 10 --from 17 --to 42 --json");
+    ASSERT_EQ(part.code, 0) << part.err.toStdString();
+    QStringList found;
+    for (const QString& line : part.out.split(u'\n', Qt::SkipEmptyParts))
+        found.append(QJsonDocument::fromJson(line.toUtf8())[QStringLiteral("identity")].toString());
+    QStringList planned;
+    for (const QJsonValue i : roster()[QStringLiteral("ports")].toArray()[9][QStringLiteral("instruments")].toArray())
+        if (i[QStringLiteral("address")].toInt() >= 17 && i[QStringLiteral("address")].toInt() <= 42)
+            planned.append(i[QStringLiteral("identity")].toString());
+    EXPECT_EQ(found, planned);
+    EXPECT_EQ(planned.size(), 2);
+    EXPECT_EQ(sh("scan --port 9").code, 1);
+}
+
 // Every output that cannot be written ends the run with exit 3 and the reason: the call trace
 // in a missing folder, a folder, or on a full device, and stdout on a full device. A library
 // that is not there is named with exit 1. "-o -" puts the file on stdout.

@@ -23,7 +23,7 @@ struct ConfigFixture {
                                                ++separatorReads;
                                                return storedSeparator;
                                            },
-                                           [this] { return unitTexts; }, QStringLiteral("/opt/trk"), {}, {}}) {
+                                           [this] { return unitTexts; }, QStringLiteral("/opt/trk"), {}}) {
         for (NumericField* f : model.numericFields())
             f->Seperator = QString(sep);
     }

@@ -114,7 +114,7 @@ TEST(LibraryBinding, PortWindowBindingResolvesOnlyThePortQuery) {
     EXPECT_FALSE(binding.isBound(BusLibrary::Entry::TBTransmit));
     QList<int16_t> ports;
     EXPECT_GE(binding.SearchForComPorts(ports), 0);
-    EXPECT_EQ(ports.size(), 9);
+    EXPECT_EQ(ports.size(), 10);
     binding.unload();
 }
 

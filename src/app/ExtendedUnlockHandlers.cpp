@@ -5,7 +5,6 @@
 namespace {
 
 constexpr char16_t kUnlockKey = 5; // Ctrl+E
-const QString kSpecialFunctions = QStringLiteral("SpecialFunctions\\");
 constexpr int kFlagByteCount = 2;
 
 } // namespace
@@ -31,8 +30,8 @@ bool MainHandlers::cbLimitKeyPress(QChar key) {
 
     // The choice is stored at once, so a crash cannot bring back an older state.
     auto store = [this](const char* name, int value) {
-        env.settings->writeSetting(QLatin1String(name), kSpecialFunctions, SettingsStore::DataKind::Int16,
-                                   value, kFlagByteCount);
+        env.settings->writeSetting(QLatin1String(name), SettingsStore::kSpecialFunctions,
+                                   SettingsStore::DataKind::Int16, value, kFlagByteCount);
     };
     MenuItem& item = m.MainMenueExtras_ErweiterteKonfiguration;
     switch (answer) {
