@@ -1,119 +1,54 @@
 #include "app/FieldList.h"
 
-#include <vector>
+#include "config/ControlTable.h"
 
 namespace {
 
 using M = MainWindowModel;
 
-// A row of a group: label (nullptr: the group's own caption names it) and control.
+// One row of the listing: the frame it stands in and its field. A radio group is its own
+// frame and its own single row, named by the frame's caption as a field without a label is.
 struct Row {
-    Label M::*label;
-    const Control& (*control)(const M&);
-    QString (*value)(const M&);
-    bool numeric = false; // the value is a number as the window writes it
+    const ControlSpec* frame;
+    const ControlSpec* field;
 };
 
-template <auto Member> const Control& ctl(const M& m) {
-    return m.*Member;
-}
-template <auto Member> QString text(const M& m) {
-    return (m.*Member).text;
-}
-template <auto Member> QString item(const M& m) {
-    return (m.*Member).selectedText();
+const QList<Row>& rows() {
+    static const QList<Row> list = [] {
+        QList<Row> out;
+        for (const ControlSpec& f : controltable::all()) {
+            if (!f.isFrame() || f.group) continue;
+            if (f.kind == ControlKind::Radio) out.append(Row{&f, &f});
+            for (const ControlSpec* s : controltable::inside(f.name))
+                if (s->isField()) out.append(Row{&f, s});
+        }
+        return out;
+    }();
+    return list;
 }
 
-#define NUMBER(l, f)                                                                                         \
-    Row {                                                                                                    \
-        &M::l, &ctl<&M::f>, &text<&M::f>, true                                                               \
+QString caption(const Row& r, const M& m) {
+    const Control& c = r.frame->in(m);
+    return r.frame->kind == ControlKind::Radio ? static_cast<const ItemList&>(c).caption
+                                               : static_cast<const GroupBox&>(c).caption;
+}
+
+QString value(const ControlSpec& s, const M& m) {
+    const Control& c = s.in(m);
+    switch (s.kind) {
+    case ControlKind::Numeric:
+        return static_cast<const NumericField&>(c).text;
+    case ControlKind::Text:
+        return static_cast<const TextField&>(c).text;
+    default:
+        return static_cast<const ItemList&>(c).selectedText();
     }
-#define LIST(l, f)                                                                                           \
-    Row {                                                                                                    \
-        &M::l, &ctl<&M::f>, &item<&M::f>                                                                     \
-    }
-#define WORD(l, f)                                                                                           \
-    Row {                                                                                                    \
-        &M::l, &ctl<&M::f>, &text<&M::f>, true                                                               \
-    }
-
-struct Group {
-    const Control& (*frame)(const M&);
-    QString (*caption)(const M&);
-    std::vector<Row> rows;
-};
-
-template <auto Member> QString captionOf(const M& m) {
-    return (m.*Member).caption;
 }
 
-// A radio group is its own frame: one row, named by the group's caption.
-#define RADIO(g)                                                                                             \
-    Group {                                                                                                  \
-        &ctl<&M::g>, &captionOf<&M::g>, {                                                                    \
-            Row {                                                                                            \
-                nullptr, &ctl<&M::g>, &item<&M::g>                                                           \
-            }                                                                                                \
-        }                                                                                                    \
-    }
-
-// clang-format off
-const std::vector<Group>& groups() {
-    static const std::vector<Group> table = {
-        RADIO(rgInput),
-        RADIO(rgSensor),
-        Group{&ctl<&M::gpAnzeigeElemente>, &captionOf<&M::gpAnzeigeElemente>, {
-            LIST(lAnzeigeDp, cpAnzeigeDp),
-            NUMBER(lAnzeigeLow, neAnzeigeLow),
-            NUMBER(lAnzeigeHigh, neAnzeigeHigh),
-            LIST(l_AnzeigeEinheit, cb_AnzeigeEinheit),
-            LIST(lLimit, cbLimit),
-            NUMBER(lFilter_or_edge, neFilter),
-            WORD(lFilter_or_edge, teFilter), // the TRK models type their filter as text
-            NUMBER(lMessbereichLow, neMessbereichLow),
-            NUMBER(lMessbereichHigh, neMessbereichHigh),
-            NUMBER(lVorteiler, neVorteiler),
-            LIST(lAnzeigeUnit, cbAnzeigeUnit),
-            LIST(lAnzeigeMessart, cbAnzeigeMessart),
-            LIST(lEdge, cbEdge)}},
-        RADIO(rgOutput),
-        Group{&ctl<&M::gpOut1Parameter>, &captionOf<&M::gpOut1Parameter>, {
-            NUMBER(lOut1Einschaltpunkt, neOut1Einschaltpunkt),
-            NUMBER(lOut1Ausschaltpunkt, neOut1Ausschaltpunkt),
-            NUMBER(lOut1Delay, neOut1Delay),
-            LIST(lOut1Vorzugslage, cbOut1Vorzugslage),
-            LIST(lOut1Mode, cbOut1Mode)}},
-        Group{&ctl<&M::gpOut2Parameter>, &captionOf<&M::gpOut2Parameter>, {
-            NUMBER(lOut2Einschaltpunkt, neOut2Einschaltpunkt),
-            NUMBER(lOut2Ausschaltpunkt, neOut2Ausschaltpunkt),
-            NUMBER(lOut2Delay, neOut2Delay),
-            LIST(lOut2Vorzugslage, cbOut2Vorzugslage),
-            LIST(lOut2Mode, cbOut2Mode)}},
-        Group{&ctl<&M::gpAnalogOut1>, &captionOf<&M::gpAnalogOut1>, {
-            Row{nullptr, &ctl<&M::cbStromAusgang>, &item<&M::cbStromAusgang>},
-            NUMBER(gpAnalogOut1DAWlo, neDAC_Low),
-            NUMBER(gpAnalogOut1DAWhi, neDAC_High),
-            NUMBER(l_Out1DAFilter, neDAFilter),
-            LIST(gpAnalogOut1DAWerr, cbAnalogOut1Vorzugslage)}},
-        RADIO(rgReglerFunktion),
-        Group{&ctl<&M::gpPIDRegler>, &captionOf<&M::gpPIDRegler>, {
-            NUMBER(lPID_SP1, nePID_SP1),
-            NUMBER(lPID_Proportional, nePID_Proportional),
-            NUMBER(l_PIDIntegral, ne_PIDIntegral),
-            NUMBER(lPID_Derivation, nePID_Derivation),
-            NUMBER(l_PID_CyC, nePID_CyC),
-            NUMBER(lPIDdur, nePIDdur),
-            NUMBER(lPIDthr, nePIDthr),
-            LIST(lPID_Vorzugslage, cbPID_Vorzugslage)}},
-        Group{&ctl<&M::gb_ErweiterteKonfiguration>, &captionOf<&M::gb_ErweiterteKonfiguration>, {
-            WORD(l_Erw_Allgemein, e_erw_Allgemein),
-            WORD(l_Erw_Alarm, e_erw_Alarm),
-            WORD(l_Erw_Schaltfunktion1, e_erw_Schaltfunktion1),
-            WORD(l_Erw_Schaltfunktion2, e_erw_Schaltfunktion2)}},
-    };
-    return table;
+// Typed values (numbers and the words) are written with the program's separator.
+bool isNumeric(const ControlSpec& s) {
+    return s.kind == ControlKind::Numeric || s.kind == ControlKind::Text;
 }
-// clang-format on
 
 // Captions carry the toolkit's accelerator marks and sometimes a trailing colon.
 QString plain(QString caption) {
@@ -127,38 +62,31 @@ QString plain(QString caption) {
 
 QList<ShownField> shownFields(const MainWindowModel& m) {
     QList<ShownField> out;
-    for (const Group& g : groups()) {
-        if (!g.frame(m).visible) continue;
-        const QString group = plain(g.caption(m));
-        for (const Row& r : g.rows) {
-            const Control& c = r.control(m);
-            if (!c.visible) continue;
-            if (r.label && !(m.*r.label).visible) continue;
-            const QString label = r.label ? plain((m.*r.label).caption) : group;
-            out.append({group, label, r.value(m), c.name, r.numeric});
-        }
+    for (const Row& r : rows()) {
+        if (!r.frame->in(m).visible) continue;
+        const Control& c = r.field->in(m);
+        const Label* label = r.field->label ? &(m.*r.field->label) : nullptr;
+        if (!c.visible || (label && !label->visible)) continue;
+        const QString group = plain(caption(r, m));
+        out.append({group, label ? plain(label->caption) : group, value(*r.field, m), c.name, isNumeric(*r.field)});
     }
     return out;
 }
 
 QString fieldTitle(const MainWindowModel& m, const QString& control) {
-    for (const Group& g : groups()) {
-        for (const Row& r : g.rows) {
-            if (r.control(m).name != control) continue;
-            const QString group = plain(g.caption(m));
-            return r.label ? group + QStringLiteral(": ") + plain((m.*r.label).caption) : group;
-        }
+    for (const Row& r : rows()) {
+        if (control != QLatin1String(r.field->name)) continue;
+        const QString group = plain(caption(r, m));
+        return r.field->label ? group + QStringLiteral(": ") + plain((m.*r.field->label).caption) : group;
     }
     return control;
 }
 
 QStringList fieldControls() {
     static const QStringList names = [] {
-        const MainWindowModel m;
         QStringList list;
-        for (const Group& g : groups())
-            for (const Row& r : g.rows)
-                if (!list.contains(r.control(m).name)) list.append(r.control(m).name);
+        for (const Row& r : rows())
+            if (!list.contains(QLatin1String(r.field->name))) list.append(QLatin1String(r.field->name));
         return list;
     }();
     return names;

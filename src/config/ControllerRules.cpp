@@ -1,5 +1,5 @@
 #include "config/ConfigActions.h"
-#include "config/RowLayout.h"
+#include "config/ControlTable.h"
 
 namespace {
 
@@ -14,14 +14,7 @@ void layOutPidGroup(MainWindowModel& m, bool stepController) {
              &m.l_PIDIntegral, &m.nePID_Derivation, &m.lPID_Derivation, &m.nePID_CyC, &m.l_PID_CyC,
              &m.cbPID_Vorzugslage, &m.lPID_Vorzugslage})
         c->visible = true;
-    RowLayout::stackRows(m.gpPIDRegler, {{&m.nePID_SP1, &m.lPID_SP1},
-                                         {&m.nePID_Proportional, &m.lPID_Proportional},
-                                         {&m.ne_PIDIntegral, &m.l_PIDIntegral},
-                                         {&m.nePID_Derivation, &m.lPID_Derivation},
-                                         {&m.nePID_CyC, &m.l_PID_CyC},
-                                         {&m.nePIDdur, &m.lPIDdur},
-                                         {&m.nePIDthr, &m.lPIDthr},
-                                         {&m.cbPID_Vorzugslage, &m.lPID_Vorzugslage}});
+    controltable::stackRows(m, m.gpPIDRegler);
     const QString chosen = m.rgReglerFunktion.selectedText();
     m.gpPIDRegler.caption = chosen.isEmpty() ? QStringLiteral("PID-Regler") : chosen;
 }

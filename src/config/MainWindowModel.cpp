@@ -1,35 +1,35 @@
 #include "config/MainWindowModel.h"
 
+#include "config/ControlTable.h"
+
 namespace {
 
-void place(Control& c, const QByteArray& name, int left, int top, int width, int height, bool visible = true) {
-    c.name = QString::fromLatin1(name);
+void place(Control& c, int left, int top, int width, int height, bool visible = true) {
     c.geometry = {left, top, width, height};
     c.visible = visible;
 }
 
-void label(Label& l, const QByteArray& name, const QString& caption, int left, int top, int width = 134) {
-    place(l, name, left, top, width, 21, false);
+void label(Label& l, const QString& caption, int left, int top, int width = 134) {
+    place(l, left, top, width, 21, false);
     l.caption = caption;
 }
 
-void numeric(NumericField& f, const QByteArray& name, int vor, int nach, const QString& text, int left, int top,
+void numeric(NumericField& f, int vor, int nach, const QString& text, int left, int top,
              int width = 70) {
-    place(f, name, left, top, width, 21, false);
+    place(f, left, top, width, 21, false);
     f.Vorkommastellen = vor;
     f.Nachkommastellen = nach;
     f.text = text;
     f.Seperator = QStringLiteral(",");
 }
 
-void combo(ComboBox& c, const QByteArray& name, const QStringList& items, int left, int top, int width = 70) {
-    place(c, name, left, top, width, 21, false);
+void combo(ComboBox& c, const QStringList& items, int left, int top, int width = 70) {
+    place(c, left, top, width, 21, false);
     c.items = items;
     c.itemIndex = items.isEmpty() ? -1 : 0;
 }
 
-void menu(MenuItem& m, const char* name, const QString& caption, bool enabled = true, bool visible = true) {
-    m.name = QLatin1String(name);
+void menu(MenuItem& m, const QString& caption, bool enabled = true, bool visible = true) {
     m.caption = caption;
     m.enabled = enabled;
     m.visible = visible;
@@ -42,84 +42,87 @@ int row(int n) { return 20 + 24 * n; }
 
 MainWindowModel::MainWindowModel() {
     caption = QStringLiteral("TRK/DVN-Konfigurationsprogramm");
+    for (const ControlSpec& s : controltable::all())
+        s.in(*this).name = QLatin1String(s.name);
+    for (const MenuSpec& s : controltable::menus())
+        if (s.get) s.get(*this).name = QLatin1String(s.name);
 
-    place(Panel1, "Panel1", 0, 0, 729, 481);
-    place(lMainCaption, "lMainCaption", 8, 8, 235, 24);
+    place(Panel1, 0, 0, 729, 481);
+    place(lMainCaption, 8, 8, 235, 24);
     lMainCaption.caption = QStringLiteral("DVN 20 TB");
-    place(StatusBar1, "StatusBar1", 0, 482, 732, 25);
+    place(StatusBar1, 0, 482, 732, 25);
 
     // Extended configuration: hidden until the feature is unlocked and in use.
-    place(gb_ErweiterteKonfiguration, "gb_ErweiterteKonfiguration", 232, 8, 487, 65, false);
+    place(gb_ErweiterteKonfiguration, 232, 8, 487, 65, false);
     gb_ErweiterteKonfiguration.caption = QStringLiteral("Erweiterte Konfiguration");
-    label(l_Erw_Allgemein, "l_Erw_Allgemein", QStringLiteral("Allgemein"), 8, 16, 90);
-    label(l_Erw_Schaltfunktion1, "l_Erw_Schaltfunktion1", QStringLiteral("Schaltfunktion 1"), 104, 16, 104);
-    label(l_Erw_Alarm, "l_Erw_Alarm", QStringLiteral("Alarm"), 210, 16, 90);
-    label(l_Erw_Schaltfunktion2, "l_Erw_Schaltfunktion2", QStringLiteral("Schaltfunktion 2"), 306, 16, 96);
+    label(l_Erw_Allgemein, QStringLiteral("Allgemein"), 8, 16, 90);
+    label(l_Erw_Schaltfunktion1, QStringLiteral("Schaltfunktion 1"), 104, 16, 104);
+    label(l_Erw_Alarm, QStringLiteral("Alarm"), 210, 16, 90);
+    label(l_Erw_Schaltfunktion2, QStringLiteral("Schaltfunktion 2"), 306, 16, 96);
     for (Label* l : {&l_Erw_Allgemein, &l_Erw_Schaltfunktion1, &l_Erw_Alarm, &l_Erw_Schaltfunktion2})
         l->visible = true;
-    place(e_erw_Allgemein, "e_erw_Allgemein", 8, 34, 80, 21);
-    place(e_erw_Schaltfunktion1, "e_erw_Schaltfunktion1", 104, 34, 80, 21);
-    place(e_erw_Alarm, "e_erw_Alarm", 210, 34, 80, 21);
-    place(e_erw_Schaltfunktion2, "e_erw_Schaltfunktion2", 306, 34, 80, 21);
+    place(e_erw_Allgemein, 8, 34, 80, 21);
+    place(e_erw_Schaltfunktion1, 104, 34, 80, 21);
+    place(e_erw_Alarm, 210, 34, 80, 21);
+    place(e_erw_Schaltfunktion2, 306, 34, 80, 21);
     for (TextField* e : {&e_erw_Allgemein, &e_erw_Schaltfunktion1, &e_erw_Alarm, &e_erw_Schaltfunktion2}) {
         e->text = QStringLiteral("0");
         e->enabled = false;
     }
-    place(b_erw_Anzeigen, "b_erw_Anzeigen", 404, 32, 75, 25);
+    place(b_erw_Anzeigen, 404, 32, 75, 25);
     b_erw_Anzeigen.caption = QStringLiteral("Anzeigen");
 
     // Radio groups
-    place(rgInput, "rgInput", 8, 78, 217, 182);
+    place(rgInput, 8, 78, 217, 182);
     rgInput.caption = QStringLiteral("Input");
-    place(rgOutput, "rgOutput", 8, 262, 217, 160, false);
+    place(rgOutput, 8, 262, 217, 160, false);
     rgOutput.caption = QStringLiteral("Ausgangsfunktion");
-    place(rgReglerFunktion, "rgReglerFunktion", 8, 423, 217, 113, false);
+    place(rgReglerFunktion, 8, 423, 217, 113, false);
     rgReglerFunktion.caption = QStringLiteral("Regler Funktion");
-    place(rgSensor, "rgSensor", 231, 78, 162, 100, false);
+    place(rgSensor, 231, 78, 162, 100, false);
     rgSensor.caption = QStringLiteral("Sens");
 
     // Settings group: labels right-aligned in front of fields at left 232, 70 wide.
-    place(gpAnzeigeElemente, "gpAnzeigeElemente", 399, 78, 320, 313, false);
+    place(gpAnzeigeElemente, 399, 78, 320, 313, false);
     gpAnzeigeElemente.caption = QStringLiteral("Einstellwerte");
     const int fl = 232;
     const int ll = 8;
     const int lw = 218;
-    label(lAnzeigeDp, "lAnzeigeDp", QStringLiteral("Dezimalpunkt"), ll, row(0), lw);
-    combo(cpAnzeigeDp, "cpAnzeigeDp",
-          {QStringLiteral("0000"), QStringLiteral("000,0"), QStringLiteral("00,00"), QStringLiteral("0,000")}, fl,
+    label(lAnzeigeDp, QStringLiteral("Dezimalpunkt"), ll, row(0), lw);
+    combo(cpAnzeigeDp, {QStringLiteral("0000"), QStringLiteral("000,0"), QStringLiteral("00,00"), QStringLiteral("0,000")}, fl,
           row(0));
-    label(lAnzeigeLow, "lAnzeigeLow", QStringLiteral("Anzeige bei 50mV"), ll, row(1), lw);
-    numeric(neAnzeigeLow, "neAnzeigeLow", 4, 0, QStringLiteral("0"), fl, row(1));
-    label(lAnzeigeHigh, "lAnzeigeHigh", QStringLiteral("Anzeige bei 10V"), ll, row(2), lw);
-    numeric(neAnzeigeHigh, "neAnzeigeHigh", 4, 0, QStringLiteral("1000"), fl, row(2));
-    label(l_AnzeigeEinheit, "l_AnzeigeEinheit", QStringLiteral("Anzeige Einheit"), ll, row(3), lw);
-    combo(cb_AnzeigeEinheit, "cb_AnzeigeEinheit", {}, fl, row(3));
-    label(lLimit, "lLimit", QStringLiteral("Limit"), ll, row(4), lw);
-    combo(cbLimit, "cbLimit", {QStringLiteral("off"), QStringLiteral("on.Er"), QStringLiteral("on.rG")}, fl, row(4));
-    label(lFilter_or_edge, "lFilter_or_edge", QStringLiteral("Filter"), ll, row(5), lw);
-    numeric(neFilter, "neFilter", 1, 2, QStringLiteral("0"), fl, row(5));
-    place(teFilter, "teFilter", fl, row(5), 70, 21, false);
+    label(lAnzeigeLow, QStringLiteral("Anzeige bei 50mV"), ll, row(1), lw);
+    numeric(neAnzeigeLow, 4, 0, QStringLiteral("0"), fl, row(1));
+    label(lAnzeigeHigh, QStringLiteral("Anzeige bei 10V"), ll, row(2), lw);
+    numeric(neAnzeigeHigh, 4, 0, QStringLiteral("1000"), fl, row(2));
+    label(l_AnzeigeEinheit, QStringLiteral("Anzeige Einheit"), ll, row(3), lw);
+    combo(cb_AnzeigeEinheit, {}, fl, row(3));
+    label(lLimit, QStringLiteral("Limit"), ll, row(4), lw);
+    combo(cbLimit, {QStringLiteral("off"), QStringLiteral("on.Er"), QStringLiteral("on.rG")}, fl, row(4));
+    label(lFilter_or_edge, QStringLiteral("Filter"), ll, row(5), lw);
+    numeric(neFilter, 1, 2, QStringLiteral("0"), fl, row(5));
+    place(teFilter, fl, row(5), 70, 21, false);
     teFilter.text = QStringLiteral("0");
     teFilter.maxLength = 4;
-    label(lMessbereichLow, "lMessbereichLow", QStringLiteral("niedrigste Frequenz"), ll, row(6), lw);
-    numeric(neMessbereichLow, "neMessbereichLow", 4, 0, QStringLiteral("0"), fl, row(6));
-    label(lMessbereichHigh, "lMessbereichHigh", QStringLiteral("höchste Frequenz"), ll, row(7), lw);
-    numeric(neMessbereichHigh, "neMessbereichHigh", 4, 0, QStringLiteral("1000"), fl, row(7));
-    label(lVorteiler, "lVorteiler", QStringLiteral("Vorteiler"), ll, row(8), lw);
-    numeric(neVorteiler, "neVorteiler", 4, 0, QStringLiteral("1"), fl, row(8));
-    label(lAnzeigeUnit, "lAnzeigeUnit", QStringLiteral("Anzeigeeinheit"), ll, row(9), lw);
-    combo(cbAnzeigeUnit, "cbAnzeigeUnit", {QStringLiteral("° C"), QStringLiteral("° F")}, fl, row(9));
-    label(lAnzeigeMessart, "lAnzeigeMessart", QStringLiteral("Anzeigemessart"), ll, row(10), lw);
-    combo(cbAnzeigeMessart, "cbAnzeigeMessart", {QStringLiteral("° C"), QStringLiteral("° F")}, fl, row(10));
-    label(lEdge, "lEdge", QStringLiteral("Flanke"), ll, row(11), lw);
-    combo(cbEdge, "cbEdge", {QStringLiteral("positiv"), QStringLiteral("negativ")}, fl, row(11));
+    label(lMessbereichLow, QStringLiteral("niedrigste Frequenz"), ll, row(6), lw);
+    numeric(neMessbereichLow, 4, 0, QStringLiteral("0"), fl, row(6));
+    label(lMessbereichHigh, QStringLiteral("höchste Frequenz"), ll, row(7), lw);
+    numeric(neMessbereichHigh, 4, 0, QStringLiteral("1000"), fl, row(7));
+    label(lVorteiler, QStringLiteral("Vorteiler"), ll, row(8), lw);
+    numeric(neVorteiler, 4, 0, QStringLiteral("1"), fl, row(8));
+    label(lAnzeigeUnit, QStringLiteral("Anzeigeeinheit"), ll, row(9), lw);
+    combo(cbAnzeigeUnit, {QStringLiteral("° C"), QStringLiteral("° F")}, fl, row(9));
+    label(lAnzeigeMessart, QStringLiteral("Anzeigemessart"), ll, row(10), lw);
+    combo(cbAnzeigeMessart, {QStringLiteral("° C"), QStringLiteral("° F")}, fl, row(10));
+    label(lEdge, QStringLiteral("Flanke"), ll, row(11), lw);
+    combo(cbEdge, {QStringLiteral("positiv"), QStringLiteral("negativ")}, fl, row(11));
 
     // Switching outputs: 241 wide, fields at left 146.
     const int ofl = 146;
     const int ofw = 88;
-    place(gpOut1Parameter, "gpOut1Parameter", 231, 190, 241, 160, false);
+    place(gpOut1Parameter, 231, 190, 241, 160, false);
     gpOut1Parameter.caption = QStringLiteral("Schaltausgang 1");
-    place(gpOut2Parameter, "gpOut2Parameter", 478, 262, 241, 160, false);
+    place(gpOut2Parameter, 478, 262, 241, 160, false);
     gpOut2Parameter.caption = QStringLiteral("Schaltausgang 2");
     const QStringList offOn = {QStringLiteral("Off"), QStringLiteral("On")};
     const QStringList modes = {QStringLiteral("NPN"), QStringLiteral("PNP"), QStringLiteral("Push-Pull")};
@@ -137,64 +140,62 @@ MainWindowModel::MainWindowModel() {
     };
     for (int i = 0; i < 2; ++i) {
         const OutputRows& o = outputs[i];
-        auto name = [i](const char* pattern) { return QString::fromLatin1(pattern).arg(i + 1).toLatin1(); };
-        label(o.on, name("lOut%1Einschaltpunkt"), QStringLiteral("Einschaltpunkt"), 8, row(0));
-        numeric(o.neOn, name("neOut%1Einschaltpunkt"), 4, 0, QStringLiteral("1000"), ofl, row(0), ofw);
-        label(o.off, name("lOut%1Ausschaltpunkt"), QStringLiteral("Ausschaltpunkt"), 8, row(1));
-        numeric(o.neOff, name("neOut%1Ausschaltpunkt"), 4, 0, QStringLiteral("0"), ofl, row(1), ofw);
-        label(o.delay, name("lOut%1Delay"), QStringLiteral("Verzögerung"), 8, row(2));
-        numeric(o.neDelay, name("neOut%1Delay"), 1, 2, QStringLiteral("1"), ofl, row(2), ofw);
-        label(o.preferred, name("lOut%1Vorzugslage"), QStringLiteral("Vorzugslage"), 8, row(3));
-        combo(o.cbPreferred, name("cbOut%1Vorzugslage"), offOn, ofl, row(3), ofw);
-        label(o.mode, name("lOut%1Mode"), QStringLiteral("Ausgangsart"), 8, row(4));
-        combo(o.cbMode, name("cbOut%1Mode"), modes, ofl, row(4), ofw);
+        label(o.on, QStringLiteral("Einschaltpunkt"), 8, row(0));
+        numeric(o.neOn, 4, 0, QStringLiteral("1000"), ofl, row(0), ofw);
+        label(o.off, QStringLiteral("Ausschaltpunkt"), 8, row(1));
+        numeric(o.neOff, 4, 0, QStringLiteral("0"), ofl, row(1), ofw);
+        label(o.delay, QStringLiteral("Verzögerung"), 8, row(2));
+        numeric(o.neDelay, 1, 2, QStringLiteral("1"), ofl, row(2), ofw);
+        label(o.preferred, QStringLiteral("Vorzugslage"), 8, row(3));
+        combo(o.cbPreferred, offOn, ofl, row(3), ofw);
+        label(o.mode, QStringLiteral("Ausgangsart"), 8, row(4));
+        combo(o.cbMode, modes, ofl, row(4), ofw);
         for (Control* c : std::initializer_list<Control*>{&o.on, &o.neOn, &o.off, &o.neOff, &o.delay, &o.neDelay,
                                                            &o.preferred, &o.cbPreferred, &o.mode, &o.cbMode})
             c->visible = true;
     }
 
     // Analog output
-    place(gpAnalogOut1, "gpAnalogOut1", 478, 319, 241, 155, false);
+    place(gpAnalogOut1, 478, 319, 241, 155, false);
     gpAnalogOut1.caption = QStringLiteral("Analog Ausgang (Strom 0...20mA)");
-    combo(cbStromAusgang, "cbStromAusgang", {QStringLiteral("4...20 mA"), QStringLiteral("0...20 mA")}, ofl, row(0),
+    combo(cbStromAusgang, {QStringLiteral("4...20 mA"), QStringLiteral("0...20 mA")}, ofl, row(0),
           ofw);
-    label(gpAnalogOut1DAWlo, "gpAnalogOut1DAWlo", QStringLiteral("DAC Low"), 8, row(1));
-    numeric(neDAC_Low, "neDAC_Low", 4, 0, QStringLiteral("0"), ofl, row(1), ofw);
-    label(gpAnalogOut1DAWhi, "gpAnalogOut1DAWhi", QStringLiteral("DAC High"), 8, row(2));
-    numeric(neDAC_High, "neDAC_High", 4, 0, QStringLiteral("10"), ofl, row(2), ofw);
+    label(gpAnalogOut1DAWlo, QStringLiteral("DAC Low"), 8, row(1));
+    numeric(neDAC_Low, 4, 0, QStringLiteral("0"), ofl, row(1), ofw);
+    label(gpAnalogOut1DAWhi, QStringLiteral("DAC High"), 8, row(2));
+    numeric(neDAC_High, 4, 0, QStringLiteral("10"), ofl, row(2), ofw);
     // The fail-safe items ("On >23[mA]") are wider than the other fields allow in the
     // group's bold font; this row's short label leaves the list room on its left.
-    label(gpAnalogOut1DAWerr, "gpAnalogOut1DAWerr", QStringLiteral("DAC im Fehlerfall"), 8, row(3), 122);
-    combo(cbAnalogOut1Vorzugslage, "cbAnalogOut1Vorzugslage",
-          {QStringLiteral("Off 0[mA]"), QStringLiteral("On >23,5[mA]")}, ofl - 12, row(3), ofw + 12);
-    label(l_Out1DAFilter, "l_Out1DAFilter", QStringLiteral("DAC Filter"), 8, row(4));
-    numeric(neDAFilter, "neDAFilter", 4, 0, QStringLiteral("0"), ofl, row(4), ofw);
+    label(gpAnalogOut1DAWerr, QStringLiteral("DAC im Fehlerfall"), 8, row(3), 122);
+    combo(cbAnalogOut1Vorzugslage, {QStringLiteral("Off 0[mA]"), QStringLiteral("On >23,5[mA]")}, ofl - 12, row(3), ofw + 12);
+    label(l_Out1DAFilter, QStringLiteral("DAC Filter"), 8, row(4));
+    numeric(neDAFilter, 4, 0, QStringLiteral("0"), ofl, row(4), ofw);
     for (Control* c : std::initializer_list<Control*>{&cbStromAusgang, &gpAnalogOut1DAWlo, &neDAC_Low,
                                                        &gpAnalogOut1DAWhi, &neDAC_High, &gpAnalogOut1DAWerr,
                                                        &cbAnalogOut1Vorzugslage, &l_Out1DAFilter, &neDAFilter})
         c->visible = true;
 
     // PID controller: disabled and hidden at design time.
-    place(gpPIDRegler, "gpPIDRegler", 231, 119, 241, 219, false);
+    place(gpPIDRegler, 231, 119, 241, 219, false);
     gpPIDRegler.enabled = false;
     gpPIDRegler.caption = QStringLiteral("PID-Regler");
     const QString k1000 = QStringLiteral("1000");
-    label(lPID_SP1, "lPID_SP1", QStringLiteral("Sollwert"), 8, row(0));
-    numeric(nePID_SP1, "nePID_SP1", 4, 0, k1000, ofl, row(0), ofw);
-    label(lPID_Proportional, "lPID_Proportional", QStringLiteral("ProportionalBand"), 8, row(1));
-    numeric(nePID_Proportional, "nePID_Proportional", 4, 0, k1000, ofl, row(1), ofw);
-    label(l_PIDIntegral, "l_PIDIntegral", QStringLiteral("Nachstellzeit"), 8, row(2));
-    numeric(ne_PIDIntegral, "ne_PIDIntegral", 4, 0, k1000, ofl, row(2), ofw);
-    label(lPID_Derivation, "lPID_Derivation", QStringLiteral("Vorhaltezeit"), 8, row(3));
-    numeric(nePID_Derivation, "nePID_Derivation", 4, 0, k1000, ofl, row(3), ofw);
-    label(l_PID_CyC, "l_PID_CyC", QStringLiteral("Zykluszeit"), 8, row(4));
-    numeric(nePID_CyC, "nePID_CyC", 4, 0, k1000, ofl, row(4), ofw);
-    label(lPIDdur, "lPIDdur", QStringLiteral("Laufzeit"), 8, row(5));
-    numeric(nePIDdur, "nePIDdur", 4, 0, k1000, ofl, row(5), ofw);
-    label(lPIDthr, "lPIDthr", QStringLiteral("Mindestregelwert"), 8, row(6));
-    numeric(nePIDthr, "nePIDthr", 4, 0, k1000, ofl, row(6), ofw);
-    label(lPID_Vorzugslage, "lPID_Vorzugslage", QStringLiteral("Vorzugslage"), 8, row(7));
-    combo(cbPID_Vorzugslage, "cbPID_Vorzugslage", offOn, ofl, row(7), ofw);
+    label(lPID_SP1, QStringLiteral("Sollwert"), 8, row(0));
+    numeric(nePID_SP1, 4, 0, k1000, ofl, row(0), ofw);
+    label(lPID_Proportional, QStringLiteral("ProportionalBand"), 8, row(1));
+    numeric(nePID_Proportional, 4, 0, k1000, ofl, row(1), ofw);
+    label(l_PIDIntegral, QStringLiteral("Nachstellzeit"), 8, row(2));
+    numeric(ne_PIDIntegral, 4, 0, k1000, ofl, row(2), ofw);
+    label(lPID_Derivation, QStringLiteral("Vorhaltezeit"), 8, row(3));
+    numeric(nePID_Derivation, 4, 0, k1000, ofl, row(3), ofw);
+    label(l_PID_CyC, QStringLiteral("Zykluszeit"), 8, row(4));
+    numeric(nePID_CyC, 4, 0, k1000, ofl, row(4), ofw);
+    label(lPIDdur, QStringLiteral("Laufzeit"), 8, row(5));
+    numeric(nePIDdur, 4, 0, k1000, ofl, row(5), ofw);
+    label(lPIDthr, QStringLiteral("Mindestregelwert"), 8, row(6));
+    numeric(nePIDthr, 4, 0, k1000, ofl, row(6), ofw);
+    label(lPID_Vorzugslage, QStringLiteral("Vorzugslage"), 8, row(7));
+    combo(cbPID_Vorzugslage, offOn, ofl, row(7), ofw);
     for (Control* c : std::initializer_list<Control*>{
              &lPID_SP1, &nePID_SP1, &lPID_Proportional, &nePID_Proportional, &l_PIDIntegral, &ne_PIDIntegral,
              &lPID_Derivation, &nePID_Derivation, &l_PID_CyC, &nePID_CyC, &lPIDdur, &nePIDdur, &lPIDthr, &nePIDthr,
@@ -202,49 +203,49 @@ MainWindowModel::MainWindowModel() {
         c->visible = true;
 
     // Menus
-    menu(mmDatei, "mmDatei", QStringLiteral("&Datei"));
-    menu(miDatenspeichern, "miDatenspeichern", QStringLiteral("Konfiguration &speichern"), false);
-    menu(lesen1, "lesen1", QStringLiteral("Konfiguration &lesen"));
-    menu(Beenden, "Beenden", QStringLiteral("&Beenden"));
-    menu(miKonfigurationsblattDrucken, "miKonfigurationsblattDrucken", QStringLiteral("Konfigurationsblatt &drucken…"));
-    menu(miKonfigurationsblattPdf, "miKonfigurationsblattPdf", QStringLiteral("Konfigurationsblatt als &PDF…"));
-    menu(mmKonfiguration, "mmKonfiguration", QStringLiteral("&Konfiguration"));
-    menu(Datenlesen1, "Datenlesen1", QStringLiteral("&Neu"));
-    menu(Konfigurationlesen1, "Konfigurationlesen1", QStringLiteral("&Einlesen"), false);
-    menu(miKonfigurationprogrammieren1, "miKonfigurationprogrammieren1", QStringLiteral("&Programmieren"), false);
-    menu(miRueckgaengig, "miRueckgaengig", QStringLiteral("Rückgängig"), false);
+    menu(mmDatei, QStringLiteral("&Datei"));
+    menu(miDatenspeichern, QStringLiteral("Konfiguration &speichern"), false);
+    menu(lesen1, QStringLiteral("Konfiguration &lesen"));
+    menu(Beenden, QStringLiteral("&Beenden"));
+    menu(miKonfigurationsblattDrucken, QStringLiteral("Konfigurationsblatt &drucken…"));
+    menu(miKonfigurationsblattPdf, QStringLiteral("Konfigurationsblatt als &PDF…"));
+    menu(mmKonfiguration, QStringLiteral("&Konfiguration"));
+    menu(Datenlesen1, QStringLiteral("&Neu"));
+    menu(Konfigurationlesen1, QStringLiteral("&Einlesen"), false);
+    menu(miKonfigurationprogrammieren1, QStringLiteral("&Programmieren"), false);
+    menu(miRueckgaengig, QStringLiteral("Rückgängig"), false);
     miRueckgaengig.shortcut = QStringLiteral("Ctrl+Z");
-    menu(miWiederholen, "miWiederholen", QStringLiteral("Wiederholen"), false);
+    menu(miWiederholen, QStringLiteral("Wiederholen"), false);
     miWiederholen.shortcut = QStringLiteral("Ctrl+Y");
-    menu(mmTyp, "mmTyp", QStringLiteral("&Typ"));
+    menu(mmTyp, QStringLiteral("&Typ"));
     for (const ModelEntry* m = catalogue::begin(); m != catalogue::end(); ++m) {
         MenuItem& item = modelItem(m->id);
-        menu(item, m->menuItem, QString::fromUtf8(m->designCaption));
+        item.name = QLatin1String(m->menuItem);
+        menu(item, QString::fromUtf8(m->designCaption));
     }
     modelItem(ModelId::DVN20TB).checked = true;
-    menu(Schnittstelle, "Schnittstelle", QStringLiteral("&Schnittstelle"));
-    menu(mmSelectedComPort, "mmSelectedComPort", QStringLiteral("Kein ComPort ausgewählt"), false);
-    menu(Portauswahl1, "Portauswahl1", QStringLiteral("Portauswahl"));
-    menu(MainMenueWandler, "MainMenueWandler", QStringLiteral("&Wandler"));
-    menu(MainMenueWandlerItem0, "MainMenueWandlerItem0", QStringLiteral("&TBW1, TBW3, TBW64, TBW240"));
-    menu(MainMenueWandlerItem1, "MainMenueWandlerItem1", QStringLiteral("TBW&2"));
-    menu(MainMenueWandlerItem2, "MainMenueWandlerItem2", QStringLiteral("TBW64&E, universal Echo"));
-    menu(MainMenueWandlerItem3, "MainMenueWandlerItem3", QStringLiteral("TB&500, TB500MC"));
-    menu(mmExtras, "mmExtras", QStringLiteral("&Extras"));
-    menu(MainMenueExtrasAnzeigeeinheit, "MainMenueExtrasAnzeigeeinheit", QStringLiteral("&Anzeigeeinheit Sichtbar"));
-    menu(MainMenueExtras_ErweiterteKonfiguration, "MainMenueExtras_ErweiterteKonfiguration",
-         QStringLiteral("&Erweiterte Konfiguration"), false, false);
-    menu(MainMenueExtrasAdresseSetzen, "MainMenueExtrasAdresseSetzen", QStringLiteral("Adresse &Setzen"));
-    menu(mmExtras_GeraeteNamenZuweisen, "mmExtras_GeraeteNamenZuweisen", QStringLiteral("Geräte Bezeichnung ändern"));
-    menu(MainMenueExtras_SelectAddress, "MainMenueExtras_SelectAddress", QStringLiteral("Adresse &wählen"));
-    menu(MainMenueDurchflussMessung, "MainMenueDurchflussMessung", QStringLiteral("&Druchfluss-Messung"));
-    menu(MainMenueExtras_Busmonitor, "MainMenueExtras_Busmonitor", QStringLiteral("&Busmonitor"));
-    menu(MainMenueExtras_Vergleichen, "MainMenueExtras_Vergleichen", QStringLiteral("&Vergleichen…"));
-    menu(MainMenuHilfe, "MainMenuHilfe", QStringLiteral("&Hilfe"));
-    menu(MainMenueQM, "MainMenueQM", QStringLiteral("&?"));
-    menu(MainMenueUeber, "MainMenueUeber", QStringLiteral("&Info"));
-    menu(_mHilfe_Kurzanleitung, "_mHilfe_Kurzanleitung", QStringLiteral("&Kurzanleitung"));
-    menu(pm_MessbereichAnzeigen, "pm_MessbereichAnzeigen", QStringLiteral("Messbereich Anzeigen"));
+    menu(Schnittstelle, QStringLiteral("&Schnittstelle"));
+    menu(mmSelectedComPort, QStringLiteral("Kein ComPort ausgewählt"), false);
+    menu(Portauswahl1, QStringLiteral("Portauswahl"));
+    menu(MainMenueWandler, QStringLiteral("&Wandler"));
+    menu(MainMenueWandlerItem0, QStringLiteral("&TBW1, TBW3, TBW64, TBW240"));
+    menu(MainMenueWandlerItem1, QStringLiteral("TBW&2"));
+    menu(MainMenueWandlerItem2, QStringLiteral("TBW64&E, universal Echo"));
+    menu(MainMenueWandlerItem3, QStringLiteral("TB&500, TB500MC"));
+    menu(mmExtras, QStringLiteral("&Extras"));
+    menu(MainMenueExtrasAnzeigeeinheit, QStringLiteral("&Anzeigeeinheit Sichtbar"));
+    menu(MainMenueExtras_ErweiterteKonfiguration, QStringLiteral("&Erweiterte Konfiguration"), false, false);
+    menu(MainMenueExtrasAdresseSetzen, QStringLiteral("Adresse &Setzen"));
+    menu(mmExtras_GeraeteNamenZuweisen, QStringLiteral("Geräte Bezeichnung ändern"));
+    menu(MainMenueExtras_SelectAddress, QStringLiteral("Adresse &wählen"));
+    menu(MainMenueDurchflussMessung, QStringLiteral("&Druchfluss-Messung"));
+    menu(MainMenueExtras_Busmonitor, QStringLiteral("&Busmonitor"));
+    menu(MainMenueExtras_Vergleichen, QStringLiteral("&Vergleichen…"));
+    menu(MainMenuHilfe, QStringLiteral("&Hilfe"));
+    menu(MainMenueQM, QStringLiteral("&?"));
+    menu(MainMenueUeber, QStringLiteral("&Info"));
+    menu(_mHilfe_Kurzanleitung, QStringLiteral("&Kurzanleitung"));
+    menu(pm_MessbereichAnzeigen, QStringLiteral("Messbereich Anzeigen"));
 }
 
 const ModelEntry* MainWindowModel::checkedModel() const {
@@ -256,148 +257,29 @@ const ModelEntry* MainWindowModel::checkedModel() const {
 }
 
 QList<NumericField*> MainWindowModel::numericFields() {
-    return {&ne_PIDIntegral,       &neAnzeigeHigh,      &neAnzeigeLow,      &neDAC_High,
-            &neDAC_Low,            &neDAFilter,         &neFilter,          &neMessbereichLow,
-            &neMessbereichHigh,    &neOut1Einschaltpunkt, &neOut1Ausschaltpunkt, &neOut1Delay,
-            &neOut2Einschaltpunkt, &neOut2Ausschaltpunkt, &neOut2Delay,      &nePID_CyC,
-            &nePID_Derivation,     &nePID_Proportional, &nePID_SP1,         &nePIDdur,
-            &nePIDthr,             &neVorteiler};
+    QList<NumericField*> out;
+    for (const ControlSpec& s : controltable::all())
+        if (s.kind == ControlKind::Numeric) out.append(static_cast<NumericField*>(&s.in(*this)));
+    return out;
 }
 
 QList<MenuItem*> MainWindowModel::menuItems() {
-    QList<MenuItem*> out = {&mmDatei,
-                            &miDatenspeichern,
-                            &lesen1,
-                            &Beenden,
-                            &miKonfigurationsblattDrucken,
-                            &miKonfigurationsblattPdf,
-                            &mmKonfiguration,
-                            &Datenlesen1,
-                            &Konfigurationlesen1,
-                            &miKonfigurationprogrammieren1,
-                            &miRueckgaengig,
-                            &miWiederholen,
-                            &mmTyp,
-                            &Schnittstelle,
-                            &mmSelectedComPort,
-                            &Portauswahl1,
-                            &MainMenueWandler,
-                            &MainMenueWandlerItem0,
-                            &MainMenueWandlerItem1,
-                            &MainMenueWandlerItem2,
-                            &MainMenueWandlerItem3,
-                            &mmExtras,
-                            &MainMenueExtrasAnzeigeeinheit,
-                            &MainMenueExtras_ErweiterteKonfiguration,
-                            &MainMenueExtrasAdresseSetzen,
-                            &mmExtras_GeraeteNamenZuweisen,
-                            &MainMenueExtras_SelectAddress,
-                            &MainMenueDurchflussMessung,
-                            &MainMenueExtras_Busmonitor,
-                            &MainMenueExtras_Vergleichen,
-                            &MainMenuHilfe,
-                            &MainMenueQM,
-                            &MainMenueUeber,
-                            &_mHilfe_Kurzanleitung,
-                            &pm_MessbereichAnzeigen};
-    for (MenuItem& m : modelItems)
-        out.append(&m);
+    QList<MenuItem*> out;
+    for (const MenuSpec& s : controltable::menus()) {
+        if (s.get)
+            out.append(&s.get(*this));
+        else
+            for (MenuItem& m : modelItems)
+                out.append(&m);
+    }
     return out;
 }
 
 QList<Control*> MainWindowModel::controls() {
-    return {&Panel1,
-            &lMainCaption,
-            &StatusBar1,
-            &gb_ErweiterteKonfiguration,
-            &l_Erw_Allgemein,
-            &l_Erw_Alarm,
-            &l_Erw_Schaltfunktion1,
-            &l_Erw_Schaltfunktion2,
-            &e_erw_Allgemein,
-            &e_erw_Alarm,
-            &e_erw_Schaltfunktion1,
-            &e_erw_Schaltfunktion2,
-            &b_erw_Anzeigen,
-            &rgInput,
-            &rgOutput,
-            &rgReglerFunktion,
-            &rgSensor,
-            &gpAnzeigeElemente,
-            &lAnzeigeDp,
-            &cpAnzeigeDp,
-            &lAnzeigeLow,
-            &neAnzeigeLow,
-            &lAnzeigeHigh,
-            &neAnzeigeHigh,
-            &l_AnzeigeEinheit,
-            &cb_AnzeigeEinheit,
-            &lLimit,
-            &cbLimit,
-            &lFilter_or_edge,
-            &neFilter,
-            &teFilter,
-            &lMessbereichLow,
-            &neMessbereichLow,
-            &lMessbereichHigh,
-            &neMessbereichHigh,
-            &lVorteiler,
-            &neVorteiler,
-            &lAnzeigeUnit,
-            &cbAnzeigeUnit,
-            &lAnzeigeMessart,
-            &cbAnzeigeMessart,
-            &lEdge,
-            &cbEdge,
-            &gpOut1Parameter,
-            &lOut1Einschaltpunkt,
-            &lOut1Ausschaltpunkt,
-            &lOut1Delay,
-            &lOut1Vorzugslage,
-            &lOut1Mode,
-            &neOut1Einschaltpunkt,
-            &neOut1Ausschaltpunkt,
-            &neOut1Delay,
-            &cbOut1Vorzugslage,
-            &cbOut1Mode,
-            &gpOut2Parameter,
-            &lOut2Einschaltpunkt,
-            &lOut2Ausschaltpunkt,
-            &lOut2Delay,
-            &lOut2Vorzugslage,
-            &lOut2Mode,
-            &neOut2Einschaltpunkt,
-            &neOut2Ausschaltpunkt,
-            &neOut2Delay,
-            &cbOut2Vorzugslage,
-            &cbOut2Mode,
-            &gpAnalogOut1,
-            &cbStromAusgang,
-            &gpAnalogOut1DAWlo,
-            &gpAnalogOut1DAWhi,
-            &gpAnalogOut1DAWerr,
-            &l_Out1DAFilter,
-            &neDAC_Low,
-            &neDAC_High,
-            &neDAFilter,
-            &cbAnalogOut1Vorzugslage,
-            &gpPIDRegler,
-            &lPID_SP1,
-            &lPID_Proportional,
-            &l_PIDIntegral,
-            &lPID_Derivation,
-            &l_PID_CyC,
-            &lPIDdur,
-            &lPIDthr,
-            &lPID_Vorzugslage,
-            &nePID_SP1,
-            &nePID_Proportional,
-            &ne_PIDIntegral,
-            &nePID_Derivation,
-            &nePID_CyC,
-            &nePIDdur,
-            &nePIDthr,
-            &cbPID_Vorzugslage};
+    QList<Control*> out;
+    for (const ControlSpec& s : controltable::all())
+        out.append(&s.in(*this));
+    return out;
 }
 
 Control* MainWindowModel::control(const QString& name) {

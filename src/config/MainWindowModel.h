@@ -201,10 +201,11 @@ struct MainWindowModel {
     NumericField* numericField(const QString& name);
     MenuItem* menuItem(const QString& name);
 
-    // The twenty-two numeric fields, in the order start-up sets their separator.
+    // The controls as the control table lists them (ControlTable.h).
+    QList<Control*> controls();
+    // The twenty-two numeric fields.
     QList<NumericField*> numericFields();
     QList<MenuItem*> menuItems();
-    QList<Control*> controls();
 
     // --- Keyboard (TabOrder.cpp) ------------------------------------------------------
     // The controls Tab visits, in the order they stand on screen: the frames (groups and

@@ -1,6 +1,6 @@
 #include "config/ConfigActions.h"
+#include "config/ControlTable.h"
 #include "config/NumberFormat.h"
-#include "config/RowLayout.h"
 
 #include <algorithm>
 #include <array>
@@ -154,11 +154,7 @@ void ConfigActions::aFormatXAOOut() {
         if (!m.hasCurrentOutput) m.gpAnalogOut1.visible = false;
     }
 
-    RowLayout::stackRows(m.gpAnalogOut1, {{&m.cbStromAusgang},
-                                          {&m.neDAC_Low, &m.gpAnalogOut1DAWlo},
-                                          {&m.neDAC_High, &m.gpAnalogOut1DAWhi},
-                                          {&m.cbAnalogOut1Vorzugslage, &m.gpAnalogOut1DAWerr},
-                                          {&m.neDAFilter, &m.l_Out1DAFilter}});
+    controltable::stackRows(m, m.gpAnalogOut1);
 }
 
 void ConfigActions::aSetOut1Einschaltpunkt() {

@@ -1,4 +1,5 @@
 #include "config/ConfigActions.h"
+#include "config/ControlTable.h"
 #include "config/RowLayout.h"
 
 #include <algorithm>
@@ -22,16 +23,6 @@ bool usesNumericFilter(const ModelEntry* model) {
 void hide(std::initializer_list<Control*> controls) {
     for (Control* c : controls)
         c->visible = false;
-}
-
-void stackOutputGroup(GroupBox& group, NumericField& on, Label& onLabel, NumericField& off, Label& offLabel,
-                      NumericField& delay, Label& delayLabel, ComboBox& preferred, Label& preferredLabel,
-                      ComboBox& mode, Label& modeLabel) {
-    RowLayout::stackRows(group, {{&on, &onLabel},
-                                 {&off, &offLabel},
-                                 {&delay, &delayLabel},
-                                 {&preferred, &preferredLabel},
-                                 {&mode, &modeLabel}});
 }
 
 } // namespace
@@ -75,32 +66,9 @@ void ConfigActions::aAnzeigeElementeUnsichtbar() {
         {QStringLiteral("0000"), QStringLiteral("000,0"), QStringLiteral("00,00"), QStringLiteral("0,000")});
     m.cpAnzeigeDp.setItemIndex(0);
 
-    hide({&m.lAnzeigeDp,
-          &m.cpAnzeigeDp,
-          &m.lAnzeigeLow,
-          &m.neAnzeigeLow,
-          &m.lAnzeigeHigh,
-          &m.neAnzeigeHigh,
-          &m.lLimit,
-          &m.cbLimit,
-          &m.lFilter_or_edge,
-          &m.neFilter,
-          &m.teFilter,
-          &m.lVorteiler,
-          &m.neVorteiler,
-          &m.lAnzeigeUnit,
-          &m.cbAnzeigeUnit,
-          &m.lMessbereichLow,
-          &m.neMessbereichLow,
-          &m.lMessbereichHigh,
-          &m.neMessbereichHigh,
-          &m.lAnzeigeMessart,
-          &m.cbAnzeigeMessart,
-          &m.lEdge,
-          &m.cbEdge,
-          &m.l_AnzeigeEinheit,
-          &m.cb_AnzeigeEinheit,
-          &m.gpAnalogOut1});
+    for (const ControlSpec* s : controltable::inside("gpAnzeigeElemente"))
+        s->in(m).visible = false;
+    m.gpAnalogOut1.visible = false;
     m.teFilter.geometry.left = kSettingsFieldLeft;
 
     m.StatusBar1.panels[2] = m.lMainCaption.caption;
@@ -132,42 +100,15 @@ void ConfigActions::aSetBoxHeight() {
     m.Panel1.visible = false;
 
     if (m.gpAnzeigeElemente.visible) {
-        NumericField& numeric = m.neFilter;
-        TextField& text = m.teFilter;
-        Control* filterField = &text;
-        if (usesNumericFilter(m.checkedModel())) {
-            text.visible = false;
-            filterField = &numeric;
-        } else {
-            numeric.visible = false;
-        }
-        RowLayout::stackRows(m.gpAnzeigeElemente, {{&m.lAnzeigeDp, &m.cpAnzeigeDp},
-                                                   {&m.lAnzeigeLow, &m.neAnzeigeLow},
-                                                   {&m.lAnzeigeHigh, &m.neAnzeigeHigh},
-                                                   {&m.l_AnzeigeEinheit, &m.cb_AnzeigeEinheit},
-                                                   {&m.lLimit, &m.cbLimit},
-                                                   {&m.lFilter_or_edge, filterField},
-                                                   {&m.neMessbereichLow, &m.lMessbereichLow},
-                                                   {&m.neMessbereichHigh, &m.lMessbereichHigh},
-                                                   {&m.neVorteiler, &m.lVorteiler},
-                                                   {&m.cbAnzeigeUnit, &m.lAnzeigeUnit},
-                                                   {&m.cbAnzeigeMessart, &m.lAnzeigeMessart},
-                                                   {&m.cbEdge, &m.lEdge}});
+        // One filter row: the field the model does not use stays hidden.
+        Control* unused = &m.neFilter;
+        if (usesNumericFilter(m.checkedModel())) unused = &m.teFilter;
+        unused->visible = false;
+        controltable::stackRows(m, m.gpAnzeigeElemente, unused);
     }
-    if (m.gpOut1Parameter.visible)
-        stackOutputGroup(m.gpOut1Parameter, m.neOut1Einschaltpunkt, m.lOut1Einschaltpunkt,
-                         m.neOut1Ausschaltpunkt, m.lOut1Ausschaltpunkt, m.neOut1Delay, m.lOut1Delay,
-                         m.cbOut1Vorzugslage, m.lOut1Vorzugslage, m.cbOut1Mode, m.lOut1Mode);
-    if (m.gpOut2Parameter.visible)
-        stackOutputGroup(m.gpOut2Parameter, m.neOut2Einschaltpunkt, m.lOut2Einschaltpunkt,
-                         m.neOut2Ausschaltpunkt, m.lOut2Ausschaltpunkt, m.neOut2Delay, m.lOut2Delay,
-                         m.cbOut2Vorzugslage, m.lOut2Vorzugslage, m.cbOut2Mode, m.lOut2Mode);
-    if (m.gpAnalogOut1.visible)
-        RowLayout::stackRows(m.gpAnalogOut1, {{&m.cbStromAusgang},
-                                              {&m.neDAC_Low, &m.gpAnalogOut1DAWlo},
-                                              {&m.neDAC_High, &m.gpAnalogOut1DAWhi},
-                                              {&m.cbAnalogOut1Vorzugslage, &m.gpAnalogOut1DAWerr},
-                                              {&m.neDAFilter, &m.l_Out1DAFilter}});
+    for (GroupBox* g : {&m.gpOut1Parameter, &m.gpOut2Parameter, &m.gpAnalogOut1}) {
+        if (g->visible) controltable::stackRows(m, *g);
+    }
 
     for (RadioGroup* rg : {&m.rgOutput, &m.rgReglerFunktion, &m.rgInput, &m.rgSensor}) {
         if (rg->visible)
@@ -225,11 +166,9 @@ void ConfigActions::aAlignPanels() {
 
 void ConfigActions::aFitClientArea() {
     int bottom = 0;
-    for (const Control* c : std::initializer_list<const Control*>{
-             &m.lMainCaption, &m.gb_ErweiterteKonfiguration, &m.rgInput, &m.rgSensor, &m.rgOutput,
-             &m.rgReglerFunktion, &m.gpAnzeigeElemente, &m.gpOut1Parameter, &m.gpOut2Parameter,
-             &m.gpAnalogOut1, &m.gpPIDRegler}) {
-        if (c->visible) bottom = std::max(bottom, c->geometry.bottom());
+    for (const ControlSpec& s : controltable::all()) {
+        const Control& c = s.in(m);
+        if (!s.group && s.kind != ControlKind::Frame && c.visible) bottom = std::max(bottom, c.geometry.bottom());
     }
     m.Panel1.geometry.height = std::max(kPanelHeight, bottom + kGap);
     m.StatusBar1.geometry.top = m.Panel1.geometry.bottom() + 1;

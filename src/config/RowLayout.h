@@ -32,7 +32,7 @@ struct Row {
 
 // Places the shown rows one pitch apart from the top and sizes the group.
 // Returns the count of shown rows.
-inline int stackRows(Control& group, std::initializer_list<Row> rows) {
+template <class Rows> int stackRows(Control& group, const Rows& rows) {
     int n = 0;
     for (const Row& r : rows) {
         if (!r.key->visible) continue;
@@ -45,6 +45,9 @@ inline int stackRows(Control& group, std::initializer_list<Row> rows) {
     }
     group.geometry.height = groupHeight(n);
     return n;
+}
+inline int stackRows(Control& group, std::initializer_list<Row> rows) {
+    return stackRows<std::initializer_list<Row>>(group, rows);
 }
 
 } // namespace RowLayout

@@ -1,4 +1,4 @@
-#include "config/MainWindowModel.h"
+#include "config/ControlTable.h"
 #include "config/RowLayout.h"
 
 #include <algorithm>
@@ -28,25 +28,15 @@ bool shown(const Control& c) {
 } // namespace
 
 QList<Control*> MainWindowModel::tabOrder() {
-    QList<Frame> frames = {
-        {&gb_ErweiterteKonfiguration,
-         {&e_erw_Allgemein, &e_erw_Schaltfunktion1, &e_erw_Alarm, &e_erw_Schaltfunktion2, &b_erw_Anzeigen}},
-        {&rgInput, {&rgInput}},
-        {&rgSensor, {&rgSensor}},
-        {&rgOutput, {&rgOutput}},
-        {&rgReglerFunktion, {&rgReglerFunktion}},
-        {&gpAnzeigeElemente,
-         {&cpAnzeigeDp, &neAnzeigeLow, &neAnzeigeHigh, &cb_AnzeigeEinheit, &cbLimit, &neFilter, &teFilter,
-          &neMessbereichLow, &neMessbereichHigh, &neVorteiler, &cbAnzeigeUnit, &cbAnzeigeMessart, &cbEdge}},
-        {&gpOut1Parameter,
-         {&neOut1Einschaltpunkt, &neOut1Ausschaltpunkt, &neOut1Delay, &cbOut1Vorzugslage, &cbOut1Mode}},
-        {&gpOut2Parameter,
-         {&neOut2Einschaltpunkt, &neOut2Ausschaltpunkt, &neOut2Delay, &cbOut2Vorzugslage, &cbOut2Mode}},
-        {&gpAnalogOut1, {&cbStromAusgang, &neDAC_Low, &neDAC_High, &cbAnalogOut1Vorzugslage, &neDAFilter}},
-        {&gpPIDRegler,
-         {&nePID_SP1, &nePID_Proportional, &ne_PIDIntegral, &nePID_Derivation, &nePID_CyC, &nePIDdur,
-          &nePIDthr, &cbPID_Vorzugslage}},
-    };
+    QList<Frame> frames;
+    for (const ControlSpec& f : controltable::all()) {
+        if (!f.isFrame() || f.group) continue;
+        Frame frame{&f.in(*this), {}};
+        if (f.kind == ControlKind::Radio) frame.stops.append(frame.frame);
+        for (const ControlSpec* s : controltable::inside(f.name))
+            if (s->kind != ControlKind::Label) frame.stops.append(&s->in(*this));
+        frames.append(frame);
+    }
     frames.removeIf([](const Frame& f) { return !shown(*f.frame); });
     std::stable_sort(frames.begin(), frames.end(), [](const Frame& a, const Frame& b) {
         return before(a.frame->geometry, b.frame->geometry);
@@ -62,12 +52,9 @@ QList<Control*> MainWindowModel::tabOrder() {
 }
 
 Control* MainWindowModel::firstFocus() {
-    const QList<const Control*> safe = {
-        &cpAnzeigeDp,    &cb_AnzeigeEinheit,       &cbLimit,           &cbAnzeigeUnit,     &cbAnzeigeMessart,
-        &cbEdge,         &cbOut1Vorzugslage,       &cbOut1Mode,        &cbOut2Vorzugslage, &cbOut2Mode,
-        &cbStromAusgang, &cbAnalogOut1Vorzugslage, &cbPID_Vorzugslage, &b_erw_Anzeigen};
     for (Control* c : tabOrder()) {
-        if (safe.contains(c)) return c;
+        const ControlKind kind = controltable::find(c->name)->kind;
+        if (kind == ControlKind::List || kind == ControlKind::Button) return c;
     }
     return nullptr;
 }

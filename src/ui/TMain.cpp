@@ -1,5 +1,6 @@
 #include "ui/TMain.h"
 
+#include "ui/ControlViews.h"
 #include "ui/ProgressBarView.h"
 #include "ui/PushButton.h"
 
@@ -7,17 +8,13 @@
 #include "app/MainHandlers.h"
 #include "config/MainWindowModel.h"
 #include "ui/BusMonitorDialog.h"
-#include "ui/ProgramFonts.h"
 #include "ui/QtPrompter.h"
 #include "ui/RadioGroupBox.h"
-#include "ui/TNumericEdit.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QEvent>
-#include <QGroupBox>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
@@ -36,63 +33,6 @@ namespace {
 
 constexpr int kPanelHeight = 481;
 constexpr int kPanelWidth = 729;
-
-// Hands a control's key presses to its handler, which may swallow them.
-class KeyForwarder : public QObject {
-public:
-    using Handler = std::function<bool(QKeyEvent*)>;
-    KeyForwarder(QObject* parent, Handler h) : QObject(parent), handler(std::move(h)) {}
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() != QEvent::KeyPress)
-            return false;
-        auto* ke = static_cast<QKeyEvent*>(e);
-        // Tab moves the focus on; it never reaches a control as a typed character.
-        if (ke->key() == Qt::Key_Tab || ke->key() == Qt::Key_Backtab)
-            return false;
-        return handler(ke);
-    }
-
-private:
-    Handler handler;
-};
-
-class FocusForwarder : public QObject {
-public:
-    FocusForwarder(QObject* parent, std::function<void()> h) : QObject(parent), handler(std::move(h)) {}
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::FocusOut) {
-            auto* fe = static_cast<QFocusEvent*>(e);
-            if (fe->reason() != Qt::PopupFocusReason && fe->reason() != Qt::ActiveWindowFocusReason)
-                handler();
-        }
-        return false;
-    }
-
-private:
-    std::function<void()> handler;
-};
-
-// An edit field would take the window's undo and redo keys for its own, which know
-// nothing of the window's steps. While the window has a step to undo or redo, the key
-// goes to the menu item; otherwise the field undoes its typing as usual.
-class UndoKeyRouter : public QObject {
-public:
-    UndoKeyRouter(QObject* parent, QList<QAction*> items) : QObject(parent), actions(std::move(items)) {}
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() != QEvent::ShortcutOverride)
-            return false;
-        const auto* ke = static_cast<QKeyEvent*>(e);
-        const QKeySequence pressed(ke->keyCombination());
-        for (const QAction* a : actions) {
-            if (a->isEnabled() && a->shortcut() == pressed)
-                return true; // not accepted: the shortcut reaches the menu item
-        }
-        return false;
-    }
-
-private:
-    QList<QAction*> actions;
-};
 
 } // namespace
 
@@ -180,6 +120,8 @@ TMain::TMain(MainHandlers& handlers, QtPrompter& p, QWidget* parent) : QMainWind
     render();
 }
 
+TMain::~TMain() = default;
+
 QAction* TMain::addItem(QMenu* menu, MenuItem& item) {
     QAction* a = menu->addAction(item.caption);
     a->setObjectName(item.name);
@@ -192,193 +134,47 @@ QAction* TMain::addItem(QMenu* menu, MenuItem& item) {
 
 void TMain::buildMenus() {
     MainWindowModel& m = h.model();
-    QMenuBar* bar = menuBar();
-    auto topMenu = [&](MenuItem& item) {
-        QMenu* menu = bar->addMenu(item.caption);
-        menu->setObjectName(item.name);
-        menuOf.insert(menu->menuAction(), &item);
-        actions.insert(item.name, menu->menuAction());
-        return menu;
-    };
-
-    QMenu* datei = topMenu(m.mmDatei);
-    addItem(datei, m.miDatenspeichern);
-    addItem(datei, m.lesen1);
-    datei->addSeparator();
-    addItem(datei, m.Beenden);
-    // Additions go after the menu's own items, so nothing of it moves.
-    datei->addSeparator();
-    addItem(datei, m.miKonfigurationsblattDrucken);
-    addItem(datei, m.miKonfigurationsblattPdf);
-
-    QMenu* konf = topMenu(m.mmKonfiguration);
-    addItem(konf, m.Datenlesen1);
-    addItem(konf, m.Konfigurationlesen1);
-    addItem(konf, m.miKonfigurationprogrammieren1);
-    konf->addSeparator();
-    addItem(konf, m.miRueckgaengig);
-    addItem(konf, m.miWiederholen);
-
-    QMenu* typ = topMenu(m.mmTyp);
-    for (MenuItem& item : m.modelItems)
-        addItem(typ, item)->setCheckable(true);
-
-    QMenu* schnitt = topMenu(m.Schnittstelle);
-    addItem(schnitt, m.mmSelectedComPort);
-    addItem(schnitt, m.Portauswahl1);
-    connect(schnitt, &QMenu::aboutToShow, this, [this] { run([this] { h.SchnittstelleClick(); }); });
-
-    QMenu* wandler = topMenu(m.MainMenueWandler);
-    for (MenuItem* item :
-         {&m.MainMenueWandlerItem0, &m.MainMenueWandlerItem1, &m.MainMenueWandlerItem2, &m.MainMenueWandlerItem3})
-        addItem(wandler, *item)->setCheckable(true);
-
-    QMenu* extras = topMenu(m.mmExtras);
-    addItem(extras, m.MainMenueExtrasAnzeigeeinheit)->setCheckable(true);
-    addItem(extras, m.MainMenueExtras_ErweiterteKonfiguration)->setCheckable(true);
-    extras->addSeparator();
-    addItem(extras, m.MainMenueExtrasAdresseSetzen);
-    addItem(extras, m.mmExtras_GeraeteNamenZuweisen);
-    addItem(extras, m.MainMenueExtras_SelectAddress);
-    extras->addSeparator();
-    addItem(extras, m.MainMenueDurchflussMessung);
-    addItem(extras, m.MainMenueExtras_Busmonitor);
-    addItem(extras, m.MainMenueExtras_Vergleichen);
-
-    QMenu* hilfe = topMenu(m.MainMenuHilfe);
-    addItem(hilfe, m.MainMenueQM);
-    addItem(hilfe, m.MainMenueUeber);
-    addItem(hilfe, m._mHilfe_Kurzanleitung);
-}
-
-QWidget* TMain::create(Control& c, Kind kind, QWidget* parent) {
-    QWidget* w = nullptr;
-    switch (kind) {
-    case Kind::Label: {
-        auto* l = new QLabel(parent);
-        // Row labels stand right-aligned in front of their fields.
-        if (parent != content)
-            l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        w = l;
-        break;
+    QMenu* menu = nullptr;
+    for (const MenuSpec& s : controltable::menus()) {
+        if (s.place == MenuSpec::Popup) continue; // the radio group opens it
+        if (s.place == MenuSpec::Bar) {
+            MenuItem& item = s.get(m);
+            menu = menuBar()->addMenu(item.caption);
+            menu->setObjectName(item.name);
+            menuOf.insert(menu->menuAction(), &item);
+            actions.insert(item.name, menu->menuAction());
+            continue;
+        }
+        if (s.separatorBefore) menu->addSeparator();
+        if (s.get)
+            addItem(menu, s.get(m))->setCheckable(s.checkable);
+        else
+            for (MenuItem& item : m.modelItems)
+                addItem(menu, item)->setCheckable(s.checkable);
     }
-    case Kind::Group:
-        w = new QGroupBox(parent);
-        break;
-    case Kind::Radio:
-        w = new RadioGroupBox(parent);
-        break;
-    case Kind::Combo:
-        w = new QComboBox(parent);
-        break;
-    case Kind::Numeric: {
-        auto* ne = new TNumericEdit(parent);
-        ne->setPrompter(&prompter);
-        w = ne;
-        break;
-    }
-    case Kind::Text:
-        w = new QLineEdit(parent);
-        break;
-    case Kind::Button:
-        w = new PushButton(parent);
-        break;
-    }
-    w->setObjectName(c.name);
-    entries.append({&c, w, kind});
-    widgets.insert(c.name, w);
-    return w;
+    connect(menuBar()->findChild<QMenu*>(m.Schnittstelle.name), &QMenu::aboutToShow, this,
+            [this] { run([this] { h.SchnittstelleClick(); }); });
 }
 
 void TMain::buildControls() {
     MainWindowModel& m = h.model();
-    QWidget* top = content;
-    auto group = [&](GroupBox& g) { return create(g, Kind::Group, top); };
+    const ViewContext context{[this](const std::function<void()>& handler, bool endsEdit) { run(handler, endsEdit); },
+                              rendering, h, prompter,
+                              {actions.value(m.miRueckgaengig.name), actions.value(m.miWiederholen.name)}};
+    for (const ControlSpec& s : controltable::all()) {
+        QWidget* parent = s.group ? widgets.value(QLatin1String(s.group)) : content;
+        std::unique_ptr<ControlView> view = ControlView::create(s, m, parent, context);
+        if (!view) continue;
+        widgets.insert(view->control.name, view->widget());
+        views.push_back(std::move(view));
+    }
 
-    auto* caption = static_cast<QLabel*>(create(m.lMainCaption, Kind::Label, top));
+    auto* caption = static_cast<QLabel*>(widgets.value(m.lMainCaption.name));
     QFont cf = caption->font();
     cf.setPointSize(14);
     caption->setFont(cf);
     caption->setAlignment(Qt::AlignCenter);
-
-    QWidget* erw = group(m.gb_ErweiterteKonfiguration);
-    for (Label* l : {&m.l_Erw_Allgemein, &m.l_Erw_Schaltfunktion1, &m.l_Erw_Alarm, &m.l_Erw_Schaltfunktion2}) {
-        auto* lw = static_cast<QLabel*>(create(*l, Kind::Label, erw));
-        lw->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    }
-    // Tab order: General, Switching function 1, Alarm, Switching function 2, then the button.
-    for (TextField* e : {&m.e_erw_Allgemein, &m.e_erw_Schaltfunktion1, &m.e_erw_Alarm, &m.e_erw_Schaltfunktion2})
-        create(*e, Kind::Text, erw);
-    create(m.b_erw_Anzeigen, Kind::Button, erw);
-
-    for (RadioGroup* rg : {&m.rgInput, &m.rgOutput, &m.rgReglerFunktion, &m.rgSensor})
-        create(*rg, Kind::Radio, top);
     widgets.value(m.rgSensor.name)->setToolTip(QStringLiteral("Rechts klicken für Messbereichs-Grenzen"));
-
-    // The rows inside the groups get the larger font; the titles keep the window's,
-    // so that the frames of one row of groups start at the same height.
-    const QFont rowFont = programfonts::groupContents();
-    auto setRowFont = [&rowFont](QWidget* group) {
-        for (QWidget* row : group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            row->setFont(rowFont);
-    };
-
-    QWidget* settings = group(m.gpAnzeigeElemente);
-    const std::initializer_list<std::pair<Control*, Kind>> settingsRows = {
-        {&m.lAnzeigeDp, Kind::Label},        {&m.cpAnzeigeDp, Kind::Combo},
-        {&m.lAnzeigeLow, Kind::Label},       {&m.neAnzeigeLow, Kind::Numeric},
-        {&m.lAnzeigeHigh, Kind::Label},      {&m.neAnzeigeHigh, Kind::Numeric},
-        {&m.l_AnzeigeEinheit, Kind::Label},  {&m.cb_AnzeigeEinheit, Kind::Combo},
-        {&m.lLimit, Kind::Label},            {&m.cbLimit, Kind::Combo},
-        {&m.lFilter_or_edge, Kind::Label},   {&m.neFilter, Kind::Numeric},
-        {&m.teFilter, Kind::Text},           {&m.lMessbereichLow, Kind::Label},
-        {&m.neMessbereichLow, Kind::Numeric}, {&m.lMessbereichHigh, Kind::Label},
-        {&m.neMessbereichHigh, Kind::Numeric}, {&m.lVorteiler, Kind::Label},
-        {&m.neVorteiler, Kind::Numeric},     {&m.lAnzeigeUnit, Kind::Label},
-        {&m.cbAnzeigeUnit, Kind::Combo},     {&m.lAnzeigeMessart, Kind::Label},
-        {&m.cbAnzeigeMessart, Kind::Combo},  {&m.lEdge, Kind::Label},
-        {&m.cbEdge, Kind::Combo}};
-    for (const auto& [c, kind] : settingsRows)
-        create(*c, kind, settings);
-    setRowFont(settings);
-
-    auto outputGroup = [&](GroupBox& g, std::initializer_list<std::pair<Control*, Kind>> rows) {
-        QWidget* gw = group(g);
-        for (const auto& [c, kind] : rows)
-            create(*c, kind, gw);
-        setRowFont(gw);
-    };
-    outputGroup(m.gpOut1Parameter,
-                {{&m.lOut1Einschaltpunkt, Kind::Label}, {&m.neOut1Einschaltpunkt, Kind::Numeric},
-                 {&m.lOut1Ausschaltpunkt, Kind::Label}, {&m.neOut1Ausschaltpunkt, Kind::Numeric},
-                 {&m.lOut1Delay, Kind::Label},          {&m.neOut1Delay, Kind::Numeric},
-                 {&m.lOut1Vorzugslage, Kind::Label},    {&m.cbOut1Vorzugslage, Kind::Combo},
-                 {&m.lOut1Mode, Kind::Label},           {&m.cbOut1Mode, Kind::Combo}});
-    outputGroup(m.gpOut2Parameter,
-                {{&m.lOut2Einschaltpunkt, Kind::Label}, {&m.neOut2Einschaltpunkt, Kind::Numeric},
-                 {&m.lOut2Ausschaltpunkt, Kind::Label}, {&m.neOut2Ausschaltpunkt, Kind::Numeric},
-                 {&m.lOut2Delay, Kind::Label},          {&m.neOut2Delay, Kind::Numeric},
-                 {&m.lOut2Vorzugslage, Kind::Label},    {&m.cbOut2Vorzugslage, Kind::Combo},
-                 {&m.lOut2Mode, Kind::Label},           {&m.cbOut2Mode, Kind::Combo}});
-    outputGroup(m.gpAnalogOut1,
-                {{&m.cbStromAusgang, Kind::Combo},
-                 {&m.gpAnalogOut1DAWlo, Kind::Label},
-                 {&m.neDAC_Low, Kind::Numeric},
-                 {&m.gpAnalogOut1DAWhi, Kind::Label},
-                 {&m.neDAC_High, Kind::Numeric},
-                 {&m.gpAnalogOut1DAWerr, Kind::Label},
-                 {&m.cbAnalogOut1Vorzugslage, Kind::Combo},
-                 {&m.l_Out1DAFilter, Kind::Label},
-                 {&m.neDAFilter, Kind::Numeric}});
-    outputGroup(m.gpPIDRegler,
-                {{&m.lPID_SP1, Kind::Label},          {&m.nePID_SP1, Kind::Numeric},
-                 {&m.lPID_Proportional, Kind::Label}, {&m.nePID_Proportional, Kind::Numeric},
-                 {&m.l_PIDIntegral, Kind::Label},     {&m.ne_PIDIntegral, Kind::Numeric},
-                 {&m.lPID_Derivation, Kind::Label},   {&m.nePID_Derivation, Kind::Numeric},
-                 {&m.l_PID_CyC, Kind::Label},         {&m.nePID_CyC, Kind::Numeric},
-                 {&m.lPIDdur, Kind::Label},           {&m.nePIDdur, Kind::Numeric},
-                 {&m.lPIDthr, Kind::Label},           {&m.nePIDthr, Kind::Numeric},
-                 {&m.lPID_Vorzugslage, Kind::Label},  {&m.cbPID_Vorzugslage, Kind::Combo}});
 }
 
 void TMain::onAction(const QString& name, std::function<void()> handler) {
@@ -429,11 +225,6 @@ void TMain::connectEvents() {
     connect(static_cast<QPushButton*>(widgets.value(m.b_erw_Anzeigen.name)), &QPushButton::clicked, this,
             [this] { run([this] { h.b_erw_AnzeigenClick(); }); });
 
-    for (RadioGroup* rg : {&m.rgInput, &m.rgSensor, &m.rgOutput, &m.rgReglerFunktion}) {
-        auto* w = static_cast<RadioGroupBox*>(widgets.value(rg->name));
-        connect(w, &RadioGroupBox::itemClicked, this,
-                [this, rg](int index) { run([this, rg, index] { h.radioItemClick(*rg, index); }); });
-    }
     auto* sensor = static_cast<RadioGroupBox*>(widgets.value(m.rgSensor.name));
     connect(sensor, &RadioGroupBox::contextMenuRequested, this, [this, &m](const QPoint& pos) {
         QMenu popup(this);
@@ -442,80 +233,12 @@ void TMain::connectEvents() {
             run([this] { h.pm_MessbereichAnzeigenClick(); });
     });
 
-    // Combo boxes: the user's choice becomes the item index; some run a handler.
-    for (const Entry& e : entries) {
-        if (e.kind != Kind::Combo)
-            continue;
-        auto* combo = static_cast<QComboBox*>(e.widget);
-        auto* box = static_cast<ComboBox*>(e.control);
-        std::function<void()> change;
-        if (box == &m.cpAnzeigeDp)
-            change = [this] { h.cpAnzeigeDpChange(); };
-        else if (box == &m.cbAnzeigeUnit)
-            change = [this] { h.numericFieldExit(); };
-        connect(combo, &QComboBox::activated, this, [this, box, change](int index) {
-            run([box, index, change] {
-                box->setItemIndex(index);
-                if (change)
-                    change();
-            });
-        });
-    }
-
-    // Numeric fields: typed text goes into the model; leaving and Enter refresh the form.
-    for (const Entry& e : entries) {
-        if (e.kind != Kind::Numeric)
-            continue;
-        auto* edit = static_cast<TNumericEdit*>(e.widget);
-        auto* field = static_cast<NumericField*>(e.control);
-        connect(edit, &QLineEdit::textChanged, this, [this, field](const QString& text) {
-            if (!rendering)
-                field->text = text;
-        });
-        connect(edit, &TNumericEdit::exited, this, [this] { run([this] { h.numericFieldExit(); }); });
-        connect(edit, &TNumericEdit::enterPressed, this, [this] { run([this] { h.numericFieldEnter(); }); });
-    }
-
-    // Plain text fields keep the model's text current.
-    for (const Entry& e : entries) {
-        if (e.kind != Kind::Text)
-            continue;
-        auto* edit = static_cast<QLineEdit*>(e.widget);
-        auto* field = static_cast<TextField*>(e.control);
-        connect(edit, &QLineEdit::textChanged, this, [this, field](const QString& text) {
-            if (!rendering)
-                field->text = text;
-        });
-    }
-
-    // Extended configuration words: typed characters go through their key filter; leaving
-    // a field normalises it (switching function 1 then checks the words against the model).
-    const std::pair<TextField*, std::pair<bool (MainHandlers::*)(QChar), void (MainHandlers::*)()>> words[] = {
-        {&m.e_erw_Allgemein, {&MainHandlers::e_erw_AllgemeinKeyPress, &MainHandlers::e_erw_AllgemeinExit}},
-        {&m.e_erw_Alarm, {&MainHandlers::e_erw_AlarmKeyPress, &MainHandlers::e_erw_AlarmExit}},
-        {&m.e_erw_Schaltfunktion1,
-         {&MainHandlers::e_erw_Schaltfunktion1KeyPress, &MainHandlers::e_erw_Schaltfunktion1Exit}},
-        {&m.e_erw_Schaltfunktion2,
-         {&MainHandlers::e_erw_Schaltfunktion2KeyPress, &MainHandlers::e_erw_Schaltfunktion2Exit}},
-    };
-    for (const auto& [field, handlers] : words) {
-        QWidget* edit = widgets.value(field->name);
-        const auto keyPress = handlers.first;
-        const auto exit = handlers.second;
-        edit->installEventFilter(new KeyForwarder(edit, [this, keyPress](QKeyEvent* ke) {
-            const QString text = ke->text();
-            if (text.isEmpty() || text.at(0) == QChar(0x7F))
-                return false;
-            return !(h.*keyPress)(text.at(0)); // a refused key is dropped
-        }));
-        edit->installEventFilter(new FocusForwarder(edit, [this, exit] { run([this, exit] { (h.*exit)(); }); }));
-    }
     onAction(m.MainMenueExtras_ErweiterteKonfiguration.name,
              [this] { h.MainMenueExtras_ErweiterteKonfigurationClick(); });
 
     // The limit box carries the hidden unlock on Ctrl+E.
     QWidget* limit = widgets.value(m.cbLimit.name);
-    limit->installEventFilter(new KeyForwarder(limit, [this](QKeyEvent* ke) {
+    forwardKeys(limit, [this](QKeyEvent* ke) {
         QChar key;
         if (ke->key() == Qt::Key_E && (ke->modifiers() & Qt::ControlModifier))
             key = QChar(5);
@@ -526,43 +249,7 @@ void TMain::connectEvents() {
         bool swallowed = false;
         run([this, key, &swallowed] { swallowed = h.cbLimitKeyPress(key); });
         return swallowed;
-    }));
-
-    // The filter text field: every typed character goes through its typing rules.
-    QWidget* filter = widgets.value(m.teFilter.name);
-    filter->installEventFilter(new KeyForwarder(filter, [this, &m, filter](QKeyEvent* ke) {
-        const QString text = ke->text();
-        if (text.isEmpty() || text.at(0) == QChar(0x7F))
-            return false; // navigation and editing keys work as usual
-        const QChar ch = text.at(0);
-        auto* edit = static_cast<QLineEdit*>(filter);
-        // The typing rules see only the text; a selection is typed over as in any edit
-        // field (Backspace just removes it), or kept when the rules drop the key.
-        if (edit->hasSelectedText() && ch != QChar(13)) {
-            const QString before = m.teFilter.text;
-            QString rest = edit->text();
-            rest.remove(edit->selectionStart(), edit->selectedText().size());
-            run(
-                [this, &m, ch, before, rest] {
-                    m.teFilter.text = rest;
-                    if (ch != QChar(8) && !h.teFilterKeyPress(ch))
-                        m.teFilter.text = before;
-                },
-                false);
-            return true;
-        }
-        // A typed character is no step; leaving the field or the next event makes one.
-        run([this, ch] { h.teFilterKeyPress(ch); }, false);
-        return true;
-    }));
-    filter->installEventFilter(new FocusForwarder(filter, [this] { run([this] { h.teFilterExit(); }); }));
-
-    const QList<QAction*> undoItems = {actions.value(m.miRueckgaengig.name),
-                                       actions.value(m.miWiederholen.name)};
-    for (const Entry& e : entries) {
-        if (e.kind == Kind::Numeric || e.kind == Kind::Text)
-            e.widget->installEventFilter(new UndoKeyRouter(e.widget, undoItems));
-    }
+    });
 }
 
 void TMain::run(const std::function<void()>& handler, bool endsEdit) {
@@ -584,65 +271,15 @@ void TMain::render() {
     MainWindowModel& m = h.model();
     int right = 0;
     int bottom = 0;
-    for (const Entry& e : entries) {
-        const Control& c = *e.control;
-        const Geometry& g = c.geometry;
-        e.widget->setGeometry(g.left, g.top, g.width, g.height);
-        e.widget->setEnabled(c.enabled);
-        switch (e.kind) {
-        case Kind::Label:
-            static_cast<QLabel*>(e.widget)->setText(static_cast<const Label&>(c).caption);
-            if (&c == &m.lMainCaption)
-                fitCaption(static_cast<QLabel*>(e.widget));
-            break;
-        case Kind::Group:
-            static_cast<QGroupBox*>(e.widget)->setTitle(static_cast<const GroupBox&>(c).caption);
-            break;
-        case Kind::Radio: {
-            auto* w = static_cast<RadioGroupBox*>(e.widget);
-            const auto& rg = static_cast<const RadioGroup&>(c);
-            w->setTitle(rg.caption);
-            w->setItems(rg.items);
-            w->setItemIndex(rg.itemIndex);
-            break;
-        }
-        case Kind::Combo: {
-            auto* w = static_cast<QComboBox*>(e.widget);
-            const auto& box = static_cast<const ComboBox&>(c);
-            QStringList shown;
-            for (int i = 0; i < w->count(); ++i)
-                shown.append(w->itemText(i));
-            if (shown != box.items) {
-                w->clear();
-                w->addItems(box.items);
-            }
-            w->setCurrentIndex(box.itemIndex);
-            break;
-        }
-        case Kind::Numeric:
-            static_cast<TNumericEdit*>(e.widget)->applyField(static_cast<const NumericField&>(c));
-            break;
-        case Kind::Text: {
-            auto* w = static_cast<QLineEdit*>(e.widget);
-            const auto& t = static_cast<const TextField&>(c);
-            if (w->text() != t.text)
-                w->setText(t.text);
-            // setMaxLength drops the selection even when the limit stays the same.
-            const int maxLength = t.maxLength > 0 ? t.maxLength : 32767;
-            if (w->maxLength() != maxLength)
-                w->setMaxLength(maxLength);
-            break;
-        }
-        case Kind::Button:
-            static_cast<QPushButton*>(e.widget)->setText(static_cast<const Button&>(c).caption);
-            break;
-        }
-        e.widget->setVisible(c.visible);
-        if (c.visible && e.widget->parentWidget() == content) {
-            right = std::max(right, g.left + g.width);
-            bottom = std::max(bottom, g.top + g.height);
+    for (const auto& v : views) {
+        v->render();
+        const Control& c = v->control;
+        if (c.visible && v->widget()->parentWidget() == content) {
+            right = std::max(right, c.geometry.right());
+            bottom = std::max(bottom, c.geometry.bottom());
         }
     }
+    fitCaption(static_cast<QLabel*>(widgets.value(m.lMainCaption.name)));
     renderFrame();
     // The panel grows with the shown groups; on a screen too low for it they stay
     // reachable through its scroll bar. The content is just as wide as its columns, which

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <vector>
 
 class MainHandlers;
 class QtPrompter;
@@ -23,6 +24,7 @@ class TMain : public QMainWindow, public ModelView {
     Q_OBJECT
 public:
     TMain(MainHandlers& handlers, QtPrompter& prompter, QWidget* parent = nullptr);
+    ~TMain() override;
 
     void render() override;
 
@@ -46,17 +48,9 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
-    enum class Kind { Label, Group, Radio, Combo, Numeric, Text, Button };
-    struct Entry {
-        Control* control;
-        QWidget* widget;
-        Kind kind;
-    };
-
     void buildMenus();
     void buildControls();
     void connectEvents();
-    QWidget* create(Control& c, Kind kind, QWidget* parent);
     QAction* addItem(class QMenu* menu, MenuItem& item);
     void onAction(const QString& name, std::function<void()> handler);
     // Runs a handler, then renders; closes the window when the handlers ask for it.
@@ -80,7 +74,7 @@ private:
     QLabel* panels[4] = {};
     class QProgressBar* progress = nullptr;
     class BusMonitorDialog* monitor = nullptr;
-    QList<Entry> entries;
+    std::vector<std::unique_ptr<class ControlView>> views;
     QHash<QString, QWidget*> widgets;
     QHash<QString, QAction*> actions;
     QHash<QAction*, MenuItem*> menuOf;

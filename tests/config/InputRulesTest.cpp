@@ -1,5 +1,6 @@
 #include "ConfigFixture.h"
 #include "UserSteps.h"
+#include "config/ControlTable.h"
 
 #include <gtest/gtest.h>
 
@@ -16,11 +17,8 @@ enum { kVoltage, kCurrent, kResistance, kThermocouple, kFrequency, kSpeed, kUp, 
 // Rows of "Einstellwerte" by their value component; the filter counts once.
 QStringList shownRows(MainWindowModel& m) {
     QStringList out;
-    for (Control* c : std::initializer_list<Control*>{
-             &m.cpAnzeigeDp, &m.neAnzeigeLow, &m.neAnzeigeHigh, &m.cb_AnzeigeEinheit, &m.cbLimit, &m.neFilter,
-             &m.teFilter, &m.neMessbereichLow, &m.neMessbereichHigh, &m.neVorteiler, &m.cbAnzeigeUnit,
-             &m.cbAnzeigeMessart, &m.cbEdge}) {
-        if (c->visible) out << c->name;
+    for (const ControlSpec* s : controltable::inside("gpAnzeigeElemente")) {
+        if (s->isField() && s->in(m).visible) out << s->in(m).name;
     }
     return out;
 }

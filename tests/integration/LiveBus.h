@@ -7,6 +7,7 @@
 #include "app/SettingsStore.h"
 #include "bus/LibraryBinding.h"
 #include "bus/LoggingLibrary.h"
+#include "config/ControlTable.h"
 
 #include <gtest/gtest.h>
 
@@ -108,52 +109,8 @@ struct Window {
 inline QMap<QString, QString> snapshot(MainWindowModel& m) {
     QMap<QString, QString> out;
     QMap<const Control*, const Control*> parent;
-    auto group = [&](const Control& g, std::initializer_list<const Control*> members) {
-        for (const Control* c : members)
-            parent.insert(c, &g);
-    };
-    group(m.gpAnzeigeElemente, {&m.lAnzeigeDp,
-                                &m.cpAnzeigeDp,
-                                &m.lAnzeigeLow,
-                                &m.neAnzeigeLow,
-                                &m.lAnzeigeHigh,
-                                &m.neAnzeigeHigh,
-                                &m.l_AnzeigeEinheit,
-                                &m.cb_AnzeigeEinheit,
-                                &m.lLimit,
-                                &m.cbLimit,
-                                &m.lFilter_or_edge,
-                                &m.neFilter,
-                                &m.teFilter,
-                                &m.lMessbereichLow,
-                                &m.neMessbereichLow,
-                                &m.lMessbereichHigh,
-                                &m.neMessbereichHigh,
-                                &m.lVorteiler,
-                                &m.neVorteiler,
-                                &m.lAnzeigeUnit,
-                                &m.cbAnzeigeUnit,
-                                &m.lAnzeigeMessart,
-                                &m.cbAnzeigeMessart,
-                                &m.lEdge,
-                                &m.cbEdge});
-    group(m.gpOut1Parameter, {&m.lOut1Einschaltpunkt, &m.lOut1Ausschaltpunkt, &m.lOut1Delay,
-                              &m.lOut1Vorzugslage, &m.lOut1Mode, &m.neOut1Einschaltpunkt,
-                              &m.neOut1Ausschaltpunkt, &m.neOut1Delay, &m.cbOut1Vorzugslage, &m.cbOut1Mode});
-    group(m.gpOut2Parameter, {&m.lOut2Einschaltpunkt, &m.lOut2Ausschaltpunkt, &m.lOut2Delay,
-                              &m.lOut2Vorzugslage, &m.lOut2Mode, &m.neOut2Einschaltpunkt,
-                              &m.neOut2Ausschaltpunkt, &m.neOut2Delay, &m.cbOut2Vorzugslage, &m.cbOut2Mode});
-    group(m.gpAnalogOut1,
-          {&m.cbStromAusgang, &m.gpAnalogOut1DAWlo, &m.gpAnalogOut1DAWhi, &m.gpAnalogOut1DAWerr,
-           &m.l_Out1DAFilter, &m.neDAC_Low, &m.neDAC_High, &m.neDAFilter, &m.cbAnalogOut1Vorzugslage});
-    group(m.gpPIDRegler,
-          {&m.lPID_SP1, &m.lPID_Proportional, &m.l_PIDIntegral, &m.lPID_Derivation, &m.l_PID_CyC, &m.lPIDdur,
-           &m.lPIDthr, &m.lPID_Vorzugslage, &m.nePID_SP1, &m.nePID_Proportional, &m.ne_PIDIntegral,
-           &m.nePID_Derivation, &m.nePID_CyC, &m.nePIDdur, &m.nePIDthr, &m.cbPID_Vorzugslage});
-    group(m.gb_ErweiterteKonfiguration,
-          {&m.l_Erw_Allgemein, &m.l_Erw_Alarm, &m.l_Erw_Schaltfunktion1, &m.l_Erw_Schaltfunktion2,
-           &m.e_erw_Allgemein, &m.e_erw_Alarm, &m.e_erw_Schaltfunktion1, &m.e_erw_Schaltfunktion2,
-           &m.b_erw_Anzeigen});
+    for (const ControlSpec& s : controltable::all())
+        if (s.group) parent.insert(&s.in(m), &controltable::find(QLatin1String(s.group))->in(m));
     auto shown = [&](const Control& c) {
         const Control* p = parent.value(&c);
         return c.visible && (!p || p->visible);
@@ -174,26 +131,34 @@ inline QMap<QString, QString> snapshot(MainWindowModel& m) {
     auto value = [&](const Control& c, const QString& v) {
         if (shown(c)) out[c.name] += QStringLiteral(" value=") + v;
     };
-    for (ItemList* l :
-         {&m.rgInput, &m.rgOutput, &m.rgReglerFunktion, &m.rgSensor, &m.cpAnzeigeDp, &m.cb_AnzeigeEinheit,
-          &m.cbLimit, &m.cbAnzeigeUnit, &m.cbEdge, &m.cbOut1Vorzugslage, &m.cbOut1Mode, &m.cbOut2Vorzugslage,
-          &m.cbOut2Mode, &m.cbStromAusgang, &m.cbAnalogOut1Vorzugslage, &m.cbPID_Vorzugslage})
-        value(*l, QStringLiteral("%1 of [%2] %3")
-                      .arg(l->itemIndex)
-                      .arg(l->items.join(QLatin1Char('|')))
-                      .arg(l->caption));
-    for (NumericField* f : m.numericFields())
-        value(*f, QStringLiteral("%1 (%2/%3)").arg(f->text).arg(f->Vorkommastellen).arg(f->Nachkommastellen));
-    for (TextField* t : {&m.teFilter, &m.e_erw_Allgemein, &m.e_erw_Alarm, &m.e_erw_Schaltfunktion1,
-                         &m.e_erw_Schaltfunktion2})
-        value(*t, t->text);
-    for (GroupBox* g : {&m.gpAnzeigeElemente, &m.gpOut1Parameter, &m.gpOut2Parameter, &m.gpAnalogOut1,
-                        &m.gpPIDRegler, &m.gb_ErweiterteKonfiguration})
-        value(*g, g->caption);
-    for (Label* l : {&m.lMainCaption, &m.lAnzeigeLow, &m.lAnzeigeHigh, &m.lMessbereichHigh, &m.lVorteiler,
-                     &m.lOut2Einschaltpunkt, &m.lOut2Ausschaltpunkt, &m.lOut2Delay, &m.gpAnalogOut1DAWhi,
-                     &m.gpAnalogOut1DAWlo})
-        value(*l, l->caption);
+    for (const ControlSpec& s : controltable::all()) {
+        const Control& c = s.in(m);
+        switch (s.kind) {
+        case ControlKind::Radio:
+        case ControlKind::List: {
+            const auto& l = static_cast<const ItemList&>(c);
+            value(c, QStringLiteral("%1 of [%2] %3").arg(l.itemIndex).arg(l.items.join(QLatin1Char('|'))).arg(l.caption));
+            break;
+        }
+        case ControlKind::Numeric: {
+            const auto& f = static_cast<const NumericField&>(c);
+            value(c, QStringLiteral("%1 (%2/%3)").arg(f.text).arg(f.Vorkommastellen).arg(f.Nachkommastellen));
+            break;
+        }
+        case ControlKind::Text:
+            value(c, static_cast<const TextField&>(c).text);
+            break;
+        case ControlKind::Group:
+            value(c, static_cast<const GroupBox&>(c).caption);
+            break;
+        case ControlKind::Label:
+            value(c, static_cast<const Label&>(c).caption);
+            break;
+        case ControlKind::Button:
+        case ControlKind::Frame:
+            break;
+        }
+    }
     return out;
 }
 

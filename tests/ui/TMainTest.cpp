@@ -1,3 +1,4 @@
+#include "config/ControlTable.h"
 #include "support/AppFixture.h"
 #include "ui/QtPrompter.h"
 #include "ui/RadioGroupBox.h"
@@ -9,7 +10,9 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 
@@ -258,4 +261,44 @@ TEST(TMainWindow, UndoAndRedoKeysStepThroughTheWindowsConfigurations) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
     saveScreen(*menu, QStringLiteral("KonfigurationMenu"));
     menu->hide();
+}
+
+// The window builds its controls from the control table: each one of its kind in its group,
+// and nothing on the panel or in a group that the table does not name.
+TEST(TMainWindow, EveryControlOfTheTableHasItsWidgetAndNoOtherIsBuilt) {
+    Window win;
+    QWidget* content = win.main->panelContent();
+    auto ofKind = [](const QWidget* w, ControlKind kind) -> bool {
+        switch (kind) {
+        case ControlKind::Label: return qobject_cast<const QLabel*>(w);
+        case ControlKind::Group: return qobject_cast<const QGroupBox*>(w) && !qobject_cast<const RadioGroupBox*>(w);
+        case ControlKind::Radio: return qobject_cast<const RadioGroupBox*>(w);
+        case ControlKind::List: return qobject_cast<const QComboBox*>(w);
+        case ControlKind::Numeric: return qobject_cast<const TNumericEdit*>(w);
+        case ControlKind::Text: return qobject_cast<const QLineEdit*>(w) && !qobject_cast<const TNumericEdit*>(w);
+        case ControlKind::Button: return qobject_cast<const QPushButton*>(w);
+        case ControlKind::Frame: return true;
+        }
+        return false;
+    };
+    QList<QWidget*> parents = {content};
+    for (const ControlSpec& s : controltable::all()) {
+        const QString name = QLatin1String(s.name);
+        if (s.kind == ControlKind::Frame) {
+            EXPECT_NE(win.main->findChild<QWidget*>(name), nullptr) << s.name;
+            continue;
+        }
+        QWidget* w = win.main->widget(name);
+        ASSERT_NE(w, nullptr) << s.name;
+        EXPECT_EQ(w->objectName(), name);
+        EXPECT_TRUE(ofKind(w, s.kind)) << s.name;
+        EXPECT_EQ(w->parentWidget(), s.group ? win.main->widget(QLatin1String(s.group)) : content) << s.name;
+        if (s.kind == ControlKind::Group) parents.append(w);
+    }
+    for (QWidget* parent : parents) {
+        for (QWidget* child : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            EXPECT_NE(controltable::find(child->objectName()), nullptr)
+                << "not in the table: " << child->metaObject()->className() << " '"
+                << child->objectName().toStdString() << "' in " << parent->objectName().toStdString();
+    }
 }
