@@ -1,6 +1,7 @@
 #include "app/BusMonitorWindow.h"
 
 #include "bus/BusConstants.h"
+#include "files/CsvTable.h"
 #include "files/FileWriter.h"
 
 #include <algorithm>
@@ -9,13 +10,6 @@
 namespace {
 
 const char* const kTitles[] = {"Zeit", "Aufruf", "Adresse", "Befehl", "Parameter", "Wert", "Status", "Text"};
-
-QString csvField(QString text) {
-    if (text.contains(QLatin1Char(';')) || text.contains(QLatin1Char('"')) ||
-        text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r')))
-        return QLatin1Char('"') + text.replace(QLatin1String("\""), QLatin1String("\"\"")) + QLatin1Char('"');
-    return text;
-}
 
 } // namespace
 
@@ -148,18 +142,18 @@ void BusMonitorWindow::bLeerenClick() {
 }
 
 QByteArray BusMonitorWindow::csv() const {
-    QStringList lines;
+    QList<QStringList> lines;
     QStringList head;
     for (int c = 0; c < ColumnCount; ++c)
         head.append(columnTitle(c));
-    lines.append(head.join(QLatin1Char(';')));
+    lines.append(head);
     for (int r = 0; r < rowCount(); ++r) {
         QStringList fields;
         for (int c = 0; c < ColumnCount; ++c)
-            fields.append(csvField(cell(r, c)));
-        lines.append(fields.join(QLatin1Char(';')));
+            fields.append(cell(r, c));
+        lines.append(fields);
     }
-    return QByteArray("\xEF\xBB\xBF") + lines.join(QStringLiteral("\r\n")).toUtf8() + "\r\n";
+    return csvtable::document(lines);
 }
 
 QRect BusMonitorWindow::placeBeside(const QRect& mainFrame, const QRect& screen, QSize wanted) {

@@ -119,6 +119,10 @@ public:
     void mmExtras_GeraeteNamenZuweisenClick();
     void MainMenueExtras_SelectAddressClick();
 
+    // --- Bus scan (BusScanHandlers.cpp) -------------------------------------------------------
+    // "Bus durchsuchen…": every instrument on the port, with its address, name and readout.
+    void MainMenueExtras_BusDurchsuchenClick();
+
     // "&Busmonitor": opens the monitor beside the main window, or brings it back.
     void MainMenueExtras_BusmonitorClick();
     // The monitor once opened; null before (or without a call log).

@@ -1,9 +1,11 @@
 #include "ui/ToolDialogs.h"
 
+#include "tools/BusScanWindow.h"
 #include "tools/TSelectDeviceAddress.h"
 #include "tools/Tf_AdresseSetzen.h"
 #include "tools/Tf_GeraeteNamenAendern.h"
 #include "ui/AdresseSetzenDialog.h"
+#include "ui/BusScanDialog.h"
 #include "ui/GeraeteNamenAendernDialog.h"
 #include "ui/QtPrompter.h"
 #include "ui/SelectDeviceAddressDialog.h"
@@ -31,6 +33,7 @@ void registerToolDialogs(QtPrompter& prompter) {
     registerDialog<Tf_AdresseSetzen, AdresseSetzenDialog>(prompter, "Tf_AdresseSetzen");
     registerDialog<Tf_GeraeteNamenAendern, GeraeteNamenAendernDialog>(prompter, "Tf_GeraeteNamenAendern");
     registerDialog<TSelectDeviceAddress, SelectDeviceAddressDialog>(prompter, "TSelectDeviceAddress");
+    registerDialog<BusScanWindow, BusScanDialog>(prompter, "TBusDurchsuchen");
 }
 
 namespace tooldialogs {

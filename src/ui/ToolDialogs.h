@@ -13,7 +13,7 @@ struct Label;
 struct SimpleStatusBar;
 
 // Registers the dialogs of the bus tool windows (address assignment, name
-// change, address selection) with the prompter that shows modal windows.
+// change, address selection, bus scan) with the prompter that shows modal windows.
 void registerToolDialogs(QtPrompter& prompter);
 
 // Pieces the bus tool dialogs share.

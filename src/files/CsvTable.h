@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QStringList>
+
+// Tables as CSV for German spreadsheets: semicolons between the fields, CR LF after
+// each line, UTF-8 with a byte order mark. A field with a semicolon, a quotation mark
+// or a line break is quoted, its quotation marks doubled.
+namespace csvtable {
+
+QString field(QString text);
+// The first line is the head; every line is written as it is, however many fields it has.
+QByteArray document(const QList<QStringList>& lines);
+
+} // namespace csvtable
