@@ -1,12 +1,15 @@
 #include "app/MainHandlers.h"
 
 #include "bus/BusPort.h"
+#include "bus/Instrument.h"
 #include "tools/BusScanWindow.h"
 
 // The scan window talks to the bus through a binding of its own, as the bus tools do;
 // the main window's binding stays loaded and the main window starts nothing meanwhile.
 void MainHandlers::MainMenueExtras_BusDurchsuchenClick() {
     if (!bus::aDLLDynamischLaden(*bus, *env.prompter)) return;
+    const ModelEntry* fitting = nullptr;
+    int16_t address = -1;
     {
         BusScanWindow window(env.makeLibrary(BusScanWindow::entries()), *env.prompter, *env.clock,
                              env.currentDirectory, separator());
@@ -15,7 +18,23 @@ void MainHandlers::MainMenueExtras_BusDurchsuchenClick() {
         window.FormShow();
         const BusBusy busy(running);
         env.prompter->showModal(window);
-        // window.readRequest: the address and model of an "Einlesen", for the main window's readout.
+        if (window.readRequest) {
+            // "Einlesen": of the family's models, the first whose identification accepts the
+            // instrument (features and options tell the variants apart).
+            address = window.readRequest->address;
+            const int32_t family = catalogue::entry(window.readRequest->model).family;
+            QList<const ModelEntry*> offered;
+            for (const ModelEntry* e = catalogue::begin(); e != catalogue::end(); ++e)
+                if (e->family == family) offered.append(e);
+            const Detection found =
+                detectModels(*bus, *env.clock, m.comPort, m.converterCode, address, offered);
+            fitting = found.models.isEmpty() ? &catalogue::entry(window.readRequest->model) : found.models.first();
+        }
     }
     bus::aDLLDynamischEntladen(*bus);
+    if (!fitting) return;
+    // The readout then checks the instrument as always; one that fits no model says so there.
+    menuModelClick(QLatin1String(fitting->menuItem));
+    m.busAddress = address;
+    Konfigurationlesen1Click();
 }

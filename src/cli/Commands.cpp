@@ -5,7 +5,7 @@
 #include "bus/BusScan.h"
 #include "bus/Reach.h"
 #include "app/FieldList.h"
-#include "cli/Instrument.h"
+#include "bus/Instrument.h"
 #include "cli/Output.h"
 #include "config/Cp1252.h"
 #include "files/D20Writer.h"

@@ -174,6 +174,7 @@ const MenuSpec kMenus[] = {
     ITEM(MainMenueDurchflussMessung, kSeparator),
     ITEM(MainMenueExtras_Busmonitor),
     ITEM(MainMenueExtras_Vergleichen),
+    ITEM(MainMenueExtras_BusDurchsuchen, kSeparator),
     BAR(MainMenuHilfe),
     ITEM(MainMenueQM),
     ITEM(MainMenueUeber),

@@ -241,6 +241,7 @@ MainWindowModel::MainWindowModel() {
     menu(MainMenueDurchflussMessung, QStringLiteral("&Druchfluss-Messung"));
     menu(MainMenueExtras_Busmonitor, QStringLiteral("&Busmonitor"));
     menu(MainMenueExtras_Vergleichen, QStringLiteral("&Vergleichen…"));
+    menu(MainMenueExtras_BusDurchsuchen, QStringLiteral("B&us durchsuchen…"));
     menu(MainMenuHilfe, QStringLiteral("&Hilfe"));
     menu(MainMenueQM, QStringLiteral("&?"));
     menu(MainMenueUeber, QStringLiteral("&Info"));

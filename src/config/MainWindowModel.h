@@ -117,7 +117,8 @@ struct MainWindowModel {
     // "&Extras"
     MenuItem mmExtras, MainMenueExtrasAnzeigeeinheit, MainMenueExtras_ErweiterteKonfiguration,
         MainMenueExtrasAdresseSetzen, mmExtras_GeraeteNamenZuweisen, MainMenueExtras_SelectAddress,
-        MainMenueDurchflussMessung, MainMenueExtras_Busmonitor, MainMenueExtras_Vergleichen;
+        MainMenueDurchflussMessung, MainMenueExtras_Busmonitor, MainMenueExtras_Vergleichen,
+        MainMenueExtras_BusDurchsuchen;
     // "&Hilfe"
     MenuItem MainMenuHilfe, MainMenueQM, MainMenueUeber, _mHilfe_Kurzanleitung;
 

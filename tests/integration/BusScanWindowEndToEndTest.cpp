@@ -1,4 +1,5 @@
 #include "bus/LibraryBinding.h"
+#include "integration/LiveBus.h"
 #include "tools/BusScanWindow.h"
 
 #include <QFile>
@@ -107,4 +108,32 @@ TEST_F(BusScanWindowEndToEnd, CancelKeepsWhatWasFound) {
     EXPECT_TRUE(w.StatusBar1.text.startsWith(QStringLiteral("Abgebrochen nach"))) << w.StatusBar1.text.toStdString();
     EXPECT_TRUE(w.b_Durchsuchen.enabled);
     EXPECT_TRUE(w.b_Exportieren.enabled);
+}
+
+// "Einlesen" on a row: the main window takes the variant of the row's family that the instrument
+// fits (here the one with the current output, not the family's first) and reads it at the row's
+// address while the rest of the line stays connected.
+
+using livebus::LiveBus;
+
+TEST_F(LiveBus, EinlesenFromTheScanReadsTheRowsInstrumentAsItsOwnModel) {
+    livebus::Scenario line = livebus::kScenarios[0];
+    line.port = 10;
+    settings(line);
+    livebus::Window w(iniPath(), dir.path(), sep);
+    w.prompter.onModal = [](ModalWindow& window) {
+        ASSERT_EQ(QByteArray(window.windowClass()), "TBusDurchsuchen");
+        auto& scan = static_cast<BusScanWindow&>(window);
+        scan.eVonEdited(QStringLiteral("80"));
+        scan.eBisEdited(QStringLiteral("130"));
+        scan.b_DurchsuchenClick();
+        ASSERT_EQ(scan.rows.size(), 2);
+        scan.rowSelected(0); // address 88: "Pumpe West", a TRK 520 with a current output
+        scan.b_EinlesenClick();
+    };
+    w.handlers->MainMenueExtras_BusDurchsuchenClick();
+    EXPECT_TRUE(w.m.isChecked(ModelId::TRK520XAO));
+    EXPECT_EQ(w.m.busAddress, 88);
+    EXPECT_GE(w.handlers->lastBusStatus(), 0) << w.prompter.texts().join(u'\n').toStdString();
+    EXPECT_TRUE(w.m.gpAnalogOut1.visible);
 }

@@ -1,4 +1,4 @@
-#include "cli/Instrument.h"
+#include "bus/Instrument.h"
 
 #include "bus/BusCommands.h"
 #include "bus/BusConstants.h"
