@@ -5,7 +5,7 @@
 #include "config/Controls.h"
 #include "config/Prompter.h"
 
-// "Vergleichen": the window's configuration against a d20 file or the attached
+// "Vergleichen" (`TVergleich`): the window's configuration against a d20 file or the attached
 // instrument. The other side is read by a second set of the window's handlers into
 // a copy of the window's model, so the window itself stays as it is; the fields
 // that differ are listed as `trkdvn-cli diff` lists them.

@@ -1,7 +1,7 @@
 #include "app/MainHandlers.h"
 
+#include "app/ExtendedWordsWindow.h"
 #include "app/SettingsStore.h"
-#include "app/Ttf_Spezialkonfiguration.h"
 #include "app/UndoSteps.h"
 #include "bus/BusPort.h"
 #include "config/ExtendedWords.h"
@@ -31,18 +31,18 @@ QString aboutVersionText(uint16_t version) {
 void MainHandlers::b_erw_AnzeigenClick() {
     actions.aNormaliseSpecialFunctionEntries();
 
-    const std::array<TextField*, Ttf_Spezialkonfiguration::kWordCount> fields{
+    const std::array<TextField*, ExtendedWordsWindow::kWordCount> fields{
         &m.e_erw_Allgemein, &m.e_erw_Alarm, &m.e_erw_Schaltfunktion1, &m.e_erw_Schaltfunktion2};
-    Ttf_Spezialkonfiguration window;
-    for (int w = 0; w < Ttf_Spezialkonfiguration::kWordCount; ++w) {
+    ExtendedWordsWindow window;
+    for (int w = 0; w < ExtendedWordsWindow::kWordCount; ++w) {
         window.panels[w].word = static_cast<uint16_t>(extendedwords::wordValue(fields[w]->text).value_or(0));
         // Locked words are shown, not changed.
         window.panels[w].enabled = m.e_erw_Allgemein.enabled;
     }
     window.FormActivate();
     env.prompter->showModal(window);
-    if (window.modalResult == Ttf_Spezialkonfiguration::Result::Ok) {
-        for (int w = 0; w < Ttf_Spezialkonfiguration::kWordCount; ++w)
+    if (window.modalResult == ExtendedWordsWindow::Result::Ok) {
+        for (int w = 0; w < ExtendedWordsWindow::kWordCount; ++w)
             fields[w]->text = QString::number(window.panels[w].word);
     }
     actions.aCheckSpecialFunctionValidity();

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringList>
 
-// The program's own window for the handbook, for when no viewer of the system takes
+// The program's own window for the handbook (`THandbuch`), for when no viewer of the system takes
 // it: one page at a time, the links between the pages followed inside the window,
 // back and forward through the pages seen. The widget shows `page` and forwards
 // every click on a link.

@@ -1,9 +1,9 @@
 #include "app/MainHandlers.h"
 
 #include "bus/BusPort.h"
-#include "tools/TSelectDeviceAddress.h"
-#include "tools/Tf_AdresseSetzen.h"
-#include "tools/Tf_GeraeteNamenAendern.h"
+#include "tools/AddressWindow.h"
+#include "tools/DeviceNameWindow.h"
+#include "tools/SelectAddressWindow.h"
 
 // The bus tools open the port through the main window's binding, so it stays
 // loaded while a tool window is shown. Without the library a tool could not
@@ -15,8 +15,7 @@
 void MainHandlers::MainMenueExtrasAdresseSetzenClick() {
     if (!bus::aDLLDynamischLaden(*bus, *env.prompter)) return;
     {
-        Tf_AdresseSetzen window(env.makeLibrary(Tf_AdresseSetzen::entries()), *bus, *env.prompter,
-                                *env.clock);
+        AddressWindow window(env.makeLibrary(AddressWindow::entries()), *bus, *env.prompter, *env.clock);
         window.currentAddress = m.busAddress;
         window.converterCode = m.converterCode;
         window.comPort = m.comPort;
@@ -31,8 +30,8 @@ void MainHandlers::MainMenueExtrasAdresseSetzenClick() {
 void MainHandlers::mmExtras_GeraeteNamenZuweisenClick() {
     if (!bus::aDLLDynamischLaden(*bus, *env.prompter)) return;
     {
-        Tf_GeraeteNamenAendern window(env.makeLibrary(Tf_GeraeteNamenAendern::entries()), *bus, *env.prompter,
-                                      *env.clock);
+        DeviceNameWindow window(env.makeLibrary(DeviceNameWindow::entries()), *bus, *env.prompter,
+                                *env.clock);
         window.comPort = m.comPort;
         window.converterCode = m.converterCode;
         const BusBusy busy(running);
@@ -44,7 +43,7 @@ void MainHandlers::mmExtras_GeraeteNamenZuweisenClick() {
 void MainHandlers::MainMenueExtras_SelectAddressClick() {
     if (!bus::aDLLDynamischLaden(*bus, *env.prompter)) return;
     {
-        TSelectDeviceAddress window(env.makeLibrary(TSelectDeviceAddress::entries()), *env.prompter);
+        SelectAddressWindow window(env.makeLibrary(SelectAddressWindow::entries()), *env.prompter);
         window.converterCode = m.converterCode;
         window.comPort = m.comPort;
         window.address = m.busAddress;

@@ -1,20 +1,20 @@
 #include "cli/Commands.h"
 
 #include "app/ComPortWindow.h"
+#include "app/FieldList.h"
+#include "app/ProgramPaths.h"
 #include "bus/BusPort.h"
 #include "bus/BusScan.h"
-#include "bus/Reach.h"
-#include "app/FieldList.h"
 #include "bus/Instrument.h"
+#include "bus/Reach.h"
 #include "cli/Output.h"
 #include "config/Cp1252.h"
 #include "files/D20Writer.h"
 #include "files/FileWriter.h"
-#include "app/ProgramPaths.h"
 #include "record/InstrumentRecord.h"
+#include "tools/AddressWindow.h"
+#include "tools/DeviceNameWindow.h"
 #include "tools/FlowCalculatorWindow.h"
-#include "tools/Tf_AdresseSetzen.h"
-#include "tools/Tf_GeraeteNamenAendern.h"
 #include "ui/SheetPainter.h"
 
 #include <QFileInfo>
@@ -724,9 +724,11 @@ template <typename Window> int runTool(Invocation& in, int16_t port, const Tool<
 
 int runSetAddress(Invocation& in) {
     const int16_t port = onePort(in);
-    const Tool<Tf_AdresseSetzen> tool{
-        "Tf_AdresseSetzen", &MainHandlers::MainMenueExtrasAdresseSetzenClick, &Tf_AdresseSetzen::b_AdresseSetzen,
-        [](Session& s, Tf_AdresseSetzen& w, const QString& to) {
+    const Tool<AddressWindow> tool{
+        "Tf_AdresseSetzen",
+        &MainHandlers::MainMenueExtrasAdresseSetzenClick,
+        &AddressWindow::b_AdresseSetzen,
+        [](Session& s, AddressWindow& w, const QString& to) {
             w.eAdresseEdited(to);
             w.b_AdresseSetzenClick();
             // With several instruments on the line the address query after the change cannot
@@ -748,8 +750,9 @@ int runSetAddress(Invocation& in) {
                 }
             }
         },
-        QStringLiteral("Adresse erfolgreich geändert"), "address",
-        [](const Tf_AdresseSetzen& w) { return QJsonValue(w.currentAddress); }};
+        QStringLiteral("Adresse erfolgreich geändert"),
+        "address",
+        [](const AddressWindow& w) { return QJsonValue(w.currentAddress); }};
     return runTool(in, port, tool, in.parser.value(QStringLiteral("to")));
 }
 
@@ -775,15 +778,17 @@ int runRename(Invocation& in) {
         err(CliPrompter::line(QStringLiteral("Fehler"), problem + QStringLiteral(" Nichts wurde gesendet.")));
         return exitcode::Usage;
     }
-    const Tool<Tf_GeraeteNamenAendern> tool{
-        "Tf_GeraeteNamenAendern", &MainHandlers::mmExtras_GeraeteNamenZuweisenClick,
-        &Tf_GeraeteNamenAendern::b_NamenAendern,
-        [](Session&, Tf_GeraeteNamenAendern& w, const QString& text) {
+    const Tool<DeviceNameWindow> tool{
+        "Tf_GeraeteNamenAendern",
+        &MainHandlers::mmExtras_GeraeteNamenZuweisenClick,
+        &DeviceNameWindow::b_NamenAendern,
+        [](Session&, DeviceNameWindow& w, const QString& text) {
             w.Edit1Edited(text);
             w.b_NamenAendernClick();
         },
-        QStringLiteral("Bezeichner erfolgreich geändert."), "name",
-        [](const Tf_GeraeteNamenAendern& w) { return QJsonValue(w.l_GeraeteNamen.caption); }};
+        QStringLiteral("Bezeichner erfolgreich geändert."),
+        "name",
+        [](const DeviceNameWindow& w) { return QJsonValue(w.l_GeraeteNamen.caption); }};
     return runTool(in, port, tool, name);
 }
 

@@ -1,6 +1,6 @@
 #include "handbook/HandbookPages.h"
 
-#include "app/Ttf_Spezialkonfiguration.h"
+#include "app/ExtendedWordsWindow.h"
 #include "bus/BusConstants.h"
 #include "bus/LibraryBinding.h"
 #include "config/ConfigActions.h"
@@ -345,10 +345,10 @@ QString modelTable() {
 }
 
 QString extendedBitTables() {
-    Ttf_Spezialkonfiguration window;
+    ExtendedWordsWindow window;
     window.FormActivate();
     QString html;
-    for (int w = 0; w < Ttf_Spezialkonfiguration::kWordCount; ++w) {
+    for (int w = 0; w < ExtendedWordsWindow::kWordCount; ++w) {
         const auto& panel = window.panels[static_cast<size_t>(w)];
         html += QStringLiteral("<h3>%1</h3>\n<table class=\"bits\" border=\"1\" cellspacing=\"0\" cellpadding=\"4\">\n"
                                "<tr><th>Bit</th><th>Wert</th><th>Bedeutung</th><th>Erklärung</th></tr>\n")

@@ -1,32 +1,32 @@
 #include "handbook/Screenshots.h"
 
 #include "app/BusMonitorWindow.h"
+#include "app/ComPortWindow.h"
 #include "app/CompareWindow.h"
 #include "app/ConfigSheet.h"
-#include "app/ComPortWindow.h"
+#include "app/ExtendedWordsWindow.h"
 #include "app/MainHandlers.h"
 #include "app/SettingsStore.h"
-#include "app/Ttf_Spezialkonfiguration.h"
 #include "bus/CallLog.h"
 #include "bus/LibraryBinding.h"
 #include "bus/LoggingLibrary.h"
 #include "files/CommentWindow.h"
+#include "tools/AddressWindow.h"
+#include "tools/DeviceNameWindow.h"
 #include "tools/FlowCalculatorWindow.h"
-#include "tools/TSelectDeviceAddress.h"
-#include "tools/Tf_AdresseSetzen.h"
-#include "tools/Tf_GeraeteNamenAendern.h"
-#include "ui/AdresseSetzenDialog.h"
+#include "tools/SelectAddressWindow.h"
+#include "ui/AddressDialog.h"
 #include "ui/BusMonitorDialog.h"
 #include "ui/ComPortDialog.h"
 #include "ui/CommentDialog.h"
 #include "ui/CompareDialog.h"
+#include "ui/DeviceNameDialog.h"
+#include "ui/ExtendedWordsDialog.h"
 #include "ui/FlowCalculatorDialog.h"
-#include "ui/GeraeteNamenAendernDialog.h"
+#include "ui/MainWindow.h"
 #include "ui/QtPrompter.h"
-#include "ui/SelectDeviceAddressDialog.h"
+#include "ui/SelectAddressDialog.h"
 #include "ui/SheetPainter.h"
-#include "ui/SpezialkonfigurationDialog.h"
-#include "ui/TMain.h"
 
 #include <QApplication>
 #include <QDir>
@@ -128,7 +128,7 @@ class Session {
         env.currentDirectory = scratch;
         handlers = std::make_unique<MainHandlers>(*model, env);
         handlers->FormActivate();
-        main = std::make_unique<TMain>(*handlers, prompter);
+        main = std::make_unique<MainWindow>(*handlers, prompter);
         main->show();
     }
 
@@ -234,7 +234,8 @@ class Session {
     QString iniPath() const { return QDir(scratch).filePath(QStringLiteral("settings.ini")); }
 
     void prepareShots() {
-        shoot<Ttf_Spezialkonfiguration, SpezialkonfigurationDialog>("Ttf_Spezialkonfiguration", QStringLiteral("erweitert"));
+        shoot<ExtendedWordsWindow, ExtendedWordsDialog>("Ttf_Spezialkonfiguration",
+                                                        QStringLiteral("erweitert"));
         shoot<ComPortWindow, ComPortDialog>("Tf_ComPort", QStringLiteral("portauswahl"), [](ComPortWindow& w) {
             if (!w.cb_ComPorts.items.isEmpty()) {
                 w.cb_ComPorts.setItemIndex(0);
@@ -245,16 +246,15 @@ class Session {
             w.Edit1Change(QStringLiteral("Abnahme Kessel 1, Regler im Schaltschrank 2"));
             w.Button1Click();
         });
-        shoot<Tf_AdresseSetzen, AdresseSetzenDialog>("Tf_AdresseSetzen", QStringLiteral("adresse_setzen"),
-                                                     [](Tf_AdresseSetzen& w) { w.b_InformationenClick(); });
-        shoot<Tf_GeraeteNamenAendern, GeraeteNamenAendernDialog>(
-            "Tf_GeraeteNamenAendern", QStringLiteral("name_aendern"),
-            [](Tf_GeraeteNamenAendern& w) { w.b_InformationenClick(); });
-        shoot<TSelectDeviceAddress, SelectDeviceAddressDialog>("TSelectDeviceAddress", QStringLiteral("adresse_waehlen"),
-                                                               [](TSelectDeviceAddress& w) {
-                                                                   w.te_SelectedDeviceAddressEdited(QStringLiteral("1"));
-                                                                   w.btn_CheckClick();
-                                                               });
+        shoot<AddressWindow, AddressDialog>("Tf_AdresseSetzen", QStringLiteral("adresse_setzen"),
+                                            [](AddressWindow& w) { w.b_InformationenClick(); });
+        shoot<DeviceNameWindow, DeviceNameDialog>("Tf_GeraeteNamenAendern", QStringLiteral("name_aendern"),
+                                                  [](DeviceNameWindow& w) { w.b_InformationenClick(); });
+        shoot<SelectAddressWindow, SelectAddressDialog>(
+            "TSelectDeviceAddress", QStringLiteral("adresse_waehlen"), [](SelectAddressWindow& w) {
+                w.te_SelectedDeviceAddressEdited(QStringLiteral("1"));
+                w.btn_CheckClick();
+            });
         shoot<CompareWindow, CompareDialog>("TVergleich", QStringLiteral("vergleichen"),
                                             [](CompareWindow& w) { w.b_GeraetClick(); });
         shoot<FlowCalculatorWindow, FlowCalculatorDialog>("TForm1", QStringLiteral("durchfluss"),
@@ -279,7 +279,7 @@ class Session {
     std::unique_ptr<MainWindowModel> model;
     std::unique_ptr<SettingsStore> store;
     std::unique_ptr<MainHandlers> handlers;
-    std::unique_ptr<TMain> main;
+    std::unique_ptr<MainWindow> main;
 };
 
 } // namespace

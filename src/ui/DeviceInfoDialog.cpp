@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 DeviceInfoDialog::DeviceInfoDialog(DeviceInfoWindow& window, const QString& objectName, QWidget* parent)
-    : ToolDialog(window, objectName, parent), w(window) {
+    : BusToolDialog(window, objectName, parent), w(window) {
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     panel = tooldialogs::infoPanel(this, w.Panel1);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/ToolDialog.h"
+#include "ui/BusToolDialog.h"
 #include "ui/ToolDialogs.h"
 
 class DeviceInfoWindow;
@@ -10,7 +10,7 @@ class QLabel;
 // `Panel1` with the device labels, "Informationen Einlesen", the window's own
 // field with its button beside it, and the status bar. The window learns of
 // every close, however the dialog is closed.
-class DeviceInfoDialog : public ToolDialog {
+class DeviceInfoDialog : public BusToolDialog {
     Q_OBJECT
   public:
     void done(int result) override;

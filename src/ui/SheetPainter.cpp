@@ -1,9 +1,9 @@
 #include "ui/SheetPainter.h"
 
 #include "app/MainHandlers.h"
+#include "ui/MainWindow.h"
 #include "ui/ProgramFonts.h"
 #include "ui/QtPrompter.h"
-#include "ui/TMain.h"
 
 #include <QBuffer>
 #include <QPageLayout>
@@ -179,7 +179,7 @@ QByteArray configSheetPdf(const ConfigSheet& sheet, const QImage& picture) {
 QImage windowPicture(MainHandlers& handlers) {
     // The window listens to the status bar's repaints while it lives; the caller keeps its own.
     QtPrompter prompter;
-    TMain window(handlers, prompter);
+    MainWindow window(handlers, prompter);
     return window.picture();
 }
 

@@ -1,14 +1,14 @@
 #include "ui/ToolDialogs.h"
 
+#include "tools/AddressWindow.h"
 #include "tools/BusScanWindow.h"
-#include "tools/TSelectDeviceAddress.h"
-#include "tools/Tf_AdresseSetzen.h"
-#include "tools/Tf_GeraeteNamenAendern.h"
-#include "ui/AdresseSetzenDialog.h"
+#include "tools/DeviceNameWindow.h"
+#include "tools/SelectAddressWindow.h"
+#include "ui/AddressDialog.h"
 #include "ui/BusScanDialog.h"
-#include "ui/GeraeteNamenAendernDialog.h"
+#include "ui/DeviceNameDialog.h"
 #include "ui/QtPrompter.h"
-#include "ui/SelectDeviceAddressDialog.h"
+#include "ui/SelectAddressDialog.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -30,9 +30,9 @@ void registerDialog(QtPrompter& prompter, const char* windowClass) {
 } // namespace
 
 void registerToolDialogs(QtPrompter& prompter) {
-    registerDialog<Tf_AdresseSetzen, AdresseSetzenDialog>(prompter, "Tf_AdresseSetzen");
-    registerDialog<Tf_GeraeteNamenAendern, GeraeteNamenAendernDialog>(prompter, "Tf_GeraeteNamenAendern");
-    registerDialog<TSelectDeviceAddress, SelectDeviceAddressDialog>(prompter, "TSelectDeviceAddress");
+    registerDialog<AddressWindow, AddressDialog>(prompter, "Tf_AdresseSetzen");
+    registerDialog<DeviceNameWindow, DeviceNameDialog>(prompter, "Tf_GeraeteNamenAendern");
+    registerDialog<SelectAddressWindow, SelectAddressDialog>(prompter, "TSelectDeviceAddress");
     registerDialog<BusScanWindow, BusScanDialog>(prompter, "TBusDurchsuchen");
 }
 

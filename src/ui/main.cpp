@@ -11,10 +11,10 @@
 #include "ui/CompareDialog.h"
 #include "ui/HelpDialog.h"
 #include "ui/HelpDialogs.h"
+#include "ui/MainWindow.h"
 #include "ui/ProgramFonts.h"
 #include "ui/QtPrompter.h"
 #include "ui/SheetPainter.h"
-#include "ui/TMain.h"
 #include "ui/ToolDialogs.h"
 
 #include <QApplication>
@@ -116,7 +116,7 @@ int main(int argc, char** argv) {
                           const QList<BusLibrary::Entry>& entries) -> std::unique_ptr<BusLibrary> {
         return std::make_unique<LoggingLibrary>(std::make_unique<LibraryBinding>(folders, entries), callLog);
     };
-    TMain* shownWindow = nullptr;
+    MainWindow* shownWindow = nullptr;
     QtSheetPrinter sheets([&shownWindow] { return shownWindow ? shownWindow->picture() : QImage(); });
     env.sheets = &sheets;
     env.betweenCalls = [&shownWindow] {
@@ -131,7 +131,7 @@ int main(int argc, char** argv) {
 
     MainWindowModel model;
     MainHandlers handlers(model, env);
-    TMain window(handlers, prompter);
+    MainWindow window(handlers, prompter);
     shownWindow = &window;
     sheets.setParent(&window);
     window.show();

@@ -1,5 +1,5 @@
+#include "app/ExtendedWordsWindow.h"
 #include "app/HelpWindow.h"
-#include "app/Ttf_Spezialkonfiguration.h"
 #include "support/AppFixture.h"
 #include "tools/FlowCalculatorWindow.h"
 
@@ -9,7 +9,7 @@
 
 namespace {
 
-using Window = Ttf_Spezialkonfiguration;
+using Window = ExtendedWordsWindow;
 
 // A started main window with a stored port and model, the extended words unlocked or not.
 struct Help : ::testing::Test {

@@ -1,7 +1,7 @@
 #include "bus/LibraryBinding.h"
-#include "tools/TSelectDeviceAddress.h"
-#include "tools/Tf_AdresseSetzen.h"
-#include "tools/Tf_GeraeteNamenAendern.h"
+#include "tools/AddressWindow.h"
+#include "tools/DeviceNameWindow.h"
+#include "tools/SelectAddressWindow.h"
 
 #include <QTemporaryDir>
 
@@ -30,9 +30,9 @@ struct BusToolsEndToEnd : ::testing::Test {
     std::unique_ptr<BusLibrary> binding(const QList<BusLibrary::Entry>& entries) {
         return std::make_unique<LibraryBinding>(QStringList{QStringLiteral(TRAXBUS_LIBDIR)}, entries);
     }
-    std::unique_ptr<Tf_AdresseSetzen> addressWindow(int16_t port, int16_t address) {
-        auto w = std::make_unique<Tf_AdresseSetzen>(binding(Tf_AdresseSetzen::entries()), mainLibrary,
-                                                    prompter, clock);
+    std::unique_ptr<AddressWindow> addressWindow(int16_t port, int16_t address) {
+        auto w =
+            std::make_unique<AddressWindow>(binding(AddressWindow::entries()), mainLibrary, prompter, clock);
         w->comPort = port;
         w->converterCode = 6;
         w->currentAddress = address;
@@ -68,7 +68,7 @@ TEST_F(BusToolsEndToEnd, AnInstrumentKeepsItsNewAddress) {
 }
 
 TEST_F(BusToolsEndToEnd, ANameIsWrittenInTheInstrumentsCodePageAndReadBack) {
-    Tf_GeraeteNamenAendern w(binding(Tf_GeraeteNamenAendern::entries()), mainLibrary, prompter, clock);
+    DeviceNameWindow w(binding(DeviceNameWindow::entries()), mainLibrary, prompter, clock);
     w.comPort = 1;
     w.converterCode = 6;
     w.b_InformationenClick();
@@ -90,7 +90,7 @@ TEST_F(BusToolsEndToEnd, ANameIsWrittenInTheInstrumentsCodePageAndReadBack) {
 }
 
 TEST_F(BusToolsEndToEnd, TheAddressCheckFindsOneOfTwoOnlyByItsAddress) {
-    TSelectDeviceAddress w(binding(TSelectDeviceAddress::entries()), prompter);
+    SelectAddressWindow w(binding(SelectAddressWindow::entries()), prompter);
     w.comPort = 8;
     w.converterCode = 6;
     w.te_SelectedDeviceAddress.text = QStringLiteral("2");

@@ -1,9 +1,9 @@
 #include "bus/BusConstants.h"
 #include "config/ModelCatalogue.h"
 #include "support/ScriptedBus.h"
-#include "tools/TSelectDeviceAddress.h"
-#include "tools/Tf_AdresseSetzen.h"
-#include "tools/Tf_GeraeteNamenAendern.h"
+#include "tools/AddressWindow.h"
+#include "tools/DeviceNameWindow.h"
+#include "tools/SelectAddressWindow.h"
 #include "tools/ToolFields.h"
 
 #include <gtest/gtest.h>
@@ -38,7 +38,7 @@ struct Tools {
     }
 };
 
-void type(Tf_AdresseSetzen& w, const QString& keys) {
+void type(AddressWindow& w, const QString& keys) {
     for (QChar k : keys)
         w.eAdresseKeyPress(k, 0, 0, int(w.eAdresse.text.size()));
 }
@@ -80,7 +80,7 @@ TEST(ToolFields, NameFieldTakesSixteenCharactersOfAnyKind) {
 
 TEST(AddressAssignment, ReadsTheInstrumentThenMovesItByItsIdentity) {
     Tools f;
-    Tf_AdresseSetzen w(f.binding(), f.mainBus, f.prompter, f.clock);
+    AddressWindow w(f.binding(), f.mainBus, f.prompter, f.clock);
     w.comPort = 3;
     w.converterCode = 66;
     f.bus->on(bus::cmd::QueryAddress, 0, {}, 0x00010005).on(bus::cmd::ReadIdentity, 0, {}, 0x07810101, -1);
@@ -118,7 +118,7 @@ TEST(AddressAssignment, ReadsTheInstrumentThenMovesItByItsIdentity) {
 
 TEST(AddressAssignment, FailuresAreReportedAndEveryAttemptCounts) {
     Tools f;
-    Tf_AdresseSetzen w(f.binding(), f.mainBus, f.prompter, f.clock);
+    AddressWindow w(f.binding(), f.mainBus, f.prompter, f.clock);
     w.comPort = 3;
     f.mainBus.openStatus = -4;
     w.b_InformationenClick();
@@ -161,7 +161,7 @@ TEST(AddressAssignment, FailuresAreReportedAndEveryAttemptCounts) {
 
 TEST(AddressAssignment, PastedTextNeverReachesTheBusAndClosingUnchangedSaysSo) {
     Tools f;
-    Tf_AdresseSetzen w(f.binding(), f.mainBus, f.prompter, f.clock);
+    AddressWindow w(f.binding(), f.mainBus, f.prompter, f.clock);
     f.bus->on(bus::cmd::QueryAddress, 0, {}, 1).on(bus::cmd::ReadIdentity, 0, {}, 0x07810101, -1);
     w.b_InformationenClick();
     const int loads = f.bus->loads;
@@ -182,7 +182,7 @@ TEST(AddressAssignment, PastedTextNeverReachesTheBusAndClosingUnchangedSaysSo) {
 
 TEST(NameChange, ReadsTheNameAndWritesAtMostSixteenCharacters) {
     Tools f;
-    Tf_GeraeteNamenAendern w(f.binding(), f.mainBus, f.prompter, f.clock);
+    DeviceNameWindow w(f.binding(), f.mainBus, f.prompter, f.clock);
     f.bus->on(bus::cmd::QueryAddress, 0, {}, 4).on(bus::cmd::ReadIdentity, 0, {}, 0x07810101, -1);
     w.b_InformationenClick();
     EXPECT_EQ(f.bus->trace(), QStringList({kQuery, QStringLiteral("4:12:0:4=0")}));
@@ -221,7 +221,7 @@ TEST(NameChange, ReadsTheNameAndWritesAtMostSixteenCharacters) {
 
 TEST(NameChange, WithoutNameSupportOrIdentityNothingCanBeChanged) {
     Tools f;
-    Tf_GeraeteNamenAendern w(f.binding(), f.mainBus, f.prompter, f.clock);
+    DeviceNameWindow w(f.binding(), f.mainBus, f.prompter, f.clock);
     f.bus->on(bus::cmd::QueryAddress, 0, {}, 4, -1).on(bus::cmd::ReadIdentity, 0, {}, 0x07810101, 2);
     w.b_InformationenClick();
     f.bus->name.reset(); // a refused write is reported
@@ -252,7 +252,7 @@ TEST(NameChange, WithoutNameSupportOrIdentityNothingCanBeChanged) {
 
 TEST(AddressSelection, ChecksTheAddressAndTakesTheFieldOnOk) {
     Tools f;
-    TSelectDeviceAddress w(f.binding(), f.prompter);
+    SelectAddressWindow w(f.binding(), f.prompter);
     w.comPort = 3;
     w.converterCode = 66;
     w.address = -1;
@@ -278,12 +278,12 @@ TEST(AddressSelection, ChecksTheAddressAndTakesTheFieldOnOk) {
 }
 
 TEST(AddressSelection, OnlySupportedFamiliesCanBeConfirmed) {
-    EXPECT_TRUE(TSelectDeviceAddress::isSupportedFamily(0x07910505));
-    EXPECT_TRUE(TSelectDeviceAddress::isSupportedFamily(0x07F00000)); // same bits set
-    EXPECT_FALSE(TSelectDeviceAddress::isSupportedFamily(0x07000000));
+    EXPECT_TRUE(SelectAddressWindow::isSupportedFamily(0x07910505));
+    EXPECT_TRUE(SelectAddressWindow::isSupportedFamily(0x07F00000)); // same bits set
+    EXPECT_FALSE(SelectAddressWindow::isSupportedFamily(0x07000000));
 
     Tools f;
-    TSelectDeviceAddress w(f.binding(), f.prompter);
+    SelectAddressWindow w(f.binding(), f.prompter);
     w.comPort = 3;
     w.te_SelectedDeviceAddress.text = QStringLiteral("5");
     f.bus->on(bus::cmd::ReadIdentity, 0, {}, 0x02200000, 1).on(bus::cmd::ReadIdentity, 0, {}, 0x01200000, 1);

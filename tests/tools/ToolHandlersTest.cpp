@@ -1,7 +1,7 @@
 #include "support/AppFixture.h"
-#include "tools/TSelectDeviceAddress.h"
-#include "tools/Tf_AdresseSetzen.h"
-#include "tools/Tf_GeraeteNamenAendern.h"
+#include "tools/AddressWindow.h"
+#include "tools/DeviceNameWindow.h"
+#include "tools/SelectAddressWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@ TEST(ToolMenus, TheAddressWindowHandsItsAddressBackOnlyWhenOneWasChosen) {
     for (int16_t chosen : {int16_t(2), int16_t(-1)}) {
         f.model.busAddress = chosen;
         f.prompter.onModal = [&](ModalWindow& window) {
-            auto& w = static_cast<Tf_AdresseSetzen&>(window);
+            auto& w = static_cast<AddressWindow&>(window);
             EXPECT_TRUE(f.buses.first()->isLoaded()); // the tools open the port through it
             EXPECT_EQ(w.comPort, 3);
             EXPECT_EQ(w.converterCode, 7);
@@ -26,7 +26,7 @@ TEST(ToolMenus, TheAddressWindowHandsItsAddressBackOnlyWhenOneWasChosen) {
     }
 
     f.prompter.onModal = [&](ModalWindow& window) {
-        auto& w = static_cast<Tf_GeraeteNamenAendern&>(window);
+        auto& w = static_cast<DeviceNameWindow&>(window);
         EXPECT_EQ(w.comPort, 3);
         EXPECT_TRUE(f.buses.first()->isLoaded());
     };
@@ -41,14 +41,14 @@ TEST(ToolMenus, TheSelectedAddressIsTakenOnlyOnOk) {
     MainHandlers& h = f.start();
     f.model.busAddress = -1;
     f.prompter.onModal = [](ModalWindow& window) {
-        auto& w = static_cast<TSelectDeviceAddress&>(window);
+        auto& w = static_cast<SelectAddressWindow&>(window);
         EXPECT_EQ(w.te_SelectedDeviceAddress.text, QStringLiteral("-1"));
         w.te_SelectedDeviceAddressEdited(QStringLiteral("12"));
     };
     h.MainMenueExtras_SelectAddressClick(); // closed with the window's close button
     EXPECT_EQ(f.model.busAddress, -1);
     f.prompter.onModal = [](ModalWindow& window) {
-        auto& w = static_cast<TSelectDeviceAddress&>(window);
+        auto& w = static_cast<SelectAddressWindow&>(window);
         w.te_SelectedDeviceAddressEdited(QStringLiteral("12"));
         w.btn_OKClick();
     };

@@ -2,9 +2,9 @@
 #include "app/BusMonitorWindow.h"
 #include "bus/CallLog.h"
 #include "integration/LiveBus.h"
+#include "ui/MainWindow.h"
 #include "ui/QtPrompter.h"
 #include "ui/ScreenCheck.h"
-#include "ui/TMain.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,7 +24,7 @@ TEST_F(LiveBus, WindowShowsProgressDuringAReadoutAndTheMonitorItsCalls) {
     if (pictures) qputenv("TRAXBUS_WIRETIME", "on");
     settings(scenarioOnPort(1));
     CallLog log;
-    TMain* main = nullptr;
+    MainWindow* main = nullptr;
     int between = 0;
     int runs = 0;
     bool barShown = true;
@@ -39,7 +39,7 @@ TEST_F(LiveBus, WindowShowsProgressDuringAReadoutAndTheMonitorItsCalls) {
         if (w.m.pbBusRun.position == 30) saveScreen(*main, midRun); // the last run of a kind wins
     });
     QtPrompter prompter;
-    TMain window(*w.handlers, prompter);
+    MainWindow window(*w.handlers, prompter);
     main = &window;
     window.show();
     w.model(scenarioOnPort(1).model);

@@ -1,9 +1,9 @@
-#include "app/Ttf_Spezialkonfiguration.h"
+#include "app/ExtendedWordsWindow.h"
 #include "config/ConfigFixture.h"
 #include "tools/FlowCalculatorWindow.h"
+#include "ui/ExtendedWordsDialog.h"
 #include "ui/FlowCalculatorDialog.h"
 #include "ui/ScreenCheck.h"
-#include "ui/SpezialkonfigurationDialog.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -15,10 +15,10 @@
 #include <gtest/gtest.h>
 
 TEST(HelpDialogs, DetailDialogShowsTheBitsAndForwardsClicks) {
-    Ttf_Spezialkonfiguration w;
-    w.panels[Ttf_Spezialkonfiguration::Alarm].word = 0x82;
+    ExtendedWordsWindow w;
+    w.panels[ExtendedWordsWindow::Alarm].word = 0x82;
     w.FormActivate();
-    SpezialkonfigurationDialog dialog(w);
+    ExtendedWordsDialog dialog(w);
     dialog.show();
     expectTextsWhole(dialog, QStringLiteral("Ttf_Spezialkonfiguration"));
     saveScreen(dialog, QStringLiteral("Ttf_Spezialkonfiguration"));
@@ -35,8 +35,8 @@ TEST(HelpDialogs, DetailDialogShowsTheBitsAndForwardsClicks) {
     QTest::mouseClick(tara, Qt::LeftButton, {}, QPoint(6, tara->height() / 2));
     QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("b_OK")), Qt::LeftButton);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(w.panels[Ttf_Spezialkonfiguration::General].word, 2);
-    EXPECT_EQ(w.panels[Ttf_Spezialkonfiguration::Alarm].word, 0x82);
+    EXPECT_EQ(w.panels[ExtendedWordsWindow::General].word, 2);
+    EXPECT_EQ(w.panels[ExtendedWordsWindow::Alarm].word, 0x82);
 }
 
 TEST(HelpDialogs, FlowDialogComputesFromTypedValues) {

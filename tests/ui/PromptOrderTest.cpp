@@ -1,10 +1,10 @@
 #include "app/ComPortWindow.h"
 #include "bus/BusConstants.h"
 #include "support/AppFixture.h"
-#include "tools/TSelectDeviceAddress.h"
+#include "tools/SelectAddressWindow.h"
 #include "ui/ComPortDialog.h"
 #include "ui/QtPrompter.h"
-#include "ui/SelectDeviceAddressDialog.h"
+#include "ui/SelectAddressDialog.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -23,9 +23,9 @@ TEST(PromptOrder, WindowShowsItsStateBeforeTheMessageBoxOpens) {
     bus->errorTexts.insert(-2, QStringLiteral(" Keine Antwort"));
     bus->on(bus::cmd::ReadIdentity, 0, {}, 0x07810101, 1).on(bus::cmd::ReadIdentity, -2, {}, {}, 1);
     QtPrompter prompter;
-    TSelectDeviceAddress w(std::move(bus), prompter);
+    SelectAddressWindow w(std::move(bus), prompter);
     w.te_SelectedDeviceAddress.text = QStringLiteral("5");
-    SelectDeviceAddressDialog dialog(w);
+    SelectAddressDialog dialog(w);
     dialog.show();
     auto* check = dialog.findChild<QPushButton*>(QStringLiteral("btn_Check"));
     check->click();

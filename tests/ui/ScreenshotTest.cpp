@@ -1,10 +1,10 @@
 #include "app/ComPortWindow.h"
 #include "support/AppFixture.h"
 #include "ui/ComPortDialog.h"
+#include "ui/MainWindow.h"
 #include "ui/QtPrompter.h"
 #include "ui/RadioGroupBox.h"
 #include "ui/ScreenCheck.h"
-#include "ui/TMain.h"
 
 #include <QAction>
 #include <QFontInfo>
@@ -23,13 +23,13 @@ namespace {
 struct ConfiguredWindow {
     AppFixture f;
     QtPrompter prompter;
-    std::unique_ptr<TMain> main;
+    std::unique_ptr<MainWindow> main;
 
     explicit ConfiguredWindow(const ModelEntry& e) {
         f.preset(QStringLiteral("Schnittstelle"), QStringLiteral("ComPort"), QStringLiteral("12"));
         MainHandlers& h = f.start();
         h.FormActivate();
-        main = std::make_unique<TMain>(h, prompter);
+        main = std::make_unique<MainWindow>(h, prompter);
         main->show();
         main->action(QLatin1String(e.menuItem))->trigger();
         click("rgInput", 0);
@@ -54,7 +54,7 @@ struct ConfiguredWindow {
 // A fully configured window for every model, then with the extended configuration
 // shown above its groups: no two shown groups overlap, every group lies whole in
 // the panel's view (the window grows rather than scroll) and every text is shown whole.
-TEST(TMainScreens, EveryModelFullyConfiguredHasNoOverlapsAndNothingCut) {
+TEST(MainWindowScreens, EveryModelFullyConfiguredHasNoOverlapsAndNothingCut) {
     for (const ModelEntry* e = catalogue::begin(); e != catalogue::end(); ++e) {
         ConfiguredWindow win(*e);
         MainWindowModel& m = win.f.model;
@@ -110,7 +110,7 @@ TEST(TMainScreens, EveryModelFullyConfiguredHasNoOverlapsAndNothingCut) {
 // A bus run's report longer than its status panel keeps its start and its outcome,
 // and the tooltip holds it whole. Rows take the larger font and titles the window's,
 // so the frames of one row of groups line up.
-TEST(TMainScreens, LongReportKeepsItsOutcomeAndFontsAreNamed) {
+TEST(MainWindowScreens, LongReportKeepsItsOutcomeAndFontsAreNamed) {
     ConfiguredWindow win(catalogue::entry(ModelId::TRK520PIDXAO));
     const QString report =
         QStringLiteral("Gerät: TRK 520 PID XAO020/1, Adresse: 125, Name: WWWWWWWWWWWWWWWW, "
@@ -124,7 +124,7 @@ TEST(TMainScreens, LongReportKeepsItsOutcomeAndFontsAreNamed) {
         << panel->text().toStdString();
     EXPECT_EQ(win.main->statusPanel(0)->text(), QStringLiteral("COM12"));
     expectTextsWhole(*win.main, QStringLiteral("long report"));
-    saveScreen(*win.main, QStringLiteral("TMain-long-report"));
+    saveScreen(*win.main, QStringLiteral("MainWindow-long-report"));
 
     QWidget* row = win.main->widget(QStringLiteral("lAnzeigeHigh"));
     EXPECT_EQ(win.main->widget(QStringLiteral("gpAnzeigeElemente"))->font(),

@@ -1,13 +1,13 @@
 #include "bus/BusConstants.h"
 #include "config/ModelCatalogue.h"
 #include "support/ScriptedBus.h"
-#include "tools/TSelectDeviceAddress.h"
-#include "tools/Tf_AdresseSetzen.h"
-#include "tools/Tf_GeraeteNamenAendern.h"
-#include "ui/AdresseSetzenDialog.h"
-#include "ui/GeraeteNamenAendernDialog.h"
+#include "tools/AddressWindow.h"
+#include "tools/DeviceNameWindow.h"
+#include "tools/SelectAddressWindow.h"
+#include "ui/AddressDialog.h"
+#include "ui/DeviceNameDialog.h"
 #include "ui/ScreenCheck.h"
-#include "ui/SelectDeviceAddressDialog.h"
+#include "ui/SelectAddressDialog.h"
 
 #include <QDir>
 #include <QLabel>
@@ -60,8 +60,8 @@ TEST(ToolDialogs, AddressDialogFiltersKeysEmptiesOnDoubleClickAndNotesAnUnchange
     ManualClock clock;
     ScriptedBus mainBus;
     mainBus.load();
-    Tf_AdresseSetzen w(instrumentAt5(), mainBus, prompter, clock);
-    AdresseSetzenDialog dialog(w);
+    AddressWindow w(instrumentAt5(), mainBus, prompter, clock);
+    AddressDialog dialog(w);
     auto* edit = child<QLineEdit>(dialog, "eAdresse");
     EXPECT_FALSE(edit->isEnabled());
     child<QPushButton>(dialog, "b_Informationen")->click();
@@ -81,8 +81,8 @@ TEST(ToolDialogs, NameDialogStopsAtSixteenCharactersAndShowsTheReadBackName) {
     ManualClock clock;
     ScriptedBus mainBus;
     mainBus.load();
-    Tf_GeraeteNamenAendern w(instrumentAt5(), mainBus, prompter, clock);
-    GeraeteNamenAendernDialog dialog(w);
+    DeviceNameWindow w(instrumentAt5(), mainBus, prompter, clock);
+    DeviceNameDialog dialog(w);
     child<QPushButton>(dialog, "b_Informationen")->click();
     auto* edit = child<QLineEdit>(dialog, "Edit1");
     EXPECT_EQ(edit->text(), QStringLiteral("Kessel 1"));
@@ -101,15 +101,15 @@ TEST(ToolDialogs, AddressAndNameWindowsKeepTheirSizeAndShowAWholeName) {
     ScriptedBus mainBus;
     mainBus.load();
     {
-        Tf_AdresseSetzen w(instrumentAt5(), mainBus, prompter, clock);
-        AdresseSetzenDialog dialog(w);
+        AddressWindow w(instrumentAt5(), mainBus, prompter, clock);
+        AddressDialog dialog(w);
         readKeepsSizeAndCutsNothing(dialog, "Tf_AdresseSetzen");
     }
     const QString widest(16, QLatin1Char('W'));
     auto bus = instrumentAt5();
     static_cast<ScriptedBus&>(*bus).name = widest;
-    Tf_GeraeteNamenAendern w(std::move(bus), mainBus, prompter, clock);
-    GeraeteNamenAendernDialog dialog(w);
+    DeviceNameWindow w(std::move(bus), mainBus, prompter, clock);
+    DeviceNameDialog dialog(w);
     readKeepsSizeAndCutsNothing(dialog, "Tf_GeraeteNamenAendern");
     // The field shows the whole name: with the caret at its end nothing has scrolled away.
     auto* edit = child<QLineEdit>(dialog, "Edit1");
@@ -121,9 +121,9 @@ TEST(ToolDialogs, AddressAndNameWindowsKeepTheirSizeAndShowAWholeName) {
 
 TEST(ToolDialogs, SelectionDialogStartsOnTheCheckAndClosesOnOk) {
     RecordingPrompter prompter;
-    TSelectDeviceAddress w(instrumentAt5(), prompter);
+    SelectAddressWindow w(instrumentAt5(), prompter);
     w.FormActivate();
-    SelectDeviceAddressDialog dialog(w);
+    SelectAddressDialog dialog(w);
     auto* check = child<QPushButton>(dialog, "btn_Check");
     EXPECT_EQ(dialog.focusWidget(), check);
     EXPECT_EQ(child<QLineEdit>(dialog, "te_SelectedDeviceAddress")->text(), QStringLiteral("-1"));

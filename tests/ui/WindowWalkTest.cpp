@@ -7,18 +7,18 @@
 
 #include "app/ComPortWindow.h"
 #include "app/CompareWindow.h"
-#include "app/Ttf_Spezialkonfiguration.h"
+#include "app/ExtendedWordsWindow.h"
 #include "config/ModelCatalogue.h"
 #include "files/CommentWindow.h"
 #include "support/AppFixture.h"
+#include "tools/AddressWindow.h"
+#include "tools/DeviceNameWindow.h"
 #include "tools/FlowCalculatorWindow.h"
-#include "tools/TSelectDeviceAddress.h"
-#include "tools/Tf_AdresseSetzen.h"
-#include "tools/Tf_GeraeteNamenAendern.h"
-#include "ui/AdresseSetzenDialog.h"
-#include "ui/GeraeteNamenAendernDialog.h"
+#include "tools/SelectAddressWindow.h"
+#include "ui/AddressDialog.h"
+#include "ui/DeviceNameDialog.h"
 #include "ui/ScreenCheck.h"
-#include "ui/SelectDeviceAddressDialog.h"
+#include "ui/SelectAddressDialog.h"
 
 #include <link.h>
 
@@ -93,7 +93,7 @@ TEST_F(LiveBus, ATechnicianWalksEveryMenuAndToolInOneRun) {
             libraryThere("Mit Datei vergleichen");
             compare.b_SchliessenClick();
         } else if (kind == "Tf_AdresseSetzen") {
-            auto& tool = static_cast<Tf_AdresseSetzen&>(window);
+            auto& tool = static_cast<AddressWindow&>(window);
             tool.b_InformationenClick();
             EXPECT_EQ(tool.StatusBar1.text, QStringLiteral("Informationen Einlesen erfolgreich."));
             libraryThere("Informationen Einlesen (Adresse)");
@@ -102,10 +102,10 @@ TEST_F(LiveBus, ATechnicianWalksEveryMenuAndToolInOneRun) {
             EXPECT_EQ(tool.StatusBar1.text, QStringLiteral("Adresse erfolgreich geändert"));
             EXPECT_EQ(tool.l_Adresse.caption, QStringLiteral("Adresse 7"));
             libraryThere("Adresse setzen");
-            picture<AdresseSetzenDialog>(tool, "walk-adresse-setzen");
+            picture<AddressDialog>(tool, "walk-adresse-setzen");
             tool.FormClose();
         } else if (kind == "Tf_GeraeteNamenAendern") {
-            auto& tool = static_cast<Tf_GeraeteNamenAendern&>(window);
+            auto& tool = static_cast<DeviceNameWindow&>(window);
             tool.b_InformationenClick();
             EXPECT_EQ(tool.StatusBar1.text, QStringLiteral("Informationen Einlesen erfolgreich."));
             libraryThere("Informationen Einlesen (Bezeichnung)");
@@ -114,17 +114,17 @@ TEST_F(LiveBus, ATechnicianWalksEveryMenuAndToolInOneRun) {
             EXPECT_EQ(tool.StatusBar1.text, QStringLiteral("Bezeichner erfolgreich geändert."));
             EXPECT_EQ(tool.l_GeraeteNamen.caption, QStringLiteral("Kessel 7"));
             libraryThere("Bezeichnung ändern");
-            picture<GeraeteNamenAendernDialog>(tool, "walk-bezeichnung-aendern");
+            picture<DeviceNameDialog>(tool, "walk-bezeichnung-aendern");
             tool.FormClose();
         } else if (kind == "TSelectDeviceAddress") {
-            auto& tool = static_cast<TSelectDeviceAddress&>(window);
+            auto& tool = static_cast<SelectAddressWindow&>(window);
             tool.te_SelectedDeviceAddressEdited(QStringLiteral("7"));
             tool.btn_CheckClick();
             EXPECT_TRUE(tool.btn_OK.enabled) << tool.StatusBar1.text.toStdString();
-            picture<SelectDeviceAddressDialog>(tool, "walk-adresse-waehlen");
+            picture<SelectAddressDialog>(tool, "walk-adresse-waehlen");
             tool.btn_OKClick();
         } else if (kind == "Ttf_Spezialkonfiguration") {
-            static_cast<Ttf_Spezialkonfiguration&>(window).b_AbbrechenClick();
+            static_cast<ExtendedWordsWindow&>(window).b_AbbrechenClick();
         } else if (kind == "TForm1") {
             static_cast<FlowCalculatorWindow&>(window).bDurchFlussMessungEinstellungAbbrechenClick();
         } else {

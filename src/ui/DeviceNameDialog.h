@@ -2,19 +2,19 @@
 
 #include "ui/DeviceInfoDialog.h"
 
-class Tf_GeraeteNamenAendern;
+class DeviceNameWindow;
 
 // Shows the name change window `Tf_GeraeteNamenAendern` and forwards its events.
-class GeraeteNamenAendernDialog : public DeviceInfoDialog {
+class DeviceNameDialog : public DeviceInfoDialog {
     Q_OBJECT
   public:
-    GeraeteNamenAendernDialog(Tf_GeraeteNamenAendern& window, QWidget* parent = nullptr);
+    DeviceNameDialog(DeviceNameWindow& window, QWidget* parent = nullptr);
 
   protected:
     void renderControls() override;
 
   private:
-    Tf_GeraeteNamenAendern& w;
+    DeviceNameWindow& w;
     QLabel* nameCaption;
     QLabel* name;
 };

@@ -18,13 +18,13 @@ class QAction;
 struct Control;
 struct MenuItem;
 
-// The main window: renders the main window's model and forwards every event
+// The main window `TMain`: renders the main window's model and forwards every event
 // as one call into the handlers, then renders again. No rule lives here.
-class TMain : public QMainWindow, public ModelView {
+class MainWindow : public QMainWindow, public ModelView {
     Q_OBJECT
-public:
-    TMain(MainHandlers& handlers, QtPrompter& prompter, QWidget* parent = nullptr);
-    ~TMain() override;
+  public:
+    MainWindow(MainHandlers& handlers, QtPrompter& prompter, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     void render() override;
 
@@ -32,8 +32,12 @@ public:
     QAction* action(const QString& menuItemName) const { return actions.value(menuItemName); }
     QLabel* statusPanel(int index) const { return panels[index]; }
     QWidget* panelContent() const { return content; }
-    class QProgressBar* progressBar() const { return progress; }
-    class BusMonitorDialog* monitorDialog() const { return monitor; }
+    class QProgressBar* progressBar() const {
+        return progress;
+    }
+    class BusMonitorDialog* monitorDialog() const {
+        return monitor;
+    }
     // Between two library calls of a bus run: shows its progress and lets the window
     // repaint, holding back the user's input until the run ends.
     void betweenCalls();
@@ -41,13 +45,13 @@ public:
     // where the panel scrolls, at twice the screen's resolution.
     QImage picture();
 
-protected:
+  protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     // Tab and Shift+Tab go through the controls in the model's tab order.
     bool focusNextPrevChild(bool next) override;
 
-private:
+  private:
     void buildMenus();
     void buildControls();
     void connectEvents();

@@ -1,10 +1,10 @@
-#include "tools/TSelectDeviceAddress.h"
+#include "tools/SelectAddressWindow.h"
 
 #include "bus/Reach.h"
 #include "config/ModelCatalogue.h"
 #include "tools/ToolBus.h"
 
-bool TSelectDeviceAddress::isSupportedFamily(int32_t n) {
+bool SelectAddressWindow::isSupportedFamily(int32_t n) {
     // Bit tests, not a comparison of the family field: any word with these bits set passes.
     for (int32_t family : {kFamilyDvn500, kFamilyTrk520, kFamilyDvn20}) {
         if ((n & family) == family) return true;
@@ -12,7 +12,7 @@ bool TSelectDeviceAddress::isSupportedFamily(int32_t n) {
     return false;
 }
 
-TSelectDeviceAddress::TSelectDeviceAddress(std::unique_ptr<BusLibrary> lib, Prompter& p)
+SelectAddressWindow::SelectAddressWindow(std::unique_ptr<BusLibrary> lib, Prompter& p)
     : BusToolWindow(QStringLiteral("Geräteadresse Auswählen"), std::move(lib), p) {
     ls_Adresse.name = QStringLiteral("ls_Adresse");
     ls_Adresse.caption = QStringLiteral("Adresse:");
@@ -33,16 +33,16 @@ TSelectDeviceAddress::TSelectDeviceAddress(std::unique_ptr<BusLibrary> lib, Prom
     btn_OK.enabled = false;
 }
 
-void TSelectDeviceAddress::FormActivate() {
+void SelectAddressWindow::FormActivate() {
     te_SelectedDeviceAddress.text = QString::number(address);
 }
 
-void TSelectDeviceAddress::btn_CheckClick() {
+void SelectAddressWindow::btn_CheckClick() {
     te_SelectedDeviceAddressExit();
     aGetInformation();
 }
 
-void TSelectDeviceAddress::aGetInformation() {
+void SelectAddressWindow::aGetInformation() {
     btn_OK.enabled = false;
     StatusBar1.text.clear();
     const std::optional<int16_t> a = fieldAddress(te_SelectedDeviceAddress);
@@ -65,7 +65,7 @@ void TSelectDeviceAddress::aGetInformation() {
     closePortAndUnload();
 }
 
-int16_t TSelectDeviceAddress::showIdentity(int16_t status) {
+int16_t SelectAddressWindow::showIdentity(int16_t status) {
     if (status < 0) {
         l_Seriennummer.visible = false;
         l_Geraetetyp.visible = false;
@@ -91,7 +91,7 @@ int16_t TSelectDeviceAddress::showIdentity(int16_t status) {
     return status;
 }
 
-void TSelectDeviceAddress::btn_OKClick() {
+void SelectAddressWindow::btn_OKClick() {
     // Enter can reach OK without the field being left first.
     te_SelectedDeviceAddressExit();
     const std::optional<int16_t> value = fieldAddress(te_SelectedDeviceAddress);
@@ -100,19 +100,19 @@ void TSelectDeviceAddress::btn_OKClick() {
     closeRequested = true;
 }
 
-bool TSelectDeviceAddress::te_SelectedDeviceAddressKeyPress(QChar key, int selStart, int selLength,
-                                                            int caret) {
+bool SelectAddressWindow::te_SelectedDeviceAddressKeyPress(QChar key, int selStart, int selLength,
+                                                           int caret) {
     return filterKey(te_SelectedDeviceAddress, toolfields::addressKey, key, selStart, selLength, caret);
 }
 
-void TSelectDeviceAddress::te_SelectedDeviceAddressEdited(const QString& text) {
+void SelectAddressWindow::te_SelectedDeviceAddressEdited(const QString& text) {
     te_SelectedDeviceAddress.text = text;
 }
 
-void TSelectDeviceAddress::te_SelectedDeviceAddressExit() {
+void SelectAddressWindow::te_SelectedDeviceAddressExit() {
     te_SelectedDeviceAddress.text = toolfields::addressOnExit(te_SelectedDeviceAddress.text);
 }
 
-void TSelectDeviceAddress::te_SelectedDeviceAddressDblClick() {
+void SelectAddressWindow::te_SelectedDeviceAddressDblClick() {
     te_SelectedDeviceAddress.text.clear();
 }

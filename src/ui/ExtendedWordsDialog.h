@@ -7,23 +7,23 @@
 #include <array>
 #include <functional>
 
-class Ttf_Spezialkonfiguration;
+class ExtendedWordsWindow;
 class QCheckBox;
 class QFrame;
 class QLabel;
 class QPushButton;
 
 // Shows the detail window `Ttf_Spezialkonfiguration` and forwards its events.
-class SpezialkonfigurationDialog : public QDialog, public ModelView {
+class ExtendedWordsDialog : public QDialog, public ModelView {
     Q_OBJECT
   public:
-    SpezialkonfigurationDialog(Ttf_Spezialkonfiguration& window, QWidget* parent = nullptr);
+    ExtendedWordsDialog(ExtendedWordsWindow& window, QWidget* parent = nullptr);
     void render() override;
 
   private:
     void run(const std::function<void()>& handler);
 
-    Ttf_Spezialkonfiguration& w;
+    ExtendedWordsWindow& w;
     std::array<QFrame*, 4> panels{};
     std::array<QLabel*, 4> labels{};
     std::array<std::array<QCheckBox*, 8>, 4> boxes{};

@@ -1,8 +1,8 @@
-#include "ui/SpezialkonfigurationDialog.h"
+#include "ui/ExtendedWordsDialog.h"
 #include "ui/DialogFrame.h"
 #include "ui/PushButton.h"
 
-#include "app/Ttf_Spezialkonfiguration.h"
+#include "app/ExtendedWordsWindow.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -11,12 +11,13 @@
 
 using dialogframe::place;
 
-SpezialkonfigurationDialog::SpezialkonfigurationDialog(Ttf_Spezialkonfiguration& window, QWidget* parent)
+ExtendedWordsDialog::ExtendedWordsDialog(ExtendedWordsWindow& window, QWidget* parent)
     : QDialog(parent), w(window) {
     // The captions were laid out for a small dialog font.
-    dialogframe::setUp(this, QStringLiteral("tf_Spezialkonfiguration"), w.caption, w.clientWidth, w.clientHeight, 7);
-    for (int p = 0; p < Ttf_Spezialkonfiguration::kWordCount; ++p) {
-        const Ttf_Spezialkonfiguration::WordPanel& model = w.panels[p];
+    dialogframe::setUp(this, QStringLiteral("tf_Spezialkonfiguration"), w.caption, w.clientWidth,
+                       w.clientHeight, 7);
+    for (int p = 0; p < ExtendedWordsWindow::kWordCount; ++p) {
+        const ExtendedWordsWindow::WordPanel& model = w.panels[p];
         QFrame* frame = new QFrame(this);
         frame->setFrameStyle(QFrame::Panel | QFrame::Raised);
         place(frame, model);
@@ -45,25 +46,25 @@ SpezialkonfigurationDialog::SpezialkonfigurationDialog(Ttf_Spezialkonfiguration&
     render();
 }
 
-void SpezialkonfigurationDialog::run(const std::function<void()>& handler) {
+void ExtendedWordsDialog::run(const std::function<void()>& handler) {
     if (rendering) return;
     handler();
     render();
     if (w.closeRequested) {
-        if (w.modalResult == Ttf_Spezialkonfiguration::Result::Ok)
+        if (w.modalResult == ExtendedWordsWindow::Result::Ok)
             accept();
         else
             reject();
     }
 }
 
-void SpezialkonfigurationDialog::render() {
+void ExtendedWordsDialog::render() {
     rendering = true;
-    for (int p = 0; p < Ttf_Spezialkonfiguration::kWordCount; ++p) {
-        const Ttf_Spezialkonfiguration::WordPanel& model = w.panels[p];
+    for (int p = 0; p < ExtendedWordsWindow::kWordCount; ++p) {
+        const ExtendedWordsWindow::WordPanel& model = w.panels[p];
         panels[p]->setEnabled(model.enabled);
         for (int b = 0; b < 8; ++b) {
-            const Ttf_Spezialkonfiguration::CheckBox& bit = model.bits[b];
+            const ExtendedWordsWindow::CheckBox& bit = model.bits[b];
             QCheckBox* box = boxes[p][b];
             box->setText(bit.caption);
             box->setChecked(bit.checked);

@@ -2,16 +2,16 @@
 
 #include "tools/BusToolWindow.h"
 
-// The address selection window: the user picks the bus address that the main
+// The address selection window `TSelectDeviceAddress`: the user picks the bus address that the main
 // window's bus operations use, checks that an instrument of a supported family
 // answers there and confirms it with OK. It opens the port with its own
 // binding, passing the converter code as stored.
-class TSelectDeviceAddress : public BusToolWindow {
+class SelectAddressWindow : public BusToolWindow {
   public:
     // The three family tests on an identification number.
     static bool isSupportedFamily(int32_t idNumber);
 
-    TSelectDeviceAddress(std::unique_ptr<BusLibrary> library, Prompter& prompter);
+    SelectAddressWindow(std::unique_ptr<BusLibrary> library, Prompter& prompter);
 
     const char* windowClass() const override { return "TSelectDeviceAddress"; }
 

@@ -1,10 +1,10 @@
-#include "ui/AdresseSetzenDialog.h"
+#include "ui/AddressDialog.h"
 
-#include "tools/Tf_AdresseSetzen.h"
+#include "tools/AddressWindow.h"
 
-AdresseSetzenDialog::AdresseSetzenDialog(Tf_AdresseSetzen& window, QWidget* parent)
+AddressDialog::AddressDialog(AddressWindow& window, QWidget* parent)
     : DeviceInfoDialog(window, QStringLiteral("f_AdresseSetzen"), parent) {
-    using W = Tf_AdresseSetzen;
+    using W = AddressWindow;
     addEntry(window.eAdresse,
              {std::bind_front(&W::eAdresseKeyPress, &window), std::bind_front(&W::eAdresseEdited, &window),
               std::bind_front(&W::eAdresseExit, &window), std::bind_front(&W::eAdresseDblClick, &window)},

@@ -2,13 +2,13 @@
 
 #include "tools/DeviceInfoWindow.h"
 
-// The address assignment window: reads the attached instrument's address,
+// The address assignment window `Tf_AdresseSetzen`: reads the attached instrument's address,
 // identification number and type, then gives that very instrument (found by
 // its identification number) a new bus address.
-class Tf_AdresseSetzen : public DeviceInfoWindow {
+class AddressWindow : public DeviceInfoWindow {
   public:
-    Tf_AdresseSetzen(std::unique_ptr<BusLibrary> library, BusLibrary& mainLibrary, Prompter& prompter,
-                     Clock& clock);
+    AddressWindow(std::unique_ptr<BusLibrary> library, BusLibrary& mainLibrary, Prompter& prompter,
+                  Clock& clock);
 
     const char* windowClass() const override { return "Tf_AdresseSetzen"; }
 

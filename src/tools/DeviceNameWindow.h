@@ -2,16 +2,16 @@
 
 #include "tools/DeviceInfoWindow.h"
 
-// The name change window: reads the name ("Bezeichner") stored in the one
+// The name change window `Tf_GeraeteNamenAendern`: reads the name ("Bezeichner") stored in the one
 // instrument that answers the address query and writes a new one. The main
 // window's address is not used: every information read finds it anew.
-class Tf_GeraeteNamenAendern : public DeviceInfoWindow {
+class DeviceNameWindow : public DeviceInfoWindow {
   public:
     // Names travel through TBTransmitString, which the other tools do not bind.
     static QList<BusLibrary::Entry> entries();
 
-    Tf_GeraeteNamenAendern(std::unique_ptr<BusLibrary> library, BusLibrary& mainLibrary, Prompter& prompter,
-                           Clock& clock);
+    DeviceNameWindow(std::unique_ptr<BusLibrary> library, BusLibrary& mainLibrary, Prompter& prompter,
+                     Clock& clock);
 
     const char* windowClass() const override { return "Tf_GeraeteNamenAendern"; }
 

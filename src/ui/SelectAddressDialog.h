@@ -1,21 +1,21 @@
 #pragma once
 
-#include "ui/ToolDialog.h"
+#include "ui/BusToolDialog.h"
 
 class QLabel;
-class TSelectDeviceAddress;
+class SelectAddressWindow;
 
 // Shows the address selection window `TSelectDeviceAddress` and forwards its events.
-class SelectDeviceAddressDialog : public ToolDialog {
+class SelectAddressDialog : public BusToolDialog {
     Q_OBJECT
   public:
-    SelectDeviceAddressDialog(TSelectDeviceAddress& window, QWidget* parent = nullptr);
+    SelectAddressDialog(SelectAddressWindow& window, QWidget* parent = nullptr);
 
   protected:
     void renderControls() override;
 
   private:
-    TSelectDeviceAddress& w;
+    SelectAddressWindow& w;
     QLabel* addressCaption;
     ToolLineEdit* addressField;
     QPushButton* check;

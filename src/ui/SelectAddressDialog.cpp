@@ -1,6 +1,6 @@
-#include "ui/SelectDeviceAddressDialog.h"
+#include "ui/SelectAddressDialog.h"
 
-#include "tools/TSelectDeviceAddress.h"
+#include "tools/SelectAddressWindow.h"
 #include "ui/ToolDialogs.h"
 
 #include <QGridLayout>
@@ -9,8 +9,8 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
-SelectDeviceAddressDialog::SelectDeviceAddressDialog(TSelectDeviceAddress& window, QWidget* parent)
-    : ToolDialog(window, QStringLiteral("SelectDeviceAddress"), parent), w(window) {
+SelectAddressDialog::SelectAddressDialog(SelectAddressWindow& window, QWidget* parent)
+    : BusToolDialog(window, QStringLiteral("SelectDeviceAddress"), parent), w(window) {
     auto label = [this](const QString& objectName) {
         auto* l = new QLabel(this);
         l->setObjectName(objectName);
@@ -21,7 +21,7 @@ SelectDeviceAddressDialog::SelectDeviceAddressDialog(TSelectDeviceAddress& windo
     type = label(w.l_Geraetetyp.name);
     serialCaption = label(w.ls_SerienNummer.name);
     serial = label(w.l_Seriennummer.name);
-    using W = TSelectDeviceAddress;
+    using W = SelectAddressWindow;
     addressField =
         field(w.te_SelectedDeviceAddress, {std::bind_front(&W::te_SelectedDeviceAddressKeyPress, &w),
                                            std::bind_front(&W::te_SelectedDeviceAddressEdited, &w),
@@ -53,7 +53,7 @@ SelectDeviceAddressDialog::SelectDeviceAddressDialog(TSelectDeviceAddress& windo
     check->setFocus();
 }
 
-void SelectDeviceAddressDialog::renderControls() {
+void SelectAddressDialog::renderControls() {
     tooldialogs::showLabel(addressCaption, w.ls_Adresse);
     showField(addressField, w.te_SelectedDeviceAddress);
     showButton(check, w.btn_Check);

@@ -2,11 +2,11 @@
 
 #include "ui/DeviceInfoDialog.h"
 
-class Tf_AdresseSetzen;
+class AddressWindow;
 
 // Shows the address assignment window `Tf_AdresseSetzen` and forwards its events.
-class AdresseSetzenDialog : public DeviceInfoDialog {
+class AddressDialog : public DeviceInfoDialog {
     Q_OBJECT
   public:
-    AdresseSetzenDialog(Tf_AdresseSetzen& window, QWidget* parent = nullptr);
+    AddressDialog(AddressWindow& window, QWidget* parent = nullptr);
 };

@@ -1,8 +1,8 @@
-#include "tools/Tf_GeraeteNamenAendern.h"
+#include "tools/DeviceNameWindow.h"
 
 #include "tools/ToolBus.h"
 
-QList<BusLibrary::Entry> Tf_GeraeteNamenAendern::entries() {
+QList<BusLibrary::Entry> DeviceNameWindow::entries() {
     using E = BusLibrary::Entry;
     // The error box needs the library's texts, so GetErrorMessageRet is bound too.
     return {E::TBReadID,       E::TBSysinit,        E::TBTransmit,       E::TBCloseCom,
@@ -10,8 +10,8 @@ QList<BusLibrary::Entry> Tf_GeraeteNamenAendern::entries() {
             E::GetUnit,        E::TBTransmitString, E::GetType,          E::GetErrorMessageRet};
 }
 
-Tf_GeraeteNamenAendern::Tf_GeraeteNamenAendern(std::unique_ptr<BusLibrary> lib, BusLibrary& mainLib,
-                                               Prompter& p, Clock& c)
+DeviceNameWindow::DeviceNameWindow(std::unique_ptr<BusLibrary> lib, BusLibrary& mainLib, Prompter& p,
+                                   Clock& c)
     : DeviceInfoWindow(QStringLiteral("Geräte Bezeichung ändern"), std::move(lib), mainLib, p, c) {
     l_Bezeichnung.name = QStringLiteral("l_Bezeichnung");
     l_Bezeichnung.caption = QStringLiteral("Bezeichnung:");
@@ -27,19 +27,19 @@ Tf_GeraeteNamenAendern::Tf_GeraeteNamenAendern(std::unique_ptr<BusLibrary> lib, 
 
 // The name labels, the field and the button go together: without a name read
 // from the instrument there is nothing to change.
-void Tf_GeraeteNamenAendern::setNameShown(bool shown) {
+void DeviceNameWindow::setNameShown(bool shown) {
     l_Bezeichnung.visible = shown;
     l_GeraeteNamen.visible = shown;
     Edit1.enabled = shown;
     b_NamenAendern.enabled = shown;
 }
 
-void Tf_GeraeteNamenAendern::b_InformationenClick() {
+void DeviceNameWindow::b_InformationenClick() {
     aGetInformation();
     nameChanged = false;
 }
 
-void Tf_GeraeteNamenAendern::aGetInformation() {
+void DeviceNameWindow::aGetInformation() {
     if (!aDLLDynamischLaden()) return;
     const bus::Reached reached = reachInstrument(true);
     if (reached.opened < 0) {
@@ -81,7 +81,7 @@ void Tf_GeraeteNamenAendern::aGetInformation() {
     closePortAndUnload();
 }
 
-void Tf_GeraeteNamenAendern::b_NamenAendernClick() {
+void DeviceNameWindow::b_NamenAendernClick() {
     if (!aDLLDynamischLaden()) {
         nameChanged = true;
         return;
@@ -116,18 +116,18 @@ void Tf_GeraeteNamenAendern::b_NamenAendernClick() {
     nameChanged = true;
 }
 
-bool Tf_GeraeteNamenAendern::Edit1KeyPress(QChar key, int selStart, int selLength, int caret) {
+bool DeviceNameWindow::Edit1KeyPress(QChar key, int selStart, int selLength, int caret) {
     return filterKey(Edit1, toolfields::nameKey, key, selStart, selLength, caret);
 }
 
-void Tf_GeraeteNamenAendern::Edit1Edited(const QString& text) {
+void DeviceNameWindow::Edit1Edited(const QString& text) {
     Edit1.text = text;
 }
 
-void Tf_GeraeteNamenAendern::Edit1DblClick() {
+void DeviceNameWindow::Edit1DblClick() {
     Edit1.text.clear();
 }
 
-void Tf_GeraeteNamenAendern::FormClose() {
+void DeviceNameWindow::FormClose() {
     closeWindow(nameChanged, QStringLiteral("Der Bezeichner wurde nicht geändert"));
 }

@@ -1,4 +1,4 @@
-#include "app/Ttf_Spezialkonfiguration.h"
+#include "app/ExtendedWordsWindow.h"
 
 namespace {
 
@@ -105,11 +105,11 @@ constexpr BitText kSwitching1Upper[4] = {
 const BitText& bitText(int word, int bit) {
     static const BitText unknown{kUnknown, nullptr, false};
     switch (word) {
-    case Ttf_Spezialkonfiguration::General:
+    case ExtendedWordsWindow::General:
         return kGeneral[bit];
-    case Ttf_Spezialkonfiguration::Alarm:
+    case ExtendedWordsWindow::Alarm:
         return kAlarm[bit];
-    case Ttf_Spezialkonfiguration::Switching1:
+    case ExtendedWordsWindow::Switching1:
         return bit < 4 ? kSwitchingCommon[bit] : kSwitching1Upper[bit - 4];
     default: // switching function 2 has no controller bits
         return bit < 4 ? kSwitchingCommon[bit] : unknown;
@@ -126,7 +126,7 @@ struct PanelDesign {
 };
 
 // 2 x 2: general and alarm on top, the switching functions below.
-constexpr PanelDesign kPanels[Ttf_Spezialkonfiguration::kWordCount] = {
+constexpr PanelDesign kPanels[ExtendedWordsWindow::kWordCount] = {
     {"_iAlarmkonfiguration", "Allgemein", "l_Allgemein", "cb_Allgemein_Bit_", 8, 8},
     {"p_Alarmkonfiguration", "Alarm", "l_Alarm", "cb_Alarm_Bit", 232, 8},
     {"p_Schaltfunktion1", "Schaltfunktion 1", "l_Schaltfunktion1", "cb_Schaltfunktion1_Bit", 8, 172},
@@ -139,7 +139,7 @@ constexpr int kBoxStep = 17;
 
 } // namespace
 
-Ttf_Spezialkonfiguration::Ttf_Spezialkonfiguration() {
+ExtendedWordsWindow::ExtendedWordsWindow() {
     for (int w = 0; w < kWordCount; ++w) {
         const PanelDesign& d = kPanels[w];
         WordPanel& p = panels[w];
@@ -164,14 +164,14 @@ Ttf_Spezialkonfiguration::Ttf_Spezialkonfiguration() {
     b_Abbrechen.geometry = {238, 345, 75, 25};
 }
 
-const QString& Ttf_Spezialkonfiguration::reservedHint() {
+const QString& ExtendedWordsWindow::reservedHint() {
     static const QString text = QStringLiteral(
         "Derzeit keine Funktion, sollte auch nicht vorhanden sein!\nFalls doch, bitte nicht setzen, da dies "
         "zu Fehlfunktionen des Gerätes führen könnte");
     return text;
 }
 
-void Ttf_Spezialkonfiguration::FormActivate() {
+void ExtendedWordsWindow::FormActivate() {
     aHint_Activate();
     aHint_TextSetzen();
     // Hidden boxes are set too, so a bit without a meaning here survives OK.
@@ -181,14 +181,14 @@ void Ttf_Spezialkonfiguration::FormActivate() {
     }
 }
 
-void Ttf_Spezialkonfiguration::setChecked(int word, int bit, bool checked) {
+void ExtendedWordsWindow::setChecked(int word, int bit, bool checked) {
     if (word < 0 || word >= kWordCount || bit < 0 || bit >= 8) return;
     WordPanel& p = panels[word];
     if (!p.enabled || !p.bits[bit].enabled || !p.bits[bit].visible) return;
     p.bits[bit].checked = checked;
 }
 
-void Ttf_Spezialkonfiguration::b_OKClick() {
+void ExtendedWordsWindow::b_OKClick() {
     for (WordPanel& p : panels) {
         uint16_t word = 0;
         for (int b = 0; b < 8; ++b) {
@@ -200,26 +200,26 @@ void Ttf_Spezialkonfiguration::b_OKClick() {
     closeRequested = true;
 }
 
-void Ttf_Spezialkonfiguration::b_AbbrechenClick() {
+void ExtendedWordsWindow::b_AbbrechenClick() {
     modalResult = Result::Cancel;
     closeRequested = true;
 }
 
-void Ttf_Spezialkonfiguration::aHint_Activate() {
+void ExtendedWordsWindow::aHint_Activate() {
     for (WordPanel& p : panels) {
         for (CheckBox& box : p.bits)
             box.showHint = true;
     }
 }
 
-void Ttf_Spezialkonfiguration::aHint_Deactivate() {
+void ExtendedWordsWindow::aHint_Deactivate() {
     for (WordPanel& p : panels) {
         for (CheckBox& box : p.bits)
             box.showHint = false;
     }
 }
 
-void Ttf_Spezialkonfiguration::aHint_TextSetzen() {
+void ExtendedWordsWindow::aHint_TextSetzen() {
     for (int w = 0; w < kWordCount; ++w) {
         for (int b = 0; b < 8; ++b) {
             const char* hint = bitText(w, b).hint;

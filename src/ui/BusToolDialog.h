@@ -17,7 +17,7 @@ struct TextField;
 
 // Base of the bus tool dialogs: renders the window's state and forwards every
 // widget event as one call of the window's handler, then renders again.
-class ToolDialog : public QDialog, public ModelView {
+class BusToolDialog : public QDialog, public ModelView {
     Q_OBJECT
   public:
     void render() override;
@@ -31,7 +31,7 @@ class ToolDialog : public QDialog, public ModelView {
         std::function<void()> doubleClick;
     };
 
-    ToolDialog(BusToolWindow& window, const QString& objectName, QWidget* parent);
+    BusToolDialog(BusToolWindow& window, const QString& objectName, QWidget* parent);
 
     virtual void renderControls() = 0;
     // Runs one handler of the window; closes the dialog when the window asks to.

@@ -1,9 +1,9 @@
+#include "ui/MainWindow.h"
 #include "config/ControlTable.h"
 #include "support/AppFixture.h"
 #include "ui/QtPrompter.h"
 #include "ui/RadioGroupBox.h"
 #include "ui/ScreenCheck.h"
-#include "ui/TMain.h"
 #include "ui/TNumericEdit.h"
 
 #include <QAction>
@@ -25,14 +25,14 @@ namespace {
 struct Window {
     AppFixture f;
     QtPrompter prompter;
-    std::unique_ptr<TMain> main;
+    std::unique_ptr<MainWindow> main;
 
     Window() {
         f.separator = QLatin1Char(',');
         f.preset(QStringLiteral("Schnittstelle"), QStringLiteral("ComPort"), QStringLiteral("1"));
         MainHandlers& h = f.start();
         h.FormActivate();
-        main = std::make_unique<TMain>(h, prompter);
+        main = std::make_unique<MainWindow>(h, prompter);
         main->show();
     }
 
@@ -49,12 +49,11 @@ struct Window {
         MainWindowModel& m = f.model;
         for (Control* c : m.controls()) {
             QWidget* widget = main->widget(c->name);
-            if (!widget)
-                continue;
+            if (!widget) continue;
             EXPECT_EQ(widget->isHidden(), !c->visible) << c->name.toStdString();
             if (c->visible) {
-                EXPECT_EQ(widget->geometry(), QRect(c->geometry.left, c->geometry.top, c->geometry.width,
-                                                    c->geometry.height))
+                EXPECT_EQ(widget->geometry(),
+                          QRect(c->geometry.left, c->geometry.top, c->geometry.width, c->geometry.height))
                     << c->name.toStdString();
             }
         }
@@ -67,7 +66,7 @@ struct Window {
 
 } // namespace
 
-TEST(TMainWindow, ModelInputSensorAndATypedValueAgreeWithTheModel) {
+TEST(MainWindowTest, ModelInputSensorAndATypedValueAgreeWithTheModel) {
     Window win;
     MainWindowModel& m = win.f.model;
     EXPECT_EQ(win.main->windowTitle(), QStringLiteral("TRK/DVN-Konfigurationsprogramm"));
@@ -119,7 +118,7 @@ TEST(TMainWindow, ModelInputSensorAndATypedValueAgreeWithTheModel) {
     win.expectWidgetsMatchModel();
 }
 
-TEST(TMainWindow, FilterTextFieldTakesKeysThroughItsRules) {
+TEST(MainWindowTest, FilterTextFieldTakesKeysThroughItsRules) {
     Window win;
     win.main->action(QStringLiteral("MainMenueSchnittstelleItemTRK520"))->trigger();
     win.clickItem(QStringLiteral("rgInput"), 0);
@@ -148,7 +147,7 @@ TEST(TMainWindow, FilterTextFieldTakesKeysThroughItsRules) {
     EXPECT_EQ(win.f.model.teFilter.text, QStringLiteral("1,"));
 }
 
-TEST(TMainWindow, StatusBarTimerFollowsTheModel) {
+TEST(MainWindowTest, StatusBarTimerFollowsTheModel) {
     Window win;
     MainHandlers& h = *win.f.handlers;
     win.f.model.StatusBar1.panels[2] = QStringLiteral("Meldung");
@@ -159,7 +158,7 @@ TEST(TMainWindow, StatusBarTimerFollowsTheModel) {
     EXPECT_FALSE(win.f.model.t_StatusLeisteEnabled);
 }
 
-TEST(TMainWindow, TallConfigurationsAreWholeInTheWindow) {
+TEST(MainWindowTest, TallConfigurationsAreWholeInTheWindow) {
     Window win;
     MainWindowModel& m = win.f.model;
     win.main->action(QStringLiteral("MainMenueSchnittstelleItemTRK520PID"))->trigger();
@@ -172,14 +171,13 @@ TEST(TMainWindow, TallConfigurationsAreWholeInTheWindow) {
     int bottom = 0;
     for (Control* c : {static_cast<Control*>(&m.rgReglerFunktion), static_cast<Control*>(&m.gpPIDRegler),
                        static_cast<Control*>(&m.gpAnzeigeElemente)})
-        if (c->visible)
-            bottom = std::max(bottom, c->geometry.bottom());
+        if (c->visible) bottom = std::max(bottom, c->geometry.bottom());
     EXPECT_GE(win.main->panelContent()->height(), bottom);
     // The panel shows it all; it does not scroll.
     EXPECT_GE(win.main->panelContent()->parentWidget()->height(), bottom);
 }
 
-TEST(TMainWindow, CtrlEInTheLimitBoxUnlocksAndWordFieldsFilterKeys) {
+TEST(MainWindowTest, CtrlEInTheLimitBoxUnlocksAndWordFieldsFilterKeys) {
     Window win;
     MainWindowModel& m = win.f.model;
     win.main->action(QStringLiteral("MainMenueSchnittstelleItemTRK520"))->trigger();
@@ -214,7 +212,7 @@ TEST(TMainWindow, CtrlEInTheLimitBoxUnlocksAndWordFieldsFilterKeys) {
 
 // "Rückgängig" and "Wiederholen" close the configuration menu; their keys reach them from
 // an edit field, where typing not yet ended is what goes back first.
-TEST(TMainWindow, UndoAndRedoKeysStepThroughTheWindowsConfigurations) {
+TEST(MainWindowTest, UndoAndRedoKeysStepThroughTheWindowsConfigurations) {
     Window win;
     MainWindowModel& m = win.f.model;
     auto* menu = win.main->findChild<QMenu*>(QStringLiteral("mmKonfiguration"));
@@ -265,19 +263,27 @@ TEST(TMainWindow, UndoAndRedoKeysStepThroughTheWindowsConfigurations) {
 
 // The window builds its controls from the control table: each one of its kind in its group,
 // and nothing on the panel or in a group that the table does not name.
-TEST(TMainWindow, EveryControlOfTheTableHasItsWidgetAndNoOtherIsBuilt) {
+TEST(MainWindowTest, EveryControlOfTheTableHasItsWidgetAndNoOtherIsBuilt) {
     Window win;
     QWidget* content = win.main->panelContent();
     auto ofKind = [](const QWidget* w, ControlKind kind) -> bool {
         switch (kind) {
-        case ControlKind::Label: return qobject_cast<const QLabel*>(w);
-        case ControlKind::Group: return qobject_cast<const QGroupBox*>(w) && !qobject_cast<const RadioGroupBox*>(w);
-        case ControlKind::Radio: return qobject_cast<const RadioGroupBox*>(w);
-        case ControlKind::List: return qobject_cast<const QComboBox*>(w);
-        case ControlKind::Numeric: return qobject_cast<const TNumericEdit*>(w);
-        case ControlKind::Text: return qobject_cast<const QLineEdit*>(w) && !qobject_cast<const TNumericEdit*>(w);
-        case ControlKind::Button: return qobject_cast<const QPushButton*>(w);
-        case ControlKind::Frame: return true;
+        case ControlKind::Label:
+            return qobject_cast<const QLabel*>(w);
+        case ControlKind::Group:
+            return qobject_cast<const QGroupBox*>(w) && !qobject_cast<const RadioGroupBox*>(w);
+        case ControlKind::Radio:
+            return qobject_cast<const RadioGroupBox*>(w);
+        case ControlKind::List:
+            return qobject_cast<const QComboBox*>(w);
+        case ControlKind::Numeric:
+            return qobject_cast<const TNumericEdit*>(w);
+        case ControlKind::Text:
+            return qobject_cast<const QLineEdit*>(w) && !qobject_cast<const TNumericEdit*>(w);
+        case ControlKind::Button:
+            return qobject_cast<const QPushButton*>(w);
+        case ControlKind::Frame:
+            return true;
         }
         return false;
     };

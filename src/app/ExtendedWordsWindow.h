@@ -9,7 +9,7 @@
 // The detail window `Ttf_Spezialkonfiguration`: the four extended configuration
 // words as 32 check boxes, each with the meaning of its bit as caption and hint.
 // Its creator fills the words, shows it and reads the words back after OK.
-class Ttf_Spezialkonfiguration : public ModalWindow {
+class ExtendedWordsWindow : public ModalWindow {
   public:
     struct CheckBox : Control {
         QString caption;
@@ -29,7 +29,7 @@ class Ttf_Spezialkonfiguration : public ModalWindow {
     static constexpr int kWordCount = 4;
     enum class Result { None, Ok, Cancel };
 
-    Ttf_Spezialkonfiguration();
+    ExtendedWordsWindow();
 
     const char* windowClass() const override { return "Ttf_Spezialkonfiguration"; }
 

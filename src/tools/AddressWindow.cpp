@@ -1,9 +1,8 @@
-#include "tools/Tf_AdresseSetzen.h"
+#include "tools/AddressWindow.h"
 
 #include "tools/ToolBus.h"
 
-Tf_AdresseSetzen::Tf_AdresseSetzen(std::unique_ptr<BusLibrary> lib, BusLibrary& mainLib, Prompter& p,
-                                   Clock& c)
+AddressWindow::AddressWindow(std::unique_ptr<BusLibrary> lib, BusLibrary& mainLib, Prompter& p, Clock& c)
     : DeviceInfoWindow(QStringLiteral("Geräte Adresse Setzen"), std::move(lib), mainLib, p, c) {
     // Negative: the information read asks the bus for the address first. The
     // main window sets it before showing and takes it back after closing.
@@ -20,13 +19,13 @@ Tf_AdresseSetzen::Tf_AdresseSetzen(std::unique_ptr<BusLibrary> lib, BusLibrary& 
     b_AdresseSetzen.hint = QStringLiteral("\"Weist dem angeschlossenen Geräte eine neue Adresse zu\"");
 }
 
-void Tf_AdresseSetzen::b_InformationenClick() {
+void AddressWindow::b_InformationenClick() {
     eAdresseExit();
     aGetInformation();
     addressChanged = false;
 }
 
-void Tf_AdresseSetzen::aGetInformation() {
+void AddressWindow::aGetInformation() {
     // Without the library nothing can be asked; its message has been shown.
     if (!aDLLDynamischLaden()) return;
     // Once the port is open the address query starts from the read preset, and so does an
@@ -71,7 +70,7 @@ void Tf_AdresseSetzen::aGetInformation() {
     closePortAndUnload();
 }
 
-void Tf_AdresseSetzen::b_AdresseSetzenClick() {
+void AddressWindow::b_AdresseSetzenClick() {
     eAdresseExit();
     const std::optional<int16_t> newAddress = fieldAddress(eAdresse, 0);
     if (!newAddress) return;
@@ -113,22 +112,22 @@ void Tf_AdresseSetzen::b_AdresseSetzenClick() {
     addressChanged = true;
 }
 
-bool Tf_AdresseSetzen::eAdresseKeyPress(QChar key, int selStart, int selLength, int caret) {
+bool AddressWindow::eAdresseKeyPress(QChar key, int selStart, int selLength, int caret) {
     return filterKey(eAdresse, toolfields::addressKey, key, selStart, selLength, caret);
 }
 
-void Tf_AdresseSetzen::eAdresseEdited(const QString& text) {
+void AddressWindow::eAdresseEdited(const QString& text) {
     eAdresse.text = text;
 }
 
-void Tf_AdresseSetzen::eAdresseExit() {
+void AddressWindow::eAdresseExit() {
     eAdresse.text = toolfields::addressOnExit(eAdresse.text);
 }
 
-void Tf_AdresseSetzen::eAdresseDblClick() {
+void AddressWindow::eAdresseDblClick() {
     eAdresse.text.clear();
 }
 
-void Tf_AdresseSetzen::FormClose() {
+void AddressWindow::FormClose() {
     closeWindow(addressChanged, QStringLiteral("Die Adresse wurde nicht geändert"));
 }

@@ -1,38 +1,38 @@
-#include "ui/ToolDialog.h"
+#include "ui/BusToolDialog.h"
 #include "ui/PushButton.h"
 
 #include "tools/BusToolWindow.h"
 
 #include <QPushButton>
 
-ToolDialog::ToolDialog(BusToolWindow& w, const QString& objectName, QWidget* parent)
+BusToolDialog::BusToolDialog(BusToolWindow& w, const QString& objectName, QWidget* parent)
     : QDialog(parent), window(w) {
     setObjectName(objectName);
     setWindowTitle(window.caption);
 }
 
-void ToolDialog::render() {
+void BusToolDialog::render() {
     // Rendering moves focus and text; none of that is an event of the user's.
     rendering = true;
     renderControls();
     rendering = false;
 }
 
-void ToolDialog::run(const std::function<void()>& handler) {
+void BusToolDialog::run(const std::function<void()>& handler) {
     if (rendering) return;
     handler();
     render();
     if (window.closeRequested) accept();
 }
 
-QPushButton* ToolDialog::button(const Button& model, const std::function<void()>& click) {
+QPushButton* BusToolDialog::button(const Button& model, const std::function<void()>& click) {
     auto* b = new PushButton(this);
     b->setObjectName(model.name);
     connect(b, &QPushButton::clicked, this, [this, click] { run(click); });
     return b;
 }
 
-ToolLineEdit* ToolDialog::field(const TextField& model, const FieldHandlers& handlers) {
+ToolLineEdit* BusToolDialog::field(const TextField& model, const FieldHandlers& handlers) {
     auto* edit = new ToolLineEdit(this);
     edit->setObjectName(model.name);
     // The filter decides before the edit sees the key; the edit then reports its new text.
@@ -46,22 +46,22 @@ ToolLineEdit* ToolDialog::field(const TextField& model, const FieldHandlers& han
     return edit;
 }
 
-void ToolDialog::showButton(QPushButton* widget, const Button& model) {
+void BusToolDialog::showButton(QPushButton* widget, const Button& model) {
     widget->setText(model.caption);
     widget->setEnabled(model.enabled);
 }
 
-void ToolDialog::showButton(QPushButton* widget, const HintButton& model) {
+void BusToolDialog::showButton(QPushButton* widget, const HintButton& model) {
     showButton(widget, static_cast<const Button&>(model));
     widget->setToolTip(model.hint);
 }
 
-void ToolDialog::showField(ToolLineEdit* widget, const TextField& model) {
+void BusToolDialog::showField(ToolLineEdit* widget, const TextField& model) {
     widget->showText(model.text);
     widget->setEnabled(model.enabled);
 }
 
-void ToolDialog::showField(ToolLineEdit* widget, const HintEdit& model) {
+void BusToolDialog::showField(ToolLineEdit* widget, const HintEdit& model) {
     showField(widget, static_cast<const TextField&>(model));
     widget->setToolTip(model.hint);
 }

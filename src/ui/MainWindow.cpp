@@ -1,4 +1,4 @@
-#include "ui/TMain.h"
+#include "ui/MainWindow.h"
 
 #include "ui/ControlViews.h"
 #include "ui/ProgressBarView.h"
@@ -36,12 +36,13 @@ constexpr int kPanelWidth = 729;
 
 } // namespace
 
-TMain::TMain(MainHandlers& handlers, QtPrompter& p, QWidget* parent) : QMainWindow(parent), h(handlers), prompter(p) {
+MainWindow::MainWindow(MainHandlers& handlers, QtPrompter& p, QWidget* parent)
+    : QMainWindow(parent), h(handlers), prompter(p) {
     MainWindowModel& m = h.model();
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(m.caption);
-    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     QFont f = font();
     f.setPointSize(8);
     f.setBold(true);
@@ -120,9 +121,9 @@ TMain::TMain(MainHandlers& handlers, QtPrompter& p, QWidget* parent) : QMainWind
     render();
 }
 
-TMain::~TMain() = default;
+MainWindow::~MainWindow() = default;
 
-QAction* TMain::addItem(QMenu* menu, MenuItem& item) {
+QAction* MainWindow::addItem(QMenu* menu, MenuItem& item) {
     QAction* a = menu->addAction(item.caption);
     a->setObjectName(item.name);
     actions.insert(item.name, a);
@@ -132,7 +133,7 @@ QAction* TMain::addItem(QMenu* menu, MenuItem& item) {
     return a;
 }
 
-void TMain::buildMenus() {
+void MainWindow::buildMenus() {
     MainWindowModel& m = h.model();
     QMenu* menu = nullptr;
     for (const MenuSpec& s : controltable::menus()) {
@@ -156,11 +157,14 @@ void TMain::buildMenus() {
             [this] { run([this] { h.SchnittstelleClick(); }); });
 }
 
-void TMain::buildControls() {
+void MainWindow::buildControls() {
     MainWindowModel& m = h.model();
-    const ViewContext context{[this](const std::function<void()>& handler, bool endsEdit) { run(handler, endsEdit); },
-                              rendering, h, prompter,
-                              {actions.value(m.miRueckgaengig.name), actions.value(m.miWiederholen.name)}};
+    const ViewContext context{
+        [this](const std::function<void()>& handler, bool endsEdit) { run(handler, endsEdit); },
+        rendering,
+        h,
+        prompter,
+        {actions.value(m.miRueckgaengig.name), actions.value(m.miWiederholen.name)}};
     for (const ControlSpec& s : controltable::all()) {
         QWidget* parent = s.group ? widgets.value(QLatin1String(s.group)) : content;
         std::unique_ptr<ControlView> view = ControlView::create(s, m, parent, context);
@@ -177,12 +181,12 @@ void TMain::buildControls() {
     widgets.value(m.rgSensor.name)->setToolTip(QStringLiteral("Rechts klicken für Messbereichs-Grenzen"));
 }
 
-void TMain::onAction(const QString& name, std::function<void()> handler) {
+void MainWindow::onAction(const QString& name, std::function<void()> handler) {
     QAction* a = actions.value(name);
     connect(a, &QAction::triggered, this, [this, handler] { run(handler); });
 }
 
-void TMain::connectEvents() {
+void MainWindow::connectEvents() {
     MainWindowModel& m = h.model();
 
     for (MenuItem& item : m.modelItems) {
@@ -230,8 +234,7 @@ void TMain::connectEvents() {
     connect(sensor, &RadioGroupBox::contextMenuRequested, this, [this, &m](const QPoint& pos) {
         QMenu popup(this);
         QAction* a = popup.addAction(m.pm_MessbereichAnzeigen.caption);
-        if (popup.exec(pos) == a)
-            run([this] { h.pm_MessbereichAnzeigenClick(); });
+        if (popup.exec(pos) == a) run([this] { h.pm_MessbereichAnzeigenClick(); });
     });
 
     onAction(m.MainMenueExtras_ErweiterteKonfiguration.name,
@@ -253,13 +256,11 @@ void TMain::connectEvents() {
     });
 }
 
-void TMain::run(const std::function<void()>& handler, bool endsEdit) {
+void MainWindow::run(const std::function<void()>& handler, bool endsEdit) {
     // Timers still fire between the calls of a bus run; nothing starts inside it.
-    if (rendering || h.busRunning())
-        return;
+    if (rendering || h.busRunning()) return;
     handler();
-    if (endsEdit)
-        h.commitEdits();
+    if (endsEdit) h.commitEdits();
     render();
     if (h.closeRequested() && !closingByHandler) {
         closingByHandler = true;
@@ -267,7 +268,7 @@ void TMain::run(const std::function<void()>& handler, bool endsEdit) {
     }
 }
 
-void TMain::render() {
+void MainWindow::render() {
     rendering = true;
     MainWindowModel& m = h.model();
     int right = 0;
@@ -295,7 +296,7 @@ void TMain::render() {
     renderMonitor();
 }
 
-void TMain::renderFrame() {
+void MainWindow::renderFrame() {
     const MainWindowModel& m = h.model();
     if (client->height() == m.clientHeight) return;
     const Geometry& p = m.Panel1.geometry;
@@ -307,11 +308,11 @@ void TMain::renderFrame() {
     setFixedSize(sizeHint());
 }
 
-void TMain::renderProgress() {
+void MainWindow::renderProgress() {
     showBusProgress(*progress, h.model().pbBusRun);
 }
 
-void TMain::renderMonitor() {
+void MainWindow::renderMonitor() {
     BusMonitorWindow* window = h.busMonitor();
     if (!window || !window->shown) {
         if (monitor && monitor->isVisible()) monitor->hide();
@@ -332,13 +333,13 @@ void TMain::renderMonitor() {
     }
 }
 
-void TMain::betweenCalls() {
+void MainWindow::betweenCalls() {
     renderStatusBar();
     renderProgress();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-QImage TMain::picture() {
+QImage MainWindow::picture() {
     render();
     constexpr qreal kScale = 2.0;
     // Down to the lowest shown group: the panel's empty rest says nothing about the configuration.
@@ -354,7 +355,7 @@ QImage TMain::picture() {
     return image;
 }
 
-void TMain::fitCaption(QLabel* label) {
+void MainWindow::fitCaption(QLabel* label) {
     // The designation label keeps its width; long designations get a smaller font. The
     // extended configuration group covers the label's right end, so the centred text
     // keeps clear of that strip on both sides.
@@ -369,7 +370,7 @@ void TMain::fitCaption(QLabel* label) {
     label->setFont(f);
 }
 
-void TMain::renderStatusBar() {
+void MainWindow::renderStatusBar() {
     const StatusBar& sb = h.model().StatusBar1;
     for (int i = 0; i < 4; ++i) {
         QLabel* cell = panels[i];
@@ -381,19 +382,18 @@ void TMain::renderStatusBar() {
     }
 }
 
-void TMain::renderMenus() {
+void MainWindow::renderMenus() {
     for (auto it = menuOf.begin(); it != menuOf.end(); ++it) {
         QAction* a = it.key();
         const MenuItem& item = *it.value();
         a->setText(item.caption);
         a->setVisible(item.visible);
         a->setEnabled(item.enabled);
-        if (a->isCheckable())
-            a->setChecked(item.checked);
+        if (a->isCheckable()) a->setChecked(item.checked);
     }
 }
 
-void TMain::updateTimer() {
+void MainWindow::updateTimer() {
     const MainWindowModel& m = h.model();
     // Starting the timer while it runs does not restart its interval.
     if (m.t_StatusLeisteEnabled && !statusTimer.isActive())
@@ -402,7 +402,7 @@ void TMain::updateTimer() {
         statusTimer.stop();
 }
 
-bool TMain::event(QEvent* e) {
+bool MainWindow::event(QEvent* e) {
     const bool result = QMainWindow::event(e);
     if (e->type() == QEvent::WindowActivate || e->type() == QEvent::Show)
         QTimer::singleShot(0, this, [this] {
@@ -416,7 +416,7 @@ bool TMain::event(QEvent* e) {
     return result;
 }
 
-bool TMain::focusNextPrevChild(bool next) {
+bool MainWindow::focusNextPrevChild(bool next) {
     // A radio group is one stop: its checked item, or its first.
     QList<QWidget*> stops;
     for (const Control* c : h.model().tabOrder()) {
@@ -438,7 +438,7 @@ bool TMain::focusNextPrevChild(bool next) {
     return true;
 }
 
-void TMain::closeEvent(QCloseEvent* e) {
+void MainWindow::closeEvent(QCloseEvent* e) {
     // A close request arriving between the calls of a bus run waits for its end.
     if (h.busRunning()) {
         e->ignore();

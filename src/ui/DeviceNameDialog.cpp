@@ -1,9 +1,9 @@
-#include "ui/GeraeteNamenAendernDialog.h"
+#include "ui/DeviceNameDialog.h"
 
 #include "bus/BusConstants.h"
-#include "tools/Tf_GeraeteNamenAendern.h"
+#include "tools/DeviceNameWindow.h"
 
-GeraeteNamenAendernDialog::GeraeteNamenAendernDialog(Tf_GeraeteNamenAendern& window, QWidget* parent)
+DeviceNameDialog::DeviceNameDialog(DeviceNameWindow& window, QWidget* parent)
     : DeviceInfoDialog(window, QStringLiteral("f_GeraeteNamenAendern"), parent), w(window) {
     nameCaption = tooldialogs::infoLabel(panel, w.l_Bezeichnung, 4, 0, 1);
     name = tooldialogs::infoLabel(panel, w.l_GeraeteNamen, 4, 1, 1);
@@ -11,7 +11,7 @@ GeraeteNamenAendernDialog::GeraeteNamenAendernDialog(Tf_GeraeteNamenAendern& win
     const QString widestName(bus::kNameLength, QLatin1Char('W'));
     tooldialogs::fitTexts(name, {widestName});
 
-    using W = Tf_GeraeteNamenAendern;
+    using W = DeviceNameWindow;
     ToolLineEdit* newName = addEntry(w.Edit1,
                                      {std::bind_front(&W::Edit1KeyPress, &w),
                                       std::bind_front(&W::Edit1Edited, &w),
@@ -23,7 +23,7 @@ GeraeteNamenAendernDialog::GeraeteNamenAendernDialog(Tf_GeraeteNamenAendern& win
     render();
 }
 
-void GeraeteNamenAendernDialog::renderControls() {
+void DeviceNameDialog::renderControls() {
     DeviceInfoDialog::renderControls();
     tooldialogs::showLabel(nameCaption, w.l_Bezeichnung);
     tooldialogs::showLabel(name, w.l_GeraeteNamen);
