@@ -2,7 +2,6 @@
 
 #include "bus/BusConstants.h"
 #include "files/CsvTable.h"
-#include "files/FileWriter.h"
 
 #include <algorithm>
 #include <cstring>
@@ -193,11 +192,5 @@ QRect BusMonitorWindow::placeBeside(const QRect& mainFrame, const QRect& screen,
 }
 
 void BusMonitorWindow::bSpeichernClick() {
-    const QString path =
-        prompter.saveFileName(folder, QStringLiteral("CSV-Dateien (*.csv)"), QStringLiteral("csv"));
-    if (path.isEmpty()) return;
-    const filewriter::Result written = filewriter::replace(path, csv());
-    if (!written.ok)
-        prompter.show(QStringLiteral("Die Datei „%1“ wurde nicht gespeichert.\n%2").arg(path, written.reason),
-                      QStringLiteral("Fehler"), Prompter::Icon::Error);
+    csvtable::saveAs(prompter, folder, csv());
 }

@@ -1,5 +1,8 @@
 #include "files/CsvTable.h"
 
+#include "config/Prompter.h"
+#include "files/FileWriter.h"
+
 namespace csvtable {
 
 QString field(QString text) {
@@ -21,3 +24,13 @@ QByteArray document(const QList<QStringList>& lines) {
 }
 
 } // namespace csvtable
+
+void csvtable::saveAs(Prompter& prompter, const QString& folder, const QByteArray& csv) {
+    const QString path =
+        prompter.saveFileName(folder, QStringLiteral("CSV-Dateien (*.csv)"), QStringLiteral("csv"));
+    if (path.isEmpty()) return;
+    const filewriter::Result written = filewriter::replace(path, csv);
+    if (!written.ok)
+        prompter.show(QStringLiteral("Die Datei „%1“ wurde nicht gespeichert.\n%2").arg(path, written.reason),
+                      QStringLiteral("Fehler"), Prompter::Icon::Error);
+}

@@ -4,7 +4,6 @@
 #include "bus/BusConstants.h"
 #include "bus/BusPort.h"
 #include "files/CsvTable.h"
-#include "files/FileWriter.h"
 
 #include <algorithm>
 
@@ -340,13 +339,7 @@ QByteArray BusScanWindow::csv() const {
 }
 
 void BusScanWindow::b_ExportierenClick() {
-    const QString path =
-        prompter.saveFileName(folder, QStringLiteral("CSV-Dateien (*.csv)"), QStringLiteral("csv"));
-    if (path.isEmpty()) return;
-    const filewriter::Result written = filewriter::replace(path, csv());
-    if (!written.ok)
-        prompter.show(QStringLiteral("Die Datei „%1“ wurde nicht gespeichert.\n%2").arg(path, written.reason),
-                      QStringLiteral("Fehler"), Prompter::Icon::Error);
+    csvtable::saveAs(prompter, folder, csv());
 }
 
 void BusScanWindow::b_DruckenClick() {
