@@ -199,7 +199,9 @@ void wordKeys(QLineEdit* edit, const TextField* field, MainWindowModel& m, const
     MainHandlers* c = &x.handlers;
     for (const auto& [word, handlers] : words) {
         if (word != field) continue;
-        const auto [keyPress, exit] = handlers;
+        // Plain copies: a lambda cannot capture a structured binding with every compiler we build with.
+        const auto keyPress = handlers.first;
+        const auto exit = handlers.second;
         forwardKeys(edit, [c, keyPress](QKeyEvent* ke) {
             const QString text = ke->text();
             if (text.isEmpty() || text.at(0) == QChar(0x7F))
