@@ -63,7 +63,8 @@ int16_t LineAccess::moveTo(int32_t identity, int16_t address) {
 
 QString LineAccess::errorText(int16_t status) {
     std::unique_ptr<BusLibrary> lib = makeLibrary();
-    if (!lib || !lib->load()) return QStringLiteral("Die Bus-Bibliothek konnte nicht geladen werden.");
+    // Without the library only the number can be told.
+    if (!lib || !lib->load()) return QStringLiteral("(Fehler %1)").arg(status);
     return bus::errorText(*lib, status);
 }
 
