@@ -214,7 +214,6 @@ ProgramRow refused(const Row& r, const QString& why) {
     row.serial = r.found != 0 ? bus::serialText(r.found) : QString();
     row.result = why;
     row.outcome = Programmed::Outcome::Differs;
-    row.untouched = true;
     return row;
 }
 
@@ -257,8 +256,7 @@ ProgramResult program(LineAccess& access, LinePlan& plan, const QString& planPat
         case State::Other:
         case State::Unplanned:
         case State::Missing:
-        case State::Collision:
-        {
+        case State::Collision: {
             const bool takenOver =
                 replace && std::any_of(result.before.rows.begin(), result.before.rows.end(), [&](const Row& o) {
                     return o.replaces >= 0 && (&o == &r || o.replaces == r.planIndex);
@@ -268,8 +266,8 @@ ProgramResult program(LineAccess& access, LinePlan& plan, const QString& planPat
             result.rows.append(refused(r, offer.isEmpty() ? QStringLiteral("%1; nicht programmiert").arg(r.text)
                                                           : QStringLiteral("%1; nicht programmiert (%2: --replace)")
                                                                 .arg(r.text, offer)));
-        }
             break;
+        }
         }
     }
     if (!replace) return result;

@@ -110,7 +110,6 @@ struct ProgramRow {
     QString serial; // of the instrument acted on (or found); empty when none
     QString result;
     Programmed::Outcome outcome = Programmed::Outcome::Verified;
-    bool untouched = false; // nothing was sent: equal already, or refused
     QList<FieldDifference> differences;
 };
 
