@@ -45,13 +45,13 @@ class LineAccess {
 
     int16_t port() const { return portNumber; }
     // The whole line, the planned addresses first.
-    bus::ScanResult scan(const QList<int16_t>& known, const bus::ScanCallbacks& callbacks = {});
+    virtual bus::ScanResult scan(const QList<int16_t>& known, const bus::ScanCallbacks& callbacks = {});
     // Command 12 at one address: status (negative: nothing or several answered) and identity.
-    int16_t poll(int16_t address, int32_t& identity);
+    virtual int16_t poll(int16_t address, int32_t& identity);
     // Command 13: the instrument with this identity word takes the address.
-    int16_t moveTo(int32_t identity, int16_t address);
+    virtual int16_t moveTo(int32_t identity, int16_t address);
     // The library's text for a status.
-    QString errorText(int16_t status);
+    virtual QString errorText(int16_t status);
 
     virtual Compared compare(int16_t address, const QString& d20) = 0;
     virtual Programmed program(int16_t address, const QString& d20) = 0;
