@@ -22,13 +22,10 @@ void MainHandlers::MainMenueExtras_BusDurchsuchenClick() {
             // "Einlesen": of the family's models, the first whose identification accepts the
             // instrument (features and options tell the variants apart).
             address = window.readRequest->address;
-            const int32_t family = catalogue::entry(window.readRequest->model).family;
-            QList<const ModelEntry*> offered;
-            for (const ModelEntry* e = catalogue::begin(); e != catalogue::end(); ++e)
-                if (e->family == family) offered.append(e);
-            const Detection found =
-                detectModels(*bus, *env.clock, m.comPort, m.converterCode, address, offered);
-            fitting = found.models.isEmpty() ? &catalogue::entry(window.readRequest->model) : found.models.first();
+            const ModelEntry& first = catalogue::entry(window.readRequest->model);
+            const ModelEntry* found =
+                familyModel(*bus, *env.clock, m.comPort, m.converterCode, address, first.family);
+            fitting = found ? found : &first;
         }
     }
     bus::aDLLDynamischEntladen(*bus);

@@ -26,7 +26,7 @@ bool BusRun::reach(int32_t preset, const std::function<void()>& afterOpen) {
     plan.comPort = m.comPort;
     plan.converterCode = m.converterCode;
     plan.clock = &clock;
-    plan.askAddress = m.busAddress < 1;
+    plan.askAddress = m.busAddress < (m.addressChosen ? 0 : 1);
     plan.addressPreset = preset;
     plan.afterOpen = [&](int16_t opened) {
         running = opened;

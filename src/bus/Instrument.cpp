@@ -10,23 +10,23 @@
 
 namespace {
 
-bus::ReachPlan planFor(Clock& clock, int16_t port, int16_t converter, int16_t address) {
+bus::ReachPlan planFor(Clock& clock, int16_t port, int16_t converter, int16_t address, bool addressChosen) {
     bus::ReachPlan plan;
     plan.comPort = port;
     plan.converterCode = converter;
     plan.clock = &clock;
-    plan.askAddress = address < 1;
+    plan.askAddress = address < (addressChosen ? 0 : 1);
     return plan;
 }
 
 } // namespace
 
 InstrumentInfo identifyInstrument(BusLibrary& lib, Clock& clock, int16_t port, int16_t converter,
-                                  int16_t address) {
+                                  int16_t address, bool addressChosen) {
     InstrumentInfo info;
     bus::Operands ops;
     info.address = address;
-    bus::ReachPlan plan = planFor(clock, port, converter, address);
+    bus::ReachPlan plan = planFor(clock, port, converter, address, addressChosen);
     plan.clearOperands = true;
     const bus::Reached reached = bus::reachInstrument(lib, plan, info.address, ops);
     info.status = reached.status();
@@ -58,7 +58,7 @@ InstrumentInfo identifyInstrument(BusLibrary& lib, Clock& clock, int16_t port, i
 }
 
 Detection detectModels(BusLibrary& lib, Clock& clock, int16_t port, int16_t converter, int16_t address,
-                       const QList<const ModelEntry*>& offered) {
+                       const QList<const ModelEntry*>& offered, bool addressChosen) {
     Detection found;
     for (const ModelEntry* entry : offered) {
         bus::Operands ops;
@@ -70,7 +70,8 @@ Detection detectModels(BusLibrary& lib, Clock& clock, int16_t port, int16_t conv
         ConfigActions actions(chosen, env);
         actions.selectModel(entry->id);
         chosen.busAddress = address;
-        bus::ReachPlan plan = planFor(clock, port, converter, address);
+        chosen.addressChosen = addressChosen;
+        bus::ReachPlan plan = planFor(clock, port, converter, address, addressChosen);
         plan.readIdentity = [&] {
             bus::buildExpectedFeatures(chosen);
             return bus::checkConnectedDevice(lib, silent, chosen, entry->family, ops);
@@ -91,4 +92,13 @@ Detection detectModels(BusLibrary& lib, Clock& clock, int16_t port, int16_t conv
     }
     found.status = 0;
     return found;
+}
+
+const ModelEntry* familyModel(BusLibrary& lib, Clock& clock, int16_t port, int16_t converter, int16_t address,
+                              int32_t identity, bool addressChosen) {
+    QList<const ModelEntry*> offered;
+    for (const ModelEntry* e = catalogue::begin(); e != catalogue::end(); ++e)
+        if (e->family == (identity & kFamilyMask)) offered.append(e);
+    const Detection found = detectModels(lib, clock, port, converter, address, offered, addressChosen);
+    return found.models.isEmpty() ? nullptr : found.models.first();
 }

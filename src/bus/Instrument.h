@@ -21,9 +21,10 @@ struct InstrumentInfo {
     bool haveWords = false; // parameters 38 and 39 answered (firmware 23 on)
 };
 
-// Reads the identity of the instrument on the port (address query when address < 1).
+// Reads the identity of the instrument on the port (address query when address < 1, unless
+// `addressChosen`: then only below 0).
 InstrumentInfo identifyInstrument(BusLibrary& library, Clock& clock, int16_t port, int16_t converter,
-                                  int16_t address);
+                                  int16_t address, bool addressChosen = false);
 
 // The models whose identification accepts the attached instrument: the window's
 // own identification run once per model, reads only, its boxes swallowed.
@@ -33,4 +34,9 @@ struct Detection {
     QList<const ModelEntry*> models;
 };
 Detection detectModels(BusLibrary& library, Clock& clock, int16_t port, int16_t converter, int16_t address,
-                       const QList<const ModelEntry*>& offered);
+                       const QList<const ModelEntry*>& offered, bool addressChosen = false);
+// The model an instrument found by a scan is read with: of its family's models the first
+// whose identification accepts it (features and options tell the variants apart); null when
+// none does.
+const ModelEntry* familyModel(BusLibrary& library, Clock& clock, int16_t port, int16_t converter, int16_t address,
+                              int32_t identity, bool addressChosen = false);

@@ -29,7 +29,8 @@ const QList<Option>& table() {
         {"model", "NAME", Value::Model, "Gerätetyp wie im Menü „Typ“, z. B. \"TRK 520 PID\" (siehe models)."},
         {"o,output", "DATEI", Value::Text,
          "read: Konfiguration in diese d20-Datei speichern; sheet: Konfigurationsblatt in diese PDF-Datei; "
-         "flow: Ergebnis von --apply; history show: die gespeicherte d20-Datei; - ist stdout."},
+         "flow: Ergebnis von --apply; history show: die gespeicherte d20-Datei; "
+         "line init: der Anlagenplan; - ist stdout."},
         {"comment", "TEXT", Value::Text, "read -o: Kommentar der Datei."},
         {"verify", nullptr, Value::None, "program: Gerät danach zurücklesen und vergleichen."},
         {"from", "ADRESSE", Value::Address, "scan: erste abgefragte Adresse (Vorgabe 0)."},
@@ -46,6 +47,8 @@ const QList<Option>& table() {
         {"serial", "S", Value::Text, "history: die Einträge des Geräts mit dieser Seriennummer."},
         {"archive", "DATEI", Value::Text,
          "history: diese Datei als Gerätearchiv (sonst TRKDVN_ARCHIVE, sonst im Datenordner des Benutzers)."},
+        {"replace", nullptr, Value::None,
+         "line program: Geräte mit neuer Seriennummer als Ersatz der fehlenden übernehmen."},
         {"yes", nullptr, Value::None,
          "Rückfragen des Befehls mit „Ja“ beantworten (sonst „Nein“ bzw. Abbrechen)."},
     };

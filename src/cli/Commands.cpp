@@ -2,6 +2,7 @@
 
 #include "app/ComPortWindow.h"
 #include "app/FieldList.h"
+#include "app/LineCheck.h"
 #include "app/ProgramPaths.h"
 #include "bus/BusPort.h"
 #include "bus/BusScan.h"
@@ -11,12 +12,14 @@
 #include "config/Cp1252.h"
 #include "files/D20Writer.h"
 #include "files/FileWriter.h"
+#include "files/LinePlan.h"
 #include "record/InstrumentRecord.h"
 #include "tools/AddressWindow.h"
 #include "tools/DeviceNameWindow.h"
 #include "tools/FlowCalculatorWindow.h"
 #include "ui/SheetPainter.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -1037,6 +1040,302 @@ int runHistory(Invocation& in) {
     return historyDiff(in, *record, args[1], args[2]);
 }
 
+
+// --- line ---------------------------------------------------------------------------------------
+
+// The window's own sequences at one address of the plan's port, each in a session of its own.
+class SessionLineAccess : public line::LineAccess {
+  public:
+    SessionLineAccess(const Invocation& in, Session& s, int16_t port, int16_t converter)
+        : LineAccess([&s] { return s.libraryFactory()(BusLibrary::allEntries()); }, s.clockSeam(), port,
+                     converter),
+          in(in) {}
+
+    // Read in the separator the file was written with, so numbers compare as text.
+    line::Compared compare(int16_t address, const QString& d20) override {
+        line::Compared c;
+        CommonOptions options = optionsFor(in, d20);
+        options.address = address;
+        options.addressChosen = true;
+        Session file(options, 0);
+        if (!file.loadFile(d20)) {
+            c.fileFailed = true;
+            c.failure = file.fileOutcome().reason.isEmpty() ? file.panel() : file.fileOutcome().reason;
+            return c;
+        }
+        Session device(options, port());
+        device.chooseModel(*file.model().checkedModel());
+        if (device.readInstrument() < 0) {
+            c.failure = device.panel();
+            return c;
+        }
+        c.ok = true;
+        c.identity = device.model().deviceIdentity;
+        c.differences = differences(shownFields(file.model()), shownFields(device.model()));
+        return c;
+    }
+
+    // Exactly `program --verify` at the address.
+    line::Programmed program(int16_t address, const QString& d20) override {
+        Invocation at{in.parser, in.common, in.args, in.json, {port()}};
+        at.common.address = address;
+        at.common.addressChosen = true;
+        const PortResult r = programPort(at, d20, port(), true);
+        using O = line::Programmed::Outcome;
+        const O outcome = r.code == exitcode::Ok            ? O::Verified
+                          : r.code == exitcode::Differences ? O::Differs
+                          : r.code == exitcode::FileError   ? O::FileFailed
+                                                            : O::Failed;
+        return {outcome, r.result, r.differences};
+    }
+
+  private:
+    const Invocation& in;
+};
+
+QString lineStateKey(line::State state) {
+    switch (state) {
+    case line::State::Same: return QStringLiteral("gleich");
+    case line::State::Differs: return QStringLiteral("abweichend");
+    case line::State::Other: return QStringLiteral("anderes Gerät");
+    case line::State::Missing: return QStringLiteral("fehlt");
+    case line::State::Collision: return QStringLiteral("mehrere Geräte");
+    case line::State::Unplanned: return QStringLiteral("nicht im Plan");
+    case line::State::Failed: break;
+    }
+    return QStringLiteral("Fehler");
+}
+
+int outcomeCode(line::Programmed::Outcome outcome) {
+    switch (outcome) {
+    case line::Programmed::Outcome::Verified: return exitcode::Ok;
+    case line::Programmed::Outcome::Differs: return exitcode::Differences;
+    case line::Programmed::Outcome::FileFailed: return exitcode::FileError;
+    case line::Programmed::Outcome::Failed: break;
+    }
+    return exitcode::BusFailure;
+}
+
+QString serialCell(int32_t identity) {
+    return identity != 0 ? bus::serialText(identity) : QStringLiteral("-");
+}
+
+void printCheck(const Invocation& in, const LinePlan& plan, const line::CheckResult& r) {
+    if (!in.json)
+        out(QStringLiteral("%1  %2  %3  %4")
+                .arg(QStringLiteral("Adresse"))
+                .arg(QStringLiteral("Seriennummer"), -12)
+                .arg(QStringLiteral("Name"), -16)
+                .arg(QStringLiteral("Ergebnis")));
+    for (const line::Row& row : r.rows) {
+        const QString offer = line::replacementOffer(plan, row);
+        if (in.json) {
+            outJson({{QStringLiteral("address"), row.address},
+                     {QStringLiteral("planned"), row.planned ? QJsonValue(bus::serialText(*row.planned)) : QJsonValue()},
+                     {QStringLiteral("serial"), row.found != 0 ? QJsonValue(bus::serialText(row.found)) : QJsonValue()},
+                     {QStringLiteral("name"), row.name},
+                     {QStringLiteral("state"), lineStateKey(row.state)},
+                     {QStringLiteral("result"), row.text},
+                     {QStringLiteral("replacement"), offer.isEmpty() ? QJsonValue() : QJsonValue(offer)},
+                     {QStringLiteral("differences"), differencesJson(row.differences)}});
+            continue;
+        }
+        out(QStringLiteral("%1  %2  %3  %4")
+                .arg(row.address, 7)
+                .arg(serialCell(row.found), -12)
+                .arg(row.name, -16)
+                .arg(offer.isEmpty() ? row.text : QStringLiteral("%1 – %2 (line program --replace)").arg(row.text, offer)));
+    }
+    if (in.json) return;
+    for (const line::Row& row : r.rows)
+        if (!row.differences.isEmpty()) {
+            out(QStringLiteral("Adresse %1:").arg(row.address));
+            printDifferences(row.differences, QStringLiteral("Datei"), QStringLiteral("Gerät"));
+        }
+}
+
+// Reads the plan named on the command line; exit 3 with the reason when it cannot be used.
+std::optional<LinePlan> planArgument(const QString& path) {
+    lineplan::ReadResult read = lineplan::read(path);
+    if (!read.plan) err(CliPrompter::line(QStringLiteral("Fehler"), read.reason));
+    return read.plan;
+}
+
+int lineCheck(Invocation& in, const QString& planPath) {
+    const std::optional<LinePlan> plan = planArgument(planPath);
+    if (!plan) return exitcode::FileError;
+    in.common.converter = plan->converter;
+    Session s(in.common, plan->port);
+    if (!started(s)) return exitcode::BusFailure;
+    SessionLineAccess access(in, s, plan->port, plan->converter);
+    s.showOwnProgress(QStringLiteral("Anlage wird geprüft"));
+    const line::CheckResult r = line::check(access, *plan, planPath);
+    s.clearProgress();
+    printCheck(in, *plan, r);
+    if (r.scanStatus < 0) {
+        err(CliPrompter::line(QStringLiteral("Fehler"), r.scanFailure));
+        return exitcode::BusFailure;
+    }
+    int code = r.clean() ? exitcode::Ok : exitcode::Differences;
+    for (const line::Row& row : r.rows)
+        if (row.state == line::State::Failed)
+            code = worse(code, row.fileFailed ? exitcode::FileError : exitcode::BusFailure);
+    return code;
+}
+
+int lineProgram(Invocation& in, const QString& planPath) {
+    std::optional<LinePlan> plan = planArgument(planPath);
+    if (!plan) return exitcode::FileError;
+    in.common.converter = plan->converter;
+    Session s(in.common, plan->port);
+    if (!started(s)) return exitcode::BusFailure;
+    SessionLineAccess access(in, s, plan->port, plan->converter);
+    s.showOwnProgress(QStringLiteral("Anlage wird programmiert"));
+    const line::ProgramResult r = line::program(access, *plan, planPath, in.parser.isSet(QStringLiteral("replace")));
+    s.clearProgress();
+    if (r.before.scanStatus < 0) {
+        err(CliPrompter::line(QStringLiteral("Fehler"), r.before.scanFailure));
+        return exitcode::BusFailure;
+    }
+    int code = exitcode::Ok;
+    for (const line::ProgramRow& row : r.rows) {
+        code = worse(code, outcomeCode(row.outcome));
+        if (in.json)
+            outJson({{QStringLiteral("address"), row.address},
+                     {QStringLiteral("serial"), row.serial.isEmpty() ? QJsonValue() : QJsonValue(row.serial)},
+                     {QStringLiteral("result"), row.result},
+                     {QStringLiteral("exit"), outcomeCode(row.outcome)},
+                     {QStringLiteral("differences"), differencesJson(row.differences)}});
+    }
+    if (!in.json) {
+        for (const line::ProgramRow& row : r.rows)
+            if (!row.differences.isEmpty()) {
+                out(QStringLiteral("Adresse %1:").arg(row.address));
+                printDifferences(row.differences, QStringLiteral("Datei"), QStringLiteral("Gerät"));
+            }
+        out(QStringLiteral("%1  %2  %3")
+                .arg(QStringLiteral("Adresse"))
+                .arg(QStringLiteral("Seriennummer"), -12)
+                .arg(QStringLiteral("Ergebnis")));
+        for (const line::ProgramRow& row : r.rows)
+            out(QStringLiteral("%1  %2  %3")
+                    .arg(row.address, 7)
+                    .arg(row.serial.isEmpty() ? QStringLiteral("-") : row.serial, -12)
+                    .arg(row.result));
+    }
+    if (!r.planFailure.isEmpty()) {
+        err(CliPrompter::line(QStringLiteral("Fehler"), r.planFailure));
+        return worse(code, exitcode::FileError);
+    }
+    if (r.planChanged && !in.json)
+        out(QStringLiteral("Die neuen Seriennummern stehen im Anlagenplan %1.").arg(planPath));
+    return code;
+}
+
+// A plan from what answers on the line: every instrument read with the model that fits it and
+// saved as its d20 file beside the plan.
+int lineInit(Invocation& in) {
+    if (in.ports.isEmpty() && !in.common.useSettings) return usage(QStringLiteral("line init braucht „--port N“."));
+    if (!in.parser.isSet(QStringLiteral("output"))) return usage(QStringLiteral("line init braucht „-o PLAN.json“."));
+    const QString planPath = QFileInfo(in.parser.value(QStringLiteral("output"))).absoluteFilePath();
+    if (QFileInfo::exists(planPath) && !in.common.yes) {
+        err(CliPrompter::line(QStringLiteral("Fehler"),
+                              QStringLiteral("Der Anlagenplan %1 besteht schon; mit --yes wird er neu angelegt.")
+                                  .arg(planPath)));
+        return exitcode::FileError;
+    }
+    Session s(in.common, onePort(in));
+    if (!started(s)) return exitcode::BusFailure;
+    LinePlan plan;
+    plan.port = s.model().comPort;
+    plan.converter = s.model().converterCode;
+    SessionLineAccess access(in, s, plan.port, plan.converter);
+    s.showOwnProgress(QStringLiteral("Bus durchsuchen"));
+    const bus::ScanResult scanned = access.scan({});
+    s.clearProgress();
+    if (scanned.status < 0) {
+        err(CliPrompter::line(QStringLiteral("Fehler"), access.errorText(scanned.status)));
+        return exitcode::BusFailure;
+    }
+    int code = exitcode::Ok;
+    for (const bus::ScanRow& row : scanned.rows) {
+        const QString where = QStringLiteral("Adresse %1").arg(row.address);
+        if (row.collision) {
+            err(CliPrompter::line(where, row.collisionText() + QStringLiteral("; nicht in den Plan übernommen")));
+            code = exitcode::BusFailure;
+            continue;
+        }
+        CommonOptions options = in.common;
+        options.address = row.address;
+        options.addressChosen = true;
+        Session device(options, plan.port);
+        auto lib = device.libraryFactory()(BusLibrary::allEntries());
+        const ModelEntry* model = lib->load() ? familyModel(*lib, device.clockSeam(), plan.port, plan.converter,
+                                                            row.address, row.identity, true)
+                                              : nullptr;
+        lib.reset();
+        if (!model) {
+            err(CliPrompter::line(where, QStringLiteral("kein Gerätetyp passt; nicht in den Plan übernommen")));
+            code = exitcode::BusFailure;
+            continue;
+        }
+        device.chooseModel(*model);
+        const QString d20 = QFileInfo(planPath).absoluteDir().filePath(
+            QStringLiteral("Adresse_%1.d20").arg(row.address, 3, 10, QLatin1Char('0')));
+        if (device.readInstrument() < 0) {
+            err(CliPrompter::line(where, device.panel()));
+            code = exitcode::BusFailure;
+            continue;
+        }
+        if (!device.saveFile(d20, nullptr)) return fileFailed(device);
+        LinePlanEntry e;
+        e.address = row.address;
+        e.identity = row.identity;
+        e.name = row.hasName ? row.name : QString();
+        e.model = modelName(*model);
+        e.d20File = lineplan::relativeD20(planPath, d20);
+        plan.instruments.append(e);
+        if (in.json)
+            outJson({{QStringLiteral("address"), e.address},
+                     {QStringLiteral("serial"), bus::serialText(row.identity)},
+                     {QStringLiteral("name"), e.name},
+                     {QStringLiteral("model"), e.model},
+                     {QStringLiteral("d20"), e.d20File}});
+        else
+            out(QStringLiteral("%1  %2  %3  %4  %5")
+                    .arg(e.address, 3)
+                    .arg(bus::serialText(row.identity))
+                    .arg(e.model, -16)
+                    .arg(e.name, -16)
+                    .arg(e.d20File));
+    }
+    if (const filewriter::Result written = lineplan::write(planPath, plan); !written.ok) {
+        err(CliPrompter::line(QStringLiteral("Fehler"), written.reason));
+        return exitcode::FileError;
+    }
+    return code;
+}
+
+int runLine(Invocation& in) {
+    const QString what = in.args.value(0);
+    const bool init = what == QLatin1String("init");
+    if (!init && what != QLatin1String("check") && what != QLatin1String("program"))
+        return usage(QStringLiteral("line nimmt check PLAN.json, program PLAN.json oder init („%1“).")
+                         .arg(in.args.join(QLatin1Char(' '))));
+    if (in.args.size() != (init ? 1 : 2))
+        return usage(init ? QStringLiteral("line init nimmt keine weiteren Argumente; der Plan kommt mit -o.")
+                          : QStringLiteral("line %1 braucht den Anlagenplan als Argument.").arg(what));
+    for (const char* key : {"port", "converter", "output"})
+        if (!init && in.parser.isSet(QLatin1String(key)))
+            return usage(QStringLiteral("Die Option „%1“ gilt nur für line init; Port und Wandler nennt der Plan.")
+                             .arg(cliopt::dashed(QLatin1String(key))));
+    if (what != QLatin1String("program") && in.parser.isSet(QStringLiteral("replace")))
+        return usage(QStringLiteral("Die Option „--replace“ gilt nur für line program."));
+    if (init) return lineInit(in);
+    if (what == QLatin1String("check")) return lineCheck(in, in.args.at(1));
+    return lineProgram(in, in.args.at(1));
+}
+
 } // namespace
 
 const QList<exitcode::Meaning>& exitcode::meanings() {
@@ -1152,6 +1451,17 @@ const QList<Command>& commands() {
           {.key = "decimals"},
           {.key = "apply", .needs = "output"},
           {.key = "output", .needs = "apply"}}},
+        {"line", "check|program PLAN.json | init", -1,
+         "Eine ganze Anlage nach ihrem Anlagenplan. check liest jedes Gerät des Plans an seiner Adresse und\n"
+         "vergleicht es Feld für Feld mit seiner d20-Datei: „gleich“, die abweichenden Felder, „anderes Gerät“\n"
+         "(andere Seriennummer als geplant) oder „fehlt“; dazu Geräte am Bus, die der Plan nicht nennt. program\n"
+         "programmiert nur die abweichenden Geräte, jedes nach der Identitätsprüfung und mit Rücklesen; ein\n"
+         "Gerät mit anderer Seriennummer nur mit --replace: dann wird es als Ersatz übernommen (Adresse, Konfi-\n"
+         "guration, Prüfung) und seine Seriennummer im Plan eingetragen. init --port N -o PLAN.json legt einen\n"
+         "Plan aus einem Suchlauf an und speichert jedes Gerät als d20-Datei neben dem Plan.\n"
+         "Exit 0, wenn die Anlage dem Plan entspricht, 4 bei Abweichungen, 1 bei Fehlern des Busses.",
+         "trkdvn-cli line program anlage.json --replace", &runLine,
+         {{.key = "port"}, {.key = "converter"}, {.key = "output"}, {.key = "replace"}, {.key = "yes"}}},
         {"history", "[show ID | diff ID1 ID2]", -1,
          "Das Gerätearchiv: jedes Einlesen, Programmieren, jede Adress- und Namensänderung je Gerät. Ohne\n"
          "Argument die Geräte nach Seriennummer (Name, Typ, zuletzt gesehen, Einträge); mit --serial die\n"

@@ -178,12 +178,14 @@ void Session::chooseModel(const ModelEntry& model) {
 
 int16_t Session::readInstrument() {
     m.busAddress = opts.address;
+    m.addressChosen = opts.addressChosen;
     h->Konfigurationlesen1Click();
     return h->lastBusStatus();
 }
 
 int16_t Session::programInstrument() {
     m.busAddress = opts.address;
+    m.addressChosen = opts.addressChosen;
     h->miKonfigurationprogrammieren1Click();
     return h->lastBusStatus();
 }

@@ -15,6 +15,7 @@ struct CommonOptions {
     QString library;        // file of the bus library; empty: the window's lookup
     int16_t converter = -1; // -1: from the settings (private ones: the window's default)
     int16_t address = -1;   // -1: the address query, as the window does
+    bool addressChosen = false; // the address stands, 0 included (an instrument of a line)
     std::optional<QChar> separator;
     bool useSettings = false;
     QString trace; // --trace: the program's own log of every library call

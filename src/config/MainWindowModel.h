@@ -140,6 +140,9 @@ struct MainWindowModel {
     int16_t comPort = -1;
     int16_t converterCode = 0;
     int16_t busAddress = -1;
+    // The address stands as chosen, 0 included (an instrument of a line at its planned
+    // address); otherwise an address below 1 is asked from the bus first.
+    bool addressChosen = false;
 
     // Identification results
     bool deviceMismatch = false;

@@ -20,6 +20,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <functional>
+
 namespace {
 
 const QString kBin = QStringLiteral(TRAXBUS_LIBDIR);
@@ -624,4 +626,106 @@ TEST_F(CliTest, LookingCommandsLeaveTheDiskAsItWas) {
     EXPECT_EQ(cli({QStringLiteral("identify"), QStringLiteral("--port"), QStringLiteral("1")}).code, 0);
     EXPECT_EQ(cli({QStringLiteral("diff"), path("k.d20"), path("k.d20")}).code, 0);
     EXPECT_EQ(state(), before);
+}
+
+// A line taken into a plan checks clean; a switch point changed behind the program's back is
+// named and put right; a new instrument in a missing one's place, and one that answers at
+// another address while a planned one is missing, are taken over only with --replace.
+TEST_F(CliTest, LinePlanFindsDifferencesAndTakesOverReplacements) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("anlage")));
+    const QString plan = path("anlage/plan.json");
+    const CliRun init = cli({QStringLiteral("line"), QStringLiteral("init"), QStringLiteral("--port"),
+                             QStringLiteral("10"), QStringLiteral("-o"), plan});
+    ASSERT_EQ(init.code, 0) << init.err.toStdString();
+    const auto planned = [&] {
+        QMap<int, QString> serials;
+        QFile f(plan);
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        for (const QJsonValue e : QJsonDocument::fromJson(f.readAll())[QStringLiteral("instruments")].toArray())
+            serials.insert(e[QStringLiteral("address")].toInt(), e[QStringLiteral("serial")].toString());
+        return serials;
+    };
+    EXPECT_EQ(planned().keys(), (QList<int>{0, 17, 42, 88, 120, 201, 239}));
+    EXPECT_EQ(planned().value(17), QStringLiteral("07611002"));
+    // State per address, as `line check --json` gives it.
+    const auto check = [&](int expectedCode) {
+        const CliRun run = cli({QStringLiteral("line"), QStringLiteral("check"), plan, QStringLiteral("--json")});
+        EXPECT_EQ(run.code, expectedCode) << run.out.toStdString() << run.err.toStdString();
+        QMap<int, QJsonObject> rows;
+        for (const QString& line : run.out.split(u'\n', Qt::SkipEmptyParts)) {
+            const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
+            if (o.contains(QStringLiteral("address"))) rows.insert(o[QStringLiteral("address")].toInt(), o);
+        }
+        return rows;
+    };
+    const QMap<int, QJsonObject> clean = check(0);
+    ASSERT_EQ(clean.size(), 7);
+    for (const QJsonObject& row : clean)
+        EXPECT_EQ(row[QStringLiteral("state")].toString(), QStringLiteral("gleich"));
+
+    const auto edit = [&](int index, const std::function<void(QJsonObject&)>& change) {
+        QJsonObject r = roster();
+        QJsonArray ports = r[QStringLiteral("ports")].toArray();
+        QJsonObject port = ports[9].toObject();
+        QJsonArray instruments = port[QStringLiteral("instruments")].toArray();
+        QJsonObject i = instruments[index].toObject();
+        change(i);
+        instruments[index] = i;
+        port[QStringLiteral("instruments")] = instruments;
+        ports[9] = port;
+        r[QStringLiteral("ports")] = ports;
+        setRoster(r);
+    };
+    const auto switchPoint = [&](int index) {
+        return instrument(9, index)[QStringLiteral("outputs")].toArray()[0][QStringLiteral("on")].toDouble();
+    };
+    edit(3, [](QJsonObject& i) {
+        QJsonArray outputs = i[QStringLiteral("outputs")].toArray();
+        QJsonObject first = outputs[0].toObject();
+        first[QStringLiteral("on")] = 750.0;
+        outputs[0] = first;
+        i[QStringLiteral("outputs")] = outputs;
+    });
+    const QMap<int, QJsonObject> changed = check(4);
+    EXPECT_EQ(changed[88][QStringLiteral("state")].toString(), QStringLiteral("abweichend"));
+    EXPECT_EQ(changed[88][QStringLiteral("differences")].toArray().size(), 1);
+    EXPECT_EQ(changed[0][QStringLiteral("state")].toString(), QStringLiteral("gleich"));
+    const CliRun fix = cli({QStringLiteral("line"), QStringLiteral("program"), plan});
+    EXPECT_EQ(fix.code, 0) << fix.out.toStdString() << fix.err.toStdString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("\\n\\s+88\\s+07811004\\s+programmiert und geprüft\\n"))
+                    .match(fix.out)
+                    .hasMatch())
+        << fix.out.toStdString();
+    EXPECT_EQ(switchPoint(3), 800.0);
+
+    // "Tank Ost" (17) swapped for a new one with another display range; "Druck Halle" (120)
+    // swapped for one that came with address 50.
+    edit(1, [](QJsonObject& i) {
+        i[QStringLiteral("identity")] = QStringLiteral("0x07611099");
+        i[QStringLiteral("display")] = QJsonObject{{QStringLiteral("low"), 0.0}, {QStringLiteral("high"), 400.0}};
+    });
+    edit(4, [](QJsonObject& i) {
+        i[QStringLiteral("identity")] = QStringLiteral("0x07611098");
+        i[QStringLiteral("address")] = 50;
+    });
+    const QMap<int, QJsonObject> swapped = check(4);
+    EXPECT_EQ(swapped[17][QStringLiteral("state")].toString(), QStringLiteral("anderes Gerät"));
+    EXPECT_EQ(swapped[17][QStringLiteral("replacement")].toString(), QStringLiteral("Als Ersatz für Tank Ost übernehmen"));
+    EXPECT_EQ(swapped[120][QStringLiteral("state")].toString(), QStringLiteral("fehlt"));
+    EXPECT_EQ(swapped[50][QStringLiteral("state")].toString(), QStringLiteral("nicht im Plan"));
+    EXPECT_EQ(swapped[50][QStringLiteral("replacement")].toString(),
+              QStringLiteral("Als Ersatz für Druck Halle übernehmen"));
+
+    // Without --replace nothing is sent to either; with it both take their planned place.
+    EXPECT_EQ(cli({QStringLiteral("line"), QStringLiteral("program"), plan}).code, 4);
+    EXPECT_EQ(instrument(9, 1)[QStringLiteral("display")][QStringLiteral("high")].toDouble(), 400.0);
+    EXPECT_EQ(planned().value(17), QStringLiteral("07611002"));
+    const CliRun replaced = cli({QStringLiteral("line"), QStringLiteral("program"), plan, QStringLiteral("--replace")});
+    EXPECT_EQ(replaced.code, 0) << replaced.out.toStdString() << replaced.err.toStdString();
+    EXPECT_EQ(instrument(9, 1)[QStringLiteral("display")][QStringLiteral("high")].toDouble(), 1000.0);
+    EXPECT_EQ(instrument(9, 4)[QStringLiteral("address")].toInt(), 120);
+    EXPECT_EQ(planned().value(17), QStringLiteral("07611099"));
+    EXPECT_EQ(planned().value(120), QStringLiteral("07611098"));
+    EXPECT_EQ(planned().value(0), QStringLiteral("07811001"));
+    EXPECT_EQ(check(0).size(), 7);
 }

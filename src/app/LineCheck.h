@@ -1,0 +1,129 @@
+#pragma once
+
+#include "app/FieldList.h"
+#include "bus/BusLibrary.h"
+#include "bus/BusScan.h"
+#include "config/Clock.h"
+#include "files/LinePlan.h"
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+// A whole line checked and programmed against its plan. The engine decides what each address
+// comes to and what may be done there; reading and programming one instrument is the main
+// window's own sequence, reached through LineAccess.
+namespace line {
+
+// An instrument read and compared field for field with its d20 file.
+struct Compared {
+    bool ok = false;
+    bool fileFailed = false; // the d20 file could not be loaded
+    QString failure;         // why not, as the status bar or the file said it
+    int32_t identity = 0;
+    QList<FieldDifference> differences; // file first, instrument second
+};
+
+// An instrument programmed from its d20 file, then read back and compared.
+struct Programmed {
+    enum class Outcome { Verified, Differs, Failed, FileFailed };
+    Outcome outcome = Outcome::Failed;
+    QString result; // "programmiert und geprüft", "2 Abweichungen", the failure
+    QList<FieldDifference> differences;
+};
+
+// The bus of one port and the main window's sequences at one address of it. Every call
+// opens and closes the port itself, so the window's sequences find it closed.
+class LineAccess {
+  public:
+    using MakeLibrary = std::function<std::unique_ptr<BusLibrary>()>;
+    LineAccess(MakeLibrary makeLibrary, Clock& clock, int16_t port, int16_t converter);
+    virtual ~LineAccess() = default;
+
+    int16_t port() const { return portNumber; }
+    // The whole line, the planned addresses first.
+    virtual bus::ScanResult scan(const QList<int16_t>& known, const bus::ScanCallbacks& callbacks = {});
+    // Command 12 at one address: status (negative: nothing or several answered) and identity.
+    virtual int16_t poll(int16_t address, int32_t& identity);
+    // Command 13: the instrument with this identity word takes the address.
+    virtual int16_t moveTo(int32_t identity, int16_t address);
+    // The library's text for a status.
+    virtual QString errorText(int16_t status);
+
+    virtual Compared compare(int16_t address, const QString& d20) = 0;
+    virtual Programmed program(int16_t address, const QString& d20) = 0;
+
+  private:
+    // The library loaded and the port open; null (with `failure` holding the status) if not.
+    std::unique_ptr<BusLibrary> open(int16_t& failure);
+
+    MakeLibrary makeLibrary;
+    Clock& clock;
+    int16_t portNumber;
+    int16_t converter;
+};
+
+enum class State {
+    Same,      // "gleich"
+    Differs,   // the differing fields named
+    Other,     // "anderes Gerät": another serial at the planned address
+    Missing,   // "fehlt": nothing answers
+    Collision, // several instruments answer at the address
+    Unplanned, // an instrument the plan does not list
+    Failed     // it answers, but could not be read or its file not loaded
+};
+
+struct Row {
+    int16_t address = 0;
+    State state = State::Failed;
+    int planIndex = -1;            // the plan's entry at this address; -1: none
+    std::optional<int32_t> planned; // the serial the plan expects
+    int32_t found = 0;              // the identity word that answered (Other, Unplanned, Same, Differs)
+    QString name;                   // the plan's name, else the one the instrument gave
+    QString text;                   // what the check says about the address
+    QList<FieldDifference> differences;
+    // The plan's entry this instrument can replace: "Als Ersatz für <name> übernehmen".
+    int replaces = -1;
+    bool fileFailed = false;
+};
+
+struct CheckResult {
+    QList<Row> rows; // the plan's addresses rising, then the unplanned ones rising
+    int16_t scanStatus = 0; // negative: the scan ended with this failure
+    QString scanFailure;
+    // Everything as planned: every entry "gleich", nothing unplanned, the scan complete.
+    bool clean() const;
+};
+
+// The offer for a row that can replace a planned instrument; empty when it cannot.
+QString replacementOffer(const LinePlan& plan, const Row& row);
+// An entry's name for messages: its name, else "Adresse N".
+QString entryTitle(const LinePlanEntry& entry);
+
+CheckResult check(LineAccess& access, const LinePlan& plan, const QString& planPath);
+
+struct ProgramRow {
+    int16_t address = 0;
+    QString serial; // of the instrument acted on (or found); empty when none
+    QString result;
+    Programmed::Outcome outcome = Programmed::Outcome::Verified;
+    QList<FieldDifference> differences;
+};
+
+struct ProgramResult {
+    CheckResult before;
+    QList<ProgramRow> rows;
+    bool planChanged = false;
+    QString planFailure; // the plan could not be written; empty otherwise
+};
+
+// Programs every planned instrument that differs, each after its identity was checked at its
+// address and read back afterwards. An instrument with another serial than planned is left
+// alone unless `replace`: then every offered replacement is moved to its planned address,
+// programmed, verified, and its serial recorded in the plan, which is written back.
+ProgramResult program(LineAccess& access, LinePlan& plan, const QString& planPath, bool replace);
+
+} // namespace line

@@ -1,0 +1,93 @@
+#include "app/LineCheck.h"
+
+#include <QDir>
+#include <QMap>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A line as the engine sees it: who answers where, and what it asked for.
+class FakeLine : public line::LineAccess {
+  public:
+    FakeLine(Clock& clock) : LineAccess({}, clock, 10, 0) {}
+    QMap<int16_t, int32_t> at; // address -> identity word
+    QList<std::pair<int32_t, int16_t>> moves;
+    QList<int16_t> programmed;
+
+    bus::ScanResult scan(const QList<int16_t>&, const bus::ScanCallbacks&) override {
+        bus::ScanResult r;
+        for (auto it = at.begin(); it != at.end(); ++it) {
+            bus::ScanRow row;
+            row.address = it.key();
+            row.identity = it.value();
+            r.rows.append(row);
+        }
+        return r;
+    }
+    int16_t poll(int16_t address, int32_t& identity) override {
+        if (!at.contains(address)) return -2;
+        identity = at.value(address);
+        return 0;
+    }
+    int16_t moveTo(int32_t identity, int16_t address) override {
+        moves.append({identity, address});
+        at.remove(at.key(identity));
+        at.insert(address, identity);
+        return 0;
+    }
+    QString errorText(int16_t status) override { return QStringLiteral("(Fehler %1)").arg(status); }
+    line::Compared compare(int16_t, const QString&) override { return {true, false, {}, 0, {}}; }
+    line::Programmed program(int16_t address, const QString&) override {
+        programmed.append(address);
+        return {line::Programmed::Outcome::Verified, QStringLiteral("programmiert und geprüft"), {}};
+    }
+};
+
+constexpr int32_t kTrk1 = 0x07811001, kDvn2 = 0x07611002, kTrk3 = 0x07811003;
+constexpr int32_t kNewTrk = 0x07811077, kNewDvn = 0x07611088;
+
+LinePlanEntry entry(int16_t address, int32_t identity, const char* name, const char* model) {
+    return {address, identity, QString::fromUtf8(name), QString::fromUtf8(model), QStringLiteral("a.d20")};
+}
+
+} // namespace
+
+// Only a missing instrument's own family may take its place, and only when the planned one answers
+// nowhere: one that merely moved is no reason to take over a stranger. The taken-over serial is
+// written into the plan; nothing else changes.
+TEST(LineCheck, OffersAReplacementOnlyForAMissingInstrumentOfTheSameFamily) {
+    ManualClock clock;
+    FakeLine bus(clock);
+    LinePlan plan;
+    plan.port = 10;
+    plan.instruments = {entry(1, kTrk1, "Kessel", "TRK 520"), entry(2, kDvn2, "Tank", "DVN 500"),
+                        entry(3, kTrk3, "Pumpe", "TRK 520")};
+    bus.at = {{1, kTrk1}, {5, kTrk3}, {7, kNewTrk}, {9, kNewDvn}};
+    QTemporaryDir dir;
+    const QString planPath = QDir(dir.path()).filePath(QStringLiteral("plan.json"));
+
+    const line::CheckResult checked = line::check(bus, plan, planPath);
+    QMap<int, line::Row> rows;
+    for (const line::Row& r : checked.rows)
+        rows.insert(r.address, r);
+    ASSERT_EQ(rows.keys(), (QList<int>{1, 2, 3, 5, 7, 9}));
+    EXPECT_EQ(rows[1].state, line::State::Same);
+    EXPECT_EQ(rows[2].state, line::State::Missing);
+    EXPECT_EQ(rows[3].state, line::State::Missing);
+    EXPECT_EQ(rows[5].replaces, -1); // the planned pump, moved
+    EXPECT_EQ(rows[7].replaces, -1); // a TRK: the pump is on the line, the tank is a DVN
+    EXPECT_EQ(line::replacementOffer(plan, rows[9]), QStringLiteral("Als Ersatz für Tank übernehmen"));
+    EXPECT_FALSE(checked.clean());
+
+    const line::ProgramResult done = line::program(bus, plan, planPath, true);
+    EXPECT_EQ(bus.moves, (QList<std::pair<int32_t, int16_t>>{{kNewDvn, 2}}));
+    EXPECT_EQ(bus.programmed, QList<int16_t>{2});
+    EXPECT_TRUE(done.planChanged);
+    const lineplan::ReadResult written = lineplan::read(planPath);
+    ASSERT_TRUE(written.plan) << written.reason.toStdString();
+    EXPECT_EQ(written.plan->at(2)->identity, kNewDvn);
+    EXPECT_EQ(written.plan->at(1)->identity, kTrk1);
+    EXPECT_EQ(written.plan->at(3)->identity, kTrk3);
+}
