@@ -142,8 +142,8 @@ std::vector<Instrument> makeLine() {
     relay.features = 0x0020;
     // Moving values for the live view, out of the box.
     Signal process{.kind = Signal::Kind::Process};
-    process.gain = 1000;
-    process.timeConstant = 60;
+    process.gain = 600;
+    process.timeConstant = 240;
     process.deadTime = 5;
     process.start = 20;
     pid.signal = process;

@@ -52,9 +52,14 @@ double ProcessState::valueAt(const Signal& s, const PidSettings& pid, double t) 
         double output = 0;
         if (pid.active && pid.band > 0) {
             const double error = pid.setPoint - value_;
-            const double derivative = pid.derivativeS * (error - lastError_) / kStepS;
+            // The derivative is smoothed over an eighth of its time, as controllers do, so the
+            // dead time does not make it chatter.
+            if (pid.derivativeS > 0) {
+                const double smoothing = pid.derivativeS / 8.0;
+                derivative_ = (smoothing * derivative_ + pid.derivativeS * (error - lastError_)) / (smoothing + kStepS);
+            }
             lastError_ = error;
-            const double withoutIntegral = (error + derivative) / pid.band;
+            const double withoutIntegral = (error + derivative_) / pid.band;
             double integral = integral_;
             if (pid.integralS > 0) integral += error * kStepS / pid.integralS / pid.band;
             output = withoutIntegral + integral;

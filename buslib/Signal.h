@@ -50,6 +50,7 @@ class ProcessState {
     double value_ = 0;
     double integral_ = 0;
     double lastError_ = 0;
+    double derivative_ = 0;
     std::deque<double> pending_; // controller outputs on their way through the dead time
 };
 

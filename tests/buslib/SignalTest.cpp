@@ -33,7 +33,7 @@ class SignalTest : public BusLibTest {
 };
 
 TEST_F(SignalTest, EachKindMovesWithTheTimeSinceThePortWasOpened) {
-    const json process = {{"process", {{"gain", 1000}, {"timeConstant", 60}, {"deadTime", 5}, {"start", 20}}}};
+    const json process = {{"process", {{"gain", 600}, {"timeConstant", 240}, {"deadTime", 5}, {"start", 20}}}};
     struct Row {
         const char* what;
         json instrument;
@@ -49,8 +49,8 @@ TEST_F(SignalTest, EachKindMovesWithTheTimeSinceThePortWasOpened) {
         {"step", plainInstrument({{"step", {{"before", 200}, {"after", 800}, {"at", 30}}}}), 30, 200, 800, 0},
         {"noise", plainInstrument({{"noise", {{"mean", 500}, {"spread", 5}}}}), 1, 500, 500, 5},
         // The controller brings the process to its set point; without the integral it would
-        // stay some 20 below it.
-        {"process, PID on", pidInstrument(0x10, process), 1800, 20, 500, 3},
+        // stay near 463.
+        {"process, PID on", pidInstrument(0x10, process), 1800, 20, 500, 1},
         {"process, PID off", pidInstrument(0x00, process), 1800, 20, 20, 1e-9},
     };
     for (const Row& row : rows) {
