@@ -151,3 +151,15 @@ QString LoopCheck::prompt() const {
     }
     return {};
 }
+
+bus::Reading LiveValueWindow::poll(BusLibrary& library, int16_t address, qint64 ms) {
+    const bus::Reading reading = bus::readMeasurement(library, address);
+    lastStatus = reading.status;
+    if (reading.value) {
+        lastValue = reading.value;
+        lastAnswerMs = ms;
+    }
+    trend.add(ms, reading);
+    loopCheck.add(ms, reading);
+    return reading;
+}

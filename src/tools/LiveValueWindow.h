@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bus/BusCommands.h"
+#include "bus/BusLibrary.h"
 
 #include <QList>
 #include <QString>
@@ -94,4 +95,17 @@ class LoopCheck {
     Step at = Step::Idle;
     End ends[2];
     std::deque<std::pair<qint64, double>> window; // readings since the value last left the band
+};
+
+// The window's state: every poll goes into the trend and, while one runs, the loop check.
+// A failed poll is a gap and a red status, never a value; the next answer clears it.
+class LiveValueWindow {
+  public:
+    bus::Reading poll(BusLibrary& library, int16_t address, qint64 ms);
+
+    LiveTrend trend;
+    LoopCheck loopCheck;
+    std::optional<double> lastValue;   // the last answer's value
+    std::optional<qint64> lastAnswerMs; // when it came
+    int16_t lastStatus = 0;            // of the last poll; negative: shown red
 };
