@@ -106,6 +106,8 @@ int16_t BusSimulator::openCom(int16_t port, int32_t baud, int16_t mode) {
     keepCounters(changed);
     if (fault) return *fault;
     openPort_ = port;
+    openedAt_ = std::chrono::steady_clock::now();
+    measurements_ = 0;
     return status::Ok;
 }
 
@@ -262,14 +264,27 @@ int16_t BusSimulator::readId(int16_t address, int32_t& identity) {
 
 int16_t BusSimulator::measurement(int16_t address, double& value) {
     if (!openPort_) return status::PortNotOpen;
+    // Every poll on the open port moves the signal clock on, answered or not.
+    const double seconds = signalSeconds();
+    ++measurements_;
     if (const auto fault = rosterFault("GetMeasurement")) return *fault;
     bool countersChanged = false;
     Instrument* responder = nullptr;
     const int16_t result =
         respond(atAddress(address), {"GetMeasurement", *openPort_}, responder, countersChanged);
     keepCounters(countersChanged);
-    if (responder) value = responder->measurement;
+    if (responder) value = responder->measure(seconds);
     return result;
+}
+
+double BusSimulator::signalSeconds() {
+    // A test clock: time stands still and every GetMeasurement call moves it on by this step.
+    if (const char* step = std::getenv("TRAXBUS_SIGNALSTEP")) {
+        char* end = nullptr;
+        const double seconds = std::strtod(step, &end);
+        if (end != step && std::isfinite(seconds) && seconds >= 0) return static_cast<double>(measurements_) * seconds;
+    }
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - openedAt_).count();
 }
 
 int16_t BusSimulator::searchPorts(std::vector<int16_t>& ports) {

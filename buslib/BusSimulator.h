@@ -3,6 +3,7 @@
 #include "Roster.h"
 #include "RosterFile.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -46,11 +47,15 @@ class BusSimulator {
     int16_t respond(const std::vector<Instrument*>& candidates, const FaultCall& call, Instrument*& responder,
                     bool& countersChanged);
     std::vector<Instrument*> atAddress(int16_t address);
+    // Seconds since the roster was opened, as the signals see them (see README.md, "Signals").
+    double signalSeconds();
 
     Roster roster_;
     Roster kept_; // roster_ as of its last write: the baseline of the fault counts
     RosterFile file_{""};
     std::optional<int> openPort_;
+    std::chrono::steady_clock::time_point openedAt_;
+    int64_t measurements_ = 0; // GetMeasurement calls since the port was opened
     std::string rosterProblem_;
     std::string writeProblem_;
 };

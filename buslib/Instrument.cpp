@@ -296,4 +296,24 @@ Instrument::Outcome Instrument::writeName(const char* text, int16_t length) {
     return {Ok, true};
 }
 
+double Instrument::measure(double seconds) {
+    if (!signal) return measurement;
+    if (signal->kind == Signal::Kind::Process) return process_.valueAt(*signal, pidSettings(), seconds);
+    return signalValue(*signal, seconds);
+}
+
+PidSettings Instrument::pidSettings() const {
+    const auto parameter = [this](int p) {
+        const auto it = parameters.find(p);
+        return it == parameters.end() ? 0 : it->second;
+    };
+    PidSettings pid;
+    pid.active = (options & kPidOption) != 0 && (parameter(18) & kPidActive) != 0;
+    pid.setPoint = outputs[0].on;
+    pid.band = outputs[0].off;
+    pid.integralS = parameter(15);
+    pid.derivativeS = parameter(16);
+    return pid;
+}
+
 } // namespace traxbus

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Fault.h"
+#include "Signal.h"
 
 #include <array>
 #include <cstdint>
@@ -26,6 +27,8 @@ class Instrument {
     static constexpr std::size_t kMaxNameLength = 16;
     static constexpr uint16_t kCurrentOutput = 0x0004;
     static constexpr uint16_t kVoltageOutput = 0x8000;
+    static constexpr uint16_t kPidOption = 0x0020; // option word
+    static constexpr int32_t kPidActive = 0x10;    // parameter 18
 
     struct Outcome {
         int16_t status = 0;
@@ -49,6 +52,7 @@ class Instrument {
     double alarmMin = 0;
     double alarmMax = 0;
     double measurement = 0;
+    std::optional<Signal> signal; // none: GetMeasurement answers `measurement`
     std::map<int, int32_t> parameters; // every other parameter of command 248
     int quietPollsAfterRestart = 1;
     int quietPollsAfterSensorWrite = 1;
@@ -66,6 +70,10 @@ class Instrument {
     // commands 13 and 14 pick their instrument on the bus and are the simulator's.
     Outcome execute(int16_t command, double& value, int32_t& integer);
 
+    // What GetMeasurement answers `seconds` after the roster was opened.
+    double measure(double seconds);
+    PidSettings pidSettings() const;
+
     // capacity: characters the buffer takes besides the terminating zero.
     Outcome readName(char* text, int16_t& length) const;
     Outcome writeName(const char* text, int16_t length);
@@ -79,6 +87,7 @@ class Instrument {
 
     int quietPolls_ = 0; // polls still to go unanswered after a restart
     bool sensorWritten_ = false;
+    ProcessState process_;
 };
 
 } // namespace traxbus

@@ -140,6 +140,17 @@ std::vector<Instrument> makeLine() {
     Instrument relay = baseInstrument(0x07811007, 23.2, "TRK 520, nur ein Relais");
     withSwitchingOutputs(relay);
     relay.features = 0x0020;
+    // Moving values for the live view, out of the box.
+    Signal process{.kind = Signal::Kind::Process};
+    process.gain = 600;
+    process.timeConstant = 240;
+    process.deadTime = 5;
+    process.start = 20;
+    pid.signal = process;
+    dvn.signal = Signal{.kind = Signal::Kind::Sine, .period = 60, .mean = 500, .amplitude = 200};
+    xao.signal = Signal{.kind = Signal::Kind::Ramp, .from = 0, .to = 1000, .period = 120};
+    dvnXao.signal = Signal{.kind = Signal::Kind::Noise, .mean = 500, .spread = 5};
+    relay.signal = Signal{.kind = Signal::Kind::Step, .before = 200, .after = 800, .at = 30};
     return {at(pid, 0, "Kessel Nord"),   at(dvn, 17, "Tank Ost"),        at(dvn20, 42, nullptr),
             at(xao, 88, "Pumpe West"),   at(dvnXao, 120, "Druck Halle"), at(oldTrk, 201, nullptr),
             at(relay, 239, "Relais Tor")};

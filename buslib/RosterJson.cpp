@@ -207,12 +207,91 @@ void readPair(const Json& object, const char* key, const char* first, const char
     if (const Json* v = member(*value, second)) b = readNumber(*v, inner, second);
 }
 
+// "signal": { "<kind>": parameters } – exactly one kind.
+Signal readSignal(const Json& value, const std::string& where, const Instrument& instrument) {
+    const std::string at = where + ", " + inQuotes("signal");
+    requireObject(value, where, inQuotes("signal"));
+    checkKeys(value, {"constant", "ramp", "sine", "noise", "step", "process"}, at);
+    if (value.size() != 1)
+        fail(at, "genau eine Art erwartet: constant, ramp, sine, noise, step oder process");
+    const auto& [kind, body] = *value.items().begin();
+    Signal signal;
+    if (kind == "constant") {
+        signal.value = readNumber(body, at, "constant");
+        return signal;
+    }
+    const std::string inner = at + ", " + inQuotes(kind);
+    requireObject(body, at, inQuotes(kind));
+    const auto number = [&](const char* key) { return readNumber(required(body, key, inner), inner, key); };
+    const auto positive = [&](const char* key, double lowest) {
+        const double v = number(key);
+        if (v < lowest)
+            fail(inner, inQuotes(key) + " muss mindestens " + std::to_string(static_cast<int>(lowest)) +
+                            (lowest > 0 ? " s" : "") + " sein");
+        return v;
+    };
+    if (kind == "ramp") {
+        checkKeys(body, {"from", "to", "period"}, inner);
+        signal.kind = Signal::Kind::Ramp;
+        signal.from = number("from");
+        signal.to = number("to");
+        signal.period = positive("period", 1);
+    } else if (kind == "sine") {
+        checkKeys(body, {"mean", "amplitude", "period"}, inner);
+        signal.kind = Signal::Kind::Sine;
+        signal.mean = number("mean");
+        signal.amplitude = number("amplitude");
+        signal.period = positive("period", 1);
+    } else if (kind == "noise") {
+        checkKeys(body, {"mean", "spread"}, inner);
+        signal.kind = Signal::Kind::Noise;
+        signal.mean = number("mean");
+        signal.spread = positive("spread", 0);
+    } else if (kind == "step") {
+        checkKeys(body, {"before", "after", "at"}, inner);
+        signal.kind = Signal::Kind::Step;
+        signal.before = number("before");
+        signal.after = number("after");
+        signal.at = positive("at", 0);
+    } else {
+        checkKeys(body, {"gain", "timeConstant", "deadTime", "start"}, inner);
+        if ((instrument.options & Instrument::kPidOption) == 0)
+            fail(inner, "nur für Geräte mit PID-Option (" + inQuotes("options") + " 0x0020)");
+        signal.kind = Signal::Kind::Process;
+        signal.gain = number("gain");
+        signal.timeConstant = positive("timeConstant", 1);
+        if (body.contains("deadTime")) signal.deadTime = positive("deadTime", 0);
+        if (signal.deadTime > 600) fail(inner, inQuotes("deadTime") + " darf höchstens 600 s sein");
+        if (body.contains("start")) signal.start = number("start");
+    }
+    return signal;
+}
+
+Json writeSignal(const Signal& s) {
+    switch (s.kind) {
+    case Signal::Kind::Constant:
+        return {{"constant", s.value}};
+    case Signal::Kind::Ramp:
+        return {{"ramp", {{"from", s.from}, {"to", s.to}, {"period", s.period}}}};
+    case Signal::Kind::Sine:
+        return {{"sine", {{"mean", s.mean}, {"amplitude", s.amplitude}, {"period", s.period}}}};
+    case Signal::Kind::Noise:
+        return {{"noise", {{"mean", s.mean}, {"spread", s.spread}}}};
+    case Signal::Kind::Step:
+        return {{"step", {{"before", s.before}, {"after", s.after}, {"at", s.at}}}};
+    case Signal::Kind::Process:
+        break;
+    }
+    return {{"process",
+             {{"gain", s.gain}, {"timeConstant", s.timeConstant}, {"deadTime", s.deadTime}, {"start", s.start}}}};
+}
+
 Instrument readInstrument(const Json& value, const std::string& where) {
     requireObject(value, where, "ein Gerät");
     checkKeys(value,
               {"comment", "identity", "firmware", "address", "name", "features", "options", "decimals",
-               "unit", "display", "range", "outputs", "alarm", "measurement", "parameters",
-               "quietPollsAfterRestart", "quietPollsAfterSensorWrite", "silent", "faults"},
+               "unit", "display", "range", "outputs", "alarm", "measurement", "signal",
+               "parameters", "quietPollsAfterRestart", "quietPollsAfterSensorWrite", "silent", "faults"},
               where);
     Instrument instrument;
     if (const Json* v = member(value, "comment")) instrument.comment = readText(*v, where, "comment");
@@ -291,6 +370,8 @@ Instrument readInstrument(const Json& value, const std::string& where) {
             static_cast<int>(readInt(*v, where, "quietPollsAfterSensorWrite", 0, kMaxPollCount));
     if (const Json* v = member(value, "silent")) instrument.silent = readBool(*v, where, "silent");
     if (const Json* v = member(value, "faults")) instrument.faults = readFaults(*v, where, true);
+    // Last: a process needs the option word read above.
+    if (const Json* v = member(value, "signal")) instrument.signal = readSignal(*v, where, instrument);
     return instrument;
 }
 
@@ -375,6 +456,7 @@ Json writeInstrument(const Instrument& i) {
     out["outputs"] = outputs;
     out["alarm"] = {{"min", i.alarmMin}, {"max", i.alarmMax}};
     out["measurement"] = i.measurement;
+    if (i.signal) out["signal"] = writeSignal(*i.signal);
     Json parameters = Json::object();
     for (const auto& [p, value] : i.parameters)
         parameters[std::to_string(p)] = value;

@@ -33,4 +33,12 @@ int16_t restartAndPoll(BusLibrary& library, int16_t address, Operands& ops, int 
     return status;
 }
 
+Reading readMeasurement(BusLibrary& library, int16_t address) {
+    double value = 0.0;
+    Reading reading;
+    reading.status = library.GetMeasurement(address, value);
+    if (reading.status >= 0) reading.value = value;
+    return reading;
+}
+
 } // namespace bus

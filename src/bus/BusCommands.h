@@ -4,6 +4,7 @@
 #include "bus/BusLibrary.h"
 
 #include <cstdint>
+#include <optional>
 
 // One exchange with an instrument: a command and the three operands it reads
 // and writes. Sequences keep one Operands across their calls, because some
@@ -33,5 +34,13 @@ int16_t queryAddress(BusLibrary& library, int32_t preset, Operands& ops, int16_t
 // command 12 until it answers or `limit` polls went unanswered. Returns the
 // last poll's status.
 int16_t restartAndPoll(BusLibrary& library, int16_t address, Operands& ops, int limit = kPollLimit);
+
+// One reading of the measured value. A poll that failed has its status and no value:
+// it is never taken for a reading of zero.
+struct Reading {
+    int16_t status = 0;
+    std::optional<double> value;
+};
+Reading readMeasurement(BusLibrary& library, int16_t address);
 
 } // namespace bus

@@ -51,4 +51,7 @@ public:
     virtual int8_t TBTransmitString(int16_t address, int16_t command, int16_t& aux, QString& text,
                                     int16_t& length) = 0;
     virtual int16_t SearchForComPorts(QList<int16_t>& ports) = 0;
+    // The instrument's measured value; `value` is left alone unless the status is ok.
+    // Not every binding offers it: then nothing is sent and the status is bus::status::NotBound.
+    virtual int16_t GetMeasurement(int16_t address, double& value);
 };

@@ -66,6 +66,10 @@ QStringList LibraryBinding::defaultFolders() {
     return {};
 }
 
+int16_t BusLibrary::GetMeasurement(int16_t, double&) {
+    return bus::status::NotBound;
+}
+
 QList<BusLibrary::Entry> BusLibrary::allEntries() {
     QList<Entry> all;
     for (int i = 0; i < kEntryCount; ++i)
@@ -186,5 +190,16 @@ int16_t LibraryBinding::SearchForComPorts(QList<int16_t>& ports) {
         for (int i = 0; i < count && i < kMaxPorts; ++i)
             ports.append(buffer[i]);
     }
+    return result;
+}
+
+int16_t LibraryBinding::GetMeasurement(int16_t address, double& value) {
+    auto f = entry<GetMeasurement_t>(Entry::GetMeasurement);
+    if (!f)
+        return bus::status::NotBound;
+    double answer = value;
+    const int16_t result = f(address, &answer);
+    if (result >= 0)
+        value = answer;
     return result;
 }

@@ -40,6 +40,7 @@ public:
     int8_t TBTransmitString(int16_t address, int16_t command, int16_t& aux, QString& text,
                             int16_t& length) override;
     int16_t SearchForComPorts(QList<int16_t>& ports) override;
+    int16_t GetMeasurement(int16_t address, double& value) override;
 
 private:
     // Empty unless this binding holds the library and it is still there.

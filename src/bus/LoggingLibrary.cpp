@@ -134,3 +134,13 @@ int16_t LoggingLibrary::SearchForComPorts(QList<int16_t>& ports) {
     finish(call, status, status < 0);
     return status;
 }
+
+int16_t LoggingLibrary::GetMeasurement(int16_t address, double& value) {
+    BusCall call = begin("GetMeasurement");
+    call.address = address;
+    call.valueIn = value;
+    const int16_t status = timed(call, [&] { return inner->GetMeasurement(address, value); });
+    call.valueOut = value;
+    finish(call, status, status < 0);
+    return status;
+}

@@ -33,6 +33,7 @@ class LoggingLibrary : public BusLibrary {
     int8_t TBTransmitString(int16_t address, int16_t command, int16_t& aux, QString& text,
                             int16_t& length) override;
     int16_t SearchForComPorts(QList<int16_t>& ports) override;
+    int16_t GetMeasurement(int16_t address, double& value) override;
 
   private:
     BusCall begin(const char* fn) const;

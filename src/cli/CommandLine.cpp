@@ -49,6 +49,9 @@ const QList<Option>& table() {
          "history: diese Datei als Gerätearchiv (sonst TRKDVN_ARCHIVE, sonst im Datenordner des Benutzers)."},
         {"replace", nullptr, Value::None,
          "line program: Geräte mit neuer Seriennummer als Ersatz der fehlenden übernehmen."},
+        {"interval", "S", Value::Text, "watch: Sekunden zwischen zwei Abfragen (Vorgabe 1; 0: so schnell der Bus erlaubt)."},
+        {"count", "K", Value::Text, "watch: nach K Abfragen aufhören (sonst bis Strg+C)."},
+        {"csv", "DATEI", Value::Text, "watch: die Messwerte zusätzlich in diese CSV-Datei schreiben."},
         {"yes", nullptr, Value::None,
          "Rückfragen des Befehls mit „Ja“ beantworten (sonst „Nein“ bzw. Abbrechen)."},
     };

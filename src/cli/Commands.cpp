@@ -5,9 +5,11 @@
 #include "app/LineCheck.h"
 #include "app/ProgramPaths.h"
 #include "bus/BusPort.h"
+#include "bus/BusCommands.h"
 #include "bus/BusScan.h"
 #include "bus/Instrument.h"
 #include "bus/Reach.h"
+#include "files/CsvTable.h"
 #include "cli/Output.h"
 #include "config/Cp1252.h"
 #include "files/D20Writer.h"
@@ -19,7 +21,9 @@
 #include "tools/FlowCalculatorWindow.h"
 #include "ui/SheetPainter.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -27,7 +31,9 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <cmath>
 #include <csignal>
+#include <optional>
 #include <limits>
 #include <cstdio>
 #include <unistd.h>
@@ -380,6 +386,143 @@ int runScan(Invocation& in) {
     }
     if (result.rows.isEmpty()) {
         err(QStringLiteral("Kein Gerät antwortet an den Adressen %1 bis %2.").arg(request.from).arg(request.to));
+        return exitcode::BusFailure;
+    }
+    return exitcode::Ok;
+}
+
+// --- watch --------------------------------------------------------------------------------------
+
+// A watch's readings as CSV: written whole through the file writer, again at most every few
+// seconds while polling goes on and once at the end, so a long watch keeps its file current.
+class WatchCsv {
+  public:
+    explicit WatchCsv(QString path) : path(std::move(path)) {
+        bytes = QByteArray("\xEF\xBB\xBF") + csvtable::line({QStringLiteral("Zeit"), QStringLiteral("Wert"),
+                                                              QStringLiteral("Status")});
+    }
+    void add(const QStringList& fields) { bytes += csvtable::line(fields); }
+    // Empty when written (or not yet due); otherwise why the file could not be written.
+    QString write(bool force) {
+        if (!force && sinceWrite.isValid() && sinceWrite.elapsed() < kEveryMs) return {};
+        sinceWrite.start();
+        const filewriter::Result written = filewriter::replace(path, bytes);
+        return written.ok ? QString() : written.reason;
+    }
+
+  private:
+    static constexpr qint64 kEveryMs = 10000;
+    QString path;
+    QByteArray bytes;
+    QElapsedTimer sinceWrite;
+};
+
+// "0.5" or "0,5" seconds, 0 (as fast as the line allows) to a day.
+std::optional<double> watchInterval(const QString& text) {
+    bool ok = false;
+    const double seconds = QString(text).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
+    if (!ok || !std::isfinite(seconds) || seconds < 0 || seconds > 86400) return std::nullopt;
+    return seconds;
+}
+
+int runWatch(Invocation& in) {
+    double interval = 1.0;
+    if (in.parser.isSet(QStringLiteral("interval"))) {
+        const auto given = watchInterval(in.parser.value(QStringLiteral("interval")));
+        if (!given)
+            return usage(QStringLiteral("Ungültiges Intervall „%1“ bei --interval: Sekunden von 0 bis 86400.")
+                             .arg(in.parser.value(QStringLiteral("interval"))));
+        interval = *given;
+    }
+    std::optional<int> count;
+    if (in.parser.isSet(QStringLiteral("count"))) {
+        count = cliopt::wholeNumber(in.parser.value(QStringLiteral("count")), 1, std::numeric_limits<int>::max());
+        if (!count)
+            return usage(QStringLiteral("Ungültige Anzahl „%1“ bei --count: eine ganze Zahl ab 1.")
+                             .arg(in.parser.value(QStringLiteral("count"))));
+    }
+    Session s(in.common, onePort(in));
+    if (!started(s)) return exitcode::BusFailure;
+    auto lib = s.libraryFactory()(BusLibrary::allEntries());
+    lib->load();
+
+    // Address 0 is an instrument's address like any other: only a missing --address asks the bus.
+    bus::ReachPlan plan;
+    plan.comPort = s.model().comPort;
+    plan.converterCode = s.model().converterCode;
+    plan.clock = &s.clockSeam();
+    plan.askAddress = in.common.address < 0;
+    plan.clearOperands = true;
+    int16_t address = in.common.address;
+    bus::Operands ops;
+    const bus::Reached reached = bus::reachInstrument(*lib, plan, address, ops);
+    if (!reached.ok()) {
+        err(CliPrompter::line(QStringLiteral("Fehler"), bus::errorText(*lib, reached.status())));
+        if (reached.opened >= 0) lib->TBCloseCom();
+        return exitcode::BusFailure;
+    }
+    // The decimal places the instrument shows; the value as the library answers it without them.
+    ops = {};
+    int decimals = -1;
+    if (bus::transmit(*lib, address, bus::cmd::ReadDecimals, ops) >= 0 && ops.integer >= 0 && ops.integer <= 3)
+        decimals = ops.integer;
+    const QChar separator = s.separator();
+    const auto valueText = [&](double v) {
+        const QString text = decimals >= 0 ? QString::number(v, 'f', decimals) : QString::number(v, 'g', 12);
+        return QString(text).replace(QLatin1Char('.'), separator);
+    };
+
+    std::optional<WatchCsv> csv;
+    if (in.parser.isSet(QStringLiteral("csv"))) csv.emplace(in.parser.value(QStringLiteral("csv")));
+
+    // Ctrl+C ends the watch after the reading in hand; the port is closed and the file written.
+    interrupted = 0;
+    const auto previous = std::signal(SIGINT, onInterrupt);
+    QElapsedTimer since;
+    since.start();
+    int answered = 0;
+    QString writeProblem;
+    for (int taken = 0; !interrupted && (!count || taken < *count); ++taken) {
+        if (taken > 0) {
+            // Polls keep to their schedule however long an answer took; a late one goes at once.
+            const qint64 due = static_cast<qint64>(taken * interval * 1000.0);
+            for (qint64 left = due - since.elapsed(); left > 0 && !interrupted; left = due - since.elapsed())
+                s.clockSeam().sleep(static_cast<int>(std::min<qint64>(left, 50)));
+            if (interrupted) break;
+        }
+        const bus::Reading reading = bus::readMeasurement(*lib, address);
+        const QString time = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+        const QString value = reading.value ? valueText(*reading.value) : QString();
+        const QString status =
+            reading.value ? QStringLiteral("ok") : bus::errorText(*lib, reading.status).trimmed();
+        if (reading.value) ++answered;
+        if (in.json) {
+            QJsonObject o{{QStringLiteral("time"), time},
+                          {QStringLiteral("port"), s.model().comPort},
+                          {QStringLiteral("address"), address},
+                          {QStringLiteral("status"), reading.status}};
+            o.insert(QStringLiteral("value"), reading.value ? QJsonValue(*reading.value) : QJsonValue());
+            o.insert(QStringLiteral("text"), reading.value ? QJsonValue(value) : QJsonValue());
+            if (!reading.value) o.insert(QStringLiteral("message"), status);
+            outJson(o);
+        } else {
+            out(QStringLiteral("%1  %2  %3").arg(time, value.isEmpty() ? QStringLiteral("–") : value, status));
+        }
+        if (csv) {
+            csv->add({time, value, status});
+            writeProblem = csv->write(false);
+            if (!writeProblem.isEmpty()) break;
+        }
+    }
+    lib->TBCloseCom();
+    std::signal(SIGINT, previous);
+    if (csv && writeProblem.isEmpty()) writeProblem = csv->write(true);
+    if (!writeProblem.isEmpty()) {
+        err(CliPrompter::line(QStringLiteral("Fehler"), writeProblem));
+        return exitcode::FileError;
+    }
+    if (answered == 0) {
+        err(QStringLiteral("Das Gerät an Adresse %1 hat auf keine Messwertabfrage geantwortet.").arg(address));
         return exitcode::BusFailure;
     }
     return exitcode::Ok;
@@ -1374,6 +1517,14 @@ const QList<Command>& commands() {
          "ausgegeben (Exit 130). Exit 1, wenn kein Gerät antwortet.",
          "trkdvn-cli scan --port 10 --from 0 --to 99", &runScan,
          {{.key = "port", .required = true}, {.key = "converter"}, {.key = "from"}, {.key = "to"}}},
+        {"watch", "", 0,
+         "Zeigt den Messwert des Geräts laufend: je Abfrage eine Zeile mit Zeit, Wert (mit den\n"
+         "Dezimalstellen des Geräts) und Status, alle --interval Sekunden (Vorgabe 1, 0: so schnell der Bus\n"
+         "erlaubt), bis --count Werte gelesen sind oder Strg+C (Exit 0). Eine Abfrage ohne Antwort ist eine\n"
+         "Zeile mit ihrem Fehler, die Abfragen gehen weiter. --csv schreibt dieselben Zeilen (Zeit;Wert;Status)\n"
+         "in eine CSV-Datei. Exit 1, wenn das Gerät auf keine Abfrage antwortet.",
+         "trkdvn-cli watch --port 10 --address 17 --interval 0,5 --count 20 --csv tank.csv", &runWatch,
+         with(instrument, {{.key = "interval"}, {.key = "count"}, {.key = "csv"}})},
         {"read", "", 0,
          "Liest die Konfiguration des Geräts wie „Einlesen“ im Fenster. Ohne -o wird sie angezeigt (wie "
          "show),\n"

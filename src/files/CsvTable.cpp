@@ -12,15 +12,18 @@ QString field(QString text) {
     return text;
 }
 
+QByteArray line(const QStringList& fields) {
+    QStringList quoted;
+    for (const QString& f : fields)
+        quoted.append(field(f));
+    return quoted.join(QLatin1Char(';')).toUtf8() + "\r\n";
+}
+
 QByteArray document(const QList<QStringList>& lines) {
-    QStringList out;
-    for (const QStringList& line : lines) {
-        QStringList fields;
-        for (const QString& f : line)
-            fields.append(field(f));
-        out.append(fields.join(QLatin1Char(';')));
-    }
-    return QByteArray("\xEF\xBB\xBF") + out.join(QStringLiteral("\r\n")).toUtf8() + "\r\n";
+    QByteArray out("\xEF\xBB\xBF");
+    for (const QStringList& l : lines)
+        out += line(l);
+    return out;
 }
 
 } // namespace csvtable

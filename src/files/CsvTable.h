@@ -12,6 +12,8 @@ class Prompter;
 namespace csvtable {
 
 QString field(QString text);
+// One line with its CR LF, to append to a document.
+QByteArray line(const QStringList& fields);
 // The first line is the head; every line is written as it is, however many fields it has.
 QByteArray document(const QList<QStringList>& lines);
 

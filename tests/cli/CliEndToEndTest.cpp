@@ -729,3 +729,66 @@ TEST_F(CliTest, LinePlanFindsDifferencesAndTakesOverReplacements) {
     EXPECT_EQ(planned().value(0), QStringLiteral("07811001"));
     EXPECT_EQ(check(0).size(), 7);
 }
+
+// Ten readings of a ramp; the fifth poll goes unanswered and shows as a failure, not as a value,
+// and polling goes on. An instrument that never answers a poll ends the watch with exit 1.
+TEST_F(CliTest, WatchPrintsEveryReadingAndKeepsPollingPastAFailure) {
+    const auto withPort1 = [this](const std::function<void(QJsonObject&)>& change) {
+        QJsonObject r = roster();
+        QJsonArray ports = r[QStringLiteral("ports")].toArray();
+        QJsonObject port = ports[0].toObject();
+        QJsonArray instruments = port[QStringLiteral("instruments")].toArray();
+        QJsonObject i = instruments[0].toObject();
+        change(i);
+        instruments[0] = i;
+        port[QStringLiteral("instruments")] = instruments;
+        ports[0] = port;
+        r[QStringLiteral("ports")] = ports;
+        setRoster(r);
+    };
+    withPort1([](QJsonObject& i) {
+        i[QStringLiteral("decimals")] = 1;
+        i[QStringLiteral("signal")] = QJsonObject{
+            {QStringLiteral("ramp"), QJsonObject{{QStringLiteral("from"), 0}, {QStringLiteral("to"), 1000},
+                                                 {QStringLiteral("period"), 100}}}};
+        i[QStringLiteral("faults")] = QJsonArray{QJsonObject{{QStringLiteral("fn"), QStringLiteral("GetMeasurement")},
+                                                             {QStringLiteral("after"), 4},
+                                                             {QStringLiteral("status"), -2},
+                                                             {QStringLiteral("count"), 1}}};
+    });
+    const QMap<QString, QString> tenSecondsAPoll{{QStringLiteral("TRAXBUS_SIGNALSTEP"), QStringLiteral("10")}};
+    const CliRun run = cli(QStringLiteral("watch --port 1 --address 1 --interval 0 --count 10 --separator , --csv")
+                                   .split(u' ') << path("watch.csv"),
+                           {}, tenSecondsAPoll);
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 10) << run.out.toStdString();
+    const QRegularExpression shape(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}  (\\S+)  (.+)$"));
+    QStringList values;
+    for (const QString& line : lines) {
+        const auto m = shape.match(line);
+        ASSERT_TRUE(m.hasMatch()) << line.toStdString();
+        values.append(m.captured(1) + u'|' + m.captured(2));
+    }
+    EXPECT_EQ(values, (QStringList{"0,0|ok", "100,0|ok", "200,0|ok", "300,0|ok",
+                                   "–|(Fehler -2) Keine Antwort vom Gerät (Zeitüberschreitung)", "500,0|ok", "600,0|ok", "700,0|ok",
+                                   "800,0|ok", "900,0|ok"}));
+    const QList<QByteArray> csv = fileBytes(path("watch.csv")).split('\n');
+    ASSERT_EQ(csv.size(), 12); // head, ten lines, nothing after the last CR LF
+    EXPECT_EQ(csv[0], QByteArray("\xEF\xBB\xBFZeit;Wert;Status\r"));
+    EXPECT_TRUE(csv[2].endsWith(";100,0;ok\r")) << csv[2].toStdString();
+    EXPECT_TRUE(csv[5].endsWith(";;(Fehler -2) Keine Antwort vom Gerät (Zeitüberschreitung)\r")) << csv[5].toStdString();
+
+    withPort1([](QJsonObject& i) {
+        i[QStringLiteral("faults")] = QJsonArray{QJsonObject{{QStringLiteral("fn"), QStringLiteral("GetMeasurement")},
+                                                             {QStringLiteral("status"), -2},
+                                                             {QStringLiteral("count"), -1}}};
+    });
+    const CliRun quiet = cli(QStringLiteral("watch --port 1 --interval 0 --count 3 --json").split(u' '));
+    EXPECT_EQ(quiet.code, 1);
+    const QStringList objects = quiet.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_GE(objects.size(), 3) << quiet.out.toStdString();
+    const QJsonObject reading = QJsonDocument::fromJson(objects[0].toUtf8()).object();
+    EXPECT_EQ(reading[QStringLiteral("status")].toInt(), -2);
+    EXPECT_TRUE(reading[QStringLiteral("value")].isNull());
+}
