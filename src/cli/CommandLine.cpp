@@ -44,8 +44,9 @@ const QList<Option>& table() {
         {"decimals", "N", Value::Choice, "flow: Anzahl der Dezimalstellen (Vorgabe 0).", "0|1|2|3"},
         {"apply", "DATEI", Value::Text, "flow: Ergebnis in die Konfiguration dieser Datei übernehmen (mit -o)."},
         {"serial", "S", Value::Text, "history: die Einträge des Geräts mit dieser Seriennummer."},
+        {"no-record", nullptr, Value::None, "read, program: nichts in das Gerätearchiv eintragen."},
         {"archive", "DATEI", Value::Text,
-         "history: diese Datei als Gerätearchiv (sonst TRKDVN_ARCHIVE, sonst im Datenordner des Benutzers)."},
+         "history, read, program: diese Datei als Gerätearchiv (sonst TRKDVN_ARCHIVE, sonst im Datenordner des Benutzers)."},
         {"yes", nullptr, Value::None,
          "Rückfragen des Befehls mit „Ja“ beantworten (sonst „Nein“ bzw. Abbrechen)."},
     };

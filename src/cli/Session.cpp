@@ -75,6 +75,7 @@ Session::Session(const CommonOptions& options, int16_t port, SheetPrinter* sheet
     env.clock = clock.get();
     env.makeLibrary = libraryFactory();
     env.sheets = sheets;
+    env.record = opts.record;
     const std::optional<QChar> sep = opts.separator;
     env.localeSeparator = [sep] {
         if (sep) return *sep;
@@ -184,6 +185,8 @@ int16_t Session::readInstrument() {
 
 int16_t Session::programInstrument() {
     m.busAddress = opts.address;
+    // The command is the user's "Programmieren": what it changes is shown, not asked.
+    p.answers.insert(QStringLiteral("Programmieren?"), Prompter::Button::Yes);
     h->miKonfigurationprogrammieren1Click();
     return h->lastBusStatus();
 }
