@@ -208,6 +208,7 @@ private:
     // Before the first write: what the window changes against the instrument's last known state,
     // and the user's "Programmieren?". `readFrom`: the identity the window was read from (0: none).
     bool confirmProgramming(int32_t readFrom);
+    bool askDifferences(int32_t readFrom);
     // After the last write: reads the instrument back into a copy of the window and compares.
     void verifyProgramming();
     // Shows the progress bar for a run of the given kind; the last run of that kind with
@@ -246,4 +247,5 @@ private:
     UndoHistory history;
     Verification verification;
     QString programmingNote; // added to the status bar after programming
+    QString reason;          // "Grund der Änderung": offered again for the rest of the session
 };

@@ -54,6 +54,7 @@ void MainHandlers::recordEvent(RecordEntry::Event event, const QString& verifica
     const D20Header header{QDate::currentDate(), QStringLiteral(" "), D20Writer::platformUserName()};
     e.configuration = D20Writer(m, env.localeSeparator()).contents(header);
     e.verification = verificationText;
+    if (event == RecordEntry::Event::Programming) e.reason = reason;
     if (const std::optional<RecordEntry> before = env.record->latest(e.serial))
         for (const FieldDifference& d : differences(recordedFields(before->configuration), shownFields(m)))
             e.changes.append({d.group, d.label, d.a, d.b});
@@ -64,6 +65,16 @@ void MainHandlers::recordEvent(RecordEntry::Event event, const QString& verifica
 bool MainHandlers::confirmProgramming(int32_t readFrom) {
     programmingNote.clear();
     if (!env.record) return true;
+    if (!askDifferences(readFrom)) return false;
+    // Optional; a cancelled question programs without one.
+    reason = env.prompter->textLine(QStringLiteral("Grund der Änderung (freiwillig, wird im Gerätearchiv eingetragen):"),
+                                    QStringLiteral("Grund der Änderung"), reason)
+                 .value_or(QString())
+                 .simplified();
+    return true;
+}
+
+bool MainHandlers::askDifferences(int32_t readFrom) {
     const QString serial = bus::serialText(m.deviceIdentity);
     const std::optional<RecordEntry> known = env.record->latest(serial);
     if (!known) {

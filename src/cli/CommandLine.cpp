@@ -44,6 +44,7 @@ const QList<Option>& table() {
         {"decimals", "N", Value::Choice, "flow: Anzahl der Dezimalstellen (Vorgabe 0).", "0|1|2|3"},
         {"apply", "DATEI", Value::Text, "flow: Ergebnis in die Konfiguration dieser Datei übernehmen (mit -o)."},
         {"serial", "S", Value::Text, "history: die Einträge des Geräts mit dieser Seriennummer."},
+        {"reason", "TEXT", Value::Text, "program: Grund der Änderung, wird im Gerätearchiv eingetragen."},
         {"no-record", nullptr, Value::None, "read, program: nichts in das Gerätearchiv eintragen."},
         {"archive", "DATEI", Value::Text,
          "history, read, program: diese Datei als Gerätearchiv (sonst TRKDVN_ARCHIVE, sonst im Datenordner des Benutzers)."},

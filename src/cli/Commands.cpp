@@ -1116,6 +1116,7 @@ const QList<Command>& commands() {
           {.key = "converter"},
           {.key = "address"},
           {.key = "verify"},
+          {.key = "reason"},
           {.key = "yes"},
           {.key = "archive"},
           {.key = "no-record"}}},

@@ -49,6 +49,7 @@ Session::Session(const CommonOptions& options, int16_t port, SheetPrinter* sheet
     : opts(options), clock(std::make_unique<SystemClock>()) {
     p.clearLine = isatty(fileno(stderr));
     p.answerYes = opts.yes;
+    if (!opts.reason.isEmpty()) p.textAnswer = opts.reason;
     const ProgramPaths paths = ProgramPaths::forApplication();
     if (opts.useSettings) {
         // Folders are built from the program's working folder, never from wherever the

@@ -37,6 +37,7 @@ TEST_F(LiveBus, ProgrammingShowsTheChangeBeforeVerifiesAfterAndRecordsEveryRun) 
     const QList<FieldDifference> edit = differences(before, shownFields(w->m));
     ASSERT_FALSE(edit.isEmpty());
     w->prompter.shown.clear();
+    w->prompter.textAnswers = {QStringLiteral("  Abnahme   Kessel 2 ")};
     w->handlers->miKonfigurationprogrammieren1Click();
     ASSERT_GE(w->handlers->lastBusStatus(), 0) << w->m.StatusBar1.panels[2].toStdString();
     ASSERT_FALSE(w->prompter.shown.isEmpty());
@@ -96,6 +97,10 @@ TEST_F(LiveBus, ProgrammingShowsTheChangeBeforeVerifiesAfterAndRecordsEveryRun) 
     for (int i = 0; i < edit.size(); ++i)
         EXPECT_EQ(history[2].changes[i], (RecordChange{edit[i].group, edit[i].label, edit[i].a, edit[i].b}));
     EXPECT_EQ(history[2].verification, QStringLiteral("geprüft, keine Abweichungen"));
+    // The reason typed once is offered again for the next programming of the session.
+    EXPECT_EQ(history[2].reason, QStringLiteral("Abnahme Kessel 2"));
+    EXPECT_EQ(history[1].reason, QStringLiteral("Abnahme Kessel 2"));
+    EXPECT_TRUE(history[0].reason.isEmpty());
     EXPECT_TRUE(history[1].verification.startsWith(QStringLiteral("1 Abweichungen"))) << history[1].verification.toStdString();
     // Read again: the instrument kept its own value, and the entry says so against the programming.
     EXPECT_EQ(history[0].event, RecordEntry::Event::Readout);
