@@ -45,6 +45,8 @@ void MainHandlers::Konfigurationlesen1Click() {
                                    "gerade: %2")
                         .arg(readout.failedRead()->error, what),
                     QStringLiteral("Fehler"), Prompter::Icon::Error);
+        } else {
+            recordEvent(RecordEntry::Event::Readout);
         }
         startStatusTimer();
     });
@@ -62,9 +64,47 @@ void MainHandlers::miKonfigurationprogrammieren1Click() {
         refuseProgramming(fieldTitle(m, list->name));
         return;
     }
+    // The identity the window was read from; the run forgets it until it hears the instrument.
+    const int32_t readFrom =
+        m.source.kind == MainWindowModel::ConfigSource::Kind::Instrument ? m.source.identity : 0;
+    verification = {};
+    programmingNote.clear();
     beginBusRun(QStringLiteral("program"));
-    busStatus = bus::DVN20DatenProgrammieren(*bus, actions, *env.prompter, *env.clock);
+    {
+        Programming run(*bus, actions, *env.prompter, *env.clock);
+        run.beforeWriting = [this, readFrom] { return confirmProgramming(readFrom); };
+        busStatus = run.DVN20DatenProgrammieren();
+    }
     endBusRun();
+    if (busStatus >= 0) {
+        QString statusText; // what reading back found, for the status bar and the record
+        if (m.miPruefenNachProgrammieren.checked) {
+            beginBusRun(QStringLiteral("verify"));
+            verifyProgramming();
+            endBusRun();
+            const QList<FieldDifference>& rows = verification.differences;
+            const QString names = differenceNames(rows);
+            if (!verification.done)
+                statusText = QStringLiteral("nicht zurückgelesen: %1").arg(verification.failure);
+            else if (rows.isEmpty())
+                statusText = QStringLiteral("geprüft, keine Abweichungen");
+            else
+                statusText = QStringLiteral("%1 Abweichungen beim Zurücklesen: %2").arg(rows.size()).arg(names);
+        }
+        // A clean read-back leaves the report as it was; what went wrong stands behind it.
+        const bool clean = verification.done && verification.differences.isEmpty();
+        for (const QString& note : {programmingNote, clean ? QString() : statusText})
+            if (!note.isEmpty()) m.StatusBar1.panels[2] += QStringLiteral(" – %1").arg(note);
+        if (verification.done && !verification.differences.isEmpty()) {
+            const QString table =
+                differenceListing(verification.differences, QStringLiteral("Fenster"), QStringLiteral("Gerät"));
+            env.prompter->show(QStringLiteral("Das Gerät wurde programmiert, aber beim Zurücklesen weichen "
+                                              "diese Felder vom Fenster ab:\n\n%1")
+                                   .arg(table),
+                               QStringLiteral("Prüfung nach dem Programmieren"), Prompter::Icon::Warning);
+        }
+        recordEvent(RecordEntry::Event::Programming, statusText);
+    }
     startStatusTimer();
 }
 

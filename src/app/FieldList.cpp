@@ -108,3 +108,17 @@ QList<FieldDifference> differences(const QList<ShownField>& a, const QList<Shown
         if (!find(a, f)) out.append({f.group, f.label, QString(), f.value, f.numeric});
     return out;
 }
+
+QString differenceListing(const QList<FieldDifference>& rows, const QString& a, const QString& b) {
+    QStringList lines{QStringLiteral("%1 | %2 | %3 | %4").arg(QStringLiteral("Gruppe"), QStringLiteral("Feld"), a, b)};
+    for (const FieldDifference& d : rows)
+        lines.append(QStringLiteral("%1 | %2 | %3 | %4").arg(d.group, d.label, d.a, d.b));
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString differenceNames(const QList<FieldDifference>& rows) {
+    QStringList names;
+    for (const FieldDifference& d : rows)
+        names.append(d.label.isEmpty() ? d.group : d.group + QStringLiteral(": ") + d.label);
+    return names.join(QStringLiteral(", "));
+}

@@ -38,3 +38,8 @@ struct FieldDifference {
     bool numeric = false;
 };
 QList<FieldDifference> differences(const QList<ShownField>& a, const QList<ShownField>& b);
+
+// The differences as lines "group | field | a | b" under a head line naming the two sides.
+QString differenceListing(const QList<FieldDifference>& rows, const QString& a, const QString& b);
+// The fields' names in one line, comma-separated ("Schaltausgang 1: Schaltpunkt, …").
+QString differenceNames(const QList<FieldDifference>& rows);

@@ -1,6 +1,7 @@
 #include "app/MainHandlers.h"
 
 #include "app/BusMonitorWindow.h"
+#include "app/FieldList.h"
 #include "app/HelpWindow.h"
 #include "app/SettingsStore.h"
 

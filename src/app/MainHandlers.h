@@ -6,6 +6,7 @@
 #include "config/MainWindowModel.h"
 #include "config/Prompter.h"
 #include "config/UndoHistory.h"
+#include "record/InstrumentRecord.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -18,6 +19,8 @@ class SheetPrinter;
 struct BusCall;
 class CallLog;
 class SettingsStore;
+struct FieldDifference;
+struct ShownField;
 
 // Creates a binding of the bus library that resolves the given entry points.
 using LibraryFactory = std::function<std::unique_ptr<BusLibrary>(const QList<BusLibrary::Entry>&)>;
@@ -42,6 +45,8 @@ struct MainEnvironment {
     SheetPrinter* sheets = nullptr;
     // The date and time the sheet is printed at; unset: the system clock.
     std::function<QDateTime()> now;
+    // Where every readout, programming, address and name change is recorded; null: nowhere.
+    InstrumentRecord* record = nullptr;
 };
 
 // The main window `TMain`'s handlers as plain methods. The widget layer and the
@@ -94,6 +99,15 @@ public:
     // Status of the last readout or programming (negative: it failed), for callers
     // that act on the outcome rather than on the status bar.
     int16_t lastBusStatus() const { return busStatus; }
+    // "Nach dem Programmieren prüfen": switches the read-back after programming on and off.
+    void miPruefenNachProgrammierenClick();
+    // What reading back after the last programming found.
+    struct Verification {
+        bool done = false; // read back and compared
+        QString failure;   // why it could not be read back (empty: it was)
+        QList<FieldDifference> differences; // complete in app/FieldList.h
+    };
+    const Verification& lastVerification() const { return verification; }
 
     // --- Configuration files (FileHandlers.cpp) --------------------------------------------
     void miDatenspeichernClick(); // "Konfiguration &speichern"
@@ -185,6 +199,18 @@ private:
     };
 
     void closeMainWindow();
+    // --- The instrument record (RecordHandlers.cpp) ---
+    // Appends what the window shows of the instrument now as one entry; a failed write is told
+    // in the status bar (the record shows its own box once).
+    void recordEvent(RecordEntry::Event event, const QString& verificationText = {});
+    // The fields a recorded configuration shows, numbers in the window's separator.
+    QList<ShownField> recordedFields(const QByteArray& d20);
+    // Before the first write: what the window changes against the instrument's last known state,
+    // and the user's "Programmieren?". `readFrom`: the identity the window was read from (0: none).
+    bool confirmProgramming(int32_t readFrom);
+    bool askDifferences(int32_t readFrom);
+    // After the last write: reads the instrument back into a copy of the window and compares.
+    void verifyProgramming();
     // Shows the progress bar for a run of the given kind; the last run of that kind with
     // the same model tells how many exchanges to expect.
     void beginBusRun(const QString& kind);
@@ -219,4 +245,7 @@ private:
     QHash<QString, int> exchangesOf; // per run kind and model: exchanges of the last run
     std::unique_ptr<BusMonitorWindow> monitor;
     UndoHistory history;
+    Verification verification;
+    QString programmingNote; // added to the status bar after programming
+    QString reason;          // "Grund der Änderung": offered again for the rest of the session
 };

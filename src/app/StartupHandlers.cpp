@@ -145,6 +145,11 @@ void MainHandlers::aReadAllKeysFromRegistry() {
         item.assign(*value);
     }
     m.lastExtendedConfigChecked = m.MainMenueExtras_ErweiterteKonfiguration.checked;
+    // Stored as switched off, so that the value the store makes for a missing key (0) keeps the
+    // read-back on; newer than the keys above, it never closes the window.
+    if (const std::optional<QString> off = env.settings->readValue(QStringLiteral("PruefungNachProgrammierenAus"),
+                                                                   SettingsStore::kExtras))
+        m.miPruefenNachProgrammieren.checked = NumberFormat::toInteger(*off).value_or(0) == 0;
     // The window closes after the whole read: closing writes the settings, and values
     // not yet read would otherwise be overwritten with the program's defaults.
     if (failed) closeMainWindow();
@@ -179,6 +184,7 @@ void MainHandlers::aWriteAllKeysToRegistry() {
     write("PegelWandler", SettingsStore::kSchnittstelle, m.converterCode);
     write("GeraeteTyp", SettingsStore::kSystem, m.modelCode);
     write("AnzeigeEinheit", SettingsStore::kExtras, m.MainMenueExtrasAnzeigeeinheit.checked ? 1 : 0);
+    write("PruefungNachProgrammierenAus", SettingsStore::kExtras, m.miPruefenNachProgrammieren.checked ? 0 : 1);
     if (!m.unlockedForSessionOnly) {
         write("Konfiguration", SettingsStore::kSpecialFunctions, m.extendedConfigUnlocked ? 1 : 0);
         write("LetzteKonfiguration", SettingsStore::kSpecialFunctions,

@@ -53,7 +53,7 @@ int16_t Programming::DVN20DatenProgrammieren() {
     a.aSetAll();
     announce(&ModelEntry::writeProgress);
     // Nothing is written before the instrument proved to be the selected model.
-    if (reach(bus::kAddressQueryWrite) && writeExtendedWords()) {
+    if (reach(bus::kAddressQueryWrite) && confirmWriting() && writeExtendedWords()) {
         readVersion();
         if (writeInputKind()) {
             if (family == kFamilyDvn20)
@@ -72,6 +72,12 @@ int16_t Programming::DVN20DatenProgrammieren() {
     else
         takeOver();
     return reported;
+}
+
+bool Programming::confirmWriting() {
+    if (!ok() || !beforeWriting || beforeWriting()) return true;
+    running = bus::status::Declined;
+    return false;
 }
 
 // The extended words go before the parameters; when they did not arrive nothing else is written.

@@ -20,7 +20,13 @@ class Programming : public BusRun {
     // Runs the whole programming; returns the status reported in the status bar.
     int16_t DVN20DatenProgrammieren();
 
+    // Asked once the instrument proved to be the selected model, before anything is written;
+    // false ends the run as the user's "Nein" (nothing sent). Unset: nothing is asked.
+    std::function<bool()> beforeWriting;
+
   private:
+    // False when `beforeWriting` declined.
+    bool confirmWriting();
     bool writeExtendedWords();
     // False when the user declines to switch off what the instrument was last read with.
     bool confirmSwitchingOff();

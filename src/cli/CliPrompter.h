@@ -28,6 +28,8 @@ class CliPrompter : public Prompter {
     // Acts as the user in a window, by its class name (address, name, flow calculator);
     // a window without one is closed at once.
     QHash<QByteArray, std::function<void(ModalWindow&)>> onModal;
+    // --reason: the line every text question is answered with; unset: its preset.
+    std::optional<QString> textAnswer;
     // Texts of every box shown, so a caller does not repeat one.
     QStringList shownTexts;
     // stderr is a terminal that may hold a progress line: a message clears it first.
@@ -44,6 +46,9 @@ class CliPrompter : public Prompter {
     // No viewer on a terminal: the caller is told which file it would have been.
     bool openDocument(const QString&) override { return false; }
     void showModal(ModalWindow& window) override;
+    std::optional<QString> textLine(const QString&, const QString&, const QString& preset) override {
+        return textAnswer.value_or(preset);
+    }
 
     // One message as printed: "caption: text", continuation lines indented.
     static QString line(const QString& caption, const QString& text);

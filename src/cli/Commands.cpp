@@ -40,6 +40,16 @@
 
 namespace {
 
+std::unique_ptr<InstrumentRecord> openRecord(const Invocation& in);
+
+// The record a reading or programming command writes to; none with --no-record.
+std::unique_ptr<InstrumentRecord> recordFor(Invocation& in) {
+    if (in.parser.isSet(QStringLiteral("no-record"))) return nullptr;
+    std::unique_ptr<InstrumentRecord> record = openRecord(in);
+    in.common.record = record.get();
+    return record;
+}
+
 using cliout::err;
 using cliout::outBytes;
 using cliout::out;
@@ -558,6 +568,7 @@ QStringList commentChanges(const QString& comment, Session& s) {
 
 int runRead(Invocation& in) {
     const int16_t port = onePort(in);
+    const std::unique_ptr<InstrumentRecord> record = recordFor(in);
     Session s(in.common, port);
     if (!started(s)) return exitcode::BusFailure;
     const ModelEntry* model = nullptr;
@@ -641,6 +652,7 @@ PortResult programPort(Invocation& in, const QString& file, int16_t port, bool v
         fileFailed(s);
         return {r.port, {}, QStringLiteral("Datei nicht geladen"), exitcode::FileError, {}};
     }
+    s.model().miPruefenNachProgrammieren.checked = verify;
     const int16_t status = s.programInstrument();
     if (s.model().deviceIdentity != 0) r.serial = bus::serialText(s.model().deviceIdentity);
     if (status < 0) {
@@ -651,16 +663,14 @@ PortResult programPort(Invocation& in, const QString& file, int16_t port, bool v
     }
     r.result = QStringLiteral("programmiert");
     if (!verify) return r;
-
-    Session back(options, port);
-    back.chooseModel(*s.model().checkedModel());
-    if (back.readInstrument() < 0) {
-        busFailed(back);
-        r.result = QStringLiteral("Rücklesen fehlgeschlagen: ") + back.panel();
+    // The programming read the instrument back itself, as the window does.
+    const MainHandlers::Verification& back = s.handlers().lastVerification();
+    if (!back.done) {
+        r.result = QStringLiteral("Rücklesen fehlgeschlagen: ") + back.failure;
         r.code = exitcode::BusFailure;
         return r;
     }
-    r.differences = differences(shownFields(s.model()), shownFields(back.model()));
+    r.differences = back.differences;
     if (r.differences.isEmpty()) {
         r.result = QStringLiteral("programmiert und geprüft");
     } else {
@@ -678,6 +688,7 @@ int runProgram(Invocation& in) {
         return exitcode::FileError;
     }
     const bool verify = in.parser.isSet(QStringLiteral("verify"));
+    const std::unique_ptr<InstrumentRecord> record = recordFor(in);
     QList<int16_t> ports = in.ports;
     if (ports.isEmpty()) ports = {0};
     int code = exitcode::Ok;
@@ -1536,7 +1547,7 @@ const QList<Command>& commands() {
          "schreibt die Datei auf die Standardausgabe.",
          "trkdvn-cli read --port 1 -o kessel1.d20 --comment \"Abnahme 12/2026\"", &runRead,
          with(instrument, {{.key = "model"}, {.key = "output"}, {.key = "comment", .needs = "output"},
-                           {.key = "yes"}})},
+                           {.key = "yes"}, {.key = "archive"}, {.key = "no-record"}})},
         {"show", "DATEI.d20", 1,
          "Zeigt die Konfiguration einer Datei: Gruppe, Beschriftung wie im Fenster, Wert; nur was das "
          "Fenster\n"
@@ -1555,7 +1566,10 @@ const QList<Command>& commands() {
           {.key = "converter"},
           {.key = "address"},
           {.key = "verify"},
-          {.key = "yes"}}},
+          {.key = "reason"},
+          {.key = "yes"},
+          {.key = "archive"},
+          {.key = "no-record"}}},
         {"diff", "A B", 2,
          "Vergleicht zwei Konfigurationen; A und B sind je eine d20-Datei oder port:N. Ein Gerät wird mit "
          "dem\n"

@@ -49,6 +49,7 @@ Session::Session(const CommonOptions& options, int16_t port, SheetPrinter* sheet
     : opts(options), clock(std::make_unique<SystemClock>()) {
     p.clearLine = isatty(fileno(stderr));
     p.answerYes = opts.yes;
+    if (!opts.reason.isEmpty()) p.textAnswer = opts.reason;
     const ProgramPaths paths = ProgramPaths::forApplication();
     if (opts.useSettings) {
         // Folders are built from the program's working folder, never from wherever the
@@ -75,6 +76,7 @@ Session::Session(const CommonOptions& options, int16_t port, SheetPrinter* sheet
     env.clock = clock.get();
     env.makeLibrary = libraryFactory();
     env.sheets = sheets;
+    env.record = opts.record;
     const std::optional<QChar> sep = opts.separator;
     env.localeSeparator = [sep] {
         if (sep) return *sep;
@@ -186,6 +188,8 @@ int16_t Session::readInstrument() {
 int16_t Session::programInstrument() {
     m.busAddress = opts.address;
     m.addressChosen = opts.addressChosen;
+    // The command is the user's "Programmieren": what it changes is shown, not asked.
+    p.answers.insert(QStringLiteral("Programmieren?"), Prompter::Button::Yes);
     h->miKonfigurationprogrammieren1Click();
     return h->lastBusStatus();
 }

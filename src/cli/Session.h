@@ -20,6 +20,8 @@ struct CommonOptions {
     bool useSettings = false;
     QString trace; // --trace: the program's own log of every library call
     bool yes = false; // --yes: the command's questions are answered with "Ja"
+    QString reason;                     // --reason: why the instrument is programmed
+    InstrumentRecord* record = nullptr; // where readouts and programming runs are recorded; null: nowhere
 };
 
 // One main window without a window: its model, its handlers and a prompter on

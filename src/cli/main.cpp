@@ -140,5 +140,6 @@ int main(int argc, char** argv) {
     in.common.trace = parser.value(QStringLiteral("trace"));
     in.common.useSettings = parser.isSet(QStringLiteral("use-settings"));
     in.common.yes = parser.isSet(QStringLiteral("yes"));
+    in.common.reason = parser.value(QStringLiteral("reason"));
     return runCommand(*command, in);
 }

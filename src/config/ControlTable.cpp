@@ -155,6 +155,7 @@ const MenuSpec kMenus[] = {
     ITEM(miKonfigurationprogrammieren1),
     ITEM(miRueckgaengig, kSeparator),
     ITEM(miWiederholen),
+    ITEM(miPruefenNachProgrammieren, kSeparator, kCheckable),
     BAR(mmTyp),
     MenuSpec{nullptr, nullptr, MenuSpec::Item, false, kCheckable},
     BAR(Schnittstelle),

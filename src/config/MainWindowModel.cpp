@@ -217,6 +217,8 @@ MainWindowModel::MainWindowModel() {
     miRueckgaengig.shortcut = QStringLiteral("Ctrl+Z");
     menu(miWiederholen, QStringLiteral("Wiederholen"), false);
     miWiederholen.shortcut = QStringLiteral("Ctrl+Y");
+    menu(miPruefenNachProgrammieren, QStringLiteral("Nach dem Programmieren prüfen"));
+    miPruefenNachProgrammieren.checked = true;
     menu(mmTyp, QStringLiteral("&Typ"));
     for (const ModelEntry* m = catalogue::begin(); m != catalogue::end(); ++m) {
         MenuItem& item = modelItem(m->id);

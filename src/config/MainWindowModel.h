@@ -106,6 +106,8 @@ struct MainWindowModel {
     MenuItem mmKonfiguration, Datenlesen1, Konfigurationlesen1, miKonfigurationprogrammieren1;
     // Steps back and forth through the window's configurations, after the items above
     MenuItem miRueckgaengig, miWiederholen;
+    // "Nach dem Programmieren prüfen": programming reads the instrument back (checked by default)
+    MenuItem miPruefenNachProgrammieren;
     // "&Typ": one item per model, in catalogue order
     MenuItem mmTyp;
     MenuItem modelItems[kModelCount];

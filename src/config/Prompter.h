@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 // State and logic of a modal window other than the main window. The widget
 // layer shows a dialog for it by its class name; tests act on it directly.
@@ -63,6 +64,14 @@ public:
     // Shows a window modally; returns when it is closed.
     virtual void showModal(ModalWindow& window) = 0;
 
+    // Asks for one line of text, offering `preset`; nothing when the user cancels.
+    // A prompter that cannot ask takes the preset.
+    virtual std::optional<QString> textLine(const QString& text, const QString& caption, const QString& preset) {
+        Q_UNUSED(text);
+        Q_UNUSED(caption);
+        return preset;
+    }
+
     // Convenience: an OK box with the given text, caption and icon.
     Button show(const QString& text, const QString& caption, Icon icon = Icon::None) {
         Message m;
@@ -91,6 +100,8 @@ public:
     QStringList openAnswers; // paths returned by openFileName, in order
     QStringList saveAnswers; // paths returned by saveFileName, in order
     QStringList modalWindows; // class names of the windows shown
+    QStringList textAnswers;  // lines the text questions return, in order; none left: the preset
+    QStringList textQuestions; // captions of the text questions asked
     // Acts as the user in a modal window; when unset the window is closed at once.
     std::function<void(ModalWindow&)> onModal;
 
@@ -109,6 +120,10 @@ public:
     bool openDocument(const QString& path) override {
         openedDocuments.append(path);
         return documentsOpen;
+    }
+    std::optional<QString> textLine(const QString&, const QString& caption, const QString& preset) override {
+        textQuestions.append(caption);
+        return textAnswers.isEmpty() ? preset : textAnswers.takeFirst();
     }
     void showModal(ModalWindow& window) override {
         modalWindows.append(QLatin1String(window.windowClass()));

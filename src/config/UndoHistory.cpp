@@ -67,7 +67,8 @@ void UndoHistory::carryProgramState(MainWindowModel& to, const MainWindowModel& 
           &MainWindowModel::MainMenueWandlerItem0, &MainWindowModel::MainMenueWandlerItem1,
           &MainWindowModel::MainMenueWandlerItem2, &MainWindowModel::MainMenueWandlerItem3,
           &MainWindowModel::Konfigurationlesen1, &MainWindowModel::MainMenueExtras_Busmonitor,
-          &MainWindowModel::miRueckgaengig, &MainWindowModel::miWiederholen})
+          &MainWindowModel::miRueckgaengig, &MainWindowModel::miWiederholen,
+          &MainWindowModel::miPruefenNachProgrammieren})
         to.*item = from.*item;
     // Shown once unlocked, enabled once a port is known; the check mark is configuration.
     MenuItem& extended = to.MainMenueExtras_ErweiterteKonfiguration;

@@ -211,6 +211,7 @@ void MainWindow::connectEvents() {
     onAction(m.Datenlesen1.name, [this] { h.Datenlesen1Click(); });
     onAction(m.miRueckgaengig.name, [this] { h.miRueckgaengigClick(); });
     onAction(m.miWiederholen.name, [this] { h.miWiederholenClick(); });
+    onAction(m.miPruefenNachProgrammieren.name, [this] { h.miPruefenNachProgrammierenClick(); });
     onAction(m.Portauswahl1.name, [this] { h.Portauswahl1Click(); });
     const MenuItem* wandler[] = {&m.MainMenueWandlerItem0, &m.MainMenueWandlerItem1, &m.MainMenueWandlerItem2,
                                  &m.MainMenueWandlerItem3};

@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QUrl>
@@ -154,4 +155,11 @@ void QtPrompter::showModal(ModalWindow& window) {
     const auto it = factories.find(QLatin1String(window.windowClass()));
     if (it != factories.end())
         (*it)(window, owner);
+}
+
+std::optional<QString> QtPrompter::textLine(const QString& text, const QString& caption, const QString& preset) {
+    bool ok = false;
+    const QString line = QInputDialog::getText(owner, caption, text, QLineEdit::Normal, preset, &ok);
+    if (!ok) return std::nullopt;
+    return line;
 }

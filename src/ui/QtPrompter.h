@@ -25,6 +25,7 @@ public:
     QString saveFileName(const QString& folder, const QString& filter, const QString& defaultSuffix) override;
     bool openDocument(const QString& path) override;
     void showModal(ModalWindow& window) override;
+    std::optional<QString> textLine(const QString& text, const QString& caption, const QString& preset) override;
 
 private:
     QWidget* owner;

@@ -128,6 +128,14 @@ int main(int argc, char** argv) {
     };
     env.currentDirectory = QDir::currentPath();
     if (!paths.usesProgramFolder()) env.manualFolder = paths.manualFolder();
+    // The instrument record the command line shares; what goes wrong with it is told once
+    // per run of failures and the work goes on.
+    QString recordFile = qEnvironmentVariable("TRKDVN_ARCHIVE");
+    if (recordFile.isEmpty()) recordFile = ProgramPaths::recordFile();
+    InstrumentRecord record(recordFile, [&prompter](const QString& text) {
+        prompter.show(text, QStringLiteral("Gerätearchiv"), Prompter::Icon::Warning);
+    });
+    env.record = &record;
 
     MainWindowModel model;
     MainHandlers handlers(model, env);

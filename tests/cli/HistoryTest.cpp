@@ -64,10 +64,10 @@ class HistoryTest : public ::testing::Test {
 TEST_F(HistoryTest, ListsShowsSavesAndComparesStoredConfigurations) {
     ASSERT_EQ(cli({QStringLiteral("ports")}).code, 0); // writes the default roster
     ASSERT_EQ(cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"), QStringLiteral("-o"),
-                   path("a.d20")}).code, 0);
+                   path("a.d20"), QStringLiteral("--no-record")}).code, 0);
     changeDisplayHigh(400);
     ASSERT_EQ(cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"), QStringLiteral("-o"),
-                   path("b.d20")}).code, 0);
+                   path("b.d20"), QStringLiteral("--no-record")}).code, 0);
     qint64 first = 0, second = 0;
     {
         InstrumentRecord record(path("archiv.sqlite"), {});

@@ -46,7 +46,8 @@ struct Window {
 
     // log: every binding writes into it, as in the program (null: no call log).
     Window(const QString& ini, const QString& folder, QChar sep, CallLog* log = nullptr,
-           std::function<void()> betweenCalls = {}, SheetPrinter* sheets = nullptr)
+           std::function<void()> betweenCalls = {}, SheetPrinter* sheets = nullptr,
+           InstrumentRecord* record = nullptr)
         : store(ini, prompter, [folder] { return folder; }) {
         MainEnvironment env;
         env.prompter = &prompter;
@@ -60,6 +61,7 @@ struct Window {
         env.callLog = log;
         env.betweenCalls = std::move(betweenCalls);
         env.sheets = sheets;
+        env.record = record;
         env.localeSeparator = [sep] { return sep; };
         env.currentDirectory = folder;
         handlers = std::make_unique<MainHandlers>(m, env);

@@ -221,7 +221,7 @@ TEST(MainWindowTest, UndoAndRedoKeysStepThroughTheWindowsConfigurations) {
     for (const QAction* a : menu->actions())
         items << a->text() + QLatin1Char('|') + a->shortcut().toString(QKeySequence::PortableText);
     EXPECT_EQ(items, (QStringList{"&Neu|", "&Einlesen|", "&Programmieren|", "|", "Rückgängig|Ctrl+Z",
-                                  "Wiederholen|Ctrl+Y"}));
+                                  "Wiederholen|Ctrl+Y", "|", "Nach dem Programmieren prüfen|"}));
     QAction* undo = win.main->action(QStringLiteral("miRueckgaengig"));
     EXPECT_FALSE(undo->isEnabled());
 

@@ -1,0 +1,124 @@
+#include "app/MainHandlers.h"
+
+#include "app/FieldList.h"
+#include "bus/BusPort.h"
+#include "config/NumberFormat.h"
+#include "files/D20Reader.h"
+#include "files/D20Writer.h"
+#include "files/WordReader.h"
+
+#include <QDate>
+
+
+void MainHandlers::miPruefenNachProgrammierenClick() {
+    m.miPruefenNachProgrammieren.checked = !m.miPruefenNachProgrammieren.checked;
+}
+
+QList<ShownField> MainHandlers::recordedFields(const QByteArray& d20) {
+    const QChar sep = env.localeSeparator();
+    const QChar written = D20Reader::declaredSeparator(d20).value_or(sep);
+    // Loaded into a copy of the window, quietly: the record's bytes were written by this program.
+    MainWindowModel copy = m;
+    RecordingPrompter quiet;
+    ConfigEnvironment ce = configEnvironment();
+    ce.prompter = &quiet;
+    ConfigActions copyActions(copy, ce);
+    WordReader words(d20);
+    D20Reader::skipHeader(words);
+    D20Reader reader(copyActions, quiet, written);
+    if (reader.read(words) != D20Reader::Result::Loaded) return {};
+    if (copy.teFilter.visible) copyActions.teFilterExit();
+    copyActions.aSetAll();
+    reader.applySpecialFunctions(d20);
+    copyActions.aCheckSpecialFunctionsPanel();
+    copyActions.aAlignPanels();
+    QList<ShownField> fields = shownFields(copy);
+    const QChar shownSep = copyActions.separator();
+    for (ShownField& f : fields)
+        if (f.numeric) f.value.replace(shownSep, actions.separator());
+    return fields;
+}
+
+void MainHandlers::recordEvent(RecordEntry::Event event, const QString& verificationText) {
+    if (!env.record || m.deviceIdentity == 0) return;
+    RecordEntry e;
+    e.event = event;
+    if (env.now) e.time = env.now().toUTC();
+    e.port = m.comPort;
+    e.address = m.busAddress;
+    e.identity = quint32(m.deviceIdentity);
+    e.serial = bus::serialText(m.deviceIdentity);
+    if (const ModelEntry* model = m.checkedModel()) e.model = QString::fromUtf8(model->caption);
+    e.firmware = NumberFormat::formatShortest(m.deviceVersion, QLatin1Char('.'));
+    if (m.source.hasName) e.name = m.source.name;
+    const D20Header header{QDate::currentDate(), QStringLiteral(" "), D20Writer::platformUserName()};
+    e.configuration = D20Writer(m, env.localeSeparator()).contents(header);
+    e.verification = verificationText;
+    if (event == RecordEntry::Event::Programming) e.reason = reason;
+    if (const std::optional<RecordEntry> before = env.record->latest(e.serial))
+        for (const FieldDifference& d : differences(recordedFields(before->configuration), shownFields(m)))
+            e.changes.append({d.group, d.label, d.a, d.b});
+    if (!env.record->add(std::move(e)))
+        m.StatusBar1.panels[2] += QStringLiteral(" – nicht im Gerätearchiv gespeichert");
+}
+
+bool MainHandlers::confirmProgramming(int32_t readFrom) {
+    programmingNote.clear();
+    if (!env.record) return true;
+    if (!askDifferences(readFrom)) return false;
+    // Optional; a cancelled question programs without one.
+    reason = env.prompter->textLine(QStringLiteral("Grund der Änderung (freiwillig, wird im Gerätearchiv eingetragen):"),
+                                    QStringLiteral("Grund der Änderung"), reason)
+                 .value_or(QString())
+                 .simplified();
+    return true;
+}
+
+bool MainHandlers::askDifferences(int32_t readFrom) {
+    const QString serial = bus::serialText(m.deviceIdentity);
+    const std::optional<RecordEntry> known = env.record->latest(serial);
+    if (!known) {
+        m.StatusBar1.panels[2] = programmingNote = QStringLiteral("Gerät %1 war noch nicht im Gerätearchiv").arg(serial);
+        actions.repaintStatusBar();
+        return true;
+    }
+    const QList<FieldDifference> rows = differences(recordedFields(known->configuration), shownFields(m));
+    const QString when = known->time.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm"));
+    const QString table = differenceListing(rows, QStringLiteral("Gerät"), QStringLiteral("Fenster"));
+    const bool otherInstrument = readFrom != 0 && readFrom != m.deviceIdentity;
+    const QString readSerial = bus::serialText(readFrom);
+    Prompter::Message question;
+    question.text = rows.isEmpty()
+                        ? QStringLiteral("Das Fenster stimmt mit dem letzten bekannten Stand des Geräts %1 überein.")
+                              .arg(serial)
+                        : QStringLiteral("Das Fenster ändert am Gerät %1 (Stand vom %2):\n\n%3").arg(serial, when, table);
+    if (otherInstrument)
+        question.text += QStringLiteral("\n\nDas Fenster wurde von Gerät %1 eingelesen, angeschlossen ist Gerät %2.")
+                             .arg(readSerial, serial);
+    question.text += QStringLiteral("\n\nProgrammieren?");
+    question.caption = QStringLiteral("Programmieren?");
+    question.icon = otherInstrument ? Prompter::Icon::Warning : Prompter::Icon::Question;
+    question.buttons = {Prompter::Button::Yes, Prompter::Button::No};
+    question.defaultButton = otherInstrument ? Prompter::Button::No : Prompter::Button::Yes;
+    return env.prompter->message(question) == Prompter::Button::Yes;
+}
+
+void MainHandlers::verifyProgramming() {
+    verification = {};
+    // The instrument is read into a copy of the window by handlers of its own, as the compare
+    // window reads it; that readout is part of this programming, not an entry of its own.
+    MainWindowModel back = m;
+    MainEnvironment e = env;
+    e.callLog = nullptr;
+    e.record = nullptr;
+    {
+        MainHandlers reader(back, e);
+        reader.Konfigurationlesen1Click();
+        if (reader.lastBusStatus() < 0) {
+            verification.failure = back.StatusBar1.panels[2];
+            return;
+        }
+    }
+    verification.done = true;
+    verification.differences = differences(shownFields(m), shownFields(back));
+}

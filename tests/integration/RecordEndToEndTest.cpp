@@ -1,0 +1,144 @@
+// Readout and programming through the real bus library, recorded in the instrument record:
+// the question before programming, the read-back after it, and the entries they leave.
+
+#include "LiveBus.h"
+
+#include "app/FieldList.h"
+#include "record/InstrumentRecord.h"
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+
+using namespace livebus;
+
+TEST_F(LiveBus, ProgrammingShowsTheChangeBeforeVerifiesAfterAndRecordsEveryRun) {
+    const Scenario& s = kScenarios[0];
+    createRoster();
+    QStringList reports;
+    InstrumentRecord record(dir.filePath(QStringLiteral("archiv.sqlite")),
+                            [&reports](const QString& text) { reports.append(text); });
+
+    settings(s);
+    auto w = std::make_unique<Window>(iniPath(), dir.path(), sep, nullptr, std::function<void()>{}, nullptr, &record);
+    w->model(s.model);
+    w->handlers->Konfigurationlesen1Click();
+    ASSERT_GE(w->handlers->lastBusStatus(), 0) << w->m.StatusBar1.panels[2].toStdString();
+    const QString serial = record.instruments().value(0).serial;
+    ASSERT_FALSE(serial.isEmpty());
+
+    // One field changed in the window: the question lists exactly that one, and "Ja" programs.
+    const QList<ShownField> before = shownFields(w->m);
+    NumericField* changed = nullptr;
+    for (NumericField* f : {&w->m.neAnzeigeHigh, &w->m.neAnzeigeLow})
+        if (!changed && f->visible) changed = f;
+    ASSERT_NE(changed, nullptr);
+    w->type(*changed, "123");
+    const QList<FieldDifference> edit = differences(before, shownFields(w->m));
+    ASSERT_FALSE(edit.isEmpty());
+    w->prompter.shown.clear();
+    w->prompter.textAnswers = {QStringLiteral("  Abnahme   Kessel 2 ")};
+    w->handlers->miKonfigurationprogrammieren1Click();
+    ASSERT_GE(w->handlers->lastBusStatus(), 0) << w->m.StatusBar1.panels[2].toStdString();
+    ASSERT_FALSE(w->prompter.shown.isEmpty());
+    const Prompter::Message& question = w->prompter.shown.first().message;
+    EXPECT_EQ(question.caption, QStringLiteral("Programmieren?"));
+    EXPECT_EQ(question.defaultButton, Prompter::Button::Yes);
+    // Head line and one line per changed field: instrument's value, then the window's.
+    EXPECT_EQ(question.text.count(QStringLiteral(" | ")), 3 * (1 + edit.size())) << question.text.toStdString();
+    for (const FieldDifference& d : edit)
+        EXPECT_TRUE(question.text.contains(QStringLiteral("%1 | %2 | %3 | %4").arg(d.group, d.label, d.a, d.b)))
+            << question.text.toStdString();
+    EXPECT_TRUE(w->handlers->lastVerification().done);
+    EXPECT_TRUE(w->handlers->lastVerification().differences.isEmpty());
+
+    // The instrument changed behind the program's back: it now answers that write but keeps its
+    // own value. Reading back names the field; the record keeps what the window programmed.
+    {
+        QFile file(rosterPath());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        QJsonObject roster = QJsonDocument::fromJson(file.readAll()).object();
+        file.close();
+        QJsonArray ports = roster.value(QStringLiteral("ports")).toArray();
+        for (int i = 0; i < ports.size(); ++i) {
+            QJsonObject p = ports[i].toObject();
+            if (p.value(QStringLiteral("port")).toInt() != s.port) continue;
+            QJsonArray instruments = p.value(QStringLiteral("instruments")).toArray();
+            QJsonObject instrument = instruments[0].toObject();
+            instrument.insert(QStringLiteral("faults"),
+                              QJsonArray{QJsonObject{{QStringLiteral("command"), 193},
+                                                     {QStringLiteral("status"), 0},
+                                                     {QStringLiteral("count"), -1}}});
+            instruments[0] = instrument;
+            p.insert(QStringLiteral("instruments"), instruments);
+            ports[i] = p;
+        }
+        roster.insert(QStringLiteral("ports"), ports);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(QJsonDocument(roster).toJson());
+    }
+    w->type(*changed, "77");
+    w->handlers->miKonfigurationprogrammieren1Click();
+    ASSERT_GE(w->handlers->lastBusStatus(), 0);
+    const MainHandlers::Verification& back = w->handlers->lastVerification();
+    ASSERT_TRUE(back.done) << back.failure.toStdString();
+    ASSERT_EQ(back.differences.size(), 1);
+    EXPECT_EQ(back.differences[0].label, edit[0].label);
+    EXPECT_EQ(w->prompter.shown.last().message.caption, QStringLiteral("Prüfung nach dem Programmieren"));
+    EXPECT_TRUE(w->m.StatusBar1.panels[2].contains(QStringLiteral("1 Abweichungen beim Zurücklesen")));
+
+    w->handlers->Konfigurationlesen1Click();
+    const QList<RecordEntry> history = record.history(serial);
+    ASSERT_EQ(history.size(), 4);
+    EXPECT_EQ(history[3].event, RecordEntry::Event::Readout);
+    EXPECT_TRUE(history[3].changes.isEmpty());
+    EXPECT_EQ(history[2].event, RecordEntry::Event::Programming);
+    ASSERT_EQ(history[2].changes.size(), edit.size());
+    for (int i = 0; i < edit.size(); ++i)
+        EXPECT_EQ(history[2].changes[i], (RecordChange{edit[i].group, edit[i].label, edit[i].a, edit[i].b}));
+    EXPECT_EQ(history[2].verification, QStringLiteral("geprüft, keine Abweichungen"));
+    // The reason typed once is offered again for the next programming of the session.
+    EXPECT_EQ(history[2].reason, QStringLiteral("Abnahme Kessel 2"));
+    EXPECT_EQ(history[1].reason, QStringLiteral("Abnahme Kessel 2"));
+    EXPECT_TRUE(history[0].reason.isEmpty());
+    EXPECT_TRUE(history[1].verification.startsWith(QStringLiteral("1 Abweichungen"))) << history[1].verification.toStdString();
+    // Read again: the instrument kept its own value, and the entry says so against the programming.
+    EXPECT_EQ(history[0].event, RecordEntry::Event::Readout);
+    ASSERT_EQ(history[0].changes.size(), 1);
+    EXPECT_EQ(history[0].changes[0].label, edit[0].label);
+    EXPECT_TRUE(reports.isEmpty());
+}
+
+// The window and trkdvn-cli write one record at the same time: every readout of both is in it.
+TEST_F(LiveBus, WindowAndCommandLineRecordingAtOnceLoseNothing) {
+    const Scenario& s = kScenarios[0];
+    createRoster();
+    const QString file = dir.filePath(QStringLiteral("archiv.sqlite"));
+    InstrumentRecord record(file, {});
+    settings(s);
+    Window w(iniPath(), dir.path(), sep, nullptr, {}, nullptr, &record);
+    w.model(s.model);
+
+    constexpr int kRuns = 3;
+    QList<QProcess*> cli;
+    for (int i = 0; i < kRuns; ++i) {
+        auto* p = new QProcess;
+        p->start(libraryFolder() + QStringLiteral("/trkdvn-cli"),
+                 {QStringLiteral("read"), QStringLiteral("--port"), QString::number(s.port), QStringLiteral("--library"),
+                  libraryFolder(), QStringLiteral("--archive"), file, QStringLiteral("--converter"), QStringLiteral("6")});
+        cli.append(p);
+    }
+    for (int i = 0; i < kRuns; ++i) {
+        w.handlers->Konfigurationlesen1Click();
+        ASSERT_GE(w.handlers->lastBusStatus(), 0);
+    }
+    for (QProcess* p : cli) {
+        EXPECT_TRUE(p->waitForFinished(60000));
+        EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
+        delete p;
+    }
+    EXPECT_EQ(record.pending(), 0);
+    const QList<RecordedInstrument> instruments = record.instruments();
+    ASSERT_EQ(instruments.size(), 1);
+    EXPECT_EQ(instruments[0].entries, 2 * kRuns);
+}
