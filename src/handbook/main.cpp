@@ -35,6 +35,8 @@ QString cliRun(const QString& cli, const QString& arguments, const QString& fold
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("de_DE.UTF-8"));
     environment.insert(QStringLiteral("USER"), QStringLiteral("techniker"));
+    // The examples' readouts go into an archive of their own, never into the builder's.
+    environment.insert(QStringLiteral("TRKDVN_ARCHIVE"), QDir(folder).filePath(QStringLiteral("Geraetearchiv.sqlite")));
     process.setProcessEnvironment(environment);
     process.start(cli, QProcess::splitCommand(arguments));
     if (!process.waitForFinished(20000)) {
