@@ -392,8 +392,8 @@ class LiveBus : public ::testing::Test {
         return w;
     }
 
-    // Lets the instrument on `port` answer `calls` more calls, then fall silent.
-    void silenceAfter(int port, int calls) {
+    // Gives the first instrument on `port` the fault, in place of any it had.
+    void setFault(int port, const QJsonObject& fault) {
         QFile file(rosterPath());
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         QJsonObject roster = QJsonDocument::fromJson(file.readAll()).object();
@@ -404,11 +404,7 @@ class LiveBus : public ::testing::Test {
             if (p.value(QStringLiteral("port")).toInt() != port) continue;
             QJsonArray instruments = p.value(QStringLiteral("instruments")).toArray();
             QJsonObject instrument = instruments[0].toObject();
-            instrument.insert(QStringLiteral("faults"),
-                              QJsonArray{QJsonObject{{QStringLiteral("command"), QStringLiteral("any")},
-                                                     {QStringLiteral("after"), calls},
-                                                     {QStringLiteral("status"), -2},
-                                                     {QStringLiteral("count"), -1}}});
+            instrument.insert(QStringLiteral("faults"), QJsonArray{fault});
             instruments[0] = instrument;
             p.insert(QStringLiteral("instruments"), instruments);
             ports[i] = p;
@@ -416,6 +412,13 @@ class LiveBus : public ::testing::Test {
         roster.insert(QStringLiteral("ports"), ports);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(QJsonDocument(roster).toJson());
+    }
+    // Lets the instrument on `port` answer `calls` more calls, then fall silent.
+    void silenceAfter(int port, int calls) {
+        setFault(port, QJsonObject{{QStringLiteral("command"), QStringLiteral("any")},
+                                   {QStringLiteral("after"), calls},
+                                   {QStringLiteral("status"), -2},
+                                   {QStringLiteral("count"), -1}});
     }
     void createRoster() {
         // The library writes its default roster on the first look at the file.

@@ -54,29 +54,9 @@ TEST_F(LiveBus, ProgrammingShowsTheChangeBeforeVerifiesAfterAndRecordsEveryRun) 
 
     // The instrument changed behind the program's back: it now answers that write but keeps its
     // own value. Reading back names the field; the record keeps what the window programmed.
-    {
-        QFile file(rosterPath());
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        QJsonObject roster = QJsonDocument::fromJson(file.readAll()).object();
-        file.close();
-        QJsonArray ports = roster.value(QStringLiteral("ports")).toArray();
-        for (int i = 0; i < ports.size(); ++i) {
-            QJsonObject p = ports[i].toObject();
-            if (p.value(QStringLiteral("port")).toInt() != s.port) continue;
-            QJsonArray instruments = p.value(QStringLiteral("instruments")).toArray();
-            QJsonObject instrument = instruments[0].toObject();
-            instrument.insert(QStringLiteral("faults"),
-                              QJsonArray{QJsonObject{{QStringLiteral("command"), 193},
-                                                     {QStringLiteral("status"), 0},
-                                                     {QStringLiteral("count"), -1}}});
-            instruments[0] = instrument;
-            p.insert(QStringLiteral("instruments"), instruments);
-            ports[i] = p;
-        }
-        roster.insert(QStringLiteral("ports"), ports);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(QJsonDocument(roster).toJson());
-    }
+    setFault(s.port, QJsonObject{{QStringLiteral("command"), 193},
+                                 {QStringLiteral("status"), 0},
+                                 {QStringLiteral("count"), -1}});
     w->type(*changed, "77");
     w->handlers->miKonfigurationprogrammieren1Click();
     ASSERT_GE(w->handlers->lastBusStatus(), 0);
