@@ -214,7 +214,11 @@ Signal readSignal(const Json& value, const std::string& where, const Instrument&
     checkKeys(value, {"constant", "ramp", "sine", "noise", "step", "process"}, at);
     if (value.size() != 1)
         fail(at, "genau eine Art erwartet: constant, ramp, sine, noise, step oder process");
-    const auto& [kind, body] = *value.items().begin();
+    // Named references, not a structured binding: the lambdas below take `body`, which not
+    // every compiler we build with allows of a binding.
+    const auto only = value.begin();
+    const std::string kind = only.key();
+    const auto& body = only.value();
     Signal signal;
     if (kind == "constant") {
         signal.value = readNumber(body, at, "constant");
