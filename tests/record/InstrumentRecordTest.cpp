@@ -9,8 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
-#include <thread>
+#include <QThread>
 
 namespace {
 
@@ -99,10 +98,13 @@ TEST_F(InstrumentRecordTest, TwoWritersAtOnceLoseNothing) {
         reports->append(QStringLiteral("offen: %1").arg(record.pending()));
     };
     QStringList a, b;
-    std::thread first(writer, QStringLiteral("A"), &a);
-    std::thread second(writer, QStringLiteral("B"), &b);
-    first.join();
-    second.join();
+    // Qt's own threads: a thread Qt does not know keeps its per-thread data after it ends.
+    std::unique_ptr<QThread> first(QThread::create(writer, QStringLiteral("A"), &a));
+    std::unique_ptr<QThread> second(QThread::create(writer, QStringLiteral("B"), &b));
+    first->start();
+    second->start();
+    first->wait();
+    second->wait();
     EXPECT_EQ(a, QStringList{QStringLiteral("offen: 0")}) << a.join(u"|").toStdString();
     EXPECT_EQ(b, QStringList{QStringLiteral("offen: 0")}) << b.join(u"|").toStdString();
     InstrumentRecord record(file(), collect);
