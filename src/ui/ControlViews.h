@@ -29,16 +29,16 @@ struct ViewContext {
 // shows the model's state in it and forwards the user's input. One subclass per kind.
 class ControlView : public QObject {
 public:
-    ControlView(const ControlSpec& spec, Control& control) : spec(spec), control(control) {}
+    ControlView(const ControlSpec& entry, Control& control) : entry(entry), control(control) {}
     // The view of the control's kind, its widget created inside `parent`.
-    static std::unique_ptr<ControlView> create(const ControlSpec& spec, MainWindowModel& m, QWidget* parent,
+    static std::unique_ptr<ControlView> create(const ControlSpec& entry, MainWindowModel& m, QWidget* parent,
                                                const ViewContext& context);
 
     QWidget* widget() const { return w; }
     // Place, state and the kind's content, then visibility.
     void render();
 
-    const ControlSpec& spec;
+    const ControlSpec& entry;
     Control& control;
 
 protected:
