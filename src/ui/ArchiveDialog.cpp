@@ -25,6 +25,7 @@ QTableWidget* listTable(QWidget* parent, const QString& name, int columns, QStri
     t->setWordWrap(false);
     t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 6);
     t->horizontalHeader()->setStretchLastSection(true);
+    t->horizontalHeader()->setMinimumSectionSize(30);
     QStringList titles;
     for (int c = 0; c < columns; ++c)
         titles.append(title(c));
@@ -78,7 +79,7 @@ ArchiveDialog::ArchiveDialog(ArchiveWindow& window, QWidget* parent) : QDialog(p
     instruments = listTable(this, QStringLiteral("lv_Geraete"), ArchiveWindow::InstrumentColumnCount,
                             &ArchiveWindow::instrumentTitle);
     instruments->setSelectionMode(QAbstractItemView::SingleSelection);
-    const int instrumentWidths[] = {80, 75, 95, 120};
+    const int instrumentWidths[] = {90, 65, 85, 115};
     for (int c = 0; c < 4; ++c)
         instruments->setColumnWidth(c, instrumentWidths[c]);
     history = listTable(this, QStringLiteral("lv_Verlauf"), ArchiveWindow::EntryColumnCount,
