@@ -30,6 +30,10 @@ QString pageText(const QString& html) {
     QString body = html;
     const qsizetype start = body.indexOf(QLatin1String("<body"), 0, Qt::CaseInsensitive);
     if (start >= 0) body = body.mid(start);
+    // A block ends a word; an inline tag does not ("Ein<b>lesen</b>").
+    static const QRegularExpression block(
+        QStringLiteral("</?(p|div|br|h[1-6]|li|ul|ol|table|tr|td|th|pre)\\b[^>]*>"), QRegularExpression::CaseInsensitiveOption);
+    body.replace(block, QStringLiteral("\n"));
     static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
     body.replace(tag, QString());
     // Entities in one pass, so "&amp;lt;" stays the text "&lt;" the reader sees.
@@ -90,7 +94,10 @@ QList<Hit> searchPages(const QString& folder, const QString& query) {
         QString excerpt = text.mid(from, wanted.size() + 80);
         if (from > 0) excerpt.prepend(QStringLiteral("…"));
         if (from + excerpt.size() < text.size()) excerpt.append(QStringLiteral("…"));
-        hits.append({dir.absoluteFilePath(page), titleOf(html), count, excerpt});
+        // Every page's title ends in the handbook's name; the list names the page.
+        QString title = titleOf(html);
+        title.remove(QRegularExpression(QStringLiteral(" – Handbuch$")));
+        hits.append({dir.absoluteFilePath(page), title, count, excerpt});
     }
     return hits;
 }

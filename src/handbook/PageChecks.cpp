@@ -151,7 +151,8 @@ QString indexOfTerms(const QList<Page>& pages) {
         }
         for (auto it = command.globalMatch(p.html); it.hasNext();) {
             const auto m = it.next();
-            commands.append({readerText(m.captured(2)), p.name + u'#' + m.captured(1)});
+            // The command's name; its options stand where the link leads.
+            commands.append({QStringLiteral("trkdvn-cli ") + m.captured(1).mid(4), p.name + u'#' + m.captured(1)});
         }
     }
     return QStringLiteral("<h3 id=\"register-menues\">Menüpunkte</h3>\n") + list(menus) +
@@ -201,7 +202,9 @@ QString singleEdition(const QList<Page>& ordered, const QString& folder) {
             QString target = m.captured(2);
             const QString file = target.section(u'#', 0, 0);
             const QString anchor = target.section(u'#', 1);
-            if (m.captured(1) == QLatin1String("href") && (file.isEmpty() || names.contains(file))) {
+            if (m.captured(1) == QLatin1String("href") && file == kSingleEditionFile) {
+                target = u'#' + stem(ordered.first().name); // this very page: its top
+            } else if (m.captured(1) == QLatin1String("href") && (file.isEmpty() || names.contains(file))) {
                 const QString page = stem(file.isEmpty() ? p.name : file);
                 target = anchor.isEmpty() ? u'#' + page : QStringLiteral("#%1-%2").arg(page, anchor);
             } else if (m.captured(1) == QLatin1String("src")) {

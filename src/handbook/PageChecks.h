@@ -31,6 +31,10 @@ QString indexOfTerms(const QList<Page>& pages);
 // The pages in the order the contents page links them, the contents first.
 QList<Page> inReadingOrder(const QList<Page>& pages, const QString& contents);
 
+// The file names of the printable edition in the handbook's folder.
+inline const QString kSingleEditionFile = QStringLiteral("Handbuch_Gesamt.html");
+inline const QString kPdfFile = QStringLiteral("Handbuch.pdf");
+
 // All pages as one HTML page: navigation bars left out, anchors and links made unique within
 // it, each chapter on a new printed page, pictures no wider than a printed page.
 QString singleEdition(const QList<Page>& ordered, const QString& folder);

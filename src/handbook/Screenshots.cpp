@@ -32,6 +32,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QPainter>
 #include <QTableView>
@@ -241,8 +242,11 @@ class Session {
   private:
     // The PDF goes through pdftoppm, the one rasteriser at hand that reads what QPdfWriter writes.
     void sheetPage(const QString& name) {
-        const QByteArray pdf = configSheetPdf(
-            configSheet(*model, QDateTime(QDate(2026, 12, 7), QTime(9, 30)), QChar(u',')), main->picture());
+        auto sheet = configSheet(*model, QDateTime(QDate(2026, 12, 7), QTime(9, 30)), QChar(u','));
+        // The picture names the version only, the same from one build of the handbook to the next.
+        static const QRegularExpression revision(QStringLiteral(" \\(Revision [^)]*\\)"));
+        sheet.footer.remove(revision);
+        const QByteArray pdf = configSheetPdf(sheet, main->picture());
         const QString pdfPath = QDir(scratch).filePath(name + QStringLiteral(".pdf"));
         QFile out(pdfPath);
         if (pdf.isEmpty() || !out.open(QIODevice::WriteOnly) || out.write(pdf) != pdf.size()) {

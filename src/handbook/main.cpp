@@ -114,8 +114,12 @@ int main(int argc, char** argv) {
         problems.append(QStringLiteral("menues.json: %1 bei Zeichen %2").arg(error.errorString()).arg(error.offset));
 
     const QString registerMark = QStringLiteral("<!--@@register-->");
+    bool menuOverviewPlaced = false; // the overview that describes every menu item
     auto generate = [&](const QString& name, const QString& arguments) -> QString {
-        if (name == QLatin1String("menues")) return handbook::menuOverview(menuDescriptions, problems);
+        if (name == QLatin1String("menues")) {
+            menuOverviewPlaced = true;
+            return handbook::menuOverview(menuDescriptions, problems);
+        }
         if (name == QLatin1String("menue"))
             return QStringLiteral("<span class=\"menue\">%1</span>").arg(handbook::escape(handbook::menuPath(arguments, problems)));
         if (name == QLatin1String("version")) return handbook::escape(programRelease());
@@ -173,12 +177,13 @@ int main(int argc, char** argv) {
 
     // The printable edition: every page in the order of the contents, as one HTML page and as a PDF.
     const QString edition = handbook::singleEdition(handbook::inReadingOrder(html, contents), target);
-    QFile single(QDir(target).filePath(QStringLiteral("Handbuch_Gesamt.html")));
+    QFile single(QDir(target).filePath(handbook::kSingleEditionFile));
     if (!single.open(QIODevice::WriteOnly | QIODevice::Truncate) || single.write(edition.toUtf8()) < 0)
-        problems.append(QStringLiteral("Handbuch_Gesamt.html konnte nicht geschrieben werden"));
+        problems.append(QStringLiteral("%1 konnte nicht geschrieben werden").arg(handbook::kSingleEditionFile));
     QString pdfError;
-    if (!handbook::printPdf(edition, target, QDir(target).filePath(QStringLiteral("Handbuch.pdf")), pdfError))
+    if (!handbook::printPdf(edition, target, QDir(target).filePath(handbook::kPdfFile), pdfError))
         problems.append(pdfError);
+    if (!menuOverviewPlaced) problems.append(QStringLiteral("Die Übersicht der Menüs (<!--@menues-->) fehlt im Handbuch"));
     // Last, so the links to the printable edition find it.
     handbook::checkPages(html, contents, target, problems);
 
