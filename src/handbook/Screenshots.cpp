@@ -12,10 +12,12 @@
 #include "bus/LoggingLibrary.h"
 #include "files/CommentWindow.h"
 #include "tools/AddressWindow.h"
+#include "tools/BusScanWindow.h"
 #include "tools/DeviceNameWindow.h"
 #include "tools/FlowCalculatorWindow.h"
 #include "tools/SelectAddressWindow.h"
 #include "ui/AddressDialog.h"
+#include "ui/BusScanDialog.h"
 #include "ui/BusMonitorDialog.h"
 #include "ui/ComPortDialog.h"
 #include "ui/CommentDialog.h"
@@ -230,6 +232,10 @@ class Session {
             problems.append(QStringLiteral("Der Busmonitor hat sich nicht geöffnet"));
         }
 
+        // The line of seven on port 10, searched whole, its first instrument chosen.
+        start(10, false);
+        handlers->MainMenueExtras_BusDurchsuchenClick();
+
         main.reset();
         handlers.reset();
     }
@@ -289,6 +295,10 @@ class Session {
             });
         shoot<CompareWindow, CompareDialog>("TVergleich", QStringLiteral("vergleichen"),
                                             [](CompareWindow& w) { w.b_GeraetClick(); });
+        shoot<BusScanWindow, BusScanDialog>("TBusDurchsuchen", QStringLiteral("bus_durchsuchen"), [](BusScanWindow& w) {
+            w.b_DurchsuchenClick();
+            w.rowSelected(0);
+        });
         shoot<FlowCalculatorWindow, FlowCalculatorDialog>("TForm1", QStringLiteral("durchfluss"),
                                                           [](FlowCalculatorWindow& w) {
                                                               w.eMax.text = QStringLiteral("100");
