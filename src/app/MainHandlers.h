@@ -159,6 +159,7 @@ public:
     void MainMenueQMClick();
     void MainMenueUeberClick();
     void _mHilfe_KurzanleitungClick();
+    void _mHilfe_HandbuchPdfClick(); // the printable edition in the system's PDF viewer
     void MainMenueDurchflussMessungClick();
 
     // --- Undo and redo (UndoHandlers.cpp) ------------------------------------------------------

@@ -181,6 +181,7 @@ const MenuSpec kMenus[] = {
     ITEM(MainMenueQM),
     ITEM(MainMenueUeber),
     ITEM(_mHilfe_Kurzanleitung),
+    ITEM(_mHilfe_HandbuchPdf),
     // The popup of `rgSensor`
     MenuSpec{"pm_MessbereichAnzeigen", &item<&M::pm_MessbereichAnzeigen>, MenuSpec::Popup},
 };

@@ -249,6 +249,7 @@ MainWindowModel::MainWindowModel() {
     menu(MainMenueQM, QStringLiteral("&?"));
     menu(MainMenueUeber, QStringLiteral("&Info"));
     menu(_mHilfe_Kurzanleitung, QStringLiteral("&Kurzanleitung"));
+    menu(_mHilfe_HandbuchPdf, QStringLiteral("Handbuch als &PDF"));
     menu(pm_MessbereichAnzeigen, QStringLiteral("Messbereich Anzeigen"));
 }
 

@@ -123,6 +123,7 @@ struct MainWindowModel {
         MainMenueExtras_BusDurchsuchen, MainMenueExtras_Geraetearchiv;
     // "&Hilfe"
     MenuItem MainMenuHilfe, MainMenueQM, MainMenueUeber, _mHilfe_Kurzanleitung;
+    MenuItem _mHilfe_HandbuchPdf; // the printable edition
 
     // Popup of `rgSensor`
     MenuItem pm_MessbereichAnzeigen;

@@ -224,6 +224,7 @@ void MainWindow::connectEvents() {
     onAction(m.MainMenueQM.name, [this] { h.MainMenueQMClick(); });
     onAction(m.MainMenueUeber.name, [this] { h.MainMenueUeberClick(); });
     onAction(m._mHilfe_Kurzanleitung.name, [this] { h._mHilfe_KurzanleitungClick(); });
+    onAction(m._mHilfe_HandbuchPdf.name, [this] { h._mHilfe_HandbuchPdfClick(); });
     onAction(m.MainMenueDurchflussMessung.name, [this] { h.MainMenueDurchflussMessungClick(); });
     onAction(m.MainMenueExtras_Busmonitor.name, [this] { h.MainMenueExtras_BusmonitorClick(); });
     onAction(m.MainMenueExtras_Vergleichen.name, [this] { h.MainMenueExtras_VergleichenClick(); });
