@@ -94,7 +94,8 @@ QList<QList<QPointF>> LiveTrend::lines(qint64 fromMs, qint64 toMs, qint64 breakM
             continue;
         }
         const qint64 at = p.ms + (p.untilMs - p.ms) / 2;
-        if (!open || at - lastMs > breakMs) out.append(QList<QPointF>{});
+        // Measured from the last reading before: folded spans follow each other without a gap.
+        if (!open || p.ms - lastMs > breakMs) out.append(QList<QPointF>{});
         out.last().append(QPointF(double(at), p.mean));
         // A span with failed polls in it ends its line too: the gap stays visible when folded.
         open = p.failed == 0;
@@ -221,7 +222,9 @@ LiveView LiveView::of(const MainWindowModel& m, QChar separator) {
     LiveView v;
     v.separator = separator;
     v.decimals = std::clamp(m.neAnzeigeLow.Nachkommastellen, 0, 6);
+    // The display's unit, else the unit of a temperature or flow input.
     if (m.cb_AnzeigeEinheit.visible) v.unit = m.cb_AnzeigeEinheit.selectedText().trimmed();
+    else if (m.cbAnzeigeUnit.visible) v.unit = m.cbAnzeigeUnit.selectedText().trimmed();
     const auto value = [&](const NumericField& f) -> std::optional<double> {
         bool ok = false;
         const double d = NumberFormat::parseNumber(f.text, separator, &ok);

@@ -88,6 +88,11 @@ LiveValueDialog::LiveValueDialog(LiveValueSession& session, Prompter& prompts, Q
     chart = new QChart;
     chart->legend()->setAlignment(Qt::AlignBottom);
     chart->setMargins(QMargins(4, 4, 4, 4));
+    // Numbers on the axes with the window's decimal separator.
+    const QLocale numbers = s.view().separator == QLatin1Char(',') ? QLocale(QLocale::German, QLocale::Germany)
+                                                                   : QLocale::c();
+    chart->setLocale(numbers);
+    chart->setLocalizeNumbers(true);
     timeAxis = new QDateTimeAxis;
     timeAxis->setFormat(QStringLiteral("HH:mm:ss"));
     timeAxis->setTickCount(5);
@@ -106,6 +111,9 @@ LiveValueDialog::LiveValueDialog(LiveValueSession& session, Prompter& prompts, Q
     view->setRenderHint(QPainter::Antialiasing);
     view->setMinimumHeight(260);
 
+    lineNames = new QLabel(this);
+    lineNames->setWordWrap(true);
+    lineNames->setTextFormat(Qt::RichText);
     stats = new QLabel(this);
     recordState = new QLabel(this);
     recordState->setWordWrap(true);
@@ -119,6 +127,7 @@ LiveValueDialog::LiveValueDialog(LiveValueSession& session, Prompter& prompts, Q
     tolerance->setSingleStep(0.1);
     tolerance->setValue(0.5);
     tolerance->setSuffix(QStringLiteral(" % der Spanne"));
+    tolerance->setLocale(numbers);
     loopStart = new PushButton(QStringLiteral("Starten"), loopBox);
     loopNext = new PushButton(QStringLiteral("Weiter"), loopBox);
     loopCancel = new PushButton(QStringLiteral("Abbrechen"), loopBox);
@@ -147,6 +156,7 @@ LiveValueDialog::LiveValueDialog(LiveValueSession& session, Prompter& prompts, Q
     layout->addLayout(top);
     layout->addLayout(controls);
     layout->addWidget(view, 1);
+    layout->addWidget(lineNames);
     layout->addWidget(stats);
     layout->addWidget(recordState);
     layout->addWidget(loopBox);
@@ -185,12 +195,14 @@ LiveValueDialog::LiveValueDialog(LiveValueSession& session, Prompter& prompts, Q
 
     ticker.setSingleShot(true);
     connect(&ticker, &QTimer::timeout, this, [this] { tick(); });
-    clock.start();
     render();
 }
 
 void LiveValueDialog::tick() {
-    const qint64 next = s.tick(clock.elapsed(), QDateTime::currentDateTime());
+    // One steady clock for every window the session ever has.
+    QElapsedTimer now;
+    now.start();
+    const qint64 next = s.tick(now.msecsSinceReference(), QDateTime::currentDateTime());
     renderValue();
     renderLoopCheck();
     if (!sinceChart.isValid() || sinceChart.elapsed() >= chartEveryMs(s.spanMs())) renderChart();
@@ -228,6 +240,7 @@ void LiveValueDialog::render() {
     back->setRange(0, most);
     back->setPageStep(std::max(1, int(s.spanMs() / 60'000)));
     limitsShown = false;
+    valueAxis->setLabelFormat(QStringLiteral("%.") + QString::number(s.view().decimals) + QStringLiteral("f"));
     renderValue();
     renderLoopCheck();
     renderChart();
@@ -329,18 +342,26 @@ void LiveValueDialog::renderChart() {
         limits.clear();
         static const QColor colours[] = {QColor(220, 120, 0), QColor(150, 60, 170), QColor(0, 140, 120),
                                          QColor(200, 40, 110), QColor(90, 90, 90)};
+        // Named below the chart, where long names fit; the legend keeps the trend's own entries.
+        QStringList names;
         for (const LiveView::Line& l : s.view().lines) {
+            const QColor colour = colours[std::size_t(limits.size()) % std::size(colours)];
+            names.append(QStringLiteral("<span style=\"color:%1\">&#9472;&#9472;</span>&nbsp;%2&nbsp;%3")
+                             .arg(colour.name(), l.name.toHtmlEscaped(), s.view().number(l.value)));
             auto* series = new QLineSeries;
-            series->setName(l.name + QStringLiteral(" (") + s.view().number(l.value) + QLatin1Char(')'));
-            QPen pen(colours[limits.size() % std::size(colours)]);
+            QPen pen(colour);
             pen.setStyle(Qt::DashLine);
             pen.setWidthF(1.2);
             series->setPen(pen);
             chart->addSeries(series);
             series->attachAxis(timeAxis);
             series->attachAxis(valueAxis);
+            for (QLegendMarker* marker : chart->legend()->markers(series))
+                marker->setVisible(false);
             limits.append(series);
         }
+        lineNames->setText(names.join(QStringLiteral(" &nbsp; ")));
+        lineNames->setVisible(!names.isEmpty());
         limitsShown = true;
     }
     const QList<LiveView::Line>& shownLines = s.view().lines;

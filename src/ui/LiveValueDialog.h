@@ -51,6 +51,7 @@ class LiveValueDialog : public QWidget {
     QLabel* status = nullptr;
     QLabel* stats = nullptr;
     QLabel* recordState = nullptr;
+    QLabel* lineNames = nullptr; // the switch points and limits with their colours
     QComboBox* interval = nullptr;
     QComboBox* span = nullptr;
     QScrollBar* back = nullptr;
@@ -70,7 +71,6 @@ class LiveValueDialog : public QWidget {
     QPushButton* loopNext = nullptr;
     QPushButton* loopCancel = nullptr;
     QTimer ticker;
-    QElapsedTimer clock;
     QElapsedTimer sinceChart;
     bool limitsShown = false;
 };

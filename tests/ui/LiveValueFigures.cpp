@@ -160,7 +160,8 @@ TEST_F(LiveValueFigures, DISABLED_Screenshots) {
         // Kessel Nord: the controller brings the process from 20 to its set point 500.
         qputenv("TRAXBUS_SIGNALSTEP", "2");
         auto w = line10(0, ModelId::TRK520PID);
-        w->input(2, 0);
+        w->input(2, 1); // Pt100 in whole degrees
+        w->output(1);
         w->controller(0);
         w->type(w->m.nePID_SP1, "500");
         w->handlers->MainMenueExtras_MesswertAnzeigenClick();
@@ -217,7 +218,9 @@ TEST_F(LiveValueFigures, DISABLED_RatesAndMemory) {
     live.close();
     w->handlers->MainMenueExtras_MesswertAnzeigenClick();
     live.setInterval(1);
-    qint64 ms = 0;
+    QElapsedTimer steady;
+    steady.start();
+    qint64 ms = steady.msecsSinceReference() + 1000; // after the polls above, on the window's clock
     QElapsedTimer took;
     took.start();
     const QDateTime start = QDateTime::currentDateTime();
