@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bus/BusGuard.h"
 #include "bus/BusLibrary.h"
 #include "config/Clock.h"
 #include "config/ConfigActions.h"
@@ -16,6 +17,7 @@
 #include <memory>
 
 class BusMonitorWindow;
+class LiveValueSession;
 class SheetPrinter;
 struct BusCall;
 class CallLog;
@@ -154,6 +156,13 @@ public:
     // True while a readout, programming or tool runs the bus: nothing else may start.
     bool busRunning() const { return running; }
 
+    // --- Live value window (LiveValueHandlers.cpp) -------------------------------------------
+    // "Messwert anzeigen…": opens the live value window beside the main window, or brings it back
+    // with the configuration the main window shows now.
+    void MainMenueExtras_MesswertAnzeigenClick();
+    // The live value window once opened; null before.
+    LiveValueSession* liveValues() { return live.get(); }
+
     // --- Detail window, help and flow calculator (HelpHandlers.cpp) ----------------------------
     void b_erw_AnzeigenClick();
     void MainMenueQMClick();
@@ -204,9 +213,9 @@ private:
     // While a window of its own works the bus (a tool, the compare window), the main window
     // starts nothing and repaints between the calls, as during a readout.
     struct BusBusy {
-        explicit BusBusy(bool& flag) : running(flag) { running = true; }
+        explicit BusBusy(BusGuard& flag) : running(flag) { running = true; }
         ~BusBusy() { running = false; }
-        bool& running;
+        BusGuard& running;
     };
 
     void closeMainWindow();
@@ -253,10 +262,12 @@ private:
     bool settingsWritten = false;
     int16_t busStatus = 0;
     FileOutcome fileOutcome;
-    bool running = false;
+    // Set while a run or a tool has the bus; the live value window polls only while it is free.
+    BusGuard running;
     QString runKind;
     QHash<QString, int> exchangesOf; // per run kind and model: exchanges of the last run
     std::unique_ptr<BusMonitorWindow> monitor;
+    std::unique_ptr<LiveValueSession> live;
     UndoHistory history;
     Verification verification;
     QString programmingNote; // added to the status bar after programming

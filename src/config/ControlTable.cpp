@@ -177,6 +177,7 @@ const MenuSpec kMenus[] = {
     ITEM(MainMenueExtras_Vergleichen),
     ITEM(MainMenueExtras_BusDurchsuchen, kSeparator),
     ITEM(MainMenueExtras_Geraetearchiv),
+    ITEM(MainMenueExtras_MesswertAnzeigen),
     BAR(MainMenuHilfe),
     ITEM(MainMenueQM),
     ITEM(MainMenueUeber),

@@ -121,6 +121,8 @@ struct MainWindowModel {
         MainMenueExtrasAdresseSetzen, mmExtras_GeraeteNamenZuweisen, MainMenueExtras_SelectAddress,
         MainMenueDurchflussMessung, MainMenueExtras_Busmonitor, MainMenueExtras_Vergleichen,
         MainMenueExtras_BusDurchsuchen, MainMenueExtras_Geraetearchiv;
+    // "&Messwert anzeigen…": the live value window, after the items above
+    MenuItem MainMenueExtras_MesswertAnzeigen;
     // "&Hilfe"
     MenuItem MainMenuHilfe, MainMenueQM, MainMenueUeber, _mHilfe_Kurzanleitung;
     MenuItem _mHilfe_HandbuchPdf; // the printable edition
