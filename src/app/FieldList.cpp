@@ -122,3 +122,7 @@ QString differenceNames(const QList<FieldDifference>& rows) {
         names.append(d.label.isEmpty() ? d.group : d.group + QStringLiteral(": ") + d.label);
     return names.join(QStringLiteral(", "));
 }
+
+QString differenceCount(qsizetype count) {
+    return count == 1 ? QStringLiteral("1 Abweichung") : QStringLiteral("%1 Abweichungen").arg(count);
+}

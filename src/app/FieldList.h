@@ -43,3 +43,5 @@ QList<FieldDifference> differences(const QList<ShownField>& a, const QList<Shown
 QString differenceListing(const QList<FieldDifference>& rows, const QString& a, const QString& b);
 // The fields' names in one line, comma-separated ("Schaltausgang 1: Schaltpunkt, …").
 QString differenceNames(const QList<FieldDifference>& rows);
+// "1 Abweichung", "3 Abweichungen": a count of differing fields as the program words it.
+QString differenceCount(qsizetype count);

@@ -65,7 +65,7 @@ TEST_F(LiveBus, ProgrammingShowsTheChangeBeforeVerifiesAfterAndRecordsEveryRun) 
     ASSERT_EQ(back.differences.size(), 1);
     EXPECT_EQ(back.differences[0].label, edit[0].label);
     EXPECT_EQ(w->prompter.shown.last().message.caption, QStringLiteral("Prüfung nach dem Programmieren"));
-    EXPECT_TRUE(w->m.StatusBar1.panels[2].contains(QStringLiteral("1 Abweichungen beim Zurücklesen")));
+    EXPECT_TRUE(w->m.StatusBar1.panels[2].contains(QStringLiteral("1 Abweichung beim Zurücklesen")));
 
     w->handlers->Konfigurationlesen1Click();
     const QList<RecordEntry> history = record.history(serial);
@@ -81,7 +81,7 @@ TEST_F(LiveBus, ProgrammingShowsTheChangeBeforeVerifiesAfterAndRecordsEveryRun) 
     EXPECT_EQ(history[2].reason, QStringLiteral("Abnahme Kessel 2"));
     EXPECT_EQ(history[1].reason, QStringLiteral("Abnahme Kessel 2"));
     EXPECT_TRUE(history[0].reason.isEmpty());
-    EXPECT_TRUE(history[1].verification.startsWith(QStringLiteral("1 Abweichungen"))) << history[1].verification.toStdString();
+    EXPECT_TRUE(history[1].verification.startsWith(QStringLiteral("1 Abweichung beim"))) << history[1].verification.toStdString();
     // Read again: the instrument kept its own value, and the entry says so against the programming.
     EXPECT_EQ(history[0].event, RecordEntry::Event::Readout);
     ASSERT_EQ(history[0].changes.size(), 1);
