@@ -44,7 +44,8 @@ void MainHandlers::recordEvent(RecordEntry::Event event, const QString& verifica
     if (!env.record || m.deviceIdentity == 0) return;
     RecordEntry e;
     e.event = event;
-    if (env.now) e.time = env.now().toUTC();
+    // Set here, not by the record: the sheet's acceptance record shows it as well.
+    e.time = env.now ? env.now().toUTC() : QDateTime::currentDateTimeUtc();
     e.port = m.comPort;
     e.address = m.busAddress;
     e.identity = quint32(m.deviceIdentity);
