@@ -123,6 +123,12 @@ QString differenceNames(const QList<FieldDifference>& rows) {
     return names.join(QStringLiteral(", "));
 }
 
-QString differenceCount(qsizetype count) {
+QString differenceCount(const QList<FieldDifference>& rows) {
+    return rows.isEmpty()     ? QStringLiteral("Keine Unterschiede")
+           : rows.size() == 1 ? QStringLiteral("1 Unterschied")
+                              : QStringLiteral("%1 Unterschiede").arg(rows.size());
+}
+
+QString deviationCount(qsizetype count) {
     return count == 1 ? QStringLiteral("1 Abweichung") : QStringLiteral("%1 Abweichungen").arg(count);
 }

@@ -41,7 +41,9 @@ QList<FieldDifference> differences(const QList<ShownField>& a, const QList<Shown
 
 // The differences as lines "group | field | a | b" under a head line naming the two sides.
 QString differenceListing(const QList<FieldDifference>& rows, const QString& a, const QString& b);
+// How many fields differ, as the compare listing heads them ("Keine Unterschiede", "1 Unterschied", …).
+QString differenceCount(const QList<FieldDifference>& rows);
 // The fields' names in one line, comma-separated ("Schaltausgang 1: Schaltpunkt, …").
 QString differenceNames(const QList<FieldDifference>& rows);
-// "1 Abweichung", "3 Abweichungen": a count of differing fields as the program words it.
-QString differenceCount(qsizetype count);
+// "1 Abweichung", "3 Abweichungen": how many fields reading back or a verification found differing.
+QString deviationCount(qsizetype count);

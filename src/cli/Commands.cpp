@@ -676,7 +676,7 @@ PortResult programPort(Invocation& in, const QString& file, int16_t port, bool v
     if (r.differences.isEmpty()) {
         r.result = QStringLiteral("programmiert und geprüft");
     } else {
-        r.result = differenceCount(r.differences.size());
+        r.result = deviationCount(r.differences.size());
         r.code = exitcode::Differences;
     }
     return r;

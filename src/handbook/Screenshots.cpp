@@ -12,10 +12,12 @@
 #include "bus/LoggingLibrary.h"
 #include "files/CommentWindow.h"
 #include "tools/AddressWindow.h"
+#include "tools/BusScanWindow.h"
 #include "tools/DeviceNameWindow.h"
 #include "tools/FlowCalculatorWindow.h"
 #include "tools/SelectAddressWindow.h"
 #include "ui/AddressDialog.h"
+#include "ui/BusScanDialog.h"
 #include "ui/BusMonitorDialog.h"
 #include "ui/ComPortDialog.h"
 #include "ui/CommentDialog.h"
@@ -32,7 +34,9 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
+#include <QPainter>
 #include <QTableView>
 
 #include <functional>
@@ -87,6 +91,28 @@ class Session {
             problems.append(QStringLiteral("Bild %1 konnte nicht gespeichert werden").arg(name));
     }
 
+    // A dialog as the screen shows it: with a title bar that names the window and a frame.
+    void saveFramed(QWidget& widget, const QString& name) {
+        settle();
+        const QPixmap inside = widget.grab();
+        constexpr int bar = 24;
+        QImage image(inside.width() + 2, inside.height() + bar + 1, QImage::Format_RGB32);
+        image.fill(QColor(0x3a, 0x5f, 0x8a));
+        QPainter painter(&image);
+        painter.drawPixmap(1, bar, inside);
+        QFont font = widget.font();
+        font.setBold(true);
+        painter.setFont(font);
+        painter.setPen(Qt::white);
+        painter.drawText(QRect(8, 0, image.width() - 40, bar), Qt::AlignVCenter | Qt::AlignLeft, widget.windowTitle());
+        painter.drawText(QRect(image.width() - 24, 0, 18, bar), Qt::AlignCenter, QStringLiteral("✕"));
+        painter.end();
+        if (image.save(QDir(folder).filePath(name + QStringLiteral(".png"))))
+            taken.append(name);
+        else
+            problems.append(QStringLiteral("Bild %1 konnte nicht gespeichert werden").arg(name));
+    }
+
     template <typename Window, typename Dialog>
     void shoot(const char* windowClass, const QString& name, std::function<void(Window&)> prepare = {}) {
         prompter.shots.insert(QLatin1String(windowClass), [this, name, prepare](ModalWindow& w, QWidget*) {
@@ -95,7 +121,7 @@ class Session {
             Dialog dialog(window, main.get());
             dialog.show();
             dialog.render();
-            save(dialog, name);
+            saveFramed(dialog, name);
         });
     }
 
@@ -144,6 +170,10 @@ class Session {
         QDir().mkpath(folder);
         prepareShots();
 
+        // The first start: no port stored yet, so the program opens the port window by itself.
+        start(0, false);
+        prompter.shots.remove(QStringLiteral("Tf_ComPort"));
+
         // Several models, each read from its simulated instrument.
         const struct {
             int port;
@@ -185,16 +215,26 @@ class Session {
         handlers->MainMenueExtras_SelectAddressClick();
         handlers->MainMenueDurchflussMessungClick();
 
+        // A read on the empty port 9 gives the monitor a failure row to show.
+        const int16_t port = model->comPort;
+        model->comPort = 9;
+        main->action(QStringLiteral("Konfigurationlesen1"))->trigger();
+        model->comPort = port;
+
         // The monitor beside the window, holding the calls of the runs above.
         handlers->MainMenueExtras_BusmonitorClick();
         main->render();
         if (BusMonitorDialog* monitor = main->monitorDialog()) {
             monitor->resize(900, 420);
             monitor->render();
-            save(*monitor, QStringLiteral("busmonitor"));
+            saveFramed(*monitor, QStringLiteral("busmonitor"));
         } else {
             problems.append(QStringLiteral("Der Busmonitor hat sich nicht geöffnet"));
         }
+
+        // The line of seven on port 10, searched whole, its first instrument chosen.
+        start(10, false);
+        handlers->MainMenueExtras_BusDurchsuchenClick();
 
         main.reset();
         handlers.reset();
@@ -208,8 +248,11 @@ class Session {
   private:
     // The PDF goes through pdftoppm, the one rasteriser at hand that reads what QPdfWriter writes.
     void sheetPage(const QString& name) {
-        const QByteArray pdf = configSheetPdf(
-            configSheet(*model, QDateTime(QDate(2026, 12, 7), QTime(9, 30)), QChar(u',')), main->picture());
+        auto sheet = configSheet(*model, QDateTime(QDate(2026, 12, 7), QTime(9, 30)), QChar(u','));
+        // The picture names the version only, the same from one build of the handbook to the next.
+        static const QRegularExpression revision(QStringLiteral(" \\(Revision [^)]*\\)"));
+        sheet.footer.remove(revision);
+        const QByteArray pdf = configSheetPdf(sheet, main->picture());
         const QString pdfPath = QDir(scratch).filePath(name + QStringLiteral(".pdf"));
         QFile out(pdfPath);
         if (pdf.isEmpty() || !out.open(QIODevice::WriteOnly) || out.write(pdf) != pdf.size()) {
@@ -236,12 +279,7 @@ class Session {
     void prepareShots() {
         shoot<ExtendedWordsWindow, ExtendedWordsDialog>("Ttf_Spezialkonfiguration",
                                                         QStringLiteral("erweitert"));
-        shoot<ComPortWindow, ComPortDialog>("Tf_ComPort", QStringLiteral("portauswahl"), [](ComPortWindow& w) {
-            if (!w.cb_ComPorts.items.isEmpty()) {
-                w.cb_ComPorts.setItemIndex(0);
-                w.cb_ComPortsChange(0);
-            }
-        });
+        shoot<ComPortWindow, ComPortDialog>("Tf_ComPort", QStringLiteral("portauswahl"));
         shoot<CommentWindow, CommentDialog>("Tf_DateiKommentar", QStringLiteral("kommentar"), [](CommentWindow& w) {
             w.Edit1Change(QStringLiteral("Abnahme Kessel 1, Regler im Schaltschrank 2"));
             w.Button1Click();
@@ -257,6 +295,10 @@ class Session {
             });
         shoot<CompareWindow, CompareDialog>("TVergleich", QStringLiteral("vergleichen"),
                                             [](CompareWindow& w) { w.b_GeraetClick(); });
+        shoot<BusScanWindow, BusScanDialog>("TBusDurchsuchen", QStringLiteral("bus_durchsuchen"), [](BusScanWindow& w) {
+            w.b_DurchsuchenClick();
+            w.rowSelected(0);
+        });
         shoot<FlowCalculatorWindow, FlowCalculatorDialog>("TForm1", QStringLiteral("durchfluss"),
                                                           [](FlowCalculatorWindow& w) {
                                                               w.eMax.text = QStringLiteral("100");
