@@ -183,12 +183,6 @@ TEST_F(LiveBus, AddressAndNameChangesAreRecordedOnePerInstrument) {
     EXPECT_EQ(history[0].changes[0].before, QStringLiteral("Kessel 7"));
     EXPECT_EQ(history[0].changes[0].after, QStringLiteral("Kessel 8"));
     EXPECT_EQ(history[0].address, to);
-
-    // The next programming compares against the readout's configuration, not against the
-    // name change's: nothing changed in the window, so nothing is listed.
-    w.handlers->miKonfigurationprogrammieren1Click();
-    ASSERT_GE(w.handlers->lastBusStatus(), 0);
-    EXPECT_TRUE(record.history(serial).value(0).changes.isEmpty());
 }
 
 // The record cannot be written: the window says so once, and reading and programming go on.
@@ -210,8 +204,6 @@ TEST_F(LiveBus, ArchiveThatCannotBeWrittenStopsNoWork) {
     w.type(w.m.neAnzeigeHigh, "123");
     w.handlers->miKonfigurationprogrammieren1Click();
     ASSERT_GE(w.handlers->lastBusStatus(), 0) << w.m.StatusBar1.panels[2].toStdString();
-    EXPECT_TRUE(w.handlers->lastVerification().done);
-    EXPECT_TRUE(w.handlers->lastVerification().differences.isEmpty());
     EXPECT_TRUE(w.m.StatusBar1.panels[2].contains(QStringLiteral("nicht im Gerätearchiv gespeichert")));
     ASSERT_EQ(reports.size(), 1) << reports.join(u'\n').toStdString();
     EXPECT_TRUE(reports[0].contains(QStringLiteral("kann nicht geschrieben werden"))) << reports[0].toStdString();

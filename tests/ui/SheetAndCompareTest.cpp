@@ -179,7 +179,7 @@ void saveMessageBox(const Prompter::Message& message, const QString& name) {
 } // namespace
 
 // Right after programming one changed field, the sheet lists that field old → new with the
-// read-back and the reason, and has lines to sign on; once the window is changed again, or the
+// read-back and the reason, and has lines to sign on; once the window is changed, or the
 // instrument read again, the sheet is a plain one.
 TEST_F(LiveBus, SheetRightAfterProgrammingIsItsAcceptanceRecord) {
     const Scenario& s = kScenarios[0];
@@ -229,8 +229,6 @@ TEST_F(LiveBus, SheetRightAfterProgrammingIsItsAcceptanceRecord) {
     makeSheet();
     EXPECT_FALSE(sheets.kept.last().acceptance);
     w.type(w.m.neAnzeigeHigh, "123");
-    makeSheet();
-    EXPECT_TRUE(sheets.kept.last().acceptance) << "the window shows what was programmed again";
     w.handlers->Konfigurationlesen1Click();
     makeSheet();
     EXPECT_FALSE(sheets.kept.last().acceptance);
