@@ -15,6 +15,7 @@ void MainHandlers::MainMenueExtras_BusDurchsuchenClick() {
                              env.currentDirectory, separator());
         window.comPort = m.comPort;
         window.converterCode = m.converterCode;
+        window.onChange = [this](const InstrumentChange& change) { recordChange(change); };
         window.FormShow();
         const BusBusy busy(running);
         env.prompter->showModal(window);

@@ -21,8 +21,10 @@ class LiveValueSession;
 class SheetPrinter;
 struct BusCall;
 class CallLog;
+struct ConfigSheet;
 class SettingsStore;
 struct FieldDifference;
+struct InstrumentChange;
 struct ShownField;
 
 // Creates a binding of the bus library that resolves the given entry points.
@@ -111,6 +113,12 @@ public:
         QList<FieldDifference> differences; // complete in app/FieldList.h
     };
     const Verification& lastVerification() const { return verification; }
+    // The entry of the last programming run while the window still shows what it programmed
+    // (another readout, an address or name change or any edit since: null). `knownBefore`: the
+    // record knew the instrument's configuration before that run.
+    const RecordEntry* programmingShown(bool* knownBefore = nullptr);
+    // A programming entry of the record taken as the window's last run, for its sheet.
+    void showProgramming(const RecordEntry& entry, bool knownBefore);
 
     // --- Configuration files (FileHandlers.cpp) --------------------------------------------
     void miDatenspeichernClick(); // "Konfiguration &speichern"
@@ -223,6 +231,12 @@ private:
     // Appends what the window shows of the instrument now as one entry; a failed write is told
     // in the status bar (the record shows its own box once).
     void recordEvent(RecordEntry::Event event, const QString& verificationText = {});
+    // An address or name a tool window gave an instrument: one entry, the rest of it as the
+    // instrument's previous entry has it.
+    void recordChange(const InstrumentChange& change);
+    // The instrument's newest entry that holds a configuration: its last known state.
+    std::optional<RecordEntry> knownState(const QString& serial);
+    void addAcceptance(ConfigSheet& sheet);
     // Before the first write: what the window changes against the instrument's last known state,
     // and the user's "Programmieren?". `readFrom`: the identity the window was read from (0: none).
     bool confirmProgramming(int32_t readFrom);
@@ -272,4 +286,6 @@ private:
     Verification verification;
     QString programmingNote; // added to the status bar after programming
     QString reason;          // "Grund der Änderung": offered again for the rest of the session
+    std::optional<RecordEntry> programmed; // the last programming run, see programmingShown
+    bool programmedKnown = false;
 };

@@ -19,6 +19,7 @@ void MainHandlers::MainMenueExtrasAdresseSetzenClick() {
         window.currentAddress = m.busAddress;
         window.converterCode = m.converterCode;
         window.comPort = m.comPort;
+        window.onChange = [this](const InstrumentChange& change) { recordChange(change); };
         const BusBusy busy(running);
         env.prompter->showModal(window);
         // An address still to be found stays so: the main window keeps asking the bus.
@@ -34,6 +35,7 @@ void MainHandlers::mmExtras_GeraeteNamenZuweisenClick() {
                                 *env.clock);
         window.comPort = m.comPort;
         window.converterCode = m.converterCode;
+        window.onChange = [this](const InstrumentChange& change) { recordChange(change); };
         const BusBusy busy(running);
         env.prompter->showModal(window);
     }

@@ -61,6 +61,16 @@ TEST_F(BusScanWindowEndToEnd, ScansTheLineAndWorksOnOneRowWithoutDisturbingTheOt
     EXPECT_FALSE(w.rows.at(tank).typeName.isEmpty());
     EXPECT_TRUE(w.csv().contains("\r\n17;07611002;"));
 
+    // What the main window records: each change that reached the instrument, as it took it.
+    QStringList changes;
+    w.onChange = [&changes](const InstrumentChange& c) {
+        changes << QStringLiteral("%1 %2 @%3: %4 -> %5")
+                       .arg(c.kind == InstrumentChange::Kind::Address ? "Adresse" : "Name")
+                       .arg(c.identity, 8, 16, QLatin1Char('0'))
+                       .arg(c.address)
+                       .arg(c.before, c.after);
+    };
+
     // Onto an address another instrument holds: refused before anything reaches the bus.
     w.rowSelected(tank);
     ASSERT_TRUE(w.b_AdresseAendern.enabled);
@@ -79,6 +89,8 @@ TEST_F(BusScanWindowEndToEnd, ScansTheLineAndWorksOnOneRowWithoutDisturbingTheOt
     // Renamed: only the 16 characters the instrument keeps, as read back.
     w.b_BezeichnungAendernClick(QStringLiteral("Behälter Süd-West-Ecke"));
     EXPECT_EQ(w.rows.at(tank).name, QStringLiteral("Behälter Süd-Wes"));
+    EXPECT_EQ(changes, (QStringList{QStringLiteral("Adresse 07611002 @99: 17 -> 99"),
+                                    QStringLiteral("Name 07611002 @99: Tank Ost -> Behälter Süd-Wes")}));
 
     // A new scan sees the line as the table said, the others where they were.
     w.repaint = {};
