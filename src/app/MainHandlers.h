@@ -136,6 +136,8 @@ public:
     // --- Bus scan (BusScanHandlers.cpp) -------------------------------------------------------
     // "Bus durchsuchen…": every instrument on the port, with its address, name and readout.
     void MainMenueExtras_BusDurchsuchenClick();
+    // "Anlage prüfen und programmieren…": the whole line against its plan (LineHandlers.cpp).
+    void MainMenueExtras_AnlageClick();
 
     // "&Busmonitor": opens the monitor beside the main window, or brings it back.
     void MainMenueExtras_BusmonitorClick();
@@ -248,4 +250,5 @@ private:
     Verification verification;
     QString programmingNote; // added to the status bar after programming
     QString reason;          // "Grund der Änderung": offered again for the rest of the session
+    QList<int16_t> linePlanAddresses; // of the plan the line window last had open: scanned first
 };

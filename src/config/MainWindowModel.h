@@ -120,7 +120,7 @@ struct MainWindowModel {
     MenuItem mmExtras, MainMenueExtrasAnzeigeeinheit, MainMenueExtras_ErweiterteKonfiguration,
         MainMenueExtrasAdresseSetzen, mmExtras_GeraeteNamenZuweisen, MainMenueExtras_SelectAddress,
         MainMenueDurchflussMessung, MainMenueExtras_Busmonitor, MainMenueExtras_Vergleichen,
-        MainMenueExtras_BusDurchsuchen;
+        MainMenueExtras_BusDurchsuchen, MainMenueExtras_Anlage;
     // "&Hilfe"
     MenuItem MainMenuHilfe, MainMenueQM, MainMenueUeber, _mHilfe_Kurzanleitung;
 

@@ -228,6 +228,7 @@ void MainWindow::connectEvents() {
     onAction(m.MainMenueExtras_Busmonitor.name, [this] { h.MainMenueExtras_BusmonitorClick(); });
     onAction(m.MainMenueExtras_Vergleichen.name, [this] { h.MainMenueExtras_VergleichenClick(); });
     onAction(m.MainMenueExtras_BusDurchsuchen.name, [this] { h.MainMenueExtras_BusDurchsuchenClick(); });
+    onAction(m.MainMenueExtras_Anlage.name, [this] { h.MainMenueExtras_AnlageClick(); });
     connect(static_cast<QPushButton*>(widgets.value(m.b_erw_Anzeigen.name)), &QPushButton::clicked, this,
             [this] { run([this] { h.b_erw_AnzeigenClick(); }); });
 
