@@ -591,6 +591,7 @@ void LinePlanWindow::b_ErsatzClick() {
     line::Row& target = lastCheck.rows[at];
     if (verified || row.address == planned.address || done.address == planned.address) {
         target.found = row.found;
+        target.planned = plan->instruments.at(row.replaces).identity;
         target.state = verified ? line::State::Same : line::State::Failed;
         target.text = done.result;
         target.replaces = -1;

@@ -128,6 +128,7 @@ TEST_F(LiveBus, LineWindowPlansChecksProgramsAndTakesOverAReplacement) {
     EXPECT_EQ(main.prompter.shown.last().message.caption, QStringLiteral("Anlage"));
     EXPECT_EQ(w.lines.at(rowOf(w, 17)).tone, LinePlanWindow::Tone::Good) << stateOf(w, 17).toStdString();
     EXPECT_EQ(w.cell(rowOf(w, 17), LinePlanWindow::Geraet), QStringLiteral("07611099"));
+    EXPECT_EQ(w.cell(rowOf(w, 17), LinePlanWindow::Plan), QStringLiteral("07611099"));
     EXPECT_FALSE(w.b_Ersatz.enabled);
     // The plan on the disk names the new serial; the line checks clean against it.
     const lineplan::ReadResult again = lineplan::read(planPath);
