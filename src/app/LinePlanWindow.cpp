@@ -79,6 +79,12 @@ QString fileName(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
+// Where "Plan anlegen…" saves an instrument's configuration: beside the plan, by its address.
+QString d20For(const QString& planPath, int16_t address) {
+    return QFileInfo(planPath).absoluteDir().filePath(
+        QStringLiteral("Adresse_%1.d20").arg(address, 3, 10, QLatin1Char('0')));
+}
+
 } // namespace
 
 // The bus of the plan's port for the engine, with the window's progress and "Abbrechen".
@@ -356,6 +362,8 @@ void LinePlanWindow::b_PlanAnlegenClick() {
     LinePlan made;
     made.port = window.comPort;
     made.converter = window.converterCode;
+    // The plan open so far stays open unless a new one is written.
+    const std::optional<LinePlan> before = plan;
     plan.reset();
     checked = false;
     lines.clear();
@@ -381,6 +389,25 @@ void LinePlanWindow::b_PlanAnlegenClick() {
         QList<bus::ScanRow> rows = scanned.rows;
         std::sort(rows.begin(), rows.end(),
                   [](const bus::ScanRow& a, const bus::ScanRow& b) { return a.address < b.address; });
+        // The files of another line in the same folder are not overwritten unasked.
+        QStringList existing;
+        for (const bus::ScanRow& row : rows)
+            if (const QString d20 = d20For(path, row.address); !row.collision && QFileInfo::exists(d20))
+                existing.append(fileName(d20));
+        if (!scanFailed && !existing.isEmpty()) {
+            Prompter::Message question;
+            question.caption = QStringLiteral("Anlage");
+            question.icon = Prompter::Icon::Warning;
+            question.text = QStringLiteral("Im Ordner des Plans liegen schon diese d20-Dateien; sie werden mit "
+                                           "den gelesenen Konfigurationen überschrieben:\n\n%1\n\nÜberschreiben?")
+                                .arg(existing.join(QLatin1Char('\n')));
+            question.buttons = {Prompter::Button::Yes, Prompter::Button::No};
+            question.defaultButton = Prompter::Button::No;
+            if (env.prompter->message(question) != Prompter::Button::Yes) {
+                scanFailed = true;
+                l_Status.caption = QStringLiteral("Kein Plan angelegt");
+            }
+        }
         for (int i = 0; i < rows.size() && !scanFailed; ++i) {
             const bus::ScanRow& row = rows.at(i);
             Line l;
@@ -394,8 +421,7 @@ void LinePlanWindow::b_PlanAnlegenClick() {
             }
             l.serial = bus::serialText(row.identity);
             l.name = row.hasName ? row.name : QString();
-            const QString d20 = QFileInfo(path).absoluteDir().filePath(
-                QStringLiteral("Adresse_%1.d20").arg(row.address, 3, 10, QLatin1Char('0')));
+            const QString d20 = d20For(path, row.address);
             QString failure;
             const QString model = cancelling ? QString() : run.save(row.address, row.identity, d20, failure);
             if (model.isEmpty()) {
@@ -422,10 +448,12 @@ void LinePlanWindow::b_PlanAnlegenClick() {
         }
     }
     if (scanFailed) {
+        plan = before;
         FormShow();
         return;
     }
     if (const filewriter::Result written = lineplan::write(path, made); !written.ok) {
+        plan = before;
         l_Status.caption = QStringLiteral("Der Anlagenplan wurde nicht geschrieben");
         env.prompter->show(QStringLiteral("Der Anlagenplan konnte nicht geschrieben werden.\n\n%1").arg(written.reason), QStringLiteral("Anlage"), Prompter::Icon::Warning);
         FormShow();

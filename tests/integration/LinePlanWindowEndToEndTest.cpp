@@ -69,6 +69,15 @@ TEST_F(LiveBus, LineWindowPlansChecksProgramsAndTakesOverAReplacement) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(bytes);
     file.close();
+    // A new plan into the same folder would overwrite that file: refused by default, the plan stays open.
+    main.prompter.saveAnswers = {planPath};
+    w.b_PlanAnlegenClick();
+    ASSERT_EQ(main.prompter.shown.size(), 1);
+    EXPECT_TRUE(main.prompter.shown.at(0).message.text.contains(QStringLiteral("Adresse_088.d20")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains("\r\n750\r\n700\r\n"));
+    file.close();
+    ASSERT_TRUE(w.plan.has_value());
     w.b_PruefenClick();
     const int pump = rowOf(w, 88);
     ASSERT_GE(pump, 0);
