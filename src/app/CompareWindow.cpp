@@ -104,7 +104,5 @@ void CompareWindow::compareWith(Side side, const QString& fileName) {
         return;
     }
     rows = differences(shownFields(window), shownFields(other));
-    l_Ergebnis.caption = rows.isEmpty()     ? QStringLiteral("Keine Unterschiede")
-                         : rows.size() == 1 ? QStringLiteral("1 Unterschied")
-                                            : QStringLiteral("%1 Unterschiede").arg(rows.size());
+    l_Ergebnis.caption = differenceCount(rows);
 }

@@ -129,11 +129,12 @@ struct PanelDesign {
 constexpr PanelDesign kPanels[ExtendedWordsWindow::kWordCount] = {
     {"_iAlarmkonfiguration", "Allgemein", "l_Allgemein", "cb_Allgemein_Bit_", 8, 8},
     {"p_Alarmkonfiguration", "Alarm", "l_Alarm", "cb_Alarm_Bit", 232, 8},
-    {"p_Schaltfunktion1", "Schaltfunktion 1", "l_Schaltfunktion1", "cb_Schaltfunktion1_Bit", 8, 172},
-    {"p_Schaltfunktion2", "Schaltfunktion 2", "l_Schaltfunktion2", "cb_Schaltfunktion2_Bit", 232, 172},
+    {"p_Schaltfunktion1", "Schaltfunktion 1", "l_Schaltfunktion1", "cb_Schaltfunktion1_Bit", 8, 178},
+    {"p_Schaltfunktion2", "Schaltfunktion 2", "l_Schaltfunktion2", "cb_Schaltfunktion2_Bit", 232, 178},
 };
 constexpr int kPanelWidth = 217;
-constexpr int kPanelHeight = 160;
+// Eight rows of boxes and the frame below the last one.
+constexpr int kPanelHeight = 166;
 constexpr int kFirstBoxTop = 22;
 constexpr int kBoxStep = 17;
 
@@ -158,10 +159,10 @@ ExtendedWordsWindow::ExtendedWordsWindow() {
     }
     b_OK.name = QStringLiteral("b_OK");
     b_OK.caption = QStringLiteral("OK");
-    b_OK.geometry = {144, 345, 75, 25};
+    b_OK.geometry = {144, 351, 75, 25};
     b_Abbrechen.name = QStringLiteral("b_Abbrechen");
     b_Abbrechen.caption = QStringLiteral("Abbrechen");
-    b_Abbrechen.geometry = {238, 345, 75, 25};
+    b_Abbrechen.geometry = {238, 351, 75, 25};
 }
 
 const QString& ExtendedWordsWindow::reservedHint() {

@@ -35,7 +35,7 @@ class ExtendedWordsWindow : public ModalWindow {
 
     QString caption = QStringLiteral("Erweiterte Konfiguration (DVN 500 / TRK 520 / TRK 500)");
     int clientWidth = 457;
-    int clientHeight = 383;
+    int clientHeight = 389;
     // General (`_iAlarmkonfiguration`), alarm, switching function 1 and 2, in `Word` order.
     std::array<WordPanel, kWordCount> panels;
     Button b_OK;

@@ -122,3 +122,9 @@ QString differenceNames(const QList<FieldDifference>& rows) {
         names.append(d.label.isEmpty() ? d.group : d.group + QStringLiteral(": ") + d.label);
     return names.join(QStringLiteral(", "));
 }
+
+QString differenceCount(const QList<FieldDifference>& rows) {
+    return rows.isEmpty()     ? QStringLiteral("Keine Unterschiede")
+           : rows.size() == 1 ? QStringLiteral("1 Unterschied")
+                              : QStringLiteral("%1 Unterschiede").arg(rows.size());
+}

@@ -41,5 +41,7 @@ QList<FieldDifference> differences(const QList<ShownField>& a, const QList<Shown
 
 // The differences as lines "group | field | a | b" under a head line naming the two sides.
 QString differenceListing(const QList<FieldDifference>& rows, const QString& a, const QString& b);
+// How many fields differ, as the compare listing heads them ("Keine Unterschiede", "1 Unterschied", …).
+QString differenceCount(const QList<FieldDifference>& rows);
 // The fields' names in one line, comma-separated ("Schaltausgang 1: Schaltpunkt, …").
 QString differenceNames(const QList<FieldDifference>& rows);

@@ -160,33 +160,28 @@ void MainHandlers::lesen1Click() {
         }
 
         if (proceed) {
-            D20Reader reader(actions, *env.prompter, sep);
-            const D20Reader::Result result = reader.read(words);
-            if (result == D20Reader::Result::Loaded) {
-                m.StatusBar1.panels[2] =
-                    QStringLiteral("Datei: ") + shownName(fileName, folder) + QStringLiteral(" geladen");
-                rememberFile(m.source, fileName, fileBytes);
-                fileOutcome.result = FileOutcome::Result::Done;
-            } else {
-                m.StatusBar1.panels[2] = kFaulty;
-                fileOutcome = {FileOutcome::Result::Failed, fileName, kFaulty};
-                convert = false;
-                if (result == D20Reader::Result::Damaged) m.source = {};
-                // A file written with the other separator is refused: the user is told why.
-                if (result == D20Reader::Result::Rejected) {
-                    const std::optional<QChar> written = D20Reader::declaredSeparator(fileBytes);
-                    if (written && *written != sep) {
-                        fileOutcome.reason = D20Reader::separatorMismatchText(*written, sep);
-                        env.prompter->show(fileOutcome.reason, QStringLiteral("Fehler"), Prompter::Icon::Error);
+            readConfiguration(words, fileBytes, [&](D20Reader::Result result) {
+                if (result == D20Reader::Result::Loaded) {
+                    m.StatusBar1.panels[2] =
+                        QStringLiteral("Datei: ") + shownName(fileName, folder) + QStringLiteral(" geladen");
+                    rememberFile(m.source, fileName, fileBytes);
+                    fileOutcome.result = FileOutcome::Result::Done;
+                } else {
+                    m.StatusBar1.panels[2] = kFaulty;
+                    fileOutcome = {FileOutcome::Result::Failed, fileName, kFaulty};
+                    convert = false;
+                    if (result == D20Reader::Result::Damaged) m.source = {};
+                    // A file written with the other separator is refused: the user is told why.
+                    if (result == D20Reader::Result::Rejected) {
+                        const std::optional<QChar> written = D20Reader::declaredSeparator(fileBytes);
+                        if (written && *written != sep) {
+                            fileOutcome.reason = D20Reader::separatorMismatchText(*written, sep);
+                            env.prompter->show(fileOutcome.reason, QStringLiteral("Fehler"),
+                                               Prompter::Icon::Error);
+                        }
                     }
                 }
-            }
-            if (m.teFilter.visible) actions.teFilterExit();
-            actions.aSetAll();
-            // A damaged file stops where it broke; a rejected one still brings its extended words.
-            if (result != D20Reader::Result::Damaged) reader.applySpecialFunctions(fileBytes);
-            actions.aCheckSpecialFunctionsPanel();
-            actions.aAlignPanels();
+            });
         }
     }
     startStatusTimer();
@@ -197,4 +192,48 @@ void MainHandlers::lesen1Click() {
         fileOutcome = loaded;
     }
     recordStep(undosteps::kFileLoad);
+}
+
+D20Reader::Result MainHandlers::readConfiguration(WordReader& words, const QByteArray& fileBytes,
+                                                  const std::function<void(D20Reader::Result)>& read) {
+    const QChar sep = env.localeSeparator();
+    D20Reader reader(actions, *env.prompter, sep);
+    const D20Reader::Result result = reader.read(words);
+    read(result);
+    if (m.teFilter.visible) actions.teFilterExit();
+    actions.aSetAll();
+    // A damaged file stops where it broke; a rejected one still brings its extended words.
+    if (result != D20Reader::Result::Damaged) reader.applySpecialFunctions(fileBytes);
+    actions.aCheckSpecialFunctionsPanel();
+    actions.aAlignPanels();
+    return result;
+}
+
+// "In das Fenster laden" of the archive window: the entry's bytes are a d20 file this program
+// wrote, read as a chosen file is (the model switched with it), without the file's question.
+bool MainHandlers::loadRecorded(const RecordEntry& entry) {
+    if (running) return false;
+    commitEdits();
+    if (!m.extendedConfigUnlocked) m.MainMenueExtras_ErweiterteKonfiguration.checked = false;
+    WordReader words(entry.configuration);
+    if (D20Reader::header(entry.configuration).hasVersion) D20Reader::skipHeader(words);
+    const D20Reader::Result result = readConfiguration(words, entry.configuration, [&](D20Reader::Result r) {
+        if (r == D20Reader::Result::Loaded) {
+            m.StatusBar1.panels[2] = QStringLiteral("Eintrag %1 aus dem Gerätearchiv geladen").arg(entry.id);
+            // The sheet names it as the file it is: the bytes a save of that day wrote.
+            rememberFile(m.source, QStringLiteral("Gerätearchiv, Eintrag %1").arg(entry.id),
+                         entry.configuration);
+            return;
+        }
+        m.StatusBar1.panels[2] = kFaulty;
+        if (r == D20Reader::Result::Damaged) m.source = {};
+        // Saved under another decimal separator than the system's now: refused as such a file is.
+        const std::optional<QChar> written = D20Reader::declaredSeparator(entry.configuration);
+        if (r == D20Reader::Result::Rejected && written && *written != env.localeSeparator())
+            env.prompter->show(D20Reader::separatorMismatchText(*written, env.localeSeparator()),
+                               QStringLiteral("Fehler"), Prompter::Icon::Error);
+    });
+    startStatusTimer();
+    recordStep(undosteps::kArchiveLoad);
+    return result == D20Reader::Result::Loaded;
 }

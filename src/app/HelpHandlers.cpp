@@ -1,5 +1,7 @@
 #include "app/MainHandlers.h"
 
+#include "app/ProgramVersion.h"
+
 #include "app/ExtendedWordsWindow.h"
 #include "app/SettingsStore.h"
 #include "app/UndoSteps.h"
@@ -8,14 +10,13 @@
 #include "tools/FlowCalculatorWindow.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <array>
 
 namespace {
 
 const QString kProgramName = QStringLiteral("TRK/DVN Konfigurationsprogramm");
-const QString kProgramVersion = QStringLiteral("1.7.0");
-const QString kProgramDate = QStringLiteral("2010-09-20");
 
 // Version as the about box shows it: four hexadecimal digits, 0x0162 gives "01.62".
 QString aboutVersionText(uint16_t version) {
@@ -65,8 +66,7 @@ void MainHandlers::MainMenueQMClick() {
 }
 
 void MainHandlers::MainMenueUeberClick() {
-    QString text = kProgramName + QStringLiteral(" Version: ") + kProgramVersion + QStringLiteral(" vom ") +
-                   kProgramDate + QStringLiteral(" ");
+    QString text = kProgramName + QStringLiteral(" Version: ") + programRelease() + QStringLiteral(" ");
     // Without the library its own message has been shown; the box still tells the program's version.
     bus::aDLLDynamischLaden(*bus, *env.prompter);
     const QString dllVersion = bus->isBound(BusLibrary::Entry::GetVersionNumber)
@@ -85,6 +85,19 @@ void MainHandlers::_mHilfe_KurzanleitungClick() {
                                : QStringLiteral("OEM_Anleitung.html");
     // A relative folder counts from the program's folder, as the shell would take it.
     env.prompter->showDocument(QDir(env.currentDirectory).filePath(QDir(folder).filePath(manual)));
+}
+
+void MainHandlers::_mHilfe_HandbuchPdfClick() {
+    QString folder;
+    env.settings->readFolderSetting(folder, SettingsStore::kManual);
+    const QString pdf = QDir(env.currentDirectory).filePath(QDir(folder).filePath(QStringLiteral("Handbuch.pdf")));
+    // The help window shows HTML only; a PDF needs the system's viewer.
+    if (QFileInfo(pdf).isFile() && env.prompter->openDocument(pdf)) return;
+    env.prompter->show(QStringLiteral("Die Druckfassung „%1“ konnte nicht geöffnet werden.\nEs ist kein Programm zum "
+                                      "Anzeigen von PDF-Dateien eingerichtet, oder die Datei fehlt.\nDieselbe Fassung als "
+                                      "eine HTML-Seite: Handbuch_Gesamt.html im selben Ordner.")
+                           .arg(QDir::toNativeSeparators(pdf)),
+                       QStringLiteral("Fehler"), Prompter::Icon::Error);
 }
 
 // --- Flow calculator -------------------------------------------------------------------------------

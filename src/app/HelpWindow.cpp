@@ -92,6 +92,34 @@ void HelpWindow::bStartClick() {
     if (page != home || !fragment.isEmpty()) go({home, {}});
 }
 
+void HelpWindow::searchChanged(const QString& text) {
+    searchText = text.simplified();
+    searchHits = searchText.isEmpty() ? QList<helpsearch::Hit>{} : helpsearch::searchPages(QFileInfo(home).path(), searchText);
+    if (searchText.isEmpty()) {
+        statusText = QDir::toNativeSeparators(page);
+    } else if (searchHits.isEmpty()) {
+        statusText = QStringLiteral("„%1“ steht auf keiner Seite des Handbuchs").arg(searchText);
+    } else {
+        statusText = QStringLiteral("„%1“: %2 Treffer auf dieser Seite, auf %3 Seiten des Handbuchs")
+                         .arg(searchText)
+                         .arg(hitsOnPage())
+                         .arg(searchHits.size());
+    }
+}
+
+void HelpWindow::openHit(int index) {
+    if (index < 0 || index >= searchHits.size()) return;
+    const QString target = searchHits[index].page;
+    if (target != page) go({target, {}});
+    searchChanged(searchText);
+}
+
+int HelpWindow::hitsOnPage() const {
+    for (const helpsearch::Hit& hit : searchHits)
+        if (hit.page == page) return hit.count;
+    return 0;
+}
+
 void HelpWindow::go(const Place& target) {
     back.append({page, fragment});
     forward.clear();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/HelpSearch.h"
 #include "config/Controls.h"
 #include "config/Prompter.h"
 
@@ -33,6 +34,16 @@ class HelpWindow : public ModalWindow {
     void bZurueckClick();
     void bVorClick();
     void bStartClick();
+
+    // Search (Strg+F): the widget marks `searchText` on the shown page; `searchHits` are the
+    // pages of the handbook that hold it, the shown one among them.
+    QString searchText;
+    QList<helpsearch::Hit> searchHits;
+    void searchChanged(const QString& text);
+    // Shows the page of a hit, as a link would; the widget marks its first occurrence.
+    void openHit(int index);
+    // Occurrences on the shown page.
+    int hitsOnPage() const;
 
   private:
     struct Place {

@@ -6,6 +6,7 @@
 #include "config/MainWindowModel.h"
 #include "config/Prompter.h"
 #include "config/UndoHistory.h"
+#include "files/D20Reader.h"
 #include "record/InstrumentRecord.h"
 
 #include <QDateTime>
@@ -139,6 +140,15 @@ public:
     // "Anlage prüfen und programmieren…": the whole line against its plan (LineHandlers.cpp).
     void MainMenueExtras_AnlageClick();
 
+    // --- The instrument record's window (ArchiveHandlers.cpp) ----------------------------------
+    // "Gerätearchiv…": the recorded instruments, their histories, an entry into the window or a file.
+    void MainMenueExtras_GeraetearchivClick();
+    // A recorded configuration into the window as one step, read as a d20 file is (FileHandlers.cpp);
+    // false when it could not be read (the user was told why).
+    bool loadRecorded(const RecordEntry& entry);
+    // The fields a recorded configuration shows, numbers in the window's separator (RecordHandlers.cpp).
+    QList<ShownField> recordedFields(const QByteArray& d20);
+
     // "&Busmonitor": opens the monitor beside the main window, or brings it back.
     void MainMenueExtras_BusmonitorClick();
     // The monitor once opened; null before (or without a call log).
@@ -151,6 +161,7 @@ public:
     void MainMenueQMClick();
     void MainMenueUeberClick();
     void _mHilfe_KurzanleitungClick();
+    void _mHilfe_HandbuchPdfClick(); // the printable edition in the system's PDF viewer
     void MainMenueDurchflussMessungClick();
 
     // --- Undo and redo (UndoHandlers.cpp) ------------------------------------------------------
@@ -205,8 +216,6 @@ private:
     // Appends what the window shows of the instrument now as one entry; a failed write is told
     // in the status bar (the record shows its own box once).
     void recordEvent(RecordEntry::Event event, const QString& verificationText = {});
-    // The fields a recorded configuration shows, numbers in the window's separator.
-    QList<ShownField> recordedFields(const QByteArray& d20);
     // Before the first write: what the window changes against the instrument's last known state,
     // and the user's "Programmieren?". `readFrom`: the identity the window was read from (0: none).
     bool confirmProgramming(int32_t readFrom);
@@ -226,6 +235,10 @@ private:
     // True when the user chose a port (and it was stored).
     bool showPortWindow();
     ConfigEnvironment configEnvironment();
+    // Reads a d20 file's data part into the window and settles its panels; `read` learns the
+    // result before the window is settled, the moment a file load tells the user.
+    D20Reader::Result readConfiguration(class WordReader& words, const QByteArray& fileBytes,
+                                        const std::function<void(D20Reader::Result)>& read);
     // Makes what the action changed one step of the given kind; edits made before count
     // as a step of their own.
     void step(const QString& kind, const std::function<void()>& action);

@@ -11,3 +11,7 @@ QString programVersionLine(const QString& programName) {
     return QStringLiteral("%1 %2 (Revision %3)\n")
         .arg(programName, d20::kProgramVersion, QStringLiteral(TRK_GIT_REVISION));
 }
+
+QString programRelease() {
+    return QStringLiteral("%1 vom 2010-09-20").arg(d20::kProgramVersion);
+}

@@ -14,5 +14,6 @@ inline const QString kFlowCalculator = QStringLiteral("Durchflussmessung");
 inline const QString kPortChoice = QStringLiteral("Portauswahl");
 inline const QString kDisplayUnit = QStringLiteral("Anzeigeeinheit");
 inline const QString kExtended = QStringLiteral("Erweiterte Konfiguration");
+inline const QString kArchiveLoad = QStringLiteral("Aus dem Gerätearchiv laden");
 
 } // namespace undosteps

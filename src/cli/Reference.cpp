@@ -211,8 +211,8 @@ QString bashCompletion() {
 QString handbookHtml() {
     QString h = QStringLiteral("<h3>Befehle</h3>\n<table>\n<tr><th>Aufruf</th><th>Was er tut</th></tr>\n");
     for (const Command& c : commands())
-        h += QStringLiteral("<tr><td><code>trkdvn-cli %1</code></td><td>%2<br>Beispiel: <code>%3</code></td></tr>\n")
-                 .arg(html(synopsis(c)), html(flowed(c.description)), html(text(c.example)));
+        h += QStringLiteral("<tr id=\"cli-%4\"><td><code>trkdvn-cli %1</code></td><td>%2<br>Beispiel: <code>%3</code></td></tr>\n")
+                 .arg(html(synopsis(c)), html(flowed(c.description)), html(text(c.example)), QLatin1String(c.name));
     h += QStringLiteral("</table>\n<h3>Optionen</h3>\n<table>\n<tr><th>Option</th><th>Bedeutung</th><th>Befehle</th></tr>\n");
     for (const cliopt::Option& o : cliopt::table())
         h += QStringLiteral("<tr><td><code>%1</code></td><td>%2</td><td>%3</td></tr>\n")

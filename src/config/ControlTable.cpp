@@ -177,10 +177,12 @@ const MenuSpec kMenus[] = {
     ITEM(MainMenueExtras_Vergleichen),
     ITEM(MainMenueExtras_BusDurchsuchen, kSeparator),
     ITEM(MainMenueExtras_Anlage),
+    ITEM(MainMenueExtras_Geraetearchiv),
     BAR(MainMenuHilfe),
     ITEM(MainMenueQM),
     ITEM(MainMenueUeber),
     ITEM(_mHilfe_Kurzanleitung),
+    ITEM(_mHilfe_HandbuchPdf),
     // The popup of `rgSensor`
     MenuSpec{"pm_MessbereichAnzeigen", &item<&M::pm_MessbereichAnzeigen>, MenuSpec::Popup},
 };

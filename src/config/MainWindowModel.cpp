@@ -245,10 +245,12 @@ MainWindowModel::MainWindowModel() {
     menu(MainMenueExtras_Vergleichen, QStringLiteral("&Vergleichen…"));
     menu(MainMenueExtras_BusDurchsuchen, QStringLiteral("B&us durchsuchen…"));
     menu(MainMenueExtras_Anlage, QStringLiteral("Anlage &prüfen und programmieren…"));
+    menu(MainMenueExtras_Geraetearchiv, QStringLiteral("Gerätea&rchiv…"));
     menu(MainMenuHilfe, QStringLiteral("&Hilfe"));
     menu(MainMenueQM, QStringLiteral("&?"));
     menu(MainMenueUeber, QStringLiteral("&Info"));
     menu(_mHilfe_Kurzanleitung, QStringLiteral("&Kurzanleitung"));
+    menu(_mHilfe_HandbuchPdf, QStringLiteral("Handbuch als &PDF"));
     menu(pm_MessbereichAnzeigen, QStringLiteral("Messbereich Anzeigen"));
 }
 

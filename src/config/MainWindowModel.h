@@ -120,9 +120,10 @@ struct MainWindowModel {
     MenuItem mmExtras, MainMenueExtrasAnzeigeeinheit, MainMenueExtras_ErweiterteKonfiguration,
         MainMenueExtrasAdresseSetzen, mmExtras_GeraeteNamenZuweisen, MainMenueExtras_SelectAddress,
         MainMenueDurchflussMessung, MainMenueExtras_Busmonitor, MainMenueExtras_Vergleichen,
-        MainMenueExtras_BusDurchsuchen, MainMenueExtras_Anlage;
+        MainMenueExtras_BusDurchsuchen, MainMenueExtras_Anlage, MainMenueExtras_Geraetearchiv;
     // "&Hilfe"
     MenuItem MainMenuHilfe, MainMenueQM, MainMenueUeber, _mHilfe_Kurzanleitung;
+    MenuItem _mHilfe_HandbuchPdf; // the printable edition
 
     // Popup of `rgSensor`
     MenuItem pm_MessbereichAnzeigen;

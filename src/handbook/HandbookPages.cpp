@@ -82,9 +82,10 @@ QString messageTable(const MessageInputs& in, QStringList& problems) {
     QSet<QString> explained;
     const QJsonArray groups = in.explanations.value(QStringLiteral("meldungen")).toArray();
     int number = 0;
+    int groupNumber = 0;
     for (const QJsonValue& g : groups) {
         const QJsonObject group = g.toObject();
-        html += QStringLiteral("<h3>%1</h3>\n").arg(escape(cell(group, "gruppe"))) + kHead;
+        html += QStringLiteral("<h3 id=\"gruppe%1\">%2</h3>\n").arg(++groupNumber).arg(escape(cell(group, "gruppe"))) + kHead;
         for (const QJsonValue& e : group.value(QStringLiteral("eintraege")).toArray()) {
             const QJsonObject entry = e.toObject();
             QStringList parts;
@@ -325,7 +326,7 @@ QString modelTable() {
     };
     QString html = QStringLiteral(
         "<table class=\"modelle\" border=\"1\" cellspacing=\"0\" cellpadding=\"4\">\n"
-        "<tr><th>Modell (&amp;Typ)</th><th>Familie</th><th>Analogausgang</th><th>PID-Regler</th>"
+        "<tr><th>Modell (Typ)</th><th>Familie</th><th>Analogausgang</th><th>PID-Regler</th>"
         "<th>Ausgangsfunktionen</th><th>Eingänge</th></tr>\n");
     for (const ModelEntry* e = catalogue::begin(); e != catalogue::end(); ++e) {
         const QString family = e->family == kFamilyDvn20 ? QStringLiteral("DVN 20 TB (Anzeige mit Schaltausgängen)")
@@ -337,7 +338,9 @@ QString modelTable() {
         html += QStringLiteral("<tr><td>%1%2</td><td>%3</td><td>%4</td><td>%5</td><td>%6</td><td>%7</td></tr>\n")
                     .arg(escape(QString::fromUtf8(e->designation)),
                          menu ? QString() : QStringLiteral("<br><small>(nicht im Menü, nur aus Datei oder Einstellung)</small>"),
-                         family, escape(analog) + (e->hasContinuousOutput ? QStringLiteral(" (Stetigausgang)") : QString()),
+                         family, escape(analog) + (e->hasContinuousOutput && !analog.contains(QLatin1String("Stetigausgang"))
+                                               ? QStringLiteral(" (Stetigausgang)")
+                                               : QString()),
                          yes(e->hasPidController), escape(outputs(e->outputList)),
                          e->inputKindCount == 10 ? QStringLiteral("alle 10") : QStringLiteral("9 (ohne Durchflussmessung)"));
     }

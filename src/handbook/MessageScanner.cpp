@@ -146,6 +146,9 @@ class Scan {
                 fn == QLatin1String("askYesNo")) {
                 if (args.size() > textArg + 1)
                     caption = textsIn(args[textArg + 1].first, args[textArg + 1].second).join(QString());
+            } else if (fn == QLatin1String("overflow")) {
+                // The flow calculator's helper shows every overflow under one caption of its own.
+                caption = constants.value(QStringLiteral("kOverflowCaption")).join(QString());
             }
             add(textsIn(args[textArg].first, args[textArg].second), match.capturedStart(),
                 fn == QLatin1String("showInPanel"), caption);

@@ -39,7 +39,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
+#include <QPainter>
 #include <QTableView>
 
 #include <functional>
@@ -94,6 +96,28 @@ class Session {
             problems.append(QStringLiteral("Bild %1 konnte nicht gespeichert werden").arg(name));
     }
 
+    // A dialog as the screen shows it: with a title bar that names the window and a frame.
+    void saveFramed(QWidget& widget, const QString& name) {
+        settle();
+        const QPixmap inside = widget.grab();
+        constexpr int bar = 24;
+        QImage image(inside.width() + 2, inside.height() + bar + 1, QImage::Format_RGB32);
+        image.fill(QColor(0x3a, 0x5f, 0x8a));
+        QPainter painter(&image);
+        painter.drawPixmap(1, bar, inside);
+        QFont font = widget.font();
+        font.setBold(true);
+        painter.setFont(font);
+        painter.setPen(Qt::white);
+        painter.drawText(QRect(8, 0, image.width() - 40, bar), Qt::AlignVCenter | Qt::AlignLeft, widget.windowTitle());
+        painter.drawText(QRect(image.width() - 24, 0, 18, bar), Qt::AlignCenter, QStringLiteral("✕"));
+        painter.end();
+        if (image.save(QDir(folder).filePath(name + QStringLiteral(".png"))))
+            taken.append(name);
+        else
+            problems.append(QStringLiteral("Bild %1 konnte nicht gespeichert werden").arg(name));
+    }
+
     template <typename Window, typename Dialog>
     void shoot(const char* windowClass, const QString& name, std::function<void(Window&)> prepare = {}) {
         prompter.shots.insert(QLatin1String(windowClass), [this, name, prepare](ModalWindow& w, QWidget*) {
@@ -102,7 +126,7 @@ class Session {
             Dialog dialog(window, main.get());
             dialog.show();
             dialog.render();
-            save(dialog, name);
+            saveFramed(dialog, name);
         });
     }
 
@@ -151,6 +175,10 @@ class Session {
         QDir().mkpath(folder);
         prepareShots();
 
+        // The first start: no port stored yet, so the program opens the port window by itself.
+        start(0, false);
+        prompter.shots.remove(QStringLiteral("Tf_ComPort"));
+
         // Several models, each read from its simulated instrument.
         const struct {
             int port;
@@ -192,13 +220,19 @@ class Session {
         handlers->MainMenueExtras_SelectAddressClick();
         handlers->MainMenueDurchflussMessungClick();
 
+        // A read on the empty port 9 gives the monitor a failure row to show.
+        const int16_t port = model->comPort;
+        model->comPort = 9;
+        main->action(QStringLiteral("Konfigurationlesen1"))->trigger();
+        model->comPort = port;
+
         // The monitor beside the window, holding the calls of the runs above.
         handlers->MainMenueExtras_BusmonitorClick();
         main->render();
         if (BusMonitorDialog* monitor = main->monitorDialog()) {
             monitor->resize(900, 420);
             monitor->render();
-            save(*monitor, QStringLiteral("busmonitor"));
+            saveFramed(*monitor, QStringLiteral("busmonitor"));
         } else {
             problems.append(QStringLiteral("Der Busmonitor hat sich nicht geöffnet"));
         }
@@ -217,8 +251,11 @@ class Session {
   private:
     // The PDF goes through pdftoppm, the one rasteriser at hand that reads what QPdfWriter writes.
     void sheetPage(const QString& name) {
-        const QByteArray pdf = configSheetPdf(
-            configSheet(*model, QDateTime(QDate(2026, 12, 7), QTime(9, 30)), QChar(u',')), main->picture());
+        auto sheet = configSheet(*model, QDateTime(QDate(2026, 12, 7), QTime(9, 30)), QChar(u','));
+        // The picture names the version only, the same from one build of the handbook to the next.
+        static const QRegularExpression revision(QStringLiteral(" \\(Revision [^)]*\\)"));
+        sheet.footer.remove(revision);
+        const QByteArray pdf = configSheetPdf(sheet, main->picture());
         const QString pdfPath = QDir(scratch).filePath(name + QStringLiteral(".pdf"));
         QFile out(pdfPath);
         if (pdf.isEmpty() || !out.open(QIODevice::WriteOnly) || out.write(pdf) != pdf.size()) {
@@ -259,6 +296,7 @@ class Session {
             };
             w.b_DurchsuchenClick();
             w.repaint = paint;
+            w.rowSelected(0);
             dialog.render();
             save(dialog, QStringLiteral("bus_durchsuchen"));
         });
@@ -335,12 +373,7 @@ class Session {
     void prepareShots() {
         shoot<ExtendedWordsWindow, ExtendedWordsDialog>("Ttf_Spezialkonfiguration",
                                                         QStringLiteral("erweitert"));
-        shoot<ComPortWindow, ComPortDialog>("Tf_ComPort", QStringLiteral("portauswahl"), [](ComPortWindow& w) {
-            if (!w.cb_ComPorts.items.isEmpty()) {
-                w.cb_ComPorts.setItemIndex(0);
-                w.cb_ComPortsChange(0);
-            }
-        });
+        shoot<ComPortWindow, ComPortDialog>("Tf_ComPort", QStringLiteral("portauswahl"));
         shoot<CommentWindow, CommentDialog>("Tf_DateiKommentar", QStringLiteral("kommentar"), [](CommentWindow& w) {
             w.Edit1Change(QStringLiteral("Abnahme Kessel 1, Regler im Schaltschrank 2"));
             w.Button1Click();

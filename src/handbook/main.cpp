@@ -3,9 +3,12 @@
 // table, ranges, models, extended bits, flow examples, the command line's help and
 // output, pictures of its windows). Any message without its explanation fails the build.
 
+#include "app/ProgramVersion.h"
 #include "cli/Reference.h"
 #include "handbook/HandbookPages.h"
+#include "handbook/MenuOverview.h"
 #include "handbook/MessageScanner.h"
+#include "handbook/PageChecks.h"
 #include "handbook/Screenshots.h"
 #include "ui/ProgramFonts.h"
 
@@ -104,7 +107,23 @@ int main(int argc, char** argv) {
     if (error.error != QJsonParseError::NoError)
         problems.append(QStringLiteral("meldungen.json: %1 bei Zeichen %2").arg(error.errorString()).arg(error.offset));
 
+    QFile menuData(manual.filePath(QStringLiteral("menues.json")));
+    if (!menuData.open(QIODevice::ReadOnly)) problems.append(QStringLiteral("menues.json fehlt"));
+    const QJsonObject menuDescriptions = QJsonDocument::fromJson(menuData.readAll(), &error).object();
+    if (error.error != QJsonParseError::NoError)
+        problems.append(QStringLiteral("menues.json: %1 bei Zeichen %2").arg(error.errorString()).arg(error.offset));
+
+    const QString registerMark = QStringLiteral("<!--@@register-->");
+    bool menuOverviewPlaced = false; // the overview that describes every menu item
     auto generate = [&](const QString& name, const QString& arguments) -> QString {
+        if (name == QLatin1String("menues")) {
+            menuOverviewPlaced = true;
+            return handbook::menuOverview(menuDescriptions, problems);
+        }
+        if (name == QLatin1String("menue"))
+            return QStringLiteral("<span class=\"menue\">%1</span>").arg(handbook::escape(handbook::menuPath(arguments, problems)));
+        if (name == QLatin1String("version")) return handbook::escape(programRelease());
+        if (name == QLatin1String("register")) return registerMark; // once every page is made
         if (name == QLatin1String("meldungen")) {
             handbook::MessageInputs in{messagescan::scanTree(sources, messagescan::programFolders()),
                                        handbook::libraryStatuses(library), handbook::programStatuses(),
@@ -125,24 +144,48 @@ int main(int argc, char** argv) {
                 problems.append(QStringLiteral("Bild ohne Aufnahme: %1").arg(picture));
                 return {};
             }
-            return QStringLiteral("<p class=\"bild\"><img src=\"bilder/%1.png\" alt=\"%2\"><br><em>%2</em></p>\n")
+            // The caption above the picture, where a window has its title.
+            return QStringLiteral("<p class=\"bild\"><em>%2</em><br><img src=\"bilder/%1.png\" alt=\"%2\"></p>\n")
                 .arg(picture, handbook::escape(caption));
         }
         problems.append(QStringLiteral("Unbekannte Markierung: %1").arg(name));
         return {};
     };
 
+    QList<handbook::Page> pages;
     for (const QString& name : manual.entryList({QStringLiteral("*.html"), QStringLiteral("*.css")}, QDir::Files)) {
         QFile in(manual.filePath(name));
-        QFile out(QDir(target).filePath(name));
-        if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            problems.append(QStringLiteral("%1 konnte nicht kopiert werden").arg(name));
+        if (!in.open(QIODevice::ReadOnly)) {
+            problems.append(QStringLiteral("%1 konnte nicht gelesen werden").arg(name));
             continue;
         }
         QString text = QString::fromUtf8(in.readAll());
-        if (name.endsWith(QLatin1String(".html"))) text = handbook::expandMarkers(text, generate);
-        out.write(text.toUtf8());
+        // Twice: a generated part (a message's remedy) may name a menu item by its marker.
+        if (name.endsWith(QLatin1String(".html")))
+            text = handbook::expandMarkers(handbook::expandMarkers(text, generate), generate);
+        pages.append({name, text});
     }
+    const QString contents = QStringLiteral("OEM_Anleitung.html");
+    QList<handbook::Page> html;
+    for (handbook::Page& p : pages) {
+        p.html.replace(registerMark, handbook::indexOfTerms(pages));
+        if (p.name.endsWith(QLatin1String(".html"))) html.append(p);
+        QFile out(QDir(target).filePath(p.name));
+        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(p.html.toUtf8()) < 0)
+            problems.append(QStringLiteral("%1 konnte nicht geschrieben werden").arg(p.name));
+    }
+
+    // The printable edition: every page in the order of the contents, as one HTML page and as a PDF.
+    const QString edition = handbook::singleEdition(handbook::inReadingOrder(html, contents), target);
+    QFile single(QDir(target).filePath(handbook::kSingleEditionFile));
+    if (!single.open(QIODevice::WriteOnly | QIODevice::Truncate) || single.write(edition.toUtf8()) < 0)
+        problems.append(QStringLiteral("%1 konnte nicht geschrieben werden").arg(handbook::kSingleEditionFile));
+    QString pdfError;
+    if (!handbook::printPdf(edition, target, QDir(target).filePath(handbook::kPdfFile), pdfError))
+        problems.append(pdfError);
+    if (!menuOverviewPlaced) problems.append(QStringLiteral("Die Übersicht der Menüs (<!--@menues-->) fehlt im Handbuch"));
+    // Last, so the links to the printable edition find it.
+    handbook::checkPages(html, contents, target, problems);
 
     for (const QString& p : problems)
         std::fprintf(stderr, "trkdvn-handbuch: %s\n", p.toLocal8Bit().constData());

@@ -26,6 +26,9 @@ constexpr const char* kEventKeys[] = {"readout", "programming", "address", "name
 
 constexpr const char* kColumns = "id, time, event, user, computer, port, address, identity, serial, model, "
                                  "firmware, name, configuration, changes, verification, reason";
+// The same without the d20 bytes: a list of 10,000 entries does not read 10,000 files.
+constexpr const char* kListColumns = "id, time, event, user, computer, port, address, identity, serial, model, "
+                                     "firmware, name, NULL, changes, verification, reason";
 
 // SQLite's primary result codes that mean the file is no database (any more).
 constexpr int kBusy = 5;
@@ -314,27 +317,39 @@ bool InstrumentRecord::flush() {
     return false;
 }
 
-QList<RecordEntry> InstrumentRecord::select(const QString& where, const QVariant& value) {
+bool InstrumentRecord::openForReading() {
+    readError.clear();
+    if (open()) return true;
+    readError = lastError;
+    return false;
+}
+
+void InstrumentRecord::noteReadError(const QSqlError& error) {
+    if (error.isValid()) readError = reasonText(error);
+    if (failure(error) == Failure::Damaged) moveAside();
+}
+
+QList<RecordEntry> InstrumentRecord::select(const QString& where, const QVariant& value, bool withConfiguration) {
     QList<RecordEntry> list;
-    if (!open()) return list;
+    if (!openForReading()) return list;
     QSqlError error;
     {
         QSqlQuery q(QSqlDatabase::database(connection, false));
         q.setForwardOnly(true);
         q.prepare(QStringLiteral("SELECT %1 FROM entry WHERE %2 ORDER BY time DESC, id DESC")
-                      .arg(QLatin1String(kColumns), where));
+                      .arg(QLatin1String(withConfiguration ? kColumns : kListColumns), where));
         q.addBindValue(value);
         if (q.exec())
             while (q.next())
                 list.append(entryFrom(q));
         error = q.lastError();
     }
-    if (failure(error) == Failure::Damaged) moveAside();
+    noteReadError(error);
     return list;
 }
 
-QList<RecordEntry> InstrumentRecord::history(const QString& serial) {
-    return select(QStringLiteral("serial = ?"), serial);
+QList<RecordEntry> InstrumentRecord::history(const QString& serial, bool withConfiguration) {
+    return select(QStringLiteral("serial = ?"), serial, withConfiguration);
 }
 
 std::optional<RecordEntry> InstrumentRecord::entry(qint64 id) {
@@ -351,7 +366,7 @@ std::optional<RecordEntry> InstrumentRecord::latest(const QString& serial) {
 
 QList<RecordedInstrument> InstrumentRecord::instruments() {
     QList<RecordedInstrument> list;
-    if (!open()) return list;
+    if (!openForReading()) return list;
     QSqlError error;
     {
     QSqlQuery q(QSqlDatabase::database(connection, false));
@@ -366,6 +381,6 @@ QList<RecordedInstrument> InstrumentRecord::instruments() {
                          QDateTime::fromString(q.value(3).toString(), Qt::ISODateWithMs), q.value(4).toInt()});
     error = q.lastError();
     }
-    if (failure(error) == Failure::Damaged) moveAside();
+    noteReadError(error);
     return list;
 }

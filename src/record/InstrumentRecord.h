@@ -77,13 +77,16 @@ class InstrumentRecord {
 
     // Every instrument, by serial number.
     QList<RecordedInstrument> instruments();
-    // One instrument's entries, newest first.
-    QList<RecordEntry> history(const QString& serial);
+    // One instrument's entries, newest first; for a list, without their configuration.
+    QList<RecordEntry> history(const QString& serial, bool withConfiguration = true);
     std::optional<RecordEntry> entry(qint64 id);
     // The instrument's newest entry: what the next entry's changes count against.
     std::optional<RecordEntry> latest(const QString& serial);
 
     QString file() const { return path; }
+    // Why the last query found nothing to read (the file cannot be opened, or a query
+    // failed), in German words; empty when it read the file.
+    QString readFailure() const { return readError; }
     // The event as the program names it ("Einlesen", "Programmieren", …).
     static QString eventText(RecordEntry::Event event);
 
@@ -97,7 +100,10 @@ class InstrumentRecord {
     Failure failure(const class QSqlError& error) const;
     void moveAside();
     void fail(const QString& why);
-    QList<RecordEntry> select(const QString& where, const QVariant& value);
+    QList<RecordEntry> select(const QString& where, const QVariant& value, bool withConfiguration = true);
+    // Opens the file for a query; false (and `readError` set) when it cannot be.
+    bool openForReading();
+    void noteReadError(const class QSqlError& error);
 
     QString path;
     QString connection;
@@ -105,5 +111,6 @@ class InstrumentRecord {
     bool opened = false;
     bool reported = false; // the current run of failures was reported
     QString lastError;
+    QString readError;
     QList<RecordEntry> waiting;
 };

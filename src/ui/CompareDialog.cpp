@@ -1,5 +1,6 @@
 #include "ui/CompareDialog.h"
 
+#include "ui/DifferenceTable.h"
 #include "ui/ProgressBarView.h"
 #include "ui/PushButton.h"
 
@@ -35,14 +36,7 @@ CompareDialog::CompareDialog(CompareWindow& window, QWidget* parent) : QDialog(p
     result->setFont(bold);
     result->setWordWrap(true);
 
-    rows = new QTableWidget(0, CompareWindow::ColumnCount, this);
-    rows->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    rows->setSelectionBehavior(QAbstractItemView::SelectRows);
-    rows->verticalHeader()->hide();
-    rows->horizontalHeader()->setStretchLastSection(true);
-    const int widths[] = {170, 170, 170};
-    for (int c = 0; c < 3; ++c)
-        rows->setColumnWidth(c, widths[c]);
+    rows = new DifferenceTable(this);
 
     progress = new QProgressBar(this);
     progress->setObjectName(QStringLiteral("pbBusRun"));
@@ -77,6 +71,10 @@ CompareDialog::CompareDialog(CompareWindow& window, QWidget* parent) : QDialog(p
     render();
 }
 
+QTableWidget* CompareDialog::table() const {
+    return rows;
+}
+
 CompareDialog::~CompareDialog() {
     w.repaint = nullptr;
 }
@@ -102,14 +100,7 @@ void CompareDialog::render() {
     QStringList titles;
     for (int c = 0; c < CompareWindow::ColumnCount; ++c)
         titles.append(w.columnTitle(c));
-    rows->setHorizontalHeaderLabels(titles);
-    rows->setRowCount(static_cast<int>(w.rows.size()));
-    for (int r = 0; r < w.rows.size(); ++r) {
-        const FieldDifference& d = w.rows.at(r);
-        const QString cells[] = {d.group, d.label, d.a, d.b};
-        for (int c = 0; c < CompareWindow::ColumnCount; ++c)
-            rows->setItem(r, c, new QTableWidgetItem(cells[c]));
-    }
+    rows->setRows(w.rows, titles);
     rows->setVisible(!w.rows.isEmpty());
     renderProgress();
 }

@@ -9,6 +9,7 @@ class CompareWindow;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class DifferenceTable;
 class QTableWidget;
 class QtPrompter;
 
@@ -18,7 +19,7 @@ class CompareDialog : public QDialog, public ModelView {
     CompareDialog(CompareWindow& window, QWidget* parent = nullptr);
     ~CompareDialog() override;
     void render() override;
-    QTableWidget* table() const { return rows; }
+    QTableWidget* table() const;
     QProgressBar* progressBar() const { return progress; }
 
   private:
@@ -31,7 +32,7 @@ class CompareDialog : public QDialog, public ModelView {
     QPushButton* close = nullptr;
     QLabel* source = nullptr;
     QLabel* result = nullptr;
-    QTableWidget* rows = nullptr;
+    DifferenceTable* rows = nullptr;
     QProgressBar* progress = nullptr;
     // Takes in the readout's progress; timers still run between its library calls.
     QTimer ticker;

@@ -224,11 +224,13 @@ void MainWindow::connectEvents() {
     onAction(m.MainMenueQM.name, [this] { h.MainMenueQMClick(); });
     onAction(m.MainMenueUeber.name, [this] { h.MainMenueUeberClick(); });
     onAction(m._mHilfe_Kurzanleitung.name, [this] { h._mHilfe_KurzanleitungClick(); });
+    onAction(m._mHilfe_HandbuchPdf.name, [this] { h._mHilfe_HandbuchPdfClick(); });
     onAction(m.MainMenueDurchflussMessung.name, [this] { h.MainMenueDurchflussMessungClick(); });
     onAction(m.MainMenueExtras_Busmonitor.name, [this] { h.MainMenueExtras_BusmonitorClick(); });
     onAction(m.MainMenueExtras_Vergleichen.name, [this] { h.MainMenueExtras_VergleichenClick(); });
     onAction(m.MainMenueExtras_BusDurchsuchen.name, [this] { h.MainMenueExtras_BusDurchsuchenClick(); });
     onAction(m.MainMenueExtras_Anlage.name, [this] { h.MainMenueExtras_AnlageClick(); });
+    onAction(m.MainMenueExtras_Geraetearchiv.name, [this] { h.MainMenueExtras_GeraetearchivClick(); });
     connect(static_cast<QPushButton*>(widgets.value(m.b_erw_Anzeigen.name)), &QPushButton::clicked, this,
             [this] { run([this] { h.b_erw_AnzeigenClick(); }); });
 

@@ -8,6 +8,7 @@
 #include "bus/LoggingLibrary.h"
 #include "ui/ComPortDialog.h"
 #include "ui/CommentDialog.h"
+#include "ui/ArchiveDialog.h"
 #include "ui/CompareDialog.h"
 #include "ui/HelpDialog.h"
 #include "ui/HelpDialogs.h"
@@ -101,6 +102,7 @@ int main(int argc, char** argv) {
     registerHelpWindow(prompter);
     registerToolDialogs(prompter);
     registerCompareDialog(prompter);
+    registerArchiveDialog(prompter);
     SettingsStore settings(SettingsStore::defaultPath(), prompter);
     if (!paths.usesProgramFolder()) settings.setManualFolder(paths.manualFolder());
     SystemClock clock;

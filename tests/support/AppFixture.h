@@ -40,6 +40,7 @@ struct AppFixture {
     MainWindowModel model;
     std::unique_ptr<MainHandlers> handlers;
     RecordingSheets sheets;
+    InstrumentRecord* record = nullptr; // set before start(): the handlers record into it
 
     AppFixture() {
         store = std::make_unique<SettingsStore>(iniPath(), prompter, [this] { return dir.path(); });
@@ -66,6 +67,7 @@ struct AppFixture {
         env.localeSeparator = [this] { return separator; };
         env.currentDirectory = dir.path();
         env.sheets = &sheets;
+        env.record = record;
         env.now = [] { return QDateTime(QDate(2026, 3, 14), QTime(9, 30)); };
         handlers = std::make_unique<MainHandlers>(model, env);
         return *handlers;

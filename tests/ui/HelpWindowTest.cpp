@@ -6,6 +6,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QImage>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTest>
 #include <QTextBrowser>
 
 #include <gtest/gtest.h>
@@ -64,4 +67,45 @@ TEST(HelpWindowOffscreen, ShowsTheBuiltHandbookWithItsPicturesWhenNoViewerTakesI
     help->render();
     EXPECT_EQ(view->source().fileName(), QStringLiteral("Handbuch_Meldungen.html"));
     help->close();
+}
+
+// Strg+F in the help window over the built handbook: the word is marked on the page, Enter
+// goes on to its next place, the list names the other pages, and a click on one opens it marked.
+TEST(HelpWindowOffscreen, SearchMarksTheWordOnThePageAndListsThePagesThatHoldIt) {
+    const QDir manual(QStringLiteral(TRAXBUS_LIBDIR "/Manual"));
+    NoViewerPrompter prompter;
+    HelpDialog help(HelpWindow(manual.filePath(QStringLiteral("Handbuch_Buswerkzeuge.html")), prompter));
+    help.show();
+    help.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&help));
+    QTest::keyClick(help.browser(), Qt::Key_F, Qt::ControlModifier);
+    auto* field = help.findChild<QLineEdit*>(QStringLiteral("eSuchen"));
+    ASSERT_NE(field, nullptr);
+    ASSERT_TRUE(field->isVisible());
+    QTest::keyClicks(field, QStringLiteral("buskollision"));
+    QTest::keyClick(field, Qt::Key_Return);
+
+    QTextBrowser* view = help.browser();
+    const int marked = static_cast<int>(view->extraSelections().size());
+    EXPECT_GE(marked, 1);
+    EXPECT_EQ(view->textCursor().selectedText().toLower(), QStringLiteral("buskollision"));
+    auto* list = help.findChild<QListWidget*>(QStringLiteral("lbTreffer"));
+    ASSERT_GE(list->count(), 2);
+    EXPECT_EQ(help.window().hitsOnPage(), marked);
+    saveScreen(help, QStringLiteral("help_search"));
+
+    // Enter again: the next place, or round to the first.
+    const int first = view->textCursor().position();
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_TRUE(marked == 1 ? view->textCursor().position() == first : view->textCursor().position() > first);
+
+    // Another page from the list opens with the word marked there.
+    int other = 0;
+    while (other < list->count() && help.window().searchHits[other].page == help.window().page) ++other;
+    ASSERT_LT(other, list->count());
+    emit list->itemActivated(list->item(other));
+    EXPECT_EQ(view->source().toLocalFile(), help.window().searchHits[other].page);
+    EXPECT_EQ(view->textCursor().selectedText().toLower(), QStringLiteral("buskollision"));
+    EXPECT_FALSE(view->extraSelections().isEmpty());
+    saveScreen(help, QStringLiteral("help_search_other_page"));
 }
