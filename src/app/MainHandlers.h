@@ -147,6 +147,8 @@ public:
     // --- Bus scan (BusScanHandlers.cpp) -------------------------------------------------------
     // "Bus durchsuchen…": every instrument on the port, with its address, name and readout.
     void MainMenueExtras_BusDurchsuchenClick();
+    // "Anlage prüfen und programmieren…": the whole line against its plan (LineHandlers.cpp).
+    void MainMenueExtras_AnlageClick();
 
     // --- The instrument record's window (ArchiveHandlers.cpp) ----------------------------------
     // "Gerätearchiv…": the recorded instruments, their histories, an entry into the window or a file.
@@ -288,4 +290,5 @@ private:
     QString reason;          // "Grund der Änderung": offered again for the rest of the session
     std::optional<RecordEntry> programmed; // the last programming run, see programmingShown
     bool programmedKnown = false;
+    QList<int16_t> linePlanAddresses; // of the plan the line window last had open: scanned first
 };

@@ -52,7 +52,9 @@ void MainHandlers::MainMenueExtras_SelectAddressClick() {
         window.FormActivate();
         const BusBusy busy(running);
         env.prompter->showModal(window);
-        // Unchanged unless the user confirmed with OK.
+        // Unchanged unless the user confirmed with OK; an address chosen here follows the
+        // window's own rule again (below 1: asked from the bus).
+        if (window.address != m.busAddress) m.addressChosen = false;
         m.busAddress = window.address;
     }
     bus::aDLLDynamischEntladen(*bus);

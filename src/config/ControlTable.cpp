@@ -176,6 +176,7 @@ const MenuSpec kMenus[] = {
     ITEM(MainMenueExtras_Busmonitor),
     ITEM(MainMenueExtras_Vergleichen),
     ITEM(MainMenueExtras_BusDurchsuchen, kSeparator),
+    ITEM(MainMenueExtras_Anlage),
     ITEM(MainMenueExtras_Geraetearchiv),
     ITEM(MainMenueExtras_MesswertAnzeigen),
     BAR(MainMenuHilfe),

@@ -120,7 +120,7 @@ struct MainWindowModel {
     MenuItem mmExtras, MainMenueExtrasAnzeigeeinheit, MainMenueExtras_ErweiterteKonfiguration,
         MainMenueExtrasAdresseSetzen, mmExtras_GeraeteNamenZuweisen, MainMenueExtras_SelectAddress,
         MainMenueDurchflussMessung, MainMenueExtras_Busmonitor, MainMenueExtras_Vergleichen,
-        MainMenueExtras_BusDurchsuchen, MainMenueExtras_Geraetearchiv;
+        MainMenueExtras_BusDurchsuchen, MainMenueExtras_Anlage, MainMenueExtras_Geraetearchiv;
     // "&Messwert anzeigen…": the live value window, after the items above
     MenuItem MainMenueExtras_MesswertAnzeigen;
     // "&Hilfe"

@@ -5,6 +5,7 @@
 #include "app/CompareWindow.h"
 #include "app/ConfigSheet.h"
 #include "app/ExtendedWordsWindow.h"
+#include "app/LinePlanWindow.h"
 #include "app/MainHandlers.h"
 #include "app/SettingsStore.h"
 #include "bus/CallLog.h"
@@ -25,6 +26,7 @@
 #include "ui/DeviceNameDialog.h"
 #include "ui/ExtendedWordsDialog.h"
 #include "ui/FlowCalculatorDialog.h"
+#include "ui/LinePlanDialog.h"
 #include "ui/MainWindow.h"
 #include "ui/QtPrompter.h"
 #include "ui/SelectAddressDialog.h"
@@ -33,6 +35,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
@@ -232,9 +237,7 @@ class Session {
             problems.append(QStringLiteral("Der Busmonitor hat sich nicht geöffnet"));
         }
 
-        // The line of seven on port 10, searched whole, its first instrument chosen.
-        start(10, false);
-        handlers->MainMenueExtras_BusDurchsuchenClick();
+        lineShots();
 
         main.reset();
         handlers.reset();
@@ -274,6 +277,97 @@ class Session {
         taken.append(name);
     }
 
+    // The line of port 10: the scan window halfway and at its end, then the line window's check
+    // with one switch point changed in a d20 file and one instrument swapped and taken over.
+    void lineShots() {
+        start(10, false);
+        prompter.shots.insert(QStringLiteral("TBusDurchsuchen"), [this](ModalWindow& mw, QWidget*) {
+            auto& w = static_cast<BusScanWindow&>(mw);
+            BusScanDialog dialog(w, main.get());
+            dialog.show();
+            const std::function<void()> paint = w.repaint;
+            bool halfway = false;
+            w.repaint = [&] {
+                paint();
+                if (!halfway && w.progress.done == 120) {
+                    halfway = true;
+                    save(dialog, QStringLiteral("bus_durchsuchen_laeuft"));
+                }
+            };
+            w.b_DurchsuchenClick();
+            w.repaint = paint;
+            w.rowSelected(0);
+            dialog.render();
+            save(dialog, QStringLiteral("bus_durchsuchen"));
+        });
+        handlers->MainMenueExtras_BusDurchsuchenClick();
+
+        prompter.shots.insert(QStringLiteral("TAnlage"), [this](ModalWindow& mw, QWidget*) {
+            auto& w = static_cast<LinePlanWindow&>(mw);
+            LinePlanDialog dialog(w, main.get());
+            dialog.show();
+            const QDir plans(QDir(scratch).filePath(QStringLiteral("anlage")));
+            QDir().mkpath(plans.path());
+            prompter.saveAnswers = {plans.filePath(QStringLiteral("halle2.json"))};
+            w.b_PlanAnlegenClick();
+            if (!w.plan) {
+                problems.append(QStringLiteral("Der Anlagenplan wurde nicht angelegt: %1").arg(w.l_Status.caption));
+                return;
+            }
+            dialog.render();
+            save(dialog, QStringLiteral("anlage_angelegt"));
+            changeSwitchPoint(plans.filePath(QStringLiteral("Adresse_088.d20")));
+            swapInstrument(10, 17, QStringLiteral("0x07611099"));
+            w.b_PruefenClick();
+            for (int r = 0; r < w.lines.size(); ++r)
+                if (w.lines.at(r).address == 17) w.rowSelected(r);
+            dialog.render();
+            save(dialog, QStringLiteral("anlage_pruefen"));
+            w.b_ErsatzClick();
+            for (int r = 0; r < w.lines.size(); ++r)
+                if (w.lines.at(r).address == 88) w.rowSelected(r);
+            dialog.render();
+            save(dialog, QStringLiteral("anlage_ersetzt"));
+        });
+        handlers->MainMenueExtras_AnlageClick();
+    }
+
+    void changeSwitchPoint(const QString& d20) {
+        QFile file(d20);
+        QByteArray bytes;
+        if (file.open(QIODevice::ReadOnly)) bytes = file.readAll();
+        file.close();
+        if (!bytes.contains("\r\n800\r\n700\r\n") || !file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            problems.append(QStringLiteral("Der Schaltpunkt in %1 wurde nicht geändert").arg(d20));
+            return;
+        }
+        file.write(bytes.replace("\r\n800\r\n700\r\n", "\r\n750\r\n700\r\n"));
+    }
+
+    // The instrument at `address` of `port` becomes a new one of its family.
+    void swapInstrument(int port, int address, const QString& identity) {
+        QFile file(qEnvironmentVariable("TRAXBUS_SIM"));
+        if (!file.open(QIODevice::ReadOnly)) return;
+        QJsonObject roster = QJsonDocument::fromJson(file.readAll()).object();
+        file.close();
+        QJsonArray ports = roster.value(QStringLiteral("ports")).toArray();
+        for (int p = 0; p < ports.size(); ++p) {
+            QJsonObject line = ports[p].toObject();
+            if (line.value(QStringLiteral("port")).toInt() != port) continue;
+            QJsonArray instruments = line.value(QStringLiteral("instruments")).toArray();
+            for (int i = 0; i < instruments.size(); ++i) {
+                QJsonObject instrument = instruments[i].toObject();
+                if (instrument.value(QStringLiteral("address")).toInt() != address) continue;
+                instrument.insert(QStringLiteral("identity"), identity);
+                instruments[i] = instrument;
+            }
+            line.insert(QStringLiteral("instruments"), instruments);
+            ports[p] = line;
+        }
+        roster.insert(QStringLiteral("ports"), ports);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.write(QJsonDocument(roster).toJson());
+    }
+
     QString iniPath() const { return QDir(scratch).filePath(QStringLiteral("settings.ini")); }
 
     void prepareShots() {
@@ -295,10 +389,6 @@ class Session {
             });
         shoot<CompareWindow, CompareDialog>("TVergleich", QStringLiteral("vergleichen"),
                                             [](CompareWindow& w) { w.b_GeraetClick(); });
-        shoot<BusScanWindow, BusScanDialog>("TBusDurchsuchen", QStringLiteral("bus_durchsuchen"), [](BusScanWindow& w) {
-            w.b_DurchsuchenClick();
-            w.rowSelected(0);
-        });
         shoot<FlowCalculatorWindow, FlowCalculatorDialog>("TForm1", QStringLiteral("durchfluss"),
                                                           [](FlowCalculatorWindow& w) {
                                                               w.eMax.text = QStringLiteral("100");

@@ -231,6 +231,7 @@ void MainWindow::connectEvents() {
     onAction(m.MainMenueExtras_Busmonitor.name, [this] { h.MainMenueExtras_BusmonitorClick(); });
     onAction(m.MainMenueExtras_Vergleichen.name, [this] { h.MainMenueExtras_VergleichenClick(); });
     onAction(m.MainMenueExtras_BusDurchsuchen.name, [this] { h.MainMenueExtras_BusDurchsuchenClick(); });
+    onAction(m.MainMenueExtras_Anlage.name, [this] { h.MainMenueExtras_AnlageClick(); });
     onAction(m.MainMenueExtras_Geraetearchiv.name, [this] { h.MainMenueExtras_GeraetearchivClick(); });
     onAction(m.MainMenueExtras_MesswertAnzeigen.name, [this] { h.MainMenueExtras_MesswertAnzeigenClick(); });
     connect(static_cast<QPushButton*>(widgets.value(m.b_erw_Anzeigen.name)), &QPushButton::clicked, this,

@@ -149,3 +149,29 @@ TEST_F(LiveBus, EinlesenFromTheScanReadsTheRowsInstrumentAsItsOwnModel) {
     EXPECT_GE(w.handlers->lastBusStatus(), 0) << w.prompter.texts().join(u'\n').toStdString();
     EXPECT_TRUE(w.m.gpAnalogOut1.visible);
 }
+
+// An instrument at address 0 of a line: the readout uses the row's address as it stands, where
+// the address query would collide with the six others; programming afterwards reaches it too.
+TEST_F(LiveBus, EinlesenFromTheScanAtAddressZeroLeavesTheOthersOfTheLineSilent) {
+    livebus::Scenario line = livebus::kScenarios[0];
+    line.port = 10;
+    settings(line);
+    livebus::Window w(iniPath(), dir.path(), sep);
+    w.prompter.onModal = [](ModalWindow& window) {
+        auto& scan = static_cast<BusScanWindow&>(window);
+        scan.eBisEdited(QStringLiteral("20"));
+        scan.b_DurchsuchenClick();
+        ASSERT_EQ(scan.rows.size(), 2);
+        ASSERT_EQ(scan.rows.at(0).address, 0); // "Kessel Nord", a TRK 520 PID
+        scan.rowSelected(0);
+        scan.b_EinlesenClick();
+    };
+    w.handlers->MainMenueExtras_BusDurchsuchenClick();
+    ASSERT_GE(w.handlers->lastBusStatus(), 0) << w.prompter.texts().join(u'\n').toStdString();
+    EXPECT_TRUE(w.m.isChecked(ModelId::TRK520PID));
+    EXPECT_EQ(w.m.busAddress, 0);
+    EXPECT_EQ(w.m.deviceIdentity, 0x07811001);
+    w.handlers->miKonfigurationprogrammieren1Click();
+    EXPECT_GE(w.handlers->lastBusStatus(), 0) << w.prompter.texts().join(u'\n').toStdString();
+    EXPECT_EQ(w.m.deviceIdentity, 0x07811001);
+}
