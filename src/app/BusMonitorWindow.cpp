@@ -155,9 +155,7 @@ QByteArray BusMonitorWindow::csv() const {
     return csvtable::document(lines);
 }
 
-QRect BusMonitorWindow::placeBeside(const QRect& mainFrame, const QRect& screen, QSize wanted) {
-    constexpr int kMinWidth = 400;
-    constexpr int kMinHeight = 160;
+QRect BusMonitorWindow::placeBeside(const QRect& mainFrame, const QRect& screen, QSize wanted, QSize least) {
     wanted = wanted.boundedTo(screen.size());
     // Right, left, below and above the main window: as wide (or high) as the room there allows.
     // A small gap keeps the frames apart, whatever border the window manager draws.
@@ -180,7 +178,7 @@ QRect BusMonitorWindow::placeBeside(const QRect& mainFrame, const QRect& screen,
     // The side with the most room wins.
     const QRect* best = nullptr;
     for (const QRect& side : sides) {
-        if (side.width() < kMinWidth || side.height() < kMinHeight) continue;
+        if (side.width() < least.width() || side.height() < least.height()) continue;
         if (!best || side.width() * side.height() > best->width() * best->height()) best = &side;
     }
     if (best) return *best;

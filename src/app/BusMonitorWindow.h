@@ -51,8 +51,9 @@ class BusMonitorWindow {
 
     // Where the window opens (its frame): beside, below or above the main window's frame,
     // wherever the screen leaves it the most room; over the main window only on a screen
-    // too small for that, and then never over its menu.
-    static QRect placeBeside(const QRect& mainFrame, const QRect& screen, QSize wanted);
+    // too small for that, and then never over its menu. A side narrower or lower than `least`
+    // (the window's smallest useful frame) is no place for it.
+    static QRect placeBeside(const QRect& mainFrame, const QRect& screen, QSize wanted, QSize least = {400, 160});
 
   private:
     const BusCall& call(int row) const { return log.at(rows[static_cast<size_t>(row)]); }

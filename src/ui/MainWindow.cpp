@@ -350,8 +350,10 @@ void MainWindow::renderLiveValues() {
     if (!live) {
         live = new LiveValueDialog(*session, prompter, h.environment().currentDirectory, this);
         const QRect screen = this->screen()->availableGeometry();
-        const QRect place = BusMonitorWindow::placeBeside(frameGeometry(), screen, live->size());
         const QSize frame = frameGeometry().size() - size();
+        // The trend and the loop check need their height: a strip below the main window is no place.
+        const QRect place = BusMonitorWindow::placeBeside(frameGeometry(), screen, live->size(),
+                                                          live->minimumSizeHint() + frame);
         live->resize(place.size() - frame);
         live->move(place.topLeft());
     }

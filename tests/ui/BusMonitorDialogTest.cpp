@@ -114,3 +114,17 @@ TEST_F(LiveBus, WindowShowsProgressDuringAReadoutAndTheMonitorItsCalls) {
     EXPECT_FALSE(calls.shown);
 }
 
+
+// A window opened beside the main window lands wholly on the screen, and never in a strip too
+// low for it: with the main window in the middle of a 1280×1024 screen only the strips above and below are
+// wide enough, but the live value window needs more height than they have.
+TEST(WindowPlacement, ASideTooSmallForTheWindowIsPassedOver) {
+    const QRect screen(0, 0, 1280, 1024);
+    const QRect main(275, 259, 734, 550);
+    const QRect monitor = BusMonitorWindow::placeBeside(main, screen, QSize(640, 600));
+    EXPECT_FALSE(monitor.intersects(main));
+    const QRect live = BusMonitorWindow::placeBeside(main, screen, QSize(640, 600), QSize(500, 420));
+    EXPECT_TRUE(screen.contains(live)) << live.x() << "," << live.y() << " " << live.width() << "x" << live.height();
+    EXPECT_GE(live.height(), 420);
+    EXPECT_GE(live.width(), 500);
+}
