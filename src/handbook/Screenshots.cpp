@@ -324,6 +324,20 @@ class Session {
             dialog.render();
             saveFramed(dialog, QStringLiteral("geraetearchiv_vergleich"));
         }
+
+        // The window read from Kessel Nord (port 10, address 0), then programmed into the known
+        // instrument on port 1: the question warns and "Nein" is its default.
+        model->comPort = 10;
+        model->busAddress = 0;
+        model->addressChosen = true;
+        main->action(QStringLiteral("Konfigurationlesen1"))->trigger();
+        model->comPort = 1;
+        model->busAddress = 1;
+        prompter.boxShots.insert(QStringLiteral("Programmieren?"), [this](QWidget& box) {
+            saveFramed(box, QStringLiteral("programmieren_anderes_geraet"));
+        });
+        main->action(QStringLiteral("miKonfigurationprogrammieren1"))->trigger();
+        prompter.boxShots.clear();
         main.reset();
         handlers.reset();
         record = nullptr;
