@@ -95,6 +95,15 @@ int16_t BusSimulator::openCom(int16_t port, int32_t baud, int16_t mode) {
     Roster roster;
     RosterFile file("");
     if (const int16_t result = loadRoster(roster, file); result != status::Ok) return result;
+    // In real time a process goes on where it was: the same instrument, on the same port at the
+    // same address, keeps its state. The test clock starts every open at 0 s, the process too.
+    if (!signalStep())
+        for (PortEntry& port : roster.ports)
+            if (const PortEntry* before = roster_.findPort(port.number))
+                for (Instrument& instrument : port.instruments)
+                    for (const Instrument& old : before->instruments)
+                        if (old.address == instrument.address && old.identity == instrument.identity)
+                            instrument.continueSignalOf(old);
     roster_ = std::move(roster);
     kept_ = roster_;
     file_ = std::move(file);
@@ -106,7 +115,7 @@ int16_t BusSimulator::openCom(int16_t port, int32_t baud, int16_t mode) {
     keepCounters(changed);
     if (fault) return *fault;
     openPort_ = port;
-    openedAt_ = std::chrono::steady_clock::now();
+    if (!signalsSince_) signalsSince_ = std::chrono::steady_clock::now();
     measurements_ = 0;
     return status::Ok;
 }
@@ -278,13 +287,18 @@ int16_t BusSimulator::measurement(int16_t address, double& value) {
 }
 
 double BusSimulator::signalSeconds() {
+    if (const auto step = signalStep()) return static_cast<double>(measurements_) * *step;
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - *signalsSince_).count();
+}
+
+std::optional<double> BusSimulator::signalStep() {
     // A test clock: time stands still and every GetMeasurement call moves it on by this step.
     if (const char* step = std::getenv("TRAXBUS_SIGNALSTEP")) {
         char* end = nullptr;
         const double seconds = std::strtod(step, &end);
-        if (end != step && std::isfinite(seconds) && seconds >= 0) return static_cast<double>(measurements_) * seconds;
+        if (end != step && std::isfinite(seconds) && seconds >= 0) return seconds;
     }
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - openedAt_).count();
+    return std::nullopt;
 }
 
 int16_t BusSimulator::searchPorts(std::vector<int16_t>& ports) {

@@ -49,12 +49,16 @@ class BusSimulator {
     std::vector<Instrument*> atAddress(int16_t address);
     // Seconds since the roster was opened, as the signals see them (see README.md, "Signals").
     double signalSeconds();
+    // The test clock of TRAXBUS_SIGNALSTEP in seconds a poll, when set.
+    static std::optional<double> signalStep();
 
     Roster roster_;
     Roster kept_; // roster_ as of its last write: the baseline of the fault counts
     RosterFile file_{""};
     std::optional<int> openPort_;
-    std::chrono::steady_clock::time_point openedAt_;
+    // When the signals' clock started: at the first open while the library is loaded, so a
+    // caller that closes and opens the port again sees the signal go on.
+    std::optional<std::chrono::steady_clock::time_point> signalsSince_;
     int64_t measurements_ = 0; // GetMeasurement calls since the port was opened
     std::string rosterProblem_;
     std::string writeProblem_;

@@ -72,6 +72,9 @@ class Instrument {
 
     // What GetMeasurement answers `seconds` after the roster was opened.
     double measure(double seconds);
+    // Goes on with the process of `before` (the same instrument as an earlier roster held it),
+    // so opening the port again does not start the process afresh.
+    void continueSignalOf(const Instrument& before) { process_ = before.process_; }
     PidSettings pidSettings() const;
 
     // capacity: characters the buffer takes besides the terminating zero.

@@ -6,7 +6,8 @@ set -euo pipefail
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev nlohmann-json3-dev
           xvfb xauth fonts-dejavu-core fonts-liberation2 qt6-translations-l10n hyperfine
-          poppler-utils libqt6sql6-sqlite)
+          poppler-utils libqt6sql6-sqlite qt6-charts-dev
+          libqt6opengl6-dev)
 case "${1:-}" in
   package) packages+=(dpkg-dev file lintian desktop-file-utils appstream) ;;
   reliability) packages+=(clang libclang-rt-14-dev libfuzzer-14-dev) ;;

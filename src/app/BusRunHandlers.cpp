@@ -88,6 +88,8 @@ void MainHandlers::miKonfigurationprogrammieren1Click() {
                 statusText = QStringLiteral("nicht zurückgelesen: %1").arg(verification.failure);
             else if (rows.isEmpty())
                 statusText = QStringLiteral("geprüft, keine Abweichungen");
+            else if (rows.size() == 1)
+                statusText = QStringLiteral("1 Abweichung beim Zurücklesen: %1").arg(names);
             else
                 statusText = QStringLiteral("%1 Abweichungen beim Zurücklesen: %2").arg(rows.size()).arg(names);
         }

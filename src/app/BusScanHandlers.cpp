@@ -15,6 +15,8 @@ void MainHandlers::MainMenueExtras_BusDurchsuchenClick() {
                              env.currentDirectory, separator());
         window.comPort = m.comPort;
         window.converterCode = m.converterCode;
+        window.onChange = [this](const InstrumentChange& change) { recordChange(change); };
+        window.known = linePlanAddresses;
         window.FormShow();
         const BusBusy busy(running);
         env.prompter->showModal(window);
@@ -23,8 +25,9 @@ void MainHandlers::MainMenueExtras_BusDurchsuchenClick() {
             // instrument (features and options tell the variants apart).
             address = window.readRequest->address;
             const ModelEntry& first = catalogue::entry(window.readRequest->model);
+            // The row's address stands, 0 included: on a line the address query would collide.
             const ModelEntry* found =
-                familyModel(*bus, *env.clock, m.comPort, m.converterCode, address, first.family);
+                familyModel(*bus, *env.clock, m.comPort, m.converterCode, address, first.family, true);
             fitting = found ? found : &first;
         }
     }
@@ -33,5 +36,6 @@ void MainHandlers::MainMenueExtras_BusDurchsuchenClick() {
     // The readout then checks the instrument as always; one that fits no model says so there.
     menuModelClick(QLatin1String(fitting->menuItem));
     m.busAddress = address;
+    m.addressChosen = true;
     Konfigurationlesen1Click();
 }

@@ -64,5 +64,33 @@ QStringList ConfigSheet::values() const {
     for (const Section& s : sections)
         for (const Row& r : s.rows)
             out.append(r.value);
+    if (acceptance)
+        for (const QList<Row>* rows : {&acceptance->changes, &acceptance->rows})
+            for (const Row& r : *rows)
+                out.append(r.value);
     return out;
+}
+
+ConfigSheet::Acceptance sheetAcceptance(const RecordEntry& programmed, bool knownBefore) {
+    ConfigSheet::Acceptance a;
+    a.title = QStringLiteral("Änderungsnachweis");
+    const auto shown = [](const QString& value) { return value.isEmpty() ? QStringLiteral("–") : value; };
+    for (const RecordChange& c : programmed.changes)
+        a.changes.append({c.label.isEmpty() ? c.group : c.group + QStringLiteral(": ") + c.label,
+                          shown(c.before) + QStringLiteral(" → ") + shown(c.after)});
+    if (!knownBefore)
+        a.changes.append({QStringLiteral("Geänderte Felder"),
+                          QStringLiteral("nicht bekannt: das Gerät war vorher nicht im Gerätearchiv")});
+    else if (a.changes.isEmpty())
+        a.changes.append({QStringLiteral("Geänderte Felder"),
+                          QStringLiteral("keine: das Gerät hatte diese Konfiguration schon")});
+    a.rows = {{QStringLiteral("Programmiert am"),
+               programmed.time.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm"))},
+              {QStringLiteral("Prüfung"), programmed.verification.isEmpty()
+                                              ? QStringLiteral("nicht zurückgelesen (Prüfung ausgeschaltet)")
+                                              : programmed.verification},
+              {QStringLiteral("Grund der Änderung"),
+               programmed.reason.isEmpty() ? QStringLiteral("(nicht angegeben)") : programmed.reason}};
+    a.signatures = {QStringLiteral("Datum"), QStringLiteral("Name"), QStringLiteral("Unterschrift")};
+    return a;
 }

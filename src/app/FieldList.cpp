@@ -128,3 +128,7 @@ QString differenceCount(const QList<FieldDifference>& rows) {
            : rows.size() == 1 ? QStringLiteral("1 Unterschied")
                               : QStringLiteral("%1 Unterschiede").arg(rows.size());
 }
+
+QString deviationCount(qsizetype count) {
+    return count == 1 ? QStringLiteral("1 Abweichung") : QStringLiteral("%1 Abweichungen").arg(count);
+}

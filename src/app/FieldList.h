@@ -45,3 +45,5 @@ QString differenceListing(const QList<FieldDifference>& rows, const QString& a, 
 QString differenceCount(const QList<FieldDifference>& rows);
 // The fields' names in one line, comma-separated ("Schaltausgang 1: Schaltpunkt, …").
 QString differenceNames(const QList<FieldDifference>& rows);
+// "1 Abweichung", "3 Abweichungen": how many fields reading back or a verification found differing.
+QString deviationCount(qsizetype count);

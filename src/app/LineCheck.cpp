@@ -219,6 +219,36 @@ ProgramRow refused(const Row& r, const QString& why) {
 
 } // namespace
 
+ProgramRow takeOver(LineAccess& access, LinePlan& plan, const QString& planPath, const Row& r) {
+    LinePlanEntry& entry = plan.instruments[r.replaces];
+    // Moved by its identity word, so the other instruments of the line stay where they are.
+    if (r.address != entry.address) {
+        if (const int16_t status = access.moveTo(r.found, entry.address); status < 0) {
+            ProgramRow failed = refused(r, QStringLiteral("Adresse nicht geändert: ") + access.errorText(status));
+            failed.outcome = Programmed::Outcome::Failed;
+            return failed;
+        }
+    }
+    int32_t identity = 0;
+    const int16_t status = access.poll(entry.address, identity);
+    if (status < 0 || identity != r.found) {
+        ProgramRow failed = refused(r, status < 0 ? access.errorText(status)
+                                                  : QStringLiteral("anderes Gerät, nicht programmiert"));
+        failed.address = entry.address;
+        failed.outcome = Programmed::Outcome::Failed;
+        return failed;
+    }
+    ProgramRow done =
+        programmed(entry.address, identity, access.program(entry.address, lineplan::d20Path(planPath, entry)));
+    // Only a verified instrument stands in the plan for the one it replaces.
+    if (done.outcome == Programmed::Outcome::Verified) {
+        done.result = QStringLiteral("ersetzt %1 (%2), %3")
+                          .arg(entryTitle(entry), serialOrNone(entry.identity), done.result);
+        entry.identity = identity;
+    }
+    return done;
+}
+
 ProgramResult program(LineAccess& access, LinePlan& plan, const QString& planPath, bool replace) {
     ProgramResult result;
     result.before = check(access, plan, planPath);
@@ -274,35 +304,8 @@ ProgramResult program(LineAccess& access, LinePlan& plan, const QString& planPat
 
     for (const Row& r : result.before.rows) {
         if (r.replaces < 0) continue;
-        LinePlanEntry& entry = plan.instruments[r.replaces];
-        // Moved by its identity word, so the other instruments of the line stay where they are.
-        if (r.address != entry.address) {
-            if (const int16_t status = access.moveTo(r.found, entry.address); status < 0) {
-                ProgramRow failed = refused(r, QStringLiteral("Adresse nicht geändert: ") + access.errorText(status));
-                failed.outcome = Programmed::Outcome::Failed;
-                result.rows.append(failed);
-                continue;
-            }
-        }
-        int32_t identity = 0;
-        const int16_t status = access.poll(entry.address, identity);
-        if (status < 0 || identity != r.found) {
-            ProgramRow failed = refused(r, status < 0 ? access.errorText(status)
-                                                      : QStringLiteral("anderes Gerät, nicht programmiert"));
-            failed.address = entry.address;
-            failed.outcome = Programmed::Outcome::Failed;
-            result.rows.append(failed);
-            continue;
-        }
-        ProgramRow done = programmed(entry.address, identity,
-                                     access.program(entry.address, lineplan::d20Path(planPath, entry)));
-        // Only a verified instrument stands in the plan for the one it replaces.
-        if (done.outcome == Programmed::Outcome::Verified) {
-            done.result = QStringLiteral("ersetzt %1 (%2), %3")
-                              .arg(entryTitle(entry), serialOrNone(entry.identity), done.result);
-            entry.identity = identity;
-            result.planChanged = true;
-        }
+        const ProgramRow done = takeOver(access, plan, planPath, r);
+        if (done.outcome == Programmed::Outcome::Verified) result.planChanged = true;
         result.rows.append(done);
     }
     std::stable_sort(result.rows.begin(), result.rows.end(),

@@ -126,4 +126,9 @@ struct ProgramResult {
 // programmed, verified, and its serial recorded in the plan, which is written back.
 ProgramResult program(LineAccess& access, LinePlan& plan, const QString& planPath, bool replace);
 
+// One offered replacement taken over: the instrument of `row` moved by its identity word to the
+// planned address, programmed from the planned d20 file and read back. When verified its
+// serial stands in `plan` in place of the old one; the caller writes the plan.
+ProgramRow takeOver(LineAccess& access, LinePlan& plan, const QString& planPath, const Row& row);
+
 } // namespace line

@@ -3,6 +3,7 @@
 #include "app/BusMonitorWindow.h"
 #include "app/FieldList.h"
 #include "app/HelpWindow.h"
+#include "app/LiveValueSession.h"
 #include "app/SettingsStore.h"
 
 namespace {

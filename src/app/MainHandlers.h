@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bus/BusGuard.h"
 #include "bus/BusLibrary.h"
 #include "config/Clock.h"
 #include "config/ConfigActions.h"
@@ -16,11 +17,14 @@
 #include <memory>
 
 class BusMonitorWindow;
+class LiveValueSession;
 class SheetPrinter;
 struct BusCall;
 class CallLog;
+struct ConfigSheet;
 class SettingsStore;
 struct FieldDifference;
+struct InstrumentChange;
 struct ShownField;
 
 // Creates a binding of the bus library that resolves the given entry points.
@@ -109,6 +113,12 @@ public:
         QList<FieldDifference> differences; // complete in app/FieldList.h
     };
     const Verification& lastVerification() const { return verification; }
+    // The entry of the last programming run while the window still shows what it programmed
+    // (another readout, an address or name change or any edit since: null). `knownBefore`: the
+    // record knew the instrument's configuration before that run.
+    const RecordEntry* programmingShown(bool* knownBefore = nullptr);
+    // A programming entry of the record taken as the window's last run, for its sheet.
+    void showProgramming(const RecordEntry& entry, bool knownBefore);
 
     // --- Configuration files (FileHandlers.cpp) --------------------------------------------
     void miDatenspeichernClick(); // "Konfiguration &speichern"
@@ -137,6 +147,8 @@ public:
     // --- Bus scan (BusScanHandlers.cpp) -------------------------------------------------------
     // "Bus durchsuchen…": every instrument on the port, with its address, name and readout.
     void MainMenueExtras_BusDurchsuchenClick();
+    // "Anlage prüfen und programmieren…": the whole line against its plan (LineHandlers.cpp).
+    void MainMenueExtras_AnlageClick();
 
     // --- The instrument record's window (ArchiveHandlers.cpp) ----------------------------------
     // "Gerätearchiv…": the recorded instruments, their histories, an entry into the window or a file.
@@ -153,6 +165,13 @@ public:
     BusMonitorWindow* busMonitor() { return monitor.get(); }
     // True while a readout, programming or tool runs the bus: nothing else may start.
     bool busRunning() const { return running; }
+
+    // --- Live value window (LiveValueHandlers.cpp) -------------------------------------------
+    // "Messwert anzeigen…": opens the live value window beside the main window, or brings it back
+    // with the configuration the main window shows now.
+    void MainMenueExtras_MesswertAnzeigenClick();
+    // The live value window once opened; null before.
+    LiveValueSession* liveValues() { return live.get(); }
 
     // --- Detail window, help and flow calculator (HelpHandlers.cpp) ----------------------------
     void b_erw_AnzeigenClick();
@@ -204,9 +223,9 @@ private:
     // While a window of its own works the bus (a tool, the compare window), the main window
     // starts nothing and repaints between the calls, as during a readout.
     struct BusBusy {
-        explicit BusBusy(bool& flag) : running(flag) { running = true; }
+        explicit BusBusy(BusGuard& flag) : running(flag) { running = true; }
         ~BusBusy() { running = false; }
-        bool& running;
+        BusGuard& running;
     };
 
     void closeMainWindow();
@@ -214,6 +233,12 @@ private:
     // Appends what the window shows of the instrument now as one entry; a failed write is told
     // in the status bar (the record shows its own box once).
     void recordEvent(RecordEntry::Event event, const QString& verificationText = {});
+    // An address or name a tool window gave an instrument: one entry, the rest of it as the
+    // instrument's previous entry has it.
+    void recordChange(const InstrumentChange& change);
+    // The instrument's newest entry that holds a configuration: its last known state.
+    std::optional<RecordEntry> knownState(const QString& serial);
+    void addAcceptance(ConfigSheet& sheet);
     // Before the first write: what the window changes against the instrument's last known state,
     // and the user's "Programmieren?". `readFrom`: the identity the window was read from (0: none).
     bool confirmProgramming(int32_t readFrom);
@@ -253,12 +278,17 @@ private:
     bool settingsWritten = false;
     int16_t busStatus = 0;
     FileOutcome fileOutcome;
-    bool running = false;
+    // Set while a run or a tool has the bus; the live value window polls only while it is free.
+    BusGuard running;
     QString runKind;
     QHash<QString, int> exchangesOf; // per run kind and model: exchanges of the last run
     std::unique_ptr<BusMonitorWindow> monitor;
+    std::unique_ptr<LiveValueSession> live;
     UndoHistory history;
     Verification verification;
     QString programmingNote; // added to the status bar after programming
     QString reason;          // "Grund der Änderung": offered again for the rest of the session
+    std::optional<RecordEntry> programmed; // the last programming run, see programmingShown
+    bool programmedKnown = false;
+    QList<int16_t> linePlanAddresses; // of the plan the line window last had open: scanned first
 };

@@ -6,6 +6,7 @@
 #include "files/D20Reader.h"
 #include "files/D20Writer.h"
 #include "files/WordReader.h"
+#include "tools/BusToolWindow.h"
 
 #include <QDate>
 
@@ -43,7 +44,8 @@ void MainHandlers::recordEvent(RecordEntry::Event event, const QString& verifica
     if (!env.record || m.deviceIdentity == 0) return;
     RecordEntry e;
     e.event = event;
-    if (env.now) e.time = env.now().toUTC();
+    // Set here, not by the record: the sheet's acceptance record shows it as well.
+    e.time = env.now ? env.now().toUTC() : QDateTime::currentDateTimeUtc();
     e.port = m.comPort;
     e.address = m.busAddress;
     e.identity = quint32(m.deviceIdentity);
@@ -55,9 +57,13 @@ void MainHandlers::recordEvent(RecordEntry::Event event, const QString& verifica
     e.configuration = D20Writer(m, env.localeSeparator()).contents(header);
     e.verification = verificationText;
     if (event == RecordEntry::Event::Programming) e.reason = reason;
-    if (const std::optional<RecordEntry> before = env.record->latest(e.serial))
+    const std::optional<RecordEntry> before = knownState(e.serial);
+    if (before)
         for (const FieldDifference& d : differences(recordedFields(before->configuration), shownFields(m)))
             e.changes.append({d.group, d.label, d.a, d.b});
+    // The sheet's acceptance record holds the run even when the record cannot be written.
+    programmed.reset();
+    if (event == RecordEntry::Event::Programming) showProgramming(e, before.has_value());
     if (!env.record->add(std::move(e)))
         m.StatusBar1.panels[2] += QStringLiteral(" – nicht im Gerätearchiv gespeichert");
 }
@@ -76,7 +82,7 @@ bool MainHandlers::confirmProgramming(int32_t readFrom) {
 
 bool MainHandlers::askDifferences(int32_t readFrom) {
     const QString serial = bus::serialText(m.deviceIdentity);
-    const std::optional<RecordEntry> known = env.record->latest(serial);
+    const std::optional<RecordEntry> known = knownState(serial);
     if (!known) {
         m.StatusBar1.panels[2] = programmingNote = QStringLiteral("Gerät %1 war noch nicht im Gerätearchiv").arg(serial);
         actions.repaintStatusBar();
@@ -121,4 +127,54 @@ void MainHandlers::verifyProgramming() {
     }
     verification.done = true;
     verification.differences = differences(shownFields(m), shownFields(back));
+}
+
+std::optional<RecordEntry> MainHandlers::knownState(const QString& serial) {
+    std::optional<RecordEntry> newest = env.record->latest(serial);
+    // An address or name change of an instrument never read carries no configuration.
+    if (newest && newest->configuration.isEmpty()) {
+        newest.reset();
+        for (const RecordEntry& e : env.record->history(serial))
+            if (!e.configuration.isEmpty()) return e;
+    }
+    return newest;
+}
+
+void MainHandlers::recordChange(const InstrumentChange& change) {
+    programmed.reset();
+    if (!env.record) return;
+    const QString serial = bus::serialText(change.identity);
+    // Model, firmware, name and configuration: an address or name change leaves them as they were.
+    RecordEntry e = env.record->latest(serial).value_or(RecordEntry{});
+    e.id = 0;
+    e.time = env.now ? env.now().toUTC() : QDateTime();
+    e.user.clear();
+    e.computer.clear();
+    e.verification.clear();
+    e.reason.clear();
+    const bool address = change.kind == InstrumentChange::Kind::Address;
+    e.event = address ? RecordEntry::Event::AddressChange : RecordEntry::Event::NameChange;
+    e.port = m.comPort;
+    e.address = change.address;
+    e.identity = quint32(change.identity);
+    e.serial = serial;
+    if (e.model.isEmpty()) e.model = change.type;
+    if (change.firmware) e.firmware = NumberFormat::formatShortest(*change.firmware, QLatin1Char('.'));
+    if (!address) e.name = change.after;
+    e.changes = {{QStringLiteral("Gerät"), address ? QStringLiteral("Busadresse") : QStringLiteral("Gerätename"),
+                  change.before, change.after}};
+    env.record->add(std::move(e));
+}
+
+const RecordEntry* MainHandlers::programmingShown(bool* knownBefore) {
+    if (!programmed || programmed->identity != quint32(m.deviceIdentity)) return nullptr;
+    // Changed in the window since: the sheet would sign for something that was not programmed.
+    if (!differences(recordedFields(programmed->configuration), shownFields(m)).isEmpty()) return nullptr;
+    if (knownBefore) *knownBefore = programmedKnown;
+    return &*programmed;
+}
+
+void MainHandlers::showProgramming(const RecordEntry& entry, bool knownBefore) {
+    programmed = entry;
+    programmedKnown = knownBefore;
 }

@@ -15,11 +15,18 @@ const QString kPdfFilter = QStringLiteral("PDF-Dokument (*.pdf)");
 
 } // namespace
 
+// Right after a programming run, while the window shows what it programmed, the sheet is its
+// acceptance record too.
+void MainHandlers::addAcceptance(ConfigSheet& sheet) {
+    bool knownBefore = false;
+    if (const RecordEntry* run = programmingShown(&knownBefore)) sheet.acceptance = sheetAcceptance(*run, knownBefore);
+}
+
 // The sheet shows the window as it is; nothing of the configuration changes.
 void MainHandlers::miKonfigurationsblattDruckenClick() {
     if (!env.sheets) return;
-    const ConfigSheet sheet =
-        configSheet(m, env.now ? env.now() : QDateTime::currentDateTime(), actions.separator());
+    ConfigSheet sheet = configSheet(m, env.now ? env.now() : QDateTime::currentDateTime(), actions.separator());
+    addAcceptance(sheet);
     switch (env.sheets->print(sheet)) {
     case SheetPrinter::Printed::Done:
         m.StatusBar1.panels[2] = QStringLiteral("Konfigurationsblatt gedruckt");
@@ -44,8 +51,8 @@ void MainHandlers::miKonfigurationsblattPdfClick() {
     const QString fileName = env.prompter->saveFileName(folder, kPdfFilter, QStringLiteral("pdf"));
     fileOutcome = {FileOutcome::Result::Cancelled, fileName, {}};
     if (fileName.isEmpty()) return;
-    const ConfigSheet sheet =
-        configSheet(m, env.now ? env.now() : QDateTime::currentDateTime(), actions.separator());
+    ConfigSheet sheet = configSheet(m, env.now ? env.now() : QDateTime::currentDateTime(), actions.separator());
+    addAcceptance(sheet);
     const QByteArray pdf = env.sheets->pdf(sheet);
     // Through the program's one writer: a failed write leaves an older sheet of that name whole.
     const filewriter::Result written =

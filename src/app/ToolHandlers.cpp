@@ -19,6 +19,7 @@ void MainHandlers::MainMenueExtrasAdresseSetzenClick() {
         window.currentAddress = m.busAddress;
         window.converterCode = m.converterCode;
         window.comPort = m.comPort;
+        window.onChange = [this](const InstrumentChange& change) { recordChange(change); };
         const BusBusy busy(running);
         env.prompter->showModal(window);
         // An address still to be found stays so: the main window keeps asking the bus.
@@ -34,6 +35,7 @@ void MainHandlers::mmExtras_GeraeteNamenZuweisenClick() {
                                 *env.clock);
         window.comPort = m.comPort;
         window.converterCode = m.converterCode;
+        window.onChange = [this](const InstrumentChange& change) { recordChange(change); };
         const BusBusy busy(running);
         env.prompter->showModal(window);
     }
@@ -50,7 +52,9 @@ void MainHandlers::MainMenueExtras_SelectAddressClick() {
         window.FormActivate();
         const BusBusy busy(running);
         env.prompter->showModal(window);
-        // Unchanged unless the user confirmed with OK.
+        // Unchanged unless the user confirmed with OK; an address chosen here follows the
+        // window's own rule again (below 1: asked from the bus).
+        if (window.address != m.busAddress) m.addressChosen = false;
         m.busAddress = window.address;
     }
     bus::aDLLDynamischEntladen(*bus);

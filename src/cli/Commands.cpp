@@ -33,6 +33,7 @@
 
 #include <cmath>
 #include <csignal>
+#include <algorithm>
 #include <optional>
 #include <limits>
 #include <cstdio>
@@ -41,6 +42,7 @@
 namespace {
 
 std::unique_ptr<InstrumentRecord> openRecord(const Invocation& in);
+QString recordTime(const QDateTime& time);
 
 // The record a reading or programming command writes to; none with --no-record.
 std::unique_ptr<InstrumentRecord> recordFor(Invocation& in) {
@@ -674,7 +676,7 @@ PortResult programPort(Invocation& in, const QString& file, int16_t port, bool v
     if (r.differences.isEmpty()) {
         r.result = QStringLiteral("programmiert und geprüft");
     } else {
-        r.result = QStringLiteral("%1 Abweichungen").arg(r.differences.size());
+        r.result = deviationCount(r.differences.size());
         r.code = exitcode::Differences;
     }
     return r;
@@ -787,6 +789,36 @@ int runDiff(Invocation& in) {
 
 // --- sheet --------------------------------------------------------------------------------------
 
+// The instrument's newest programming from the record, for the sheet of the instrument just read.
+int takeProgramming(const Invocation& in, Session& s) {
+    const std::unique_ptr<InstrumentRecord> record = openRecord(in);
+    const QString serial = bus::serialText(s.model().deviceIdentity);
+    const QList<RecordEntry> history = record->history(serial);
+    const auto programming = std::find_if(history.begin(), history.end(), [](const RecordEntry& e) {
+        return e.event == RecordEntry::Event::Programming;
+    });
+    if (programming == history.end()) {
+        err(CliPrompter::line(QStringLiteral("Fehler"),
+                              QStringLiteral("Im Gerätearchiv %1 ist keine Programmierung des Geräts %2 eingetragen. "
+                                             "Kein Blatt gespeichert.")
+                                  .arg(QDir::toNativeSeparators(record->file()), serial)));
+        return exitcode::Usage;
+    }
+    // Its changes are complete when an older entry held the configuration before it.
+    const bool knownBefore = std::any_of(programming + 1, history.end(),
+                                         [](const RecordEntry& e) { return !e.configuration.isEmpty(); });
+    s.handlers().showProgramming(*programming, knownBefore);
+    if (!s.handlers().programmingShown()) {
+        err(CliPrompter::line(QStringLiteral("Fehler"),
+                              QStringLiteral("Das Gerät %1 zeigt nicht mehr, was am %2 programmiert wurde "
+                                             "(Eintrag %3). Kein Blatt gespeichert.")
+                                  .arg(serial, recordTime(programming->time))
+                                  .arg(programming->id)));
+        return exitcode::Differences;
+    }
+    return exitcode::Ok;
+}
+
 // A file loaded or an instrument read as the window does, then its configuration sheet saved.
 // The window's picture comes from the window itself, drawn without a display.
 int runSheet(Invocation& in) {
@@ -794,6 +826,9 @@ int runSheet(Invocation& in) {
     QString portError;
     const int16_t port = cliopt::portSource(from, &portError).value_or(0);
     if (!portError.isEmpty()) return usage(portError);
+    const bool withRecord = in.parser.isSet(QStringLiteral("record"));
+    if (withRecord && port == 0)
+        return usage(QStringLiteral("--record gilt für ein Gerät (port:N); eine d20-Datei nennt keine Seriennummer."));
     Session* session = nullptr;
     QtSheetPrinter printer([&session] { return session ? windowPicture(session->handlers()) : QImage(); });
     Session s(port == 0 ? optionsFor(in, from) : in.common, port, &printer);
@@ -812,6 +847,8 @@ int runSheet(Invocation& in) {
                                                        s.model().converterCode, s.model().busAddress);
         s.model().source.hasName = info.hasName;
         s.model().source.name = info.name;
+        if (withRecord)
+            if (const int code = takeProgramming(in, s); code != exitcode::Ok) return code;
     } else if (!s.loadFile(from)) {
         return fileFailed(s);
     }
@@ -846,6 +883,8 @@ template <typename Window> struct Tool {
 };
 
 template <typename Window> int runTool(Invocation& in, int16_t port, const Tool<Window>& tool, const QString& value) {
+    // The window's handlers record the change as they do in the window.
+    const std::unique_ptr<InstrumentRecord> record = recordFor(in);
     Session s(in.common, port);
     if (!started(s)) return exitcode::BusFailure;
     // set-address talks to --address when given, as the window to the address chosen there.
@@ -1581,23 +1620,35 @@ const QList<Command>& commands() {
          "Speichert das Konfigurationsblatt als PDF, wie „Konfigurationsblatt als PDF…“ im Menü Datei:\n"
          "Gerätetyp, Herkunft (Gerät mit Seriennummer, Version, Adresse und Name oder Datei mit Kommentar),\n"
          "Datum, ein Bild des Fensters und jedes angezeigte Feld mit seinem Wert. Ein Gerät wird wie mit\n"
-         "„Einlesen“ gelesen; ohne --model wird der Gerätetyp ermittelt.",
+         "„Einlesen“ gelesen; ohne --model wird der Gerätetyp ermittelt. --record setzt die letzte\n"
+         "Programmierung des Geräts aus dem Gerätearchiv dazu (geänderte Felder alt → neu, Prüfung, Grund,\n"
+         "Zeilen für Datum, Name und Unterschrift); ist keine eingetragen: Exit 2; zeigt das Gerät inzwischen\n"
+         "etwas anderes: Exit 4. Beides ohne Blatt.",
          "trkdvn-cli sheet kessel1.d20 -o kessel1.pdf", &runSheet,
-         {{.key = "output", .required = true}, {.key = "model"}, {.key = "converter"}, {.key = "address"}}},
+         {{.key = "output", .required = true},
+          {.key = "model"},
+          {.key = "converter"},
+          {.key = "address"},
+          {.key = "record"},
+          {.key = "archive", .needs = "record"}}},
         {"set-address", "", 0,
          "Gibt dem angeschlossenen Gerät eine neue Busadresse, wie „Adresse setzen“ im Menü Extras: "
          "Informationen\n"
          "lesen, Adresse eintragen, setzen. Prüfungen und Meldungen wie im Fenster. Ohne --address muss genau\n"
          "ein Gerät auf die Adressabfrage antworten; wird keines gefunden, wird nichts gesendet (Exit 1).",
          "trkdvn-cli set-address --port 1 --to 12", &runSetAddress,
-         with(instrument, {{.key = "to", .required = true}})},
+         with(instrument, {{.key = "to", .required = true}, {.key = "archive"}, {.key = "no-record"}})},
         // No --address: the name window always asks the bus for the one instrument attached.
         {"rename", "", 0,
          "Schreibt den Gerätenamen (höchstens 16 Zeichen aus Windows-1252, ohne Zeilenumbruch), wie\n"
          "„Gerätenamen zuweisen“ im Menü Extras, an das eine Gerät, das auf die Adressabfrage antwortet.\n"
          "Ein anderer Name wird abgelehnt (Exit 2), ohne etwas zu senden.",
          "trkdvn-cli rename --port 1 --name \"Kessel 2\"", &runRename,
-         {{.key = "port", .required = true}, {.key = "converter"}, {.key = "name", .required = true}}},
+         {{.key = "port", .required = true},
+          {.key = "converter"},
+          {.key = "name", .required = true},
+          {.key = "archive"},
+          {.key = "no-record"}}},
         {"flow", "", 0,
          "Der Durchflussrechner: aus den Daten des Gebers die Einstellwerte (InP, SEnS, Fr.Lo, Fr.Hi, dP,\n"
          "di.Lo, di.Hi, Li). Einheiten: l/min, l/h, m3/min, m3/h; Signal: ttl, npn, pnp. Mit --apply "

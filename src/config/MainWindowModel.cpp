@@ -244,7 +244,9 @@ MainWindowModel::MainWindowModel() {
     menu(MainMenueExtras_Busmonitor, QStringLiteral("&Busmonitor"));
     menu(MainMenueExtras_Vergleichen, QStringLiteral("&Vergleichen…"));
     menu(MainMenueExtras_BusDurchsuchen, QStringLiteral("B&us durchsuchen…"));
+    menu(MainMenueExtras_Anlage, QStringLiteral("Anlage &prüfen und programmieren…"));
     menu(MainMenueExtras_Geraetearchiv, QStringLiteral("Gerätea&rchiv…"));
+    menu(MainMenueExtras_MesswertAnzeigen, QStringLiteral("&Messwert anzeigen…"));
     menu(MainMenuHilfe, QStringLiteral("&Hilfe"));
     menu(MainMenueQM, QStringLiteral("&?"));
     menu(MainMenueUeber, QStringLiteral("&Info"));

@@ -120,7 +120,9 @@ struct MainWindowModel {
     MenuItem mmExtras, MainMenueExtrasAnzeigeeinheit, MainMenueExtras_ErweiterteKonfiguration,
         MainMenueExtrasAdresseSetzen, mmExtras_GeraeteNamenZuweisen, MainMenueExtras_SelectAddress,
         MainMenueDurchflussMessung, MainMenueExtras_Busmonitor, MainMenueExtras_Vergleichen,
-        MainMenueExtras_BusDurchsuchen, MainMenueExtras_Geraetearchiv;
+        MainMenueExtras_BusDurchsuchen, MainMenueExtras_Anlage, MainMenueExtras_Geraetearchiv;
+    // "&Messwert anzeigen…": the live value window, after the items above
+    MenuItem MainMenueExtras_MesswertAnzeigen;
     // "&Hilfe"
     MenuItem MainMenuHilfe, MainMenueQM, MainMenueUeber, _mHilfe_Kurzanleitung;
     MenuItem _mHilfe_HandbuchPdf; // the printable edition

@@ -61,6 +61,7 @@ void UndoHistory::carryProgramState(MainWindowModel& to, const MainWindowModel& 
     to.comPort = from.comPort;
     to.converterCode = from.converterCode;
     to.busAddress = from.busAddress;
+    to.addressChosen = from.addressChosen;
     for (MenuItem MainWindowModel::*item :
          {&MainWindowModel::Schnittstelle, &MainWindowModel::mmSelectedComPort,
           &MainWindowModel::Portauswahl1, &MainWindowModel::MainMenueWandler,

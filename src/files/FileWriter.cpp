@@ -1,6 +1,7 @@
 #include "files/FileWriter.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -50,6 +51,23 @@ Result replace(const QString& path, const QByteArray& bytes) {
     }
     errno = 0;
     if (!file.commit()) return {false, reasonFor(errno ? errno : EIO, path)};
+    return {true, {}};
+}
+
+Result append(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.exists())
+        return {false, QStringLiteral("Die Datei „%1“ ist nicht mehr vorhanden.").arg(QDir::toNativeSeparators(path))};
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        return {false, reasonFor(errno ? errno : EACCES, path)};
+    const qint64 before = file.size();
+    errno = 0;
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        const int error = errno ? errno : ENOSPC;
+        file.resize(before);
+        return {false, reasonFor(error, path)};
+    }
     return {true, {}};
 }
 

@@ -15,6 +15,11 @@ struct Result {
 
 Result replace(const QString& path, const QByteArray& bytes);
 
+// Adds `bytes` to the end of an existing file (a recording made with replace first). The bytes
+// go out unbuffered and are flushed; a write that fails cuts the file back to its old length,
+// so it ends with the last whole addition and never with half of one.
+Result append(const QString& path, const QByteArray& bytes);
+
 // The system's reason (an errno value) for a write to `path` failing, in words a user of
 // this program reads; the toolkit's own texts are English.
 QString reasonFor(int error, const QString& path);

@@ -6,6 +6,7 @@
 #include "app/CompareWindow.h"
 #include "app/ConfigSheet.h"
 #include "app/ExtendedWordsWindow.h"
+#include "app/LinePlanWindow.h"
 #include "app/MainHandlers.h"
 #include "app/SettingsStore.h"
 #include "bus/BusPort.h"
@@ -28,6 +29,7 @@
 #include "ui/DeviceNameDialog.h"
 #include "ui/ExtendedWordsDialog.h"
 #include "ui/FlowCalculatorDialog.h"
+#include "ui/LinePlanDialog.h"
 #include "ui/MainWindow.h"
 #include "ui/QtPrompter.h"
 #include "ui/SelectAddressDialog.h"
@@ -37,6 +39,9 @@
 #include <QDir>
 #include <QFile>
 #include <QInputDialog>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMessageBox>
 #include <QProcess>
 #include <QRegularExpression>
@@ -267,9 +272,7 @@ class Session {
             problems.append(QStringLiteral("Der Busmonitor hat sich nicht geöffnet"));
         }
 
-        // The line of seven on port 10, searched whole, its first instrument chosen.
-        start(10, false);
-        handlers->MainMenueExtras_BusDurchsuchenClick();
+        lineShots();
 
         programWithProof();
 
@@ -296,6 +299,12 @@ class Session {
         prompter.textAnswer = QStringLiteral("Sollwert nach Abnahme Kessel 1 angepasst");
         main->action(QStringLiteral("miKonfigurationprogrammieren1"))->trigger();
         prompter.boxShots.clear();
+        // The sheet made now is the programming's acceptance record; it stands on the last page.
+        bool knownBefore = false;
+        if (const RecordEntry* run = handlers->programmingShown(&knownBefore))
+            sheetPage(QStringLiteral("blatt_aenderungsnachweis"), 0, sheetAcceptance(*run, knownBefore));
+        else
+            problems.append(QStringLiteral("Nach dem Programmieren fehlt der Änderungsnachweis"));
         when = when.addSecs(5 * 60);
         main->action(QStringLiteral("Konfigurationlesen1"))->trigger();
 
@@ -350,8 +359,10 @@ class Session {
 
   private:
     // The PDF goes through pdftoppm, the one rasteriser at hand that reads what QPdfWriter writes.
-    void sheetPage(const QString& name) {
+    // page: the sheet's page to show, 0 the last; acceptance: the record of the programming run it signs for.
+    void sheetPage(const QString& name, int page = 1, std::optional<ConfigSheet::Acceptance> acceptance = {}) {
         auto sheet = configSheet(*model, QDateTime(QDate(2026, 12, 7), QTime(9, 30)), QChar(u','));
+        sheet.acceptance = std::move(acceptance);
         // The picture names the version only, the same from one build of the handbook to the next.
         static const QRegularExpression revision(QStringLiteral(" \\(Revision [^)]*\\)"));
         sheet.footer.remove(revision);
@@ -363,10 +374,17 @@ class Session {
             return;
         }
         out.close();
+        if (page == 0) { // the last page
+            QProcess info;
+            info.start(QStringLiteral("pdfinfo"), {pdfPath});
+            info.waitForFinished(60000);
+            static const QRegularExpression pages(QStringLiteral("Pages:\\s+(\\d+)"));
+            page = std::max(1, pages.match(QString::fromUtf8(info.readAllStandardOutput())).captured(1).toInt());
+        }
         QProcess raster;
         raster.start(QStringLiteral("pdftoppm"),
                      {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("80"), QStringLiteral("-f"),
-                      QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"), QStringLiteral("-singlefile"),
+                      QString::number(page), QStringLiteral("-l"), QString::number(page), QStringLiteral("-singlefile"),
                       pdfPath, QDir(folder).filePath(name)});
         if (!raster.waitForFinished(60000) || raster.exitStatus() != QProcess::NormalExit || raster.exitCode() != 0) {
             problems.append(QStringLiteral("pdftoppm (Paket poppler-utils) konnte das Konfigurationsblatt nicht "
@@ -375,6 +393,97 @@ class Session {
             return;
         }
         taken.append(name);
+    }
+
+    // The line of port 10: the scan window halfway and at its end, then the line window's check
+    // with one switch point changed in a d20 file and one instrument swapped and taken over.
+    void lineShots() {
+        start(10, false);
+        prompter.shots.insert(QStringLiteral("TBusDurchsuchen"), [this](ModalWindow& mw, QWidget*) {
+            auto& w = static_cast<BusScanWindow&>(mw);
+            BusScanDialog dialog(w, main.get());
+            dialog.show();
+            const std::function<void()> paint = w.repaint;
+            bool halfway = false;
+            w.repaint = [&] {
+                paint();
+                if (!halfway && w.progress.done == 120) {
+                    halfway = true;
+                    save(dialog, QStringLiteral("bus_durchsuchen_laeuft"));
+                }
+            };
+            w.b_DurchsuchenClick();
+            w.repaint = paint;
+            w.rowSelected(0);
+            dialog.render();
+            save(dialog, QStringLiteral("bus_durchsuchen"));
+        });
+        handlers->MainMenueExtras_BusDurchsuchenClick();
+
+        prompter.shots.insert(QStringLiteral("TAnlage"), [this](ModalWindow& mw, QWidget*) {
+            auto& w = static_cast<LinePlanWindow&>(mw);
+            LinePlanDialog dialog(w, main.get());
+            dialog.show();
+            const QDir plans(QDir(scratch).filePath(QStringLiteral("anlage")));
+            QDir().mkpath(plans.path());
+            prompter.saveAnswers = {plans.filePath(QStringLiteral("halle2.json"))};
+            w.b_PlanAnlegenClick();
+            if (!w.plan) {
+                problems.append(QStringLiteral("Der Anlagenplan wurde nicht angelegt: %1").arg(w.l_Status.caption));
+                return;
+            }
+            dialog.render();
+            save(dialog, QStringLiteral("anlage_angelegt"));
+            changeSwitchPoint(plans.filePath(QStringLiteral("Adresse_088.d20")));
+            swapInstrument(10, 17, QStringLiteral("0x07611099"));
+            w.b_PruefenClick();
+            for (int r = 0; r < w.lines.size(); ++r)
+                if (w.lines.at(r).address == 17) w.rowSelected(r);
+            dialog.render();
+            save(dialog, QStringLiteral("anlage_pruefen"));
+            w.b_ErsatzClick();
+            for (int r = 0; r < w.lines.size(); ++r)
+                if (w.lines.at(r).address == 88) w.rowSelected(r);
+            dialog.render();
+            save(dialog, QStringLiteral("anlage_ersetzt"));
+        });
+        handlers->MainMenueExtras_AnlageClick();
+    }
+
+    void changeSwitchPoint(const QString& d20) {
+        QFile file(d20);
+        QByteArray bytes;
+        if (file.open(QIODevice::ReadOnly)) bytes = file.readAll();
+        file.close();
+        if (!bytes.contains("\r\n800\r\n700\r\n") || !file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            problems.append(QStringLiteral("Der Schaltpunkt in %1 wurde nicht geändert").arg(d20));
+            return;
+        }
+        file.write(bytes.replace("\r\n800\r\n700\r\n", "\r\n750\r\n700\r\n"));
+    }
+
+    // The instrument at `address` of `port` becomes a new one of its family.
+    void swapInstrument(int port, int address, const QString& identity) {
+        QFile file(qEnvironmentVariable("TRAXBUS_SIM"));
+        if (!file.open(QIODevice::ReadOnly)) return;
+        QJsonObject roster = QJsonDocument::fromJson(file.readAll()).object();
+        file.close();
+        QJsonArray ports = roster.value(QStringLiteral("ports")).toArray();
+        for (int p = 0; p < ports.size(); ++p) {
+            QJsonObject line = ports[p].toObject();
+            if (line.value(QStringLiteral("port")).toInt() != port) continue;
+            QJsonArray instruments = line.value(QStringLiteral("instruments")).toArray();
+            for (int i = 0; i < instruments.size(); ++i) {
+                QJsonObject instrument = instruments[i].toObject();
+                if (instrument.value(QStringLiteral("address")).toInt() != address) continue;
+                instrument.insert(QStringLiteral("identity"), identity);
+                instruments[i] = instrument;
+            }
+            line.insert(QStringLiteral("instruments"), instruments);
+            ports[p] = line;
+        }
+        roster.insert(QStringLiteral("ports"), ports);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.write(QJsonDocument(roster).toJson());
     }
 
     QString iniPath() const { return QDir(scratch).filePath(QStringLiteral("settings.ini")); }
@@ -398,10 +507,6 @@ class Session {
             });
         shoot<CompareWindow, CompareDialog>("TVergleich", QStringLiteral("vergleichen"),
                                             [](CompareWindow& w) { w.b_GeraetClick(); });
-        shoot<BusScanWindow, BusScanDialog>("TBusDurchsuchen", QStringLiteral("bus_durchsuchen"), [](BusScanWindow& w) {
-            w.b_DurchsuchenClick();
-            w.rowSelected(0);
-        });
         shoot<FlowCalculatorWindow, FlowCalculatorDialog>("TForm1", QStringLiteral("durchfluss"),
                                                           [](FlowCalculatorWindow& w) {
                                                               w.eMax.text = QStringLiteral("100");

@@ -22,7 +22,7 @@ namespace {
 std::atomic<int> connections{0};
 
 // How an event is stored; the order of RecordEntry::Event.
-constexpr const char* kEventKeys[] = {"readout", "programming", "address", "name"};
+constexpr const char* kEventKeys[] = {"readout", "programming", "address", "name", "loopcheck"};
 
 constexpr const char* kColumns = "id, time, event, user, computer, port, address, identity, serial, model, "
                                  "firmware, name, configuration, changes, verification, reason";
@@ -90,7 +90,7 @@ RecordEntry entryFrom(const QSqlQuery& q) {
     e.id = q.value(0).toLongLong();
     e.time = QDateTime::fromString(q.value(1).toString(), Qt::ISODateWithMs);
     const QString event = q.value(2).toString();
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < int(std::size(kEventKeys)); ++i)
         if (event == QLatin1String(kEventKeys[i])) e.event = RecordEntry::Event(i);
     e.user = q.value(3).toString();
     e.computer = q.value(4).toString();
@@ -144,6 +144,7 @@ QString InstrumentRecord::eventText(RecordEntry::Event event) {
     case RecordEntry::Event::Programming: return QStringLiteral("Programmieren");
     case RecordEntry::Event::AddressChange: return QStringLiteral("Adresse geändert");
     case RecordEntry::Event::NameChange: return QStringLiteral("Name geändert");
+    case RecordEntry::Event::LoopCheck: return QStringLiteral("Schleifentest");
     }
     return {};
 }

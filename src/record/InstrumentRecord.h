@@ -20,7 +20,7 @@ struct RecordChange {
 
 // One event of one instrument.
 struct RecordEntry {
-    enum class Event { Readout, Programming, AddressChange, NameChange };
+    enum class Event { Readout, Programming, AddressChange, NameChange, LoopCheck };
 
     qint64 id = 0;   // given by the record
     QDateTime time;  // when it happened (UTC); now when left empty
@@ -36,7 +36,8 @@ struct RecordEntry {
     QString name;
     QByteArray configuration;   // exactly the bytes a d20 save writes
     QList<RecordChange> changes; // against the previous entry of this instrument
-    QString verification;       // programming: what reading back found; empty when not checked
+    QString verification;       // programming: what reading back found; empty when not checked;
+                                // a loop check: its result with both readings
     QString reason;             // why it was changed, as the user typed it
 };
 

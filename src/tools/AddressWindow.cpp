@@ -94,6 +94,9 @@ void AddressWindow::b_AdresseSetzenClick() {
             if (status < 0) {
                 showError(status);
             } else {
+                if (onChange)
+                    onChange({InstrumentChange::Kind::Address, idNumber, *newAddress, QString::number(currentAddress),
+                              QString::number(*newAddress), l_GeraeteTyp.caption, std::nullopt});
                 currentAddress = *newAddress;
                 // The instrument has moved even if the read-back below fails.
                 l_Adresse.caption = toolbus::addressText(currentAddress);

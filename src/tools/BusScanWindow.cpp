@@ -11,6 +11,13 @@ namespace {
 
 const char* const kTitles[] = {"Adresse", "Seriennummer", "Typ", "Firmware", "Bezeichnung"};
 
+// A row's instrument with its new address or name, as the row knew it.
+InstrumentChange changeOf(const bus::ScanRow& row, InstrumentChange::Kind kind, int16_t address, const QString& before,
+                          const QString& after) {
+    return {kind,  row.identity, address, before, after, row.typeName,
+            row.hasFirmware ? std::optional<double>(row.firmware) : std::nullopt};
+}
+
 } // namespace
 
 QString BusScanWindow::columnTitle(int column) {
@@ -266,6 +273,8 @@ void BusScanWindow::b_AdresseAendernClick(const QString& entered) {
             showError(status);
         } else {
             StatusBar1.text = QStringLiteral("Adresse erfolgreich geändert");
+            if (onChange) onChange(changeOf(before, InstrumentChange::Kind::Address, *wanted,
+                                            QString::number(before.address), QString::number(*wanted)));
         }
         // The row follows the instrument: its old address is polled as well as its new one.
         reread(*wanted, index);
@@ -282,6 +291,7 @@ void BusScanWindow::b_BezeichnungAendernClick(const QString& entered) {
     if (!row || row->collision || scanning) return;
     const bus::ScanRow before = *row;
     if (!openBus()) return;
+    bool sent = false;
     if (stillThere(before)) {
         // Pasted text may be longer than the instrument keeps: only its first 16 characters are sent.
         QString name = entered.left(bus::kNameLength);
@@ -294,8 +304,16 @@ void BusScanWindow::b_BezeichnungAendernClick(const QString& entered) {
         } else {
             StatusBar1.text = QStringLiteral("Bezeichner erfolgreich geändert.");
         }
+        sent = status >= 0;
     }
     reread(before.address, selectedRow);
+    if (sent && onChange) {
+        // The name the instrument gives back now; the one sent when it does not answer with one.
+        QString now = entered.left(bus::kNameLength);
+        for (const bus::ScanRow& r : rows)
+            if (r.address == before.address && r.identity == before.identity && r.hasName) now = r.name;
+        onChange(changeOf(before, InstrumentChange::Kind::Name, before.address, before.name, now));
+    }
     updateButtons();
     closePortAndUnload();
 }

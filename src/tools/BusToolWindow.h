@@ -6,9 +6,22 @@
 #include "tools/ToolControls.h"
 #include "tools/ToolFields.h"
 
+#include <functional>
 #include <limits>
 #include <memory>
 #include <optional>
+
+// An address or name a tool window gave an instrument, as the window knew the instrument.
+struct InstrumentChange {
+    enum class Kind { Address, Name };
+    Kind kind = Kind::Address;
+    int32_t identity = 0;
+    int16_t address = 0; // where the instrument answers now
+    QString before;      // the old address or name as the window showed it
+    QString after;
+    QString type;                  // the family as the window names it
+    std::optional<double> firmware; // when the window read it
+};
 
 // What every bus tool window has: its own binding of the bus library, loaded
 // only around each button action, the port values copied from the main window,
@@ -24,6 +37,8 @@ class BusToolWindow : public ModalWindow {
     // Copies of the main window's values, set before showing.
     int16_t comPort = 0;
     int16_t converterCode = 0;
+    // Told of every address or name the instrument took; may stay unset.
+    std::function<void(const InstrumentChange&)> onChange;
 
   protected:
     BusToolWindow(const QString& caption, std::unique_ptr<BusLibrary> library, Prompter& prompter);

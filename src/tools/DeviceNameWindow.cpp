@@ -93,6 +93,7 @@ void DeviceNameWindow::b_NamenAendernClick() {
     } else {
         // Pasted text may be longer than the instrument keeps: only its first 16 characters are sent.
         QString name = Edit1.text.left(bus::kNameLength);
+        const QString sent = name;
         int16_t length = static_cast<int16_t>(name.size());
         int8_t nameStatus =
             library->TBTransmitString(currentAddress, bus::namecmd::Write, ops.aux, name, length);
@@ -100,7 +101,12 @@ void DeviceNameWindow::b_NamenAendernClick() {
             StatusBar1.text = QStringLiteral("Konnte Bezeichner nicht schreiben.");
             showError(nameStatus);
         } else {
+            const QString before = l_GeraeteNamen.caption;
             nameStatus = library->TBTransmitString(currentAddress, bus::namecmd::Read, ops.aux, name, length);
+            // The name the instrument gives back; the one sent when it cannot be read.
+            if (onChange)
+                onChange({InstrumentChange::Kind::Name, idNumber, currentAddress, before,
+                          nameStatus >= 0 ? name : sent, l_GeraeteTyp.caption, std::nullopt});
             if (nameStatus >= 0) {
                 l_GeraeteNamen.caption = name;
                 Edit1.text = name;

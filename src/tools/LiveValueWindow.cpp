@@ -1,5 +1,10 @@
 #include "tools/LiveValueWindow.h"
 
+#include "config/MainWindowModel.h"
+#include "config/NumberFormat.h"
+
+#include <QRegularExpression>
+
 #include <algorithm>
 #include <cmath>
 
@@ -77,6 +82,33 @@ LiveTrend::Stats LiveTrend::stats(qint64 fromMs, qint64 toMs) const {
         s.mean = all.mean;
     }
     return s;
+}
+
+QList<QList<QPointF>> LiveTrend::lines(qint64 fromMs, qint64 toMs, qint64 breakMs) const {
+    QList<QList<QPointF>> out;
+    qint64 lastMs = 0;
+    bool open = false;
+    for (const TrendPoint& p : points(fromMs, toMs)) {
+        if (p.gap()) {
+            open = false;
+            continue;
+        }
+        const qint64 at = p.ms + (p.untilMs - p.ms) / 2;
+        // Measured from the last reading before: folded spans follow each other without a gap.
+        if (!open || p.ms - lastMs > breakMs) out.append(QList<QPointF>{});
+        out.last().append(QPointF(double(at), p.mean));
+        // A span with failed polls in it ends its line too: the gap stays visible when folded.
+        open = p.failed == 0;
+        lastMs = p.untilMs;
+    }
+    return out;
+}
+
+QList<qint64> LiveTrend::failures(qint64 fromMs, qint64 toMs) const {
+    QList<qint64> out;
+    for (const TrendPoint& p : points(fromMs, toMs))
+        if (p.failed > 0) out.append(p.ms + (p.untilMs - p.ms) / 2);
+    return out;
 }
 
 void LoopCheck::start(const Settings& given) {
@@ -162,4 +194,76 @@ bus::Reading LiveValueWindow::poll(BusLibrary& library, int16_t address, qint64 
     trend.add(ms, reading);
     loopCheck.add(ms, reading);
     return reading;
+}
+
+namespace {
+
+QString plainCaption(QString text) {
+    text.remove(QLatin1Char('&'));
+    while (text.endsWith(QLatin1Char(':')) || text.endsWith(QLatin1Char(' ')))
+        text.chop(1);
+    return text;
+}
+
+// "Anzeige bei 4mA" names the input "4 mA".
+QString inputEnd(const QString& caption) {
+    static const QRegularExpression end(QStringLiteral("bei ([0-9]+)\\s*(m?[AV])$"));
+    const QRegularExpressionMatch match = end.match(caption);
+    return match.hasMatch() ? match.captured(1) + QLatin1Char(' ') + match.captured(2) : QString();
+}
+
+// Item indexes of `rgInput` whose ends are a voltage or a current.
+constexpr int kVoltageInput = 0;
+constexpr int kCurrentInput = 1;
+
+} // namespace
+
+LiveView LiveView::of(const MainWindowModel& m, QChar separator) {
+    LiveView v;
+    v.separator = separator;
+    v.decimals = std::clamp(m.neAnzeigeLow.Nachkommastellen, 0, 6);
+    // The display's unit, else the unit of a temperature or flow input.
+    if (m.cb_AnzeigeEinheit.visible) v.unit = m.cb_AnzeigeEinheit.selectedText().trimmed();
+    else if (m.cbAnzeigeUnit.visible) v.unit = m.cbAnzeigeUnit.selectedText().trimmed();
+    const auto value = [&](const NumericField& f) -> std::optional<double> {
+        bool ok = false;
+        const double d = NumberFormat::parseNumber(f.text, separator, &ok);
+        return ok ? std::optional<double>(d) : std::nullopt;
+    };
+    struct Shown {
+        const GroupBox& group;
+        const Label& label;
+        const NumericField& field;
+    };
+    const Shown shown[] = {
+        {m.gpOut1Parameter, m.lOut1Einschaltpunkt, m.neOut1Einschaltpunkt},
+        {m.gpOut1Parameter, m.lOut1Ausschaltpunkt, m.neOut1Ausschaltpunkt},
+        {m.gpOut2Parameter, m.lOut2Einschaltpunkt, m.neOut2Einschaltpunkt},
+        {m.gpOut2Parameter, m.lOut2Ausschaltpunkt, m.neOut2Ausschaltpunkt},
+        {m.gpPIDRegler, m.lPID_SP1, m.nePID_SP1},
+    };
+    for (const Shown& s : shown) {
+        if (!s.group.visible || !s.field.visible) continue;
+        if (const auto d = value(s.field))
+            v.lines.append({plainCaption(s.group.caption) + QStringLiteral(": ") + plainCaption(s.label.caption), *d});
+    }
+    const int kind = m.rgInput.itemIndex;
+    const auto low = value(m.neAnzeigeLow);
+    const auto high = value(m.neAnzeigeHigh);
+    LoopCheck::Settings loop;
+    loop.lowInput = inputEnd(m.lAnzeigeLow.caption);
+    loop.highInput = inputEnd(m.lAnzeigeHigh.caption);
+    if (m.rgInput.visible && (kind == kVoltageInput || kind == kCurrentInput) && low && high && *low != *high &&
+        !loop.lowInput.isEmpty() && !loop.highInput.isEmpty()) {
+        loop.displayLow = *low;
+        loop.displayHigh = *high;
+        loop.decimals = v.decimals;
+        loop.separator = separator;
+        v.loop = loop;
+    }
+    return v;
+}
+
+QString LiveView::number(double value) const {
+    return QString::number(value, 'f', decimals).replace(QLatin1Char('.'), separator);
 }

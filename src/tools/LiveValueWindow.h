@@ -3,6 +3,8 @@
 #include "bus/BusCommands.h"
 #include "bus/BusLibrary.h"
 
+#include <QPointF>
+
 #include <QList>
 #include <QString>
 
@@ -46,6 +48,12 @@ class LiveTrend {
     };
     Stats stats(qint64 fromMs, qint64 toMs) const;
     std::size_t size() const { return folded.size() + recent.size(); }
+
+    // The trend as lines to draw (x: ms, y: value; a folded span at its middle with its mean):
+    // a failed poll, or no reading for longer than `breakMs`, ends a line.
+    QList<QList<QPointF>> lines(qint64 fromMs, qint64 toMs, qint64 breakMs) const;
+    // When the polls in the span failed (a folded span at its middle).
+    QList<qint64> failures(qint64 fromMs, qint64 toMs) const;
 
   private:
     void fold(qint64 nowMs);
@@ -95,6 +103,26 @@ class LoopCheck {
     Step at = Step::Idle;
     End ends[2];
     std::deque<std::pair<qint64, double>> window; // readings since the value last left the band
+};
+
+struct MainWindowModel;
+
+// What the live value window takes from the main window's configuration.
+struct LiveView {
+    QString unit;     // as the display shows it; empty without a unit
+    int decimals = 0; // of the display
+    QChar separator = QLatin1Char(',');
+    // The switch points, alarm limits and set point, drawn into the trend as lines.
+    struct Line {
+        QString name; // "Schaltausgang 1: Einschaltpunkt"
+        double value = 0;
+    };
+    QList<Line> lines;
+    // For an analog input (voltage or current): the ends of the loop check; none otherwise.
+    std::optional<LoopCheck::Settings> loop;
+
+    static LiveView of(const MainWindowModel& m, QChar separator);
+    QString number(double v) const;
 };
 
 // The window's state: every poll goes into the trend and, while one runs, the loop check.

@@ -8,6 +8,8 @@
 #include "app/MainHandlers.h"
 #include "config/MainWindowModel.h"
 #include "ui/BusMonitorDialog.h"
+#include "ui/LiveValueDialog.h"
+#include "app/LiveValueSession.h"
 #include "ui/QtPrompter.h"
 #include "ui/RadioGroupBox.h"
 
@@ -229,7 +231,9 @@ void MainWindow::connectEvents() {
     onAction(m.MainMenueExtras_Busmonitor.name, [this] { h.MainMenueExtras_BusmonitorClick(); });
     onAction(m.MainMenueExtras_Vergleichen.name, [this] { h.MainMenueExtras_VergleichenClick(); });
     onAction(m.MainMenueExtras_BusDurchsuchen.name, [this] { h.MainMenueExtras_BusDurchsuchenClick(); });
+    onAction(m.MainMenueExtras_Anlage.name, [this] { h.MainMenueExtras_AnlageClick(); });
     onAction(m.MainMenueExtras_Geraetearchiv.name, [this] { h.MainMenueExtras_GeraetearchivClick(); });
+    onAction(m.MainMenueExtras_MesswertAnzeigen.name, [this] { h.MainMenueExtras_MesswertAnzeigenClick(); });
     connect(static_cast<QPushButton*>(widgets.value(m.b_erw_Anzeigen.name)), &QPushButton::clicked, this,
             [this] { run([this] { h.b_erw_AnzeigenClick(); }); });
 
@@ -297,6 +301,7 @@ void MainWindow::render() {
     updateTimer();
     rendering = false;
     renderMonitor();
+    renderLiveValues();
 }
 
 void MainWindow::renderFrame() {
@@ -333,6 +338,27 @@ void MainWindow::renderMonitor() {
     if (!monitor->isVisible()) {
         monitor->show();
         monitor->raise();
+    }
+}
+
+void MainWindow::renderLiveValues() {
+    LiveValueSession* session = h.liveValues();
+    if (!session || !session->shown) {
+        if (live && live->isVisible()) live->hide();
+        return;
+    }
+    if (!live) {
+        live = new LiveValueDialog(*session, prompter, h.environment().currentDirectory, this);
+        const QRect screen = this->screen()->availableGeometry();
+        const QRect place = BusMonitorWindow::placeBeside(frameGeometry(), screen, live->size());
+        const QSize frame = frameGeometry().size() - size();
+        live->resize(place.size() - frame);
+        live->move(place.topLeft());
+    }
+    if (!live->isVisible()) {
+        live->render();
+        live->show();
+        live->raise();
     }
 }
 

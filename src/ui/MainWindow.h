@@ -38,6 +38,10 @@ class MainWindow : public QMainWindow, public ModelView {
     class BusMonitorDialog* monitorDialog() const {
         return monitor;
     }
+    // The live value window once opened; null before.
+    class LiveValueDialog* liveDialog() const {
+        return live;
+    }
     // Between two library calls of a bus run: shows its progress and lets the window
     // repaint, holding back the user's input until the run ends.
     void betweenCalls();
@@ -66,6 +70,7 @@ class MainWindow : public QMainWindow, public ModelView {
     void renderMenus();
     void renderProgress();
     void renderMonitor();
+    void renderLiveValues();
     void renderFrame();
     void updateTimer();
 
@@ -78,6 +83,7 @@ class MainWindow : public QMainWindow, public ModelView {
     QLabel* panels[4] = {};
     class QProgressBar* progress = nullptr;
     class BusMonitorDialog* monitor = nullptr;
+    class LiveValueDialog* live = nullptr;
     std::vector<std::unique_ptr<class ControlView>> views;
     QHash<QString, QWidget*> widgets;
     QHash<QString, QAction*> actions;

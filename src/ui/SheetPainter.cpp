@@ -159,6 +159,31 @@ bool paintConfigSheet(const ConfigSheet& sheet, const QImage& picture, QPagedPai
                 return false;
         pages.y += static_cast<int>(2.5 * mm);
     }
+
+    // The acceptance record: what changed, then the lines to sign on; the lines stay together.
+    if (const std::optional<ConfigSheet::Acceptance>& a = sheet.acceptance) {
+        const int signatureHeight = static_cast<int>(10 * mm);
+        int needed = pages.height(a->title, 0, pages.width, title) + static_cast<int>(1.5 * mm);
+        for (const ConfigSheet::Row& r : a->changes)
+            needed += pages.height(r.value, valueLeft, pages.width, value) + pages.gap();
+        if (!pages.room(needed)) return false;
+        pages.y += pages.text(a->title, 0, pages.width, title, pages.y);
+        pages.y += static_cast<int>(0.5 * mm);
+        pages.rule();
+        pages.y += static_cast<int>(1 * mm);
+        for (const QList<ConfigSheet::Row>* rows : {&a->changes, &a->rows}) {
+            for (const ConfigSheet::Row& r : *rows)
+                if (!pages.row(r.label, r.value, labelLeft, valueLeft, label, value)) return false;
+            pages.y += static_cast<int>(2 * mm);
+        }
+        if (!pages.room(signatureHeight * int(a->signatures.size()))) return false;
+        for (const QString& line : a->signatures) {
+            pages.y += signatureHeight;
+            pages.text(line + QLatin1Char(':'), labelLeft, valueLeft, label,
+                       pages.y - pages.height(line, labelLeft, valueLeft, label));
+            painter.drawLine(valueLeft, pages.y, pages.width, pages.y);
+        }
+    }
     pages.paintFooter();
     return painter.end();
 }

@@ -1,5 +1,6 @@
 #include "ui/ToolDialogs.h"
 
+#include "app/LinePlanWindow.h"
 #include "tools/AddressWindow.h"
 #include "tools/BusScanWindow.h"
 #include "tools/DeviceNameWindow.h"
@@ -7,6 +8,7 @@
 #include "ui/AddressDialog.h"
 #include "ui/BusScanDialog.h"
 #include "ui/DeviceNameDialog.h"
+#include "ui/LinePlanDialog.h"
 #include "ui/QtPrompter.h"
 #include "ui/SelectAddressDialog.h"
 
@@ -34,6 +36,7 @@ void registerToolDialogs(QtPrompter& prompter) {
     registerDialog<DeviceNameWindow, DeviceNameDialog>(prompter, "Tf_GeraeteNamenAendern");
     registerDialog<SelectAddressWindow, SelectAddressDialog>(prompter, "TSelectDeviceAddress");
     registerDialog<BusScanWindow, BusScanDialog>(prompter, "TBusDurchsuchen");
+    registerDialog<LinePlanWindow, LinePlanDialog>(prompter, "TAnlage");
 }
 
 namespace tooldialogs {

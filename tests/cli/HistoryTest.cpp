@@ -11,6 +11,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 namespace {
@@ -112,6 +113,48 @@ TEST_F(HistoryTest, ListsShowsSavesAndComparesStoredConfigurations) {
     const HistoryRun missing = cli({QStringLiteral("history"), QStringLiteral("show"), QStringLiteral("999")});
     EXPECT_EQ(missing.code, 2);
     EXPECT_TRUE(missing.err.contains(QStringLiteral("keinen Eintrag „999“"))) << missing.err.toStdString();
+}
+
+// trkdvn-cli sheet port:N --record: the instrument's newest programming from the record on the
+// sheet; none recorded, or the instrument no longer showing it, is refused without a sheet.
+TEST_F(HistoryTest, SheetWithRecordCarriesTheNewestProgramming) {
+    const QStringList sheet = {QStringLiteral("sheet"), QStringLiteral("port:1"), QStringLiteral("--record"),
+                               QStringLiteral("-o"), path("blatt.pdf")};
+    ASSERT_EQ(cli({QStringLiteral("ports")}).code, 0); // writes the default roster
+    const HistoryRun none = cli(sheet);
+    EXPECT_EQ(none.code, 2) << none.err.toStdString();
+    EXPECT_TRUE(none.err.contains(QStringLiteral("keine Programmierung des Geräts"))) << none.err.toStdString();
+    EXPECT_FALSE(QFile::exists(path("blatt.pdf")));
+
+    ASSERT_EQ(cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"), QStringLiteral("-o"),
+                   path("a.d20"), QStringLiteral("--no-record")}).code, 0);
+    changeDisplayHigh(400);
+    ASSERT_EQ(cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1")}).code, 0);
+    const HistoryRun programmed = cli({QStringLiteral("program"), path("a.d20"), QStringLiteral("--port"),
+                                       QStringLiteral("1"), QStringLiteral("--verify"), QStringLiteral("--reason"),
+                                       QStringLiteral("Abnahme Halle 3")});
+    ASSERT_EQ(programmed.code, 0) << programmed.out.toStdString() << programmed.err.toStdString();
+    // A readout after it does not hide the programming.
+    ASSERT_EQ(cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1")}).code, 0);
+
+    const HistoryRun made = cli(sheet);
+    ASSERT_EQ(made.code, 0) << made.err.toStdString();
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    ASSERT_FALSE(pdftotext.isEmpty()) << "pdftotext missing: scripts/setup.sh installs poppler-utils";
+    QProcess text;
+    text.start(pdftotext, {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path("blatt.pdf"), QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    const QString page = QString::fromUtf8(text.readAllStandardOutput());
+    for (const char* expected : {"Änderungsnachweis", "400 → 1000", "geprüft, keine Abweichungen", "Abnahme Halle 3",
+                                 "Unterschrift:"})
+        EXPECT_TRUE(page.contains(QString::fromUtf8(expected))) << expected << "\n" << page.toStdString();
+
+    QFile::remove(path("blatt.pdf"));
+    changeDisplayHigh(300);
+    const HistoryRun changed = cli(sheet);
+    EXPECT_EQ(changed.code, 4) << changed.err.toStdString();
+    EXPECT_TRUE(changed.err.contains(QStringLiteral("zeigt nicht mehr"))) << changed.err.toStdString();
+    EXPECT_FALSE(QFile::exists(path("blatt.pdf")));
 }
 
 } // namespace

@@ -70,3 +70,26 @@ TEST(FullDisk, ShortWriteKeepsTheOldFileWhole) {
     EXPECT_EQ(FileWindow::bytes(path), QByteArray(1000, 'a'));
     EXPECT_EQ(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files).size(), 2); // filler and the file
 }
+
+// A recording grows line by line until the disk is full: the addition that finds no room says
+// so, and the file ends with the last whole line, never with part of one.
+TEST(FullDisk, AppendThatFindsNoRoomLeavesWholeLines) {
+    SmallDisk disk;
+    if (!disk.ok()) GTEST_SKIP() << "no right to mount a small file system here";
+    const QString path = disk.file("messwerte.csv");
+    const QByteArray head("Zeit;Wert;Status\r\n");
+    ASSERT_TRUE(filewriter::replace(path, head).ok);
+    ASSERT_TRUE(disk.fill());
+    QFile filler(disk.file("filler"));
+    ASSERT_TRUE(filler.resize(filler.size() - 8192)); // two pages free again
+
+    const QByteArray line = QByteArray(97, '7') + ";ok\r\n"; // no whole number of lines fills a page
+    filewriter::Result result;
+    int written = 0;
+    while (written < 1000 && (result = filewriter::append(path, line)).ok)
+        ++written;
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(result.reason.contains(kNoSpace)) << result.reason.toStdString();
+    EXPECT_GT(written, 0);
+    EXPECT_EQ(FileWindow::bytes(path).size(), head.size() + written * line.size());
+}

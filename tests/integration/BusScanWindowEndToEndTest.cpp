@@ -61,6 +61,16 @@ TEST_F(BusScanWindowEndToEnd, ScansTheLineAndWorksOnOneRowWithoutDisturbingTheOt
     EXPECT_FALSE(w.rows.at(tank).typeName.isEmpty());
     EXPECT_TRUE(w.csv().contains("\r\n17;07611002;"));
 
+    // What the main window records: each change that reached the instrument, as it took it.
+    QStringList changes;
+    w.onChange = [&changes](const InstrumentChange& c) {
+        changes << QStringLiteral("%1 %2 @%3: %4 -> %5")
+                       .arg(c.kind == InstrumentChange::Kind::Address ? "Adresse" : "Name")
+                       .arg(c.identity, 8, 16, QLatin1Char('0'))
+                       .arg(c.address)
+                       .arg(c.before, c.after);
+    };
+
     // Onto an address another instrument holds: refused before anything reaches the bus.
     w.rowSelected(tank);
     ASSERT_TRUE(w.b_AdresseAendern.enabled);
@@ -79,6 +89,8 @@ TEST_F(BusScanWindowEndToEnd, ScansTheLineAndWorksOnOneRowWithoutDisturbingTheOt
     // Renamed: only the 16 characters the instrument keeps, as read back.
     w.b_BezeichnungAendernClick(QStringLiteral("Behälter Süd-West-Ecke"));
     EXPECT_EQ(w.rows.at(tank).name, QStringLiteral("Behälter Süd-Wes"));
+    EXPECT_EQ(changes, (QStringList{QStringLiteral("Adresse 07611002 @99: 17 -> 99"),
+                                    QStringLiteral("Name 07611002 @99: Tank Ost -> Behälter Süd-Wes")}));
 
     // A new scan sees the line as the table said, the others where they were.
     w.repaint = {};
@@ -136,4 +148,30 @@ TEST_F(LiveBus, EinlesenFromTheScanReadsTheRowsInstrumentAsItsOwnModel) {
     EXPECT_EQ(w.m.busAddress, 88);
     EXPECT_GE(w.handlers->lastBusStatus(), 0) << w.prompter.texts().join(u'\n').toStdString();
     EXPECT_TRUE(w.m.gpAnalogOut1.visible);
+}
+
+// An instrument at address 0 of a line: the readout uses the row's address as it stands, where
+// the address query would collide with the six others; programming afterwards reaches it too.
+TEST_F(LiveBus, EinlesenFromTheScanAtAddressZeroLeavesTheOthersOfTheLineSilent) {
+    livebus::Scenario line = livebus::kScenarios[0];
+    line.port = 10;
+    settings(line);
+    livebus::Window w(iniPath(), dir.path(), sep);
+    w.prompter.onModal = [](ModalWindow& window) {
+        auto& scan = static_cast<BusScanWindow&>(window);
+        scan.eBisEdited(QStringLiteral("20"));
+        scan.b_DurchsuchenClick();
+        ASSERT_EQ(scan.rows.size(), 2);
+        ASSERT_EQ(scan.rows.at(0).address, 0); // "Kessel Nord", a TRK 520 PID
+        scan.rowSelected(0);
+        scan.b_EinlesenClick();
+    };
+    w.handlers->MainMenueExtras_BusDurchsuchenClick();
+    ASSERT_GE(w.handlers->lastBusStatus(), 0) << w.prompter.texts().join(u'\n').toStdString();
+    EXPECT_TRUE(w.m.isChecked(ModelId::TRK520PID));
+    EXPECT_EQ(w.m.busAddress, 0);
+    EXPECT_EQ(w.m.deviceIdentity, 0x07811001);
+    w.handlers->miKonfigurationprogrammieren1Click();
+    EXPECT_GE(w.handlers->lastBusStatus(), 0) << w.prompter.texts().join(u'\n').toStdString();
+    EXPECT_EQ(w.m.deviceIdentity, 0x07811001);
 }

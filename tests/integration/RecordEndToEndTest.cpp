@@ -5,6 +5,8 @@
 
 #include "app/FieldList.h"
 #include "record/InstrumentRecord.h"
+#include "tools/AddressWindow.h"
+#include "tools/DeviceNameWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -65,7 +67,7 @@ TEST_F(LiveBus, ProgrammingShowsTheChangeBeforeVerifiesAfterAndRecordsEveryRun) 
     ASSERT_EQ(back.differences.size(), 1);
     EXPECT_EQ(back.differences[0].label, edit[0].label);
     EXPECT_EQ(w->prompter.shown.last().message.caption, QStringLiteral("Prüfung nach dem Programmieren"));
-    EXPECT_TRUE(w->m.StatusBar1.panels[2].contains(QStringLiteral("1 Abweichungen beim Zurücklesen")));
+    EXPECT_TRUE(w->m.StatusBar1.panels[2].contains(QStringLiteral("1 Abweichung beim Zurücklesen")));
 
     w->handlers->Konfigurationlesen1Click();
     const QList<RecordEntry> history = record.history(serial);
@@ -81,7 +83,7 @@ TEST_F(LiveBus, ProgrammingShowsTheChangeBeforeVerifiesAfterAndRecordsEveryRun) 
     EXPECT_EQ(history[2].reason, QStringLiteral("Abnahme Kessel 2"));
     EXPECT_EQ(history[1].reason, QStringLiteral("Abnahme Kessel 2"));
     EXPECT_TRUE(history[0].reason.isEmpty());
-    EXPECT_TRUE(history[1].verification.startsWith(QStringLiteral("1 Abweichungen"))) << history[1].verification.toStdString();
+    EXPECT_TRUE(history[1].verification.startsWith(QStringLiteral("1 Abweichung beim"))) << history[1].verification.toStdString();
     // Read again: the instrument kept its own value, and the entry says so against the programming.
     EXPECT_EQ(history[0].event, RecordEntry::Event::Readout);
     ASSERT_EQ(history[0].changes.size(), 1);
@@ -121,4 +123,91 @@ TEST_F(LiveBus, WindowAndCommandLineRecordingAtOnceLoseNothing) {
     const QList<RecordedInstrument> instruments = record.instruments();
     ASSERT_EQ(instruments.size(), 1);
     EXPECT_EQ(instruments[0].entries, 2 * kRuns);
+}
+
+// The address and the name given in the tool windows and by trkdvn-cli: one entry per change,
+// naming the old and the new value, the rest (model, configuration) as the instrument had it.
+TEST_F(LiveBus, AddressAndNameChangesAreRecordedOnePerInstrument) {
+    const Scenario& s = kScenarios[0];
+    createRoster();
+    const QString file = dir.filePath(QStringLiteral("archiv.sqlite"));
+    InstrumentRecord record(file, {});
+    settings(s);
+    Window w(iniPath(), dir.path(), sep, nullptr, {}, nullptr, &record);
+    w.model(s.model);
+    w.handlers->Konfigurationlesen1Click();
+    ASSERT_GE(w.handlers->lastBusStatus(), 0) << w.m.StatusBar1.panels[2].toStdString();
+    const QString serial = record.instruments().value(0).serial;
+    const RecordEntry readout = record.history(serial).value(0);
+    const int from = w.m.busAddress;
+    const int to = from == 17 ? 18 : 17;
+
+    w.prompter.onModal = [to](ModalWindow& mw) {
+        if (qstrcmp(mw.windowClass(), "Tf_AdresseSetzen") == 0) {
+            auto& a = static_cast<AddressWindow&>(mw);
+            a.b_InformationenClick();
+            a.eAdresseEdited(QString::number(to));
+            a.b_AdresseSetzenClick();
+        } else {
+            auto& n = static_cast<DeviceNameWindow&>(mw);
+            n.b_InformationenClick();
+            n.Edit1Edited(QStringLiteral("Kessel 7"));
+            n.b_NamenAendernClick();
+        }
+    };
+    w.handlers->MainMenueExtrasAdresseSetzenClick();
+    ASSERT_EQ(w.m.busAddress, to);
+    w.handlers->mmExtras_GeraeteNamenZuweisenClick();
+
+    QProcess cli;
+    cli.start(libraryFolder() + QStringLiteral("/trkdvn-cli"),
+              {QStringLiteral("rename"), QStringLiteral("--port"), QString::number(s.port), QStringLiteral("--name"),
+               QStringLiteral("Kessel 8"), QStringLiteral("--library"), libraryFolder(), QStringLiteral("--archive"),
+               file, QStringLiteral("--converter"), QStringLiteral("6")});
+    ASSERT_TRUE(cli.waitForFinished(60000));
+    ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+
+    const QList<RecordEntry> history = record.history(serial);
+    ASSERT_EQ(history.size(), 4);
+    const RecordEntry& moved = history[2];
+    EXPECT_EQ(moved.event, RecordEntry::Event::AddressChange);
+    EXPECT_EQ(moved.changes, (QList<RecordChange>{{QStringLiteral("Gerät"), QStringLiteral("Busadresse"),
+                                                   QString::number(from), QString::number(to)}}));
+    EXPECT_EQ(moved.address, to);
+    EXPECT_EQ(moved.model, readout.model);
+    EXPECT_EQ(moved.configuration, readout.configuration);
+    EXPECT_EQ(history[1].event, RecordEntry::Event::NameChange);
+    EXPECT_EQ(history[1].name, QStringLiteral("Kessel 7"));
+    ASSERT_EQ(history[1].changes.size(), 1);
+    EXPECT_EQ(history[1].changes[0].after, QStringLiteral("Kessel 7"));
+    EXPECT_EQ(history[0].changes[0].before, QStringLiteral("Kessel 7"));
+    EXPECT_EQ(history[0].changes[0].after, QStringLiteral("Kessel 8"));
+    EXPECT_EQ(history[0].address, to);
+}
+
+// The record cannot be written: the window says so once, and reading and programming go on.
+TEST_F(LiveBus, ArchiveThatCannotBeWrittenStopsNoWork) {
+    const Scenario& s = kScenarios[0];
+    createRoster();
+    // A folder that is a regular file stops root as well.
+    const QString folder = dir.filePath(QStringLiteral("daten"));
+    QFile(folder).open(QIODevice::WriteOnly);
+    QStringList reports;
+    InstrumentRecord record(folder + QStringLiteral("/archiv.sqlite"),
+                            [&reports](const QString& text) { reports.append(text); });
+    settings(s);
+    Window w(iniPath(), dir.path(), sep, nullptr, {}, nullptr, &record);
+    w.model(s.model);
+    w.handlers->Konfigurationlesen1Click();
+    ASSERT_GE(w.handlers->lastBusStatus(), 0);
+    EXPECT_TRUE(w.m.StatusBar1.panels[2].contains(QStringLiteral("nicht im Gerätearchiv gespeichert")));
+    w.type(w.m.neAnzeigeHigh, "123");
+    w.handlers->miKonfigurationprogrammieren1Click();
+    ASSERT_GE(w.handlers->lastBusStatus(), 0) << w.m.StatusBar1.panels[2].toStdString();
+    EXPECT_TRUE(w.m.StatusBar1.panels[2].contains(QStringLiteral("nicht im Gerätearchiv gespeichert")));
+    ASSERT_EQ(reports.size(), 1) << reports.join(u'\n').toStdString();
+    EXPECT_TRUE(reports[0].contains(QStringLiteral("kann nicht geschrieben werden"))) << reports[0].toStdString();
+    EXPECT_EQ(record.pending(), 2);
+    // The sheet still signs for the run that the record could not keep.
+    EXPECT_NE(w.handlers->programmingShown(), nullptr);
 }

@@ -1,15 +1,19 @@
 #include "app/CompareWindow.h"
 #include "app/ConfigSheet.h"
+#include "app/FieldList.h"
 #include "files/CommentWindow.h"
 #include "integration/LiveBus.h"
 #include "ui/CompareDialog.h"
 #include "ui/ScreenCheck.h"
+#include "ui/QtPrompter.h"
 #include "ui/SheetPainter.h"
 
+#include <QApplication>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTableWidget>
+#include <QTimer>
 
 using namespace livebus;
 
@@ -144,4 +148,88 @@ TEST_F(LiveBus, CompareListsExactlyTheFieldChangedInTheWindow) {
     EXPECT_EQ(fileTitle, QStringLiteral("Datei"));
     EXPECT_EQ(snapshot(w->m), shownBefore);
     EXPECT_FALSE(w->handlers->busRunning());
+}
+
+namespace {
+
+// Keeps the sheets it is given, as the program would paint them.
+struct KeptSheets : SheetPrinter {
+    QList<ConfigSheet> kept;
+    QByteArray pdf(const ConfigSheet& sheet) override {
+        kept.append(sheet);
+        return QByteArrayLiteral("%PDF-");
+    }
+    Printed print(const ConfigSheet& sheet) override {
+        kept.append(sheet);
+        return Printed::Done;
+    }
+};
+
+// The box the program shows for a message, grabbed while it waits for the user, then closed.
+void saveMessageBox(const Prompter::Message& message, const QString& name) {
+    QTimer::singleShot(0, [name] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            saveScreen(*box, name);
+            box->close();
+        }
+    });
+    QtPrompter().message(message);
+}
+
+} // namespace
+
+// Right after programming one changed field, the sheet lists that field old → new with the
+// read-back and the reason, and has lines to sign on; once the window is changed, or the
+// instrument read again, the sheet is a plain one.
+TEST_F(LiveBus, SheetRightAfterProgrammingIsItsAcceptanceRecord) {
+    const Scenario& s = kScenarios[0];
+    createRoster();
+    InstrumentRecord record(dir.filePath(QStringLiteral("archiv.sqlite")), {});
+    KeptSheets sheets;
+    settings(s);
+    Window w(iniPath(), dir.path(), sep, nullptr, {}, &sheets, &record);
+    w.model(s.model);
+    w.handlers->Konfigurationlesen1Click();
+    ASSERT_GE(w.handlers->lastBusStatus(), 0) << w.m.StatusBar1.panels[2].toStdString();
+    const QList<ShownField> read = shownFields(w.m);
+    w.type(w.m.neAnzeigeHigh, "123");
+    const QList<FieldDifference> edit = differences(read, shownFields(w.m));
+    ASSERT_FALSE(edit.isEmpty());
+    w.prompter.textAnswers = {QStringLiteral("Abnahme Kessel 2")};
+    w.handlers->miKonfigurationprogrammieren1Click();
+    ASSERT_GE(w.handlers->lastBusStatus(), 0) << w.m.StatusBar1.panels[2].toStdString();
+    ASSERT_FALSE(w.prompter.shown.isEmpty());
+    saveMessageBox(w.prompter.shown.first().message, QStringLiteral("programming-question"));
+
+    const auto makeSheet = [this, &w] {
+        w.prompter.saveAnswers = {dir.filePath(QStringLiteral("blatt.pdf"))};
+        w.handlers->miKonfigurationsblattPdfClick();
+    };
+    makeSheet();
+    ASSERT_EQ(sheets.kept.size(), 1);
+    const ConfigSheet sheet = sheets.kept.last();
+    ASSERT_TRUE(sheet.acceptance);
+    ASSERT_EQ(sheet.acceptance->changes.size(), edit.size());
+    for (int i = 0; i < edit.size(); ++i) {
+        EXPECT_EQ(sheet.acceptance->changes[i].label, edit[i].group + QStringLiteral(": ") + edit[i].label);
+        EXPECT_EQ(sheet.acceptance->changes[i].value, edit[i].a + QStringLiteral(" → ") + edit[i].b);
+    }
+    QStringList rows;
+    for (const ConfigSheet::Row& r : sheet.acceptance->rows)
+        rows << r.label + QLatin1Char('|') + r.value;
+    EXPECT_TRUE(rows.contains(QStringLiteral("Prüfung|geprüft, keine Abweichungen"))) << rows.join(u'\n').toStdString();
+    EXPECT_TRUE(rows.contains(QStringLiteral("Grund der Änderung|Abnahme Kessel 2"))) << rows.join(u'\n').toStdString();
+    EXPECT_TRUE(rows.filter(QRegularExpression(QStringLiteral("^Programmiert am\\|\\d\\d\\.\\d\\d\\.20\\d\\d "))).size() == 1)
+        << rows.join(u'\n').toStdString();
+    EXPECT_EQ(sheet.acceptance->signatures,
+              (QStringList{QStringLiteral("Datum"), QStringLiteral("Name"), QStringLiteral("Unterschrift")}));
+    expectPdfHoldsTheSheet(w, sheet, dir.filePath(QStringLiteral("sheet-after-programming.pdf")));
+
+    w.type(w.m.neAnzeigeHigh, "124");
+    makeSheet();
+    EXPECT_FALSE(sheets.kept.last().acceptance);
+    w.type(w.m.neAnzeigeHigh, "123");
+    w.handlers->Konfigurationlesen1Click();
+    makeSheet();
+    EXPECT_FALSE(sheets.kept.last().acceptance);
 }

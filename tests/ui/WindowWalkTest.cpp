@@ -7,6 +7,7 @@
 
 #include "app/ComPortWindow.h"
 #include "app/CompareWindow.h"
+#include "app/LiveValueSession.h"
 #include "app/ExtendedWordsWindow.h"
 #include "config/ModelCatalogue.h"
 #include "files/CommentWindow.h"
@@ -180,6 +181,12 @@ TEST_F(LiveBus, ATechnicianWalksEveryMenuAndToolInOneRun) {
     h.MainMenueDurchflussMessungClick();
     h.MainMenueExtras_BusmonitorClick();
     EXPECT_NE(h.busMonitor(), nullptr);
+    // The live value window polls through a binding of its own; a readout takes the bus from it.
+    h.MainMenueExtras_MesswertAnzeigenClick();
+    ASSERT_NE(h.liveValues(), nullptr);
+    h.liveValues()->tick(0, QDateTime::currentDateTime());
+    EXPECT_FALSE(h.liveValues()->failed()) << h.liveValues()->pollState().toStdString();
+    readOk("Einlesen neben dem Messwertfenster");
     h.miKonfigurationsblattDruckenClick();
     p.saveAnswers = {dir.filePath(QStringLiteral("kessel.pdf"))};
     h.miKonfigurationsblattPdfClick();

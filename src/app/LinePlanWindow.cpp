@@ -1,0 +1,667 @@
+#include "app/LinePlanWindow.h"
+
+#include "app/FieldList.h"
+#include "app/SettingsStore.h"
+#include "bus/BusConstants.h"
+#include "bus/BusPort.h"
+#include "bus/Instrument.h"
+#include "config/ModelCatalogue.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+const char* const kTitles[] = {"Adresse", "Seriennummer (Plan)", "Seriennummer (Gerät)", "Bezeichnung",
+                               "Ergebnis"};
+const QString kPlanFilter = QStringLiteral("Anlagenplan (*.json)");
+const QString kPlanSuffix = QStringLiteral("json");
+constexpr int16_t kNoAnswer = -2;
+
+// The prompter of the instruments' runs: the user asked for the whole line, so the window's
+// questions on the way are answered here and its boxes kept back; what went wrong stands in the
+// row. The file dialogs return the instrument's d20 file; the reason for programming is asked
+// once per run.
+class LinePrompter : public Prompter {
+  public:
+    explicit LinePrompter(Prompter& user) : user(user) {}
+    QString file;
+    std::optional<QString> reason;
+
+    Button message(const Message& m) override {
+        if (m.caption == QLatin1String("Programmieren?") || m.caption == QLatin1String("Diese Datei laden?"))
+            return Button::Yes;
+        return m.defaultButton;
+    }
+    void beep(Beep) override {}
+    QString openFileName(const QString&, const QString&, const QString&) override { return file; }
+    QString saveFileName(const QString&, const QString&, const QString&) override { return file; }
+    bool openDocument(const QString& path) override { return user.openDocument(path); }
+    // The comment window of a save closes as it is: a plan's files carry no comment.
+    void showModal(ModalWindow&) override {}
+    std::optional<QString> textLine(const QString& text, const QString& caption, const QString& preset) override {
+        if (!reason) reason = user.textLine(text, caption, preset).value_or(QString());
+        return reason;
+    }
+
+  private:
+    Prompter& user;
+};
+
+// The main window's handlers over a copy of its model, at one address of the line.
+struct Instrument {
+    MainWindowModel m;
+    MainHandlers h;
+    Instrument(const MainWindowModel& base, const MainEnvironment& env, int16_t port, int16_t converter,
+               int16_t address)
+        : m(base), h(m, env) {
+        m.comPort = port;
+        m.converterCode = converter;
+        m.busAddress = address;
+        m.addressChosen = true; // the line's address stands, 0 included: no address query
+    }
+    bool load(LinePrompter& p, const QString& d20) {
+        p.file = d20;
+        h.lesen1Click();
+        p.file.clear();
+        return h.lastFileOutcome().done();
+    }
+    QString loadFailure() const {
+        const QString reason = h.lastFileOutcome().reason;
+        return reason.isEmpty() ? m.StatusBar1.panels[2] : reason;
+    }
+};
+
+QString fileName(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+// Where "Plan anlegen…" saves an instrument's configuration: beside the plan, by its address.
+QString d20For(const QString& planPath, int16_t address) {
+    return QFileInfo(planPath).absoluteDir().filePath(
+        QStringLiteral("Adresse_%1.d20").arg(address, 3, 10, QLatin1Char('0')));
+}
+
+} // namespace
+
+// The bus of the plan's port for the engine, with the window's progress and "Abbrechen".
+// Loading a d20 file moves the configuration folder as a file dialog would: it is put back.
+class LineRun : public line::LineAccess {
+  public:
+    LineRun(LinePlanWindow& w, int16_t port, int16_t converter)
+        : LineAccess([&w] { return w.env.makeLibrary(BusLibrary::allEntries()); }, *w.env.clock, port, converter),
+          w(w), prompter(*w.env.prompter), folder(w.env.settings->configFolder()), converterCode(converter) {
+        env = w.env;
+        env.prompter = &prompter;
+        env.callLog = nullptr; // the main window's handlers already listen to the log
+        w.running = true;
+        w.cancelling = false;
+        w.updateButtons();
+    }
+    ~LineRun() override {
+        if (w.env.settings->configFolder() != folder)
+            w.env.settings->writeFolderSetting(folder, SettingsStore::kConfig1Path);
+        w.running = false;
+        w.progressTotal = 0;
+        w.progressText.clear();
+        w.updateButtons();
+    }
+
+    bus::ScanResult scan(const QList<int16_t>& known, const bus::ScanCallbacks&) override {
+        bus::ScanResult r = LineAccess::scan(
+            known, {{},
+                    [this](const bus::ScanProgress& p) {
+                        w.showProgress(p.done, p.total,
+                                       QStringLiteral("Bus: %1 von %2 Adressen, noch etwa %3 s")
+                                           .arg(p.done)
+                                           .arg(p.total)
+                                           .arg((p.remainingMs + 999) / 1000));
+                    },
+                    [this] { return w.cancelling; }});
+        if (r.cancelled) r.status = LinePlanWindow::kCancelled;
+        return r;
+    }
+    int16_t poll(int16_t address, int32_t& identity) override {
+        return w.cancelling ? LinePlanWindow::kCancelled : LineAccess::poll(address, identity);
+    }
+    int16_t moveTo(int32_t identity, int16_t address) override {
+        return w.cancelling ? LinePlanWindow::kCancelled : LineAccess::moveTo(identity, address);
+    }
+    QString errorText(int16_t status) override {
+        return status == LinePlanWindow::kCancelled ? QStringLiteral("abgebrochen") : LineAccess::errorText(status);
+    }
+
+    line::Compared compare(int16_t address, const QString& d20) override {
+        line::Compared c;
+        if (w.cancelling) {
+            c.failure = QStringLiteral("abgebrochen");
+            return c;
+        }
+        w.showProgress(w.progressDone, w.progressTotal, QStringLiteral("Adresse %1: Gerät wird gelesen …").arg(address));
+        // A check reads, it does not change anything worth an entry of the instrument record.
+        MainEnvironment e = env;
+        e.record = nullptr;
+        Instrument file(w.window, e, port(), converter(), address);
+        if (!file.load(prompter, d20)) {
+            c.fileFailed = true;
+            c.failure = file.loadFailure();
+            return c;
+        }
+        Instrument device(file.m, e, port(), converter(), address);
+        device.h.Konfigurationlesen1Click();
+        if (device.h.lastBusStatus() < 0) {
+            c.failure = device.m.StatusBar1.panels[2];
+            return c;
+        }
+        c.ok = true;
+        c.identity = device.m.deviceIdentity;
+        c.differences = differences(shownFields(file.m), shownFields(device.m));
+        return c;
+    }
+
+    // "Programmieren" with the read-back after it, as the main window does it.
+    line::Programmed program(int16_t address, const QString& d20) override {
+        using O = line::Programmed::Outcome;
+        if (w.cancelling) return {O::Failed, QStringLiteral("abgebrochen, nicht programmiert"), {}};
+        w.showProgress(w.progressDone, w.progressTotal,
+                       QStringLiteral("Adresse %1: Gerät wird programmiert …").arg(address));
+        Instrument device(w.window, env, port(), converter(), address);
+        if (!device.load(prompter, d20)) return {O::FileFailed, device.loadFailure(), {}};
+        device.m.miPruefenNachProgrammieren.checked = true;
+        device.h.miKonfigurationprogrammieren1Click();
+        if (device.h.lastBusStatus() < 0) return {O::Failed, device.m.StatusBar1.panels[2], {}};
+        const MainHandlers::Verification& back = device.h.lastVerification();
+        if (!back.done)
+            return {O::Failed,
+                    QStringLiteral("Rücklesen fehlgeschlagen: ") +
+                        (back.failure.isEmpty() ? device.m.StatusBar1.panels[2] : back.failure),
+                    {}};
+        if (!back.differences.isEmpty())
+            return {O::Differs, QStringLiteral("%1 Abweichungen").arg(back.differences.size()), back.differences};
+        return {O::Verified, QStringLiteral("programmiert und geprüft"), {}};
+    }
+
+    // Reads the instrument at `address` with the model that fits it and saves it as `d20`;
+    // the model's name, or empty with `failure` set.
+    QString save(int16_t address, int32_t identity, const QString& d20, QString& failure) {
+        w.showProgress(w.progressDone, w.progressTotal, QStringLiteral("Adresse %1: Gerät wird gelesen …").arg(address));
+        std::unique_ptr<BusLibrary> lib = w.env.makeLibrary(BusLibrary::allEntries());
+        const ModelEntry* model =
+            lib && lib->load() ? familyModel(*lib, *w.env.clock, port(), converter(), address, identity, true) : nullptr;
+        lib.reset();
+        if (!model) {
+            failure = QStringLiteral("kein Gerätetyp passt; nicht in den Plan übernommen");
+            return {};
+        }
+        Instrument device(w.window, env, port(), converter(), address);
+        device.h.menuModelClick(QLatin1String(model->menuItem));
+        device.m.busAddress = address;
+        device.h.Konfigurationlesen1Click();
+        if (device.h.lastBusStatus() < 0) {
+            failure = device.m.StatusBar1.panels[2];
+            return {};
+        }
+        prompter.file = d20;
+        device.h.miDatenspeichernClick();
+        prompter.file.clear();
+        if (!device.h.lastFileOutcome().done()) {
+            failure = device.loadFailure();
+            return {};
+        }
+        return QString::fromUtf8(model->caption);
+    }
+
+    int16_t converter() const { return converterCode; }
+
+  private:
+    LinePlanWindow& w;
+    LinePrompter prompter;
+    MainEnvironment env;
+    QString folder;
+    int16_t converterCode;
+};
+
+QString LinePlanWindow::columnTitle(int column) {
+    return column >= 0 && column < ColumnCount ? QString::fromUtf8(kTitles[column]) : QString();
+}
+
+LinePlanWindow::LinePlanWindow(const MainWindowModel& w, const MainEnvironment& e) : window(w), env(e) {
+    const auto button = [](Button& b, const char* name, const char* caption) {
+        b.name = QLatin1String(name);
+        b.caption = QString::fromUtf8(caption);
+    };
+    l_Plan.name = QStringLiteral("l_Plan");
+    l_Status.name = QStringLiteral("l_Status");
+    button(b_PlanOeffnen, "b_PlanOeffnen", "Plan öffnen…");
+    button(b_PlanAnlegen, "b_PlanAnlegen", "Plan anlegen…");
+    button(b_Pruefen, "b_Pruefen", "Anlage prüfen");
+    button(b_Programmieren, "b_Programmieren", "Anlage programmieren");
+    button(b_Ersatz, "b_Ersatz", "Als Ersatz übernehmen");
+    button(b_Abbrechen, "b_Abbrechen", "Abbrechen");
+    button(b_Schliessen, "b_Schliessen", "Schließen");
+    FormShow();
+}
+
+LinePlanWindow::~LinePlanWindow() = default;
+
+void LinePlanWindow::FormShow() {
+    if (!plan)
+        l_Plan.caption = QStringLiteral("Kein Anlagenplan geöffnet. Port COM%1").arg(window.comPort);
+    else
+        l_Plan.caption = QStringLiteral("Anlagenplan %1 – COM%2, %3 Geräte")
+                             .arg(fileName(planPath))
+                             .arg(plan->port)
+                             .arg(plan->instruments.size());
+    updateButtons();
+}
+
+void LinePlanWindow::updateButtons() {
+    b_PlanOeffnen.enabled = !running;
+    b_PlanAnlegen.enabled = !running;
+    b_Pruefen.enabled = !running && plan.has_value();
+    b_Programmieren.enabled = b_Pruefen.enabled;
+    b_Abbrechen.enabled = running && !cancelling;
+    b_Schliessen.enabled = !running;
+    QString offer;
+    if (checked && plan && selectedRow >= 0 && selectedRow < lines.size()) {
+        const int r = lines.at(selectedRow).checkRow;
+        if (r >= 0 && r < lastCheck.rows.size()) offer = line::replacementOffer(*plan, lastCheck.rows.at(r));
+    }
+    b_Ersatz.caption = offer.isEmpty() ? QStringLiteral("Als Ersatz übernehmen") : offer;
+    b_Ersatz.enabled = !running && !offer.isEmpty();
+}
+
+void LinePlanWindow::rowSelected(int row) {
+    selectedRow = row >= 0 && row < lines.size() ? row : -1;
+    updateButtons();
+}
+
+QString LinePlanWindow::cell(int row, int column) const {
+    if (row < 0 || row >= lines.size()) return {};
+    const Line& l = lines.at(row);
+    switch (column) {
+    case Adresse: return QString::number(l.address);
+    case Plan: return l.planned;
+    case Geraet: return l.serial;
+    case Bezeichnung: return l.name;
+    case Ergebnis: return l.result;
+    default: return {};
+    }
+}
+
+QString LinePlanWindow::details() const {
+    if (selectedRow < 0 || selectedRow >= lines.size()) return {};
+    const Line& l = lines.at(selectedRow);
+    if (l.differences.isEmpty()) return {};
+    return QStringLiteral("Adresse %1:\n").arg(l.address) +
+           differenceListing(l.differences, QStringLiteral("Datei"), QStringLiteral("Gerät"));
+}
+
+void LinePlanWindow::showProgress(int done, int total, const QString& text) {
+    progressDone = done;
+    progressTotal = total;
+    progressText = text;
+    if (repaint) repaint();
+}
+
+void LinePlanWindow::b_PlanOeffnenClick() {
+    if (running) return;
+    const QString path = env.prompter->openFileName(env.settings->configFolder(), kPlanFilter, kPlanSuffix);
+    if (!path.isEmpty()) openPlan(path);
+}
+
+bool LinePlanWindow::openPlan(const QString& path) {
+    lineplan::ReadResult read = lineplan::read(path);
+    if (!read.plan) {
+        env.prompter->show(QStringLiteral("Der Anlagenplan konnte nicht geladen werden.\n\n%1").arg(read.reason), QStringLiteral("Anlage"), Prompter::Icon::Warning);
+        return false;
+    }
+    plan = std::move(read.plan);
+    planPath = QFileInfo(path).absoluteFilePath();
+    checked = false;
+    lastCheck = {};
+    lines.clear();
+    selectedRow = -1;
+    QStringList missing;
+    for (const LinePlanEntry& e : plan->instruments) {
+        Line l;
+        l.address = e.address;
+        l.planned = e.identity ? bus::serialText(*e.identity) : QStringLiteral("-");
+        l.name = e.name;
+        const QString d20 = lineplan::d20Path(planPath, e);
+        if (QFileInfo(d20).isFile()) {
+            l.result = QStringLiteral("nicht geprüft");
+        } else {
+            l.result = QStringLiteral("d20-Datei fehlt: %1").arg(fileName(d20));
+            l.tone = Tone::Bad;
+            missing.append(QStringLiteral("Adresse %1: %2").arg(e.address).arg(fileName(d20)));
+        }
+        lines.append(l);
+    }
+    l_Status.caption = QStringLiteral("Anlagenplan geladen");
+    FormShow();
+    if (!missing.isEmpty())
+        env.prompter->show(QStringLiteral("Zu diesen Geräten des Plans fehlt die d20-Datei; sie können weder geprüft noch "
+                            "programmiert werden:\n\n%1")
+                 .arg(missing.join(QLatin1Char('\n'))), QStringLiteral("Anlage"), Prompter::Icon::Warning);
+    return true;
+}
+
+void LinePlanWindow::b_PlanAnlegenClick() {
+    if (running) return;
+    if (window.comPort <= 0) {
+        env.prompter->show(QStringLiteral("Bitte zuerst im Menü „Schnittstelle“ den Port der Anlage wählen."), QStringLiteral("Anlage"), Prompter::Icon::Warning);
+        return;
+    }
+    const QString chosen = env.prompter->saveFileName(env.settings->configFolder(), kPlanFilter, kPlanSuffix);
+    if (chosen.isEmpty()) return;
+    const QString path = QFileInfo(chosen).absoluteFilePath();
+    LinePlan made;
+    made.port = window.comPort;
+    made.converter = window.converterCode;
+    // The plan open so far stays open unless a new one is written.
+    const std::optional<LinePlan> before = plan;
+    plan.reset();
+    checked = false;
+    lines.clear();
+    selectedRow = -1;
+    QStringList notes;
+    bool scanFailed = false;
+    {
+        LineRun run(*this, made.port, made.converter);
+        const bus::ScanResult scanned = run.scan({}, {});
+        if (scanned.status < 0) {
+            scanFailed = true;
+            const QString why = run.errorText(scanned.status);
+            l_Status.caption = scanned.status == kCancelled ? QStringLiteral("Abgebrochen, kein Plan angelegt")
+                                                            : QStringLiteral("Fehler: ") + why;
+            if (scanned.status != kCancelled)
+                env.prompter->show(scanned.rows.isEmpty() && scanned.failedAt < 0
+                         ? QStringLiteral("Der Port COM%1 konnte nicht geöffnet werden: %2").arg(made.port).arg(why)
+                         : QStringLiteral("Die Suche auf COM%1 ist an Adresse %2 fehlgeschlagen: %3")
+                               .arg(made.port)
+                               .arg(scanned.failedAt)
+                               .arg(why), QStringLiteral("Anlage"), Prompter::Icon::Warning);
+        }
+        QList<bus::ScanRow> rows = scanned.rows;
+        std::sort(rows.begin(), rows.end(),
+                  [](const bus::ScanRow& a, const bus::ScanRow& b) { return a.address < b.address; });
+        // The files of another line in the same folder are not overwritten unasked.
+        QStringList existing;
+        for (const bus::ScanRow& row : rows)
+            if (const QString d20 = d20For(path, row.address); !row.collision && QFileInfo::exists(d20))
+                existing.append(fileName(d20));
+        if (!scanFailed && !existing.isEmpty()) {
+            Prompter::Message question;
+            question.caption = QStringLiteral("Anlage");
+            question.icon = Prompter::Icon::Warning;
+            question.text = QStringLiteral("Im Ordner des Plans liegen schon diese d20-Dateien; sie werden mit "
+                                           "den gelesenen Konfigurationen überschrieben:\n\n%1\n\nÜberschreiben?")
+                                .arg(existing.join(QLatin1Char('\n')));
+            question.buttons = {Prompter::Button::Yes, Prompter::Button::No};
+            question.defaultButton = Prompter::Button::No;
+            if (env.prompter->message(question) != Prompter::Button::Yes) {
+                scanFailed = true;
+                l_Status.caption = QStringLiteral("Kein Plan angelegt");
+            }
+        }
+        for (int i = 0; i < rows.size() && !scanFailed; ++i) {
+            const bus::ScanRow& row = rows.at(i);
+            Line l;
+            l.address = row.address;
+            l.planned = QStringLiteral("-");
+            if (row.collision) {
+                l.result = row.collisionText() + QStringLiteral("; nicht in den Plan übernommen");
+                l.tone = Tone::Bad;
+                lines.append(l);
+                continue;
+            }
+            l.serial = bus::serialText(row.identity);
+            l.name = row.hasName ? row.name : QString();
+            const QString d20 = d20For(path, row.address);
+            QString failure;
+            const QString model = cancelling ? QString() : run.save(row.address, row.identity, d20, failure);
+            if (model.isEmpty()) {
+                l.result = cancelling ? QStringLiteral("abgebrochen") : failure;
+                l.tone = Tone::Bad;
+            } else {
+                LinePlanEntry e;
+                e.address = row.address;
+                e.identity = row.identity;
+                e.name = l.name;
+                e.model = model;
+                e.d20File = lineplan::relativeD20(path, d20);
+                made.instruments.append(e);
+                l.planned = l.serial;
+                l.result = QStringLiteral("%1, gespeichert als %2").arg(model, e.d20File);
+                l.tone = Tone::Good;
+            }
+            lines.append(l);
+            if (repaint) repaint();
+        }
+        if (!scanFailed && cancelling) {
+            scanFailed = true;
+            l_Status.caption = QStringLiteral("Abgebrochen, kein Plan angelegt");
+        }
+    }
+    if (scanFailed) {
+        plan = before;
+        FormShow();
+        return;
+    }
+    if (const filewriter::Result written = lineplan::write(path, made); !written.ok) {
+        plan = before;
+        l_Status.caption = QStringLiteral("Der Anlagenplan wurde nicht geschrieben");
+        env.prompter->show(QStringLiteral("Der Anlagenplan konnte nicht geschrieben werden.\n\n%1").arg(written.reason), QStringLiteral("Anlage"), Prompter::Icon::Warning);
+        FormShow();
+        return;
+    }
+    plan = made;
+    planPath = path;
+    l_Status.caption = QStringLiteral("Anlagenplan mit %1 Geräten angelegt").arg(made.instruments.size());
+    FormShow();
+}
+
+void LinePlanWindow::b_PruefenClick() {
+    if (running || !plan) return;
+    {
+        LineRun run(*this, plan->port, plan->converter);
+        lastCheck = line::check(run, *plan, planPath);
+    }
+    checked = lastCheck.scanStatus != kCancelled && !(lastCheck.scanStatus < 0 && lastCheck.rows.isEmpty());
+    showCheck();
+}
+
+void LinePlanWindow::showCheck() {
+    lines.clear();
+    selectedRow = -1;
+    const line::CheckResult& r = lastCheck;
+    if (r.scanStatus == kCancelled) {
+        l_Status.caption = QStringLiteral("Abgebrochen; die Anlage wurde nicht vollständig geprüft");
+        checked = false;
+        FormShow();
+        return;
+    }
+    for (int i = 0; i < r.rows.size(); ++i) {
+        const line::Row& row = r.rows.at(i);
+        Line l;
+        l.address = row.address;
+        l.planned = row.planned ? bus::serialText(*row.planned) : QStringLiteral("-");
+        l.serial = row.found != 0 ? bus::serialText(row.found) : QString();
+        l.name = row.name;
+        l.result = row.text;
+        l.differences = row.differences;
+        l.checkRow = i;
+        switch (row.state) {
+        case line::State::Same: l.tone = Tone::Good; break;
+        case line::State::Differs: l.tone = Tone::Differs; break;
+        case line::State::Unplanned: l.tone = row.replaces >= 0 ? Tone::Bad : Tone::Neutral; break;
+        default: l.tone = Tone::Bad; break;
+        }
+        if (const QString offer = line::replacementOffer(*plan, row); !offer.isEmpty())
+            l.result += QStringLiteral(" – ") + offer + QStringLiteral(" möglich");
+        lines.append(l);
+    }
+    if (r.scanStatus < 0) {
+        l_Status.caption = QStringLiteral("Fehler: ") + r.scanFailure;
+        env.prompter->show(QStringLiteral("Die Anlage auf COM%1 konnte nicht geprüft werden: %2").arg(plan->port).arg(r.scanFailure), QStringLiteral("Anlage"), Prompter::Icon::Warning);
+    } else {
+        const auto same = std::count_if(r.rows.begin(), r.rows.end(),
+                                        [](const line::Row& row) { return row.state == line::State::Same; });
+        l_Status.caption = r.clean() ? QStringLiteral("Alle %1 Geräte wie geplant").arg(same)
+                                     : QStringLiteral("%1 von %2 Geräten wie geplant")
+                                           .arg(same)
+                                           .arg(plan->instruments.size());
+    }
+    FormShow();
+}
+
+void LinePlanWindow::b_ProgrammierenClick() {
+    if (running || !plan) return;
+    line::ProgramResult result;
+    {
+        LineRun run(*this, plan->port, plan->converter);
+        result = line::program(run, *plan, planPath, false);
+    }
+    // What was found before stands for the replacement offers until the next check.
+    lastCheck = result.before;
+    checked = false;
+    showProgramming(result);
+}
+
+void LinePlanWindow::showProgramming(const line::ProgramResult& result) {
+    lines.clear();
+    selectedRow = -1;
+    if (result.before.scanStatus < 0 && result.before.scanStatus != kCancelled) {
+        l_Status.caption = QStringLiteral("Fehler: ") + result.before.scanFailure;
+        env.prompter->show(QStringLiteral("Die Anlage auf COM%1 konnte nicht programmiert werden: %2")
+                 .arg(plan->port)
+                 .arg(result.before.scanFailure), QStringLiteral("Anlage"), Prompter::Icon::Warning);
+        FormShow();
+        return;
+    }
+    int done = 0;
+    int failed = 0;
+    for (const line::ProgramRow& row : result.rows) {
+        Line l;
+        l.address = row.address;
+        const LinePlanEntry* entry = plan->at(row.address);
+        l.planned = entry && entry->identity ? bus::serialText(*entry->identity) : QStringLiteral("-");
+        l.serial = row.serial;
+        l.name = entry ? entry->name : QString();
+        l.result = row.result;
+        l.differences = row.differences;
+        using O = line::Programmed::Outcome;
+        const bool written = row.outcome == O::Verified && row.result.startsWith(QLatin1String("programmiert"));
+        if (written) ++done;
+        l.tone = row.outcome == O::Verified ? Tone::Good : row.outcome == O::Differs ? Tone::Differs : Tone::Bad;
+        if (row.outcome != O::Verified) ++failed;
+        lines.append(l);
+    }
+    l_Status.caption = result.before.scanStatus == kCancelled
+                           ? QStringLiteral("Abgebrochen; %1 Geräte programmiert und geprüft").arg(done)
+                           : QStringLiteral("%1 Geräte programmiert und geprüft, %2 nicht wie geplant")
+                                 .arg(done)
+                                 .arg(failed);
+    FormShow();
+}
+
+void LinePlanWindow::b_ErsatzClick() {
+    if (running || !plan || !checked || selectedRow < 0 || selectedRow >= lines.size()) return;
+    const int checkRow = lines.at(selectedRow).checkRow;
+    if (checkRow < 0 || checkRow >= lastCheck.rows.size()) return;
+    const line::Row row = lastCheck.rows.at(checkRow);
+    if (row.replaces < 0) return;
+    const LinePlanEntry planned = plan->instruments.at(row.replaces);
+    Prompter::Message question;
+    question.caption = QStringLiteral("Anlage");
+    question.icon = Prompter::Icon::Question;
+    question.text = QStringLiteral("Das Gerät %1 an Adresse %2 übernimmt den Platz von %3: es bekommt die Adresse "
+                                   "%4 und die Konfiguration aus %5.\n\nÜbernehmen?")
+                        .arg(bus::serialText(row.found))
+                        .arg(row.address)
+                        .arg(line::entryTitle(planned))
+                        .arg(planned.address)
+                        .arg(planned.d20File);
+    question.buttons = {Prompter::Button::Yes, Prompter::Button::No};
+    question.defaultButton = Prompter::Button::Yes;
+    if (env.prompter->message(question) != Prompter::Button::Yes) return;
+
+    line::ProgramRow done;
+    bool refused = false;
+    {
+        LineRun run(*this, plan->port, plan->converter);
+        // The planned address must still be free: two instruments there could not be told apart.
+        if (row.address != planned.address) {
+            int32_t identity = 0;
+            const int16_t status = run.poll(planned.address, identity);
+            if (status != kNoAnswer) {
+                refused = true;
+                env.prompter->show(status >= 0 || status == -7
+                         ? QStringLiteral("An Adresse %1 antwortet inzwischen ein Gerät. Bitte die Anlage neu prüfen.")
+                               .arg(planned.address)
+                         : QStringLiteral("Adresse %1 konnte nicht abgefragt werden: %2")
+                               .arg(planned.address)
+                               .arg(run.errorText(status)), QStringLiteral("Anlage"), Prompter::Icon::Warning);
+            }
+        }
+        if (!refused) done = line::takeOver(run, *plan, planPath, row);
+    }
+    if (refused) return;
+    const bool verified = done.outcome == line::Programmed::Outcome::Verified;
+    // The matrix follows: the planned row now holds the instrument, its old row is gone.
+    int at = checkRow;
+    for (int i = 0; i < lastCheck.rows.size(); ++i)
+        if (lastCheck.rows.at(i).planIndex == row.replaces) at = i;
+    line::Row& target = lastCheck.rows[at];
+    if (verified || row.address == planned.address || done.address == planned.address) {
+        target.found = row.found;
+        target.planned = plan->instruments.at(row.replaces).identity;
+        target.state = verified ? line::State::Same : line::State::Failed;
+        target.text = done.result;
+        target.replaces = -1;
+        target.differences = done.differences;
+        if (row.address != planned.address) lastCheck.rows.removeAt(checkRow);
+    } else {
+        lastCheck.rows[checkRow].text = done.result;
+    }
+    for (line::Row& r : lastCheck.rows)
+        if (r.replaces == row.replaces) r.replaces = -1;
+    showCheck();
+    if (verified) {
+        writePlan();
+        l_Status.caption = done.result;
+    } else {
+        l_Status.caption = QStringLiteral("Nicht übernommen: ") + done.result;
+        env.prompter->show(QStringLiteral("Das Gerät %1 wurde nicht als Ersatz für %2 übernommen: %3")
+                 .arg(bus::serialText(row.found), line::entryTitle(planned), done.result), QStringLiteral("Anlage"), Prompter::Icon::Warning);
+    }
+    updateButtons();
+}
+
+void LinePlanWindow::writePlan() {
+    if (const filewriter::Result written = lineplan::write(planPath, *plan); !written.ok)
+        env.prompter->show(QStringLiteral("Die neue Seriennummer steht nicht im Anlagenplan: er konnte nicht geschrieben "
+                            "werden.\n\n%1")
+                 .arg(written.reason), QStringLiteral("Anlage"), Prompter::Icon::Warning);
+}
+
+void LinePlanWindow::b_AbbrechenClick() {
+    if (!running) return;
+    cancelling = true;
+    progressText = QStringLiteral("Wird abgebrochen …");
+    updateButtons();
+}
+
+void LinePlanWindow::b_SchliessenClick() {
+    if (!running) closeRequested = true;
+}
+
+bool LinePlanWindow::FormCloseQuery() {
+    if (!running) return true;
+    b_AbbrechenClick();
+    return false;
+}
