@@ -130,7 +130,7 @@ class Scan {
 
     void callSinks() {
         static const QRegularExpression call(
-            QStringLiteral(R"(\b(show|messageBox|refused|askYesNo|closeWindow|notice|mismatch|fail|overflow|showInPanel|reportSystemError)\s*\()"));
+            QStringLiteral(R"(\b(show|messageBox|refused|askYesNo|closeWindow|notice|mismatch|fail|overflow|showInPanel|reportSystemError|report)\s*\()"));
         for (auto it = call.globalMatch(code); it.hasNext();) {
             const auto match = it.next();
             const int open = match.capturedEnd() - 1;
@@ -273,7 +273,7 @@ QList<Fragment> scanTree(const QString& sourceRoot, const QStringList& folders) 
 
 QStringList programFolders() {
     return {QStringLiteral("src/config"), QStringLiteral("src/bus"), QStringLiteral("src/files"),
-            QStringLiteral("src/tools"), QStringLiteral("src/app")};
+            QStringLiteral("src/tools"), QStringLiteral("src/app"), QStringLiteral("src/record")};
 }
 
 } // namespace messagescan

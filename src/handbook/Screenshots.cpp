@@ -1,6 +1,7 @@
 #include "handbook/Screenshots.h"
 
 #include "app/BusMonitorWindow.h"
+#include "app/ArchiveWindow.h"
 #include "app/ComPortWindow.h"
 #include "app/CompareWindow.h"
 #include "app/ConfigSheet.h"
@@ -8,6 +9,7 @@
 #include "app/LinePlanWindow.h"
 #include "app/MainHandlers.h"
 #include "app/SettingsStore.h"
+#include "bus/BusPort.h"
 #include "bus/CallLog.h"
 #include "bus/LibraryBinding.h"
 #include "bus/LoggingLibrary.h"
@@ -18,6 +20,7 @@
 #include "tools/FlowCalculatorWindow.h"
 #include "tools/SelectAddressWindow.h"
 #include "ui/AddressDialog.h"
+#include "ui/ArchiveDialog.h"
 #include "ui/BusScanDialog.h"
 #include "ui/BusMonitorDialog.h"
 #include "ui/ComPortDialog.h"
@@ -35,13 +38,16 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QInputDialog>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMessageBox>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QPainter>
+#include <QPushButton>
 #include <QTableView>
 
 #include <functional>
@@ -65,10 +71,37 @@ class ShotPrompter : public QtPrompter {
     QStringList messages;
     QStringList saveAnswers;
     QHash<QString, Shot> shots;
+    // Questions pictured as the screen shows them, by their caption; each answered with its default.
+    QHash<QString, std::function<void(QWidget&)>> boxShots;
+    QString textAnswer; // what the user types into a one-line question
 
     Button message(const Message& m) override {
         messages.append(m.caption + QStringLiteral(": ") + m.text);
+        if (const auto it = boxShots.find(m.caption); it != boxShots.end()) {
+            QMessageBox box(QMessageBox::Question, m.caption, m.text, QMessageBox::NoButton);
+            if (m.icon == Icon::Warning) box.setIcon(QMessageBox::Warning);
+            for (Button b : m.buttons) {
+                QPushButton* button = box.addButton(b == Button::Yes ? QStringLiteral("&Ja") : QStringLiteral("&Nein"),
+                                                    b == Button::Yes ? QMessageBox::YesRole : QMessageBox::NoRole);
+                if (b == m.defaultButton) box.setDefaultButton(button);
+            }
+            box.show();
+            (*it)(box);
+        }
         return m.defaultButton;
+    }
+    std::optional<QString> textLine(const QString& text, const QString& caption, const QString&) override {
+        if (const auto it = boxShots.find(caption); it != boxShots.end()) {
+            QInputDialog dialog;
+            dialog.setWindowTitle(caption);
+            dialog.setLabelText(text);
+            dialog.setTextValue(textAnswer);
+            // The toolkit's button as the program shows it with its German texts.
+            dialog.setCancelButtonText(QStringLiteral("Abbrechen"));
+            dialog.show();
+            (*it)(dialog);
+        }
+        return textAnswer;
     }
     QString saveFileName(const QString&, const QString&, const QString&) override {
         return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
@@ -157,6 +190,8 @@ class Session {
         };
         env.localeSeparator = [] { return QChar(u','); };
         env.currentDirectory = scratch;
+        env.record = record;
+        if (record) env.now = [this] { return when; };
         handlers = std::make_unique<MainHandlers>(*model, env);
         handlers->FormActivate();
         main = std::make_unique<MainWindow>(*handlers, prompter);
@@ -239,8 +274,82 @@ class Session {
 
         lineShots();
 
+        programWithProof();
+
         main.reset();
         handlers.reset();
+    }
+
+    // Read, one value changed and programmed with its question and reason, read again: the
+    // instrument's history in the archive window, one entry and two entries compared.
+    void programWithProof() {
+        InstrumentRecord work(QDir(scratch).filePath(QStringLiteral("archiv-aufnahme.sqlite")), {});
+        record = &work;
+        when = QDateTime(QDate(2026, 12, 7), QTime(9, 30));
+        start(1, false);
+        read("MainMenueSchnittstelleItemTRK520PID");
+        when = when.addSecs(25 * 60);
+        model->nePID_SP1.text = QStringLiteral("450");
+        handlers->numericFieldExit();
+        main->render();
+        prompter.boxShots.insert(QStringLiteral("Programmieren?"),
+                                 [this](QWidget& box) { saveFramed(box, QStringLiteral("programmieren_frage")); });
+        prompter.boxShots.insert(QStringLiteral("Grund der Änderung"),
+                                 [this](QWidget& box) { saveFramed(box, QStringLiteral("grund_der_aenderung")); });
+        prompter.textAnswer = QStringLiteral("Sollwert nach Abnahme Kessel 1 angepasst");
+        main->action(QStringLiteral("miKonfigurationprogrammieren1"))->trigger();
+        prompter.boxShots.clear();
+        // The sheet made now is the programming's acceptance record; it stands on the last page.
+        bool knownBefore = false;
+        if (const RecordEntry* run = handlers->programmingShown(&knownBefore))
+            sheetPage(QStringLiteral("blatt_aenderungsnachweis"), 0, sheetAcceptance(*run, knownBefore));
+        else
+            problems.append(QStringLiteral("Nach dem Programmieren fehlt der Änderungsnachweis"));
+        when = when.addSecs(5 * 60);
+        main->action(QStringLiteral("Konfigurationlesen1"))->trigger();
+
+        // The pictures name a technician and a workshop computer, not the machine they are made on.
+        InstrumentRecord shown(QDir(scratch).filePath(QStringLiteral("archiv-bild.sqlite")), {});
+        const QList<RecordEntry> history = work.history(bus::serialText(model->deviceIdentity));
+        for (auto it = history.rbegin(); it != history.rend(); ++it) {
+            RecordEntry e = *it;
+            e.user = QStringLiteral("techniker");
+            e.computer = QStringLiteral("werkstatt-pc");
+            shown.add(std::move(e));
+        }
+        if (history.size() != 3) problems.append(QStringLiteral("Das Gerätearchiv hält %1 statt 3 Einträge").arg(history.size()));
+        {
+            ArchiveWindow archive(shown, *handlers);
+            // Where a user's archive is, not the scratch copy made for the picture.
+            archive.l_Archiv.caption = QStringLiteral(
+                "Archiv: /home/techniker/.local/share/Halvora/Trk_Dvn_Konfigurationsprogramm/Geraetearchiv.sqlite");
+            archive.entriesChosen({1}); // the programming, with its change
+            ArchiveDialog dialog(archive, main.get());
+            dialog.resize(1360, 620);
+            dialog.show();
+            dialog.render();
+            saveFramed(dialog, QStringLiteral("geraetearchiv"));
+            archive.entriesChosen({0, 2}); // the first readout against the last
+            dialog.render();
+            saveFramed(dialog, QStringLiteral("geraetearchiv_vergleich"));
+        }
+
+        // The window read from Kessel Nord (port 10, address 0), then programmed into the known
+        // instrument on port 1: the question warns and "Nein" is its default.
+        model->comPort = 10;
+        model->busAddress = 0;
+        model->addressChosen = true;
+        main->action(QStringLiteral("Konfigurationlesen1"))->trigger();
+        model->comPort = 1;
+        model->busAddress = 1;
+        prompter.boxShots.insert(QStringLiteral("Programmieren?"), [this](QWidget& box) {
+            saveFramed(box, QStringLiteral("programmieren_anderes_geraet"));
+        });
+        main->action(QStringLiteral("miKonfigurationprogrammieren1"))->trigger();
+        prompter.boxShots.clear();
+        main.reset();
+        handlers.reset();
+        record = nullptr;
     }
 
     ~Session() {
@@ -250,8 +359,10 @@ class Session {
 
   private:
     // The PDF goes through pdftoppm, the one rasteriser at hand that reads what QPdfWriter writes.
-    void sheetPage(const QString& name) {
+    // page: the sheet's page to show, 0 the last; acceptance: the record of the programming run it signs for.
+    void sheetPage(const QString& name, int page = 1, std::optional<ConfigSheet::Acceptance> acceptance = {}) {
         auto sheet = configSheet(*model, QDateTime(QDate(2026, 12, 7), QTime(9, 30)), QChar(u','));
+        sheet.acceptance = std::move(acceptance);
         // The picture names the version only, the same from one build of the handbook to the next.
         static const QRegularExpression revision(QStringLiteral(" \\(Revision [^)]*\\)"));
         sheet.footer.remove(revision);
@@ -263,10 +374,17 @@ class Session {
             return;
         }
         out.close();
+        if (page == 0) { // the last page
+            QProcess info;
+            info.start(QStringLiteral("pdfinfo"), {pdfPath});
+            info.waitForFinished(60000);
+            static const QRegularExpression pages(QStringLiteral("Pages:\\s+(\\d+)"));
+            page = std::max(1, pages.match(QString::fromUtf8(info.readAllStandardOutput())).captured(1).toInt());
+        }
         QProcess raster;
         raster.start(QStringLiteral("pdftoppm"),
                      {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("80"), QStringLiteral("-f"),
-                      QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"), QStringLiteral("-singlefile"),
+                      QString::number(page), QStringLiteral("-l"), QString::number(page), QStringLiteral("-singlefile"),
                       pdfPath, QDir(folder).filePath(name)});
         if (!raster.waitForFinished(60000) || raster.exitStatus() != QProcess::NormalExit || raster.exitCode() != 0) {
             problems.append(QStringLiteral("pdftoppm (Paket poppler-utils) konnte das Konfigurationsblatt nicht "
@@ -407,6 +525,8 @@ class Session {
     QStringList& problems;
     ShotPrompter prompter;
     ManualClock clock;
+    InstrumentRecord* record = nullptr; // where the window records, while a picture needs it
+    QDateTime when;                     // the time the window's events happen at
     std::unique_ptr<CallLog> log;
     std::unique_ptr<MainWindowModel> model;
     std::unique_ptr<SettingsStore> store;
