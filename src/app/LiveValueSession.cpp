@@ -70,6 +70,7 @@ void LiveValueSession::poll(qint64 ms, const QDateTime& now) {
     if (!lastPollMs) wallOffsetMs = now.toMSecsSinceEpoch() - ms;
     // A late poll does not make the next ones come sooner to catch up.
     lastPollMs = lastPollMs && ms - *lastPollMs < 2 * intervalMs() ? *lastPollMs + intervalMs() : ms;
+    newestMs = ms;
     bus::Reading reading;
     reading.status = portOpen ? int16_t(0) : reach();
     if (reading.status >= 0) reading = bus::readMeasurement(*lib, address);
@@ -154,7 +155,9 @@ qint64 LiveValueSession::spanMs() const {
 }
 
 qint64 LiveValueSession::shownUntilMs() const {
-    return lastPollMs.value_or(0) - std::clamp<qint64>(backMs, 0, kKeepMs - spanMs());
+    // Up to the newest reading: a poll goes a little after it was due, and the span shown must
+    // hold the value shown large.
+    return (lastPollMs ? newestMs : 0) - std::clamp<qint64>(backMs, 0, kKeepMs - spanMs());
 }
 
 QDateTime LiveValueSession::wallTime(qint64 ms) const {

@@ -126,7 +126,8 @@ class LiveValueSession {
     bool paused = false;
     int interval = 3; // 1 s
     int span = 1;     // 5 min
-    std::optional<qint64> lastPollMs;
+    std::optional<qint64> lastPollMs; // when the last poll was due: the schedule
+    qint64 newestMs = 0;              // when it went: the trend's newest point
     qint64 wallOffsetMs = 0; // wall time minus steady time, from the first poll
     QString failure;         // of the last poll
     QString recordPath;
