@@ -1,4 +1,5 @@
 #include "record/InstrumentRecord.h"
+#include "files/D20Writer.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -269,7 +270,8 @@ void InstrumentRecord::fail(const QString& why) {
 
 bool InstrumentRecord::add(RecordEntry entry) {
     if (!entry.time.isValid()) entry.time = QDateTime::currentDateTimeUtc();
-    if (entry.user.isEmpty()) entry.user = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
+    // The same name a d20 file records; a session without a login environment still has one.
+    if (entry.user.isEmpty()) entry.user = D20Writer::platformUserName();
     if (entry.computer.isEmpty()) entry.computer = QSysInfo::machineHostName();
     waiting.append(entry);
     return flush();

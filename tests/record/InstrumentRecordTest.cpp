@@ -48,6 +48,10 @@ TEST_F(InstrumentRecordTest, ReadProgramReadGivesThreeEntriesNewestFirstAndSurvi
     const QByteArray second("<BEGIN>\r\n</BEGIN>\r\n1\r\n25\r\n");
     const RecordChange limit{QStringLiteral("Grenzwert 1"), QStringLiteral("Schaltpunkt"), QStringLiteral("20"),
                              QStringLiteral("25")};
+    // Started without a login environment (a service, a container): the entries still name the user.
+    const QByteArray user = qgetenv("USER"), logname = qgetenv("LOGNAME");
+    qunsetenv("USER");
+    qunsetenv("LOGNAME");
     {
         InstrumentRecord record(file(), collect);
         EXPECT_TRUE(record.add(entryOf(QStringLiteral("0815"), Event::Readout, t0, first)));
@@ -61,6 +65,8 @@ TEST_F(InstrumentRecordTest, ReadProgramReadGivesThreeEntriesNewestFirstAndSurvi
         EXPECT_TRUE(record.add(entryOf(QStringLiteral("0999"), Event::Readout, t0.addSecs(90), first)));
         EXPECT_TRUE(record.add(entryOf(QStringLiteral("0815"), Event::Readout, t0.addSecs(120), second)));
     }
+    if (!user.isEmpty()) qputenv("USER", user);
+    if (!logname.isEmpty()) qputenv("LOGNAME", logname);
     InstrumentRecord record(file(), collect);
     const QList<RecordEntry> history = record.history(QStringLiteral("0815"));
     ASSERT_EQ(history.size(), 3);
@@ -72,7 +78,8 @@ TEST_F(InstrumentRecordTest, ReadProgramReadGivesThreeEntriesNewestFirstAndSurvi
     EXPECT_EQ(history[1].verification, QStringLiteral("geprüft, keine Abweichungen"));
     EXPECT_EQ(history[1].reason, QStringLiteral("Abnahme 3/2026"));
     EXPECT_EQ(history[2].configuration, first);
-    EXPECT_FALSE(history[2].user.isEmpty() && history[2].computer.isEmpty());
+    EXPECT_FALSE(history[2].user.isEmpty());
+    EXPECT_FALSE(history[2].computer.isEmpty());
 
     const std::optional<RecordEntry> byId = record.entry(history[1].id);
     ASSERT_TRUE(byId);
