@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 
 // A main window over the real replacement bus library with a temporary roster,
 // trace and settings, and the configurations the integration tests click together.
@@ -392,8 +393,8 @@ class LiveBus : public ::testing::Test {
         return w;
     }
 
-    // Gives the first instrument on `port` the fault, in place of any it had.
-    void setFault(int port, const QJsonObject& fault) {
+    // Sets one key of an instrument on `port` in the roster file: the one at `address`, else the first.
+    void setInstrument(int port, const QString& key, const QJsonValue& value, std::optional<int> address = {}) {
         QFile file(rosterPath());
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         QJsonObject roster = QJsonDocument::fromJson(file.readAll()).object();
@@ -403,15 +404,22 @@ class LiveBus : public ::testing::Test {
             QJsonObject p = ports[i].toObject();
             if (p.value(QStringLiteral("port")).toInt() != port) continue;
             QJsonArray instruments = p.value(QStringLiteral("instruments")).toArray();
-            QJsonObject instrument = instruments[0].toObject();
-            instrument.insert(QStringLiteral("faults"), QJsonArray{fault});
-            instruments[0] = instrument;
+            for (int k = 0; k < instruments.size(); ++k) {
+                QJsonObject instrument = instruments[k].toObject();
+                if (address ? instrument.value(QStringLiteral("address")).toInt() != *address : k > 0) continue;
+                instrument.insert(key, value);
+                instruments[k] = instrument;
+            }
             p.insert(QStringLiteral("instruments"), instruments);
             ports[i] = p;
         }
         roster.insert(QStringLiteral("ports"), ports);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(QJsonDocument(roster).toJson());
+    }
+    // Gives the first instrument on `port` the fault, in place of any it had.
+    void setFault(int port, const QJsonObject& fault) {
+        setInstrument(port, QStringLiteral("faults"), QJsonArray{fault});
     }
     // Lets the instrument on `port` answer `calls` more calls, then fall silent.
     void silenceAfter(int port, int calls) {

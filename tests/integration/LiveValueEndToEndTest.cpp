@@ -21,27 +21,6 @@ class LiveValues : public LiveBus {
         qunsetenv("TRAXBUS_SIGNALSTEP");
         LiveBus::TearDown();
     }
-    // Sets one key of the first instrument on `port` in the roster file.
-    void setInstrument(int port, const QString& key, const QJsonValue& value) {
-        QFile file(rosterPath());
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        QJsonObject roster = QJsonDocument::fromJson(file.readAll()).object();
-        file.close();
-        QJsonArray ports = roster.value(QStringLiteral("ports")).toArray();
-        for (int i = 0; i < ports.size(); ++i) {
-            QJsonObject p = ports[i].toObject();
-            if (p.value(QStringLiteral("port")).toInt() != port) continue;
-            QJsonArray instruments = p.value(QStringLiteral("instruments")).toArray();
-            QJsonObject instrument = instruments[0].toObject();
-            instrument.insert(key, value);
-            instruments[0] = instrument;
-            p.insert(QStringLiteral("instruments"), instruments);
-            ports[i] = p;
-        }
-        roster.insert(QStringLiteral("ports"), ports);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(QJsonDocument(roster).toJson());
-    }
 };
 
 // Ticks the window's clock in whole seconds until the loop check leaves the step it is at.

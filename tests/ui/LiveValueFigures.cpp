@@ -29,30 +29,6 @@ class LiveValueFigures : public LiveBus {
         qunsetenv("TRAXBUS_SIGNALSTEP");
         LiveBus::TearDown();
     }
-    // Sets one key of the instrument at `address` on `port` in the roster file.
-    void setInstrument(int port, int address, const QString& key, const QJsonValue& value) {
-        QFile file(rosterPath());
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        QJsonObject roster = QJsonDocument::fromJson(file.readAll()).object();
-        file.close();
-        QJsonArray ports = roster.value(QStringLiteral("ports")).toArray();
-        for (int i = 0; i < ports.size(); ++i) {
-            QJsonObject p = ports[i].toObject();
-            if (p.value(QStringLiteral("port")).toInt() != port) continue;
-            QJsonArray instruments = p.value(QStringLiteral("instruments")).toArray();
-            for (int k = 0; k < instruments.size(); ++k) {
-                QJsonObject instrument = instruments[k].toObject();
-                if (instrument.value(QStringLiteral("address")).toInt() != address) continue;
-                instrument.insert(key, value);
-                instruments[k] = instrument;
-            }
-            p.insert(QStringLiteral("instruments"), instruments);
-            ports[i] = p;
-        }
-        roster.insert(QStringLiteral("ports"), ports);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(QJsonDocument(roster).toJson());
-    }
     // A main window on port 10 talking to the instrument at `address`.
     std::unique_ptr<Window> line10(int address, ModelId model) {
         createRoster();
@@ -111,11 +87,12 @@ TEST_F(LiveValueFigures, DISABLED_Screenshots) {
     {
         // Tank Ost: a sine 500 ± 200 over 60 s; its answers stop after four minutes.
         auto w = line10(17, ModelId::TRK520);
-        setInstrument(10, 17, QStringLiteral("faults"),
+        setInstrument(10, QStringLiteral("faults"),
                       QJsonArray{QJsonObject{{QStringLiteral("fn"), QStringLiteral("GetMeasurement")},
                                              {QStringLiteral("after"), 240},
                                              {QStringLiteral("status"), -2},
-                                             {QStringLiteral("count"), -1}}});
+                                             {QStringLiteral("count"), -1}}},
+                      17);
         w->input(0, 0);
         w->dp(1);
         w->type(w->m.neAnzeigeLow, "0");
