@@ -198,9 +198,7 @@ QString LiveValueSession::statsText() const {
 bool LiveValueSession::startRecording(const QString& path) {
     stopRecording();
     recordProblem.clear();
-    const QByteArray head = QByteArray("\xEF\xBB\xBF") +
-                            csvtable::line({QStringLiteral("Zeit"), QStringLiteral("Wert"), QStringLiteral("Status")});
-    const filewriter::Result written = filewriter::replace(path, head);
+    const filewriter::Result written = filewriter::replace(path, liveCsvHead());
     if (!written.ok) {
         recordProblem = written.reason;
         return false;

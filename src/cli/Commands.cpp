@@ -19,6 +19,7 @@
 #include "tools/AddressWindow.h"
 #include "tools/DeviceNameWindow.h"
 #include "tools/FlowCalculatorWindow.h"
+#include "tools/LiveValueWindow.h"
 #include "ui/SheetPainter.h"
 
 #include <QDateTime>
@@ -405,30 +406,6 @@ int runScan(Invocation& in) {
 
 // --- watch --------------------------------------------------------------------------------------
 
-// A watch's readings as CSV: written whole through the file writer, again at most every few
-// seconds while polling goes on and once at the end, so a long watch keeps its file current.
-class WatchCsv {
-  public:
-    explicit WatchCsv(QString path) : path(std::move(path)) {
-        bytes = QByteArray("\xEF\xBB\xBF") + csvtable::line({QStringLiteral("Zeit"), QStringLiteral("Wert"),
-                                                              QStringLiteral("Status")});
-    }
-    void add(const QStringList& fields) { bytes += csvtable::line(fields); }
-    // Empty when written (or not yet due); otherwise why the file could not be written.
-    QString write(bool force) {
-        if (!force && sinceWrite.isValid() && sinceWrite.elapsed() < kEveryMs) return {};
-        sinceWrite.start();
-        const filewriter::Result written = filewriter::replace(path, bytes);
-        return written.ok ? QString() : written.reason;
-    }
-
-  private:
-    static constexpr qint64 kEveryMs = 10000;
-    QString path;
-    QByteArray bytes;
-    QElapsedTimer sinceWrite;
-};
-
 // "0.5" or "0,5" seconds, 0 (as fast as the line allows) to a day.
 std::optional<double> watchInterval(const QString& text) {
     bool ok = false;
@@ -484,8 +461,18 @@ int runWatch(Invocation& in) {
         return QString(text).replace(QLatin1Char('.'), separator);
     };
 
-    std::optional<WatchCsv> csv;
-    if (in.parser.isSet(QStringLiteral("csv"))) csv.emplace(in.parser.value(QStringLiteral("csv")));
+    // The CSV file gets its head now and each reading as it comes: whatever ends the watch, the
+    // file holds every reading taken, and a long watch keeps nothing in memory.
+    QString csv;
+    if (in.parser.isSet(QStringLiteral("csv"))) {
+        csv = in.parser.value(QStringLiteral("csv"));
+        const filewriter::Result head = filewriter::replace(csv, liveCsvHead());
+        if (!head.ok) {
+            lib->TBCloseCom();
+            err(CliPrompter::line(QStringLiteral("Fehler"), head.reason));
+            return exitcode::FileError;
+        }
+    }
 
     // Ctrl+C ends the watch after the reading in hand; the port is closed and the file written.
     interrupted = 0;
@@ -520,15 +507,14 @@ int runWatch(Invocation& in) {
         } else {
             out(QStringLiteral("%1  %2  %3").arg(time, value.isEmpty() ? QStringLiteral("–") : value, status));
         }
-        if (csv) {
-            csv->add({time, value, status});
-            writeProblem = csv->write(false);
-            if (!writeProblem.isEmpty()) break;
+        if (!csv.isEmpty()) {
+            const filewriter::Result added = filewriter::append(csv, csvtable::line({time, value, status}));
+            writeProblem = added.reason;
+            if (!added.ok) break;
         }
     }
     lib->TBCloseCom();
     std::signal(SIGINT, previous);
-    if (csv && writeProblem.isEmpty()) writeProblem = csv->write(true);
     if (!writeProblem.isEmpty()) {
         err(CliPrompter::line(QStringLiteral("Fehler"), writeProblem));
         return exitcode::FileError;

@@ -2,6 +2,7 @@
 
 #include "config/MainWindowModel.h"
 #include "config/NumberFormat.h"
+#include "files/CsvTable.h"
 
 #include <QRegularExpression>
 
@@ -266,4 +267,9 @@ LiveView LiveView::of(const MainWindowModel& m, QChar separator) {
 
 QString LiveView::number(double value) const {
     return QString::number(value, 'f', decimals).replace(QLatin1Char('.'), separator);
+}
+
+QByteArray liveCsvHead() {
+    return QByteArray("\xEF\xBB\xBF") +
+           csvtable::line({QStringLiteral("Zeit"), QStringLiteral("Wert"), QStringLiteral("Status")});
 }

@@ -137,3 +137,7 @@ class LiveValueWindow {
     std::optional<qint64> lastAnswerMs; // when it came
     int16_t lastStatus = 0;            // of the last poll; negative: shown red
 };
+
+// A recording of live values as CSV (semicolons, as the bus monitor's): this head line, then one
+// line per poll (time stamp, value, status), each added to the file as it comes.
+QByteArray liveCsvHead();
