@@ -30,6 +30,9 @@ export TMPDIR="$work/tmp"
 export QT_QPA_PLATFORM=offscreen LC_ALL=C LANG=C
 export ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1"
 export UBSAN_OPTIONS="print_stacktrace=1"
+# The fault sweep covers every call position in the plain suite; here every third is enough to
+# put each kind of failure path under the sanitizers, and keeps this run within its time.
+export TRK_FAULT_SWEEP_STRIDE=3
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 
 echo "== Test suite under ASan + UBSan"
