@@ -474,8 +474,10 @@ class Session {
             model->busAddress = int16_t(address);
             model->addressChosen = true;
             handlers->config().selectModel(ModelId::TRK520);
-            model->rgInput.itemIndex = 0; // voltage
+            model->rgInput.itemIndex = 0; // voltage, 0 - 10 V
             handlers->config().rgInputClick();
+            model->rgSensor.itemIndex = 0;
+            handlers->config().rgSensorClick();
             model->rgOutput.itemIndex = output;
             handlers->config().rgOutputClick();
         };
