@@ -7,12 +7,14 @@
 #include "app/ConfigSheet.h"
 #include "app/ExtendedWordsWindow.h"
 #include "app/LinePlanWindow.h"
+#include "app/LiveValueSession.h"
 #include "app/MainHandlers.h"
 #include "app/SettingsStore.h"
 #include "bus/BusPort.h"
 #include "bus/CallLog.h"
 #include "bus/LibraryBinding.h"
 #include "bus/LoggingLibrary.h"
+#include "config/ModelCatalogue.h"
 #include "files/CommentWindow.h"
 #include "tools/AddressWindow.h"
 #include "tools/BusScanWindow.h"
@@ -30,6 +32,7 @@
 #include "ui/ExtendedWordsDialog.h"
 #include "ui/FlowCalculatorDialog.h"
 #include "ui/LinePlanDialog.h"
+#include "ui/LiveValueDialog.h"
 #include "ui/MainWindow.h"
 #include "ui/QtPrompter.h"
 #include "ui/SelectAddressDialog.h"
@@ -274,6 +277,8 @@ class Session {
 
         lineShots();
 
+        liveShots();
+
         programWithProof();
 
         main.reset();
@@ -450,6 +455,85 @@ class Session {
         handlers->MainMenueExtras_AnlageClick();
     }
 
+    // The live value window on two instruments of port 10, on the library's stepped signal clock
+    // (one second a poll): Tank Ost's sine until its answers stop, Relais Tor's step with a loop
+    // check across it.
+    void liveShots() {
+        qputenv("TRAXBUS_SIGNALSTEP", "1");
+        setRosterKey(10, 17, QStringLiteral("faults"),
+                     QJsonArray{QJsonObject{{QStringLiteral("fn"), QStringLiteral("GetMeasurement")},
+                                            {QStringLiteral("after"), 240},
+                                            {QStringLiteral("status"), -2},
+                                            {QStringLiteral("count"), -1}}});
+        const auto type = [this](NumericField& field, const char* text) {
+            field.text = QString::fromLatin1(text).replace(QLatin1Char(','), field.Seperator);
+            handlers->config().numericFieldExit();
+        };
+        const auto open = [this](int address, int output) {
+            start(10, false);
+            model->busAddress = int16_t(address);
+            model->addressChosen = true;
+            handlers->config().selectModel(ModelId::TRK520);
+            model->rgInput.itemIndex = 0; // voltage, 0 - 10 V
+            handlers->config().rgInputClick();
+            model->rgSensor.itemIndex = 0;
+            handlers->config().rgSensorClick();
+            model->rgOutput.itemIndex = output;
+            handlers->config().rgOutputClick();
+        };
+        const auto ticks = [](LiveValueSession& live, qint64& ms, int polls) {
+            const QDateTime begin(QDate(2026, 12, 7), QTime(10, 0));
+            for (int i = 0; i < polls; ++i, ms += 1000)
+                live.tick(ms, begin.addMSecs(ms));
+        };
+        const auto picture = [this](LiveValueSession& live, const QString& name) {
+            LiveValueDialog dialog(live, prompter, scratch);
+            dialog.resize(700, 640);
+            dialog.render();
+            saveFramed(dialog, name);
+        };
+
+        open(17, 3);
+        model->cpAnzeigeDp.setItemIndex(1);
+        handlers->config().cpAnzeigeDpChange();
+        type(model->neAnzeigeLow, "0");
+        type(model->neAnzeigeHigh, "1000");
+        type(model->neOut1Einschaltpunkt, "650");
+        type(model->neOut1Ausschaltpunkt, "600");
+        type(model->neOut2Einschaltpunkt, "350");
+        type(model->neOut2Ausschaltpunkt, "320");
+        handlers->MainMenueExtras_MesswertAnzeigenClick();
+        if (LiveValueSession* live = handlers->liveValues()) {
+            qint64 ms = 0;
+            ticks(*live, ms, 250);
+            if (!live->failed()) problems.append(QStringLiteral("Tank Ost antwortet im Bild des Messwerts noch"));
+            picture(*live, QStringLiteral("messwert_sinus_ausfall"));
+        }
+
+        open(239, 1);
+        type(model->neAnzeigeLow, "200");
+        type(model->neAnzeigeHigh, "800");
+        type(model->neOut1Einschaltpunkt, "700");
+        type(model->neOut1Ausschaltpunkt, "650");
+        handlers->MainMenueExtras_MesswertAnzeigenClick();
+        if (LiveValueSession* live = handlers->liveValues()) {
+            live->setSpan(0);
+            qint64 ms = 0;
+            live->startLoopCheck(0.5);
+            live->loopApplied();
+            ticks(*live, ms, 8);
+            for (int i = 0; live->polls < 32 && i < 100; ++i)
+                ticks(*live, ms, 1);
+            live->loopApplied();
+            ticks(*live, ms, 8);
+            if (live->state.loopCheck.step() != LoopCheck::Step::Passed)
+                problems.append(QStringLiteral("Schleifentest im Bild nicht bestanden: %1")
+                                    .arg(live->state.loopCheck.prompt()));
+            picture(*live, QStringLiteral("messwert_schleifentest"));
+        }
+        qunsetenv("TRAXBUS_SIGNALSTEP");
+    }
+
     void changeSwitchPoint(const QString& d20) {
         QFile file(d20);
         QByteArray bytes;
@@ -464,6 +548,10 @@ class Session {
 
     // The instrument at `address` of `port` becomes a new one of its family.
     void swapInstrument(int port, int address, const QString& identity) {
+        setRosterKey(port, address, QStringLiteral("identity"), identity);
+    }
+
+    void setRosterKey(int port, int address, const QString& key, const QJsonValue& value) {
         QFile file(qEnvironmentVariable("TRAXBUS_SIM"));
         if (!file.open(QIODevice::ReadOnly)) return;
         QJsonObject roster = QJsonDocument::fromJson(file.readAll()).object();
@@ -476,7 +564,7 @@ class Session {
             for (int i = 0; i < instruments.size(); ++i) {
                 QJsonObject instrument = instruments[i].toObject();
                 if (instrument.value(QStringLiteral("address")).toInt() != address) continue;
-                instrument.insert(QStringLiteral("identity"), identity);
+                instrument.insert(key, value);
                 instruments[i] = instrument;
             }
             line.insert(QStringLiteral("instruments"), instruments);
