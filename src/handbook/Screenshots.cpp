@@ -437,19 +437,24 @@ class Session {
                 problems.append(QStringLiteral("Der Anlagenplan wurde nicht angelegt: %1").arg(w.l_Status.caption));
                 return;
             }
-            dialog.render();
+            // Where a user keeps a plan, not the scratch folder made for the pictures.
+            const auto render = [&] {
+                w.l_Plan.caption.replace(plans.path(), QStringLiteral("/home/techniker/Anlagen"));
+                dialog.render();
+            };
+            render();
             save(dialog, QStringLiteral("anlage_angelegt"));
             changeSwitchPoint(plans.filePath(QStringLiteral("Adresse_088.d20")));
             swapInstrument(10, 17, QStringLiteral("0x07611099"));
             w.b_PruefenClick();
             for (int r = 0; r < w.lines.size(); ++r)
                 if (w.lines.at(r).address == 17) w.rowSelected(r);
-            dialog.render();
+            render();
             save(dialog, QStringLiteral("anlage_pruefen"));
             w.b_ErsatzClick();
             for (int r = 0; r < w.lines.size(); ++r)
                 if (w.lines.at(r).address == 88) w.rowSelected(r);
-            dialog.render();
+            render();
             save(dialog, QStringLiteral("anlage_ersetzt"));
         });
         handlers->MainMenueExtras_AnlageClick();
