@@ -1,5 +1,6 @@
 #include "ui/BusScanDialog.h"
 
+#include "ui/DialogFrame.h"
 #include "ui/PushButton.h"
 
 #include "app/ScanSheet.h"
@@ -58,15 +59,7 @@ BusScanDialog::BusScanDialog(BusScanWindow& window, QWidget* parent) : QDialog(p
     progress->setObjectName(QStringLiteral("pbDurchsuchen"));
     progress->setTextVisible(true);
 
-    rows = new QTableWidget(0, BusScanWindow::ColumnCount, this);
-    rows->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    rows->setSelectionBehavior(QAbstractItemView::SelectRows);
-    rows->setSelectionMode(QAbstractItemView::SingleSelection);
-    rows->verticalHeader()->hide();
-    rows->horizontalHeader()->setStretchLastSection(true);
-    const int widths[] = {70, 110, 110, 80};
-    for (int c = 0; c < 4; ++c)
-        rows->setColumnWidth(c, widths[c]);
+    rows = dialogframe::rowTable(this, BusScanWindow::ColumnCount, {70, 110, 110, 80});
     connect(rows, &QTableWidget::currentCellChanged, this,
             [this](int row) { run([&] { w.rowSelected(row); }); });
     connect(rows, &QTableWidget::cellDoubleClicked, this, [this] { read->click(); });

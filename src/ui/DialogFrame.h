@@ -2,12 +2,29 @@
 
 #include "config/Controls.h"
 
+#include <QAbstractItemView>
 #include <QDialog>
+#include <QHeaderView>
+#include <QTableWidget>
 #include <QWidget>
 
 // What every fixed-size window of the program shares: its frame and the
 // placing of a control by the geometry its state holds.
 namespace dialogframe {
+
+// A read-only table of whole rows, one chosen at a time, its first columns this wide.
+inline QTableWidget* rowTable(QWidget* parent, int columns, std::initializer_list<int> widths) {
+    auto* table = new QTableWidget(0, columns, parent);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->verticalHeader()->hide();
+    table->horizontalHeader()->setStretchLastSection(true);
+    int c = 0;
+    for (int width : widths)
+        table->setColumnWidth(c++, width);
+    return table;
+}
 
 inline void place(QWidget* widget, const Control& c) {
     widget->setObjectName(c.name);

@@ -1,6 +1,7 @@
 #include "ui/LinePlanDialog.h"
 
 #include "app/LinePlanWindow.h"
+#include "ui/DialogFrame.h"
 #include "ui/PushButton.h"
 
 #include <QCoreApplication>
@@ -46,15 +47,7 @@ LinePlanDialog::LinePlanDialog(LinePlanWindow& window, QWidget* parent) : QDialo
     progress->setObjectName(QStringLiteral("pbAnlage"));
     progress->setTextVisible(true);
 
-    rows = new QTableWidget(0, LinePlanWindow::ColumnCount, this);
-    rows->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    rows->setSelectionBehavior(QAbstractItemView::SelectRows);
-    rows->setSelectionMode(QAbstractItemView::SingleSelection);
-    rows->verticalHeader()->hide();
-    rows->horizontalHeader()->setStretchLastSection(true);
-    const int widths[] = {60, 130, 140, 120};
-    for (int c = 0; c < 4; ++c)
-        rows->setColumnWidth(c, widths[c]);
+    rows = dialogframe::rowTable(this, LinePlanWindow::ColumnCount, {60, 130, 140, 120});
     connect(rows, &QTableWidget::currentCellChanged, this,
             [this](int row) { run([&] { w.rowSelected(row); }); });
 
