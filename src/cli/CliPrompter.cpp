@@ -14,9 +14,10 @@ Prompter::Button CliPrompter::message(const Message& m) {
     Button answer = m.defaultButton;
     if (m.buttons.size() > 1) {
         // A question: the option's answer, else the refusal the box offers.
-        if (auto it = answers.constFind(m.caption); it != answers.constEnd() && m.buttons.contains(*it))
+        if (auto it = answers.constFind(m.caption); it != answers.constEnd() && m.buttons.contains(*it)) {
+            if (unheard.contains(m.caption)) return *it;
             answer = *it;
-        else if (answerYes && m.buttons.contains(Button::Yes))
+        } else if (answerYes && m.buttons.contains(Button::Yes))
             answer = Button::Yes;
         else if (m.buttons.contains(Button::No))
             answer = Button::No;

@@ -3,6 +3,7 @@
 #include "config/Prompter.h"
 
 #include <QHash>
+#include <QSet>
 #include <QStringList>
 
 #include <cstdio>
@@ -17,6 +18,9 @@ class CliPrompter : public Prompter {
 
     // Answer for a question box by its caption (e.g. "Diese Datei laden?").
     QHash<QString, Button> answers;
+    // Questions answered above without a line on stderr: the load question for a file the
+    // program keeps itself (a plan's or the archive's), which would repeat for every instrument.
+    QSet<QString> unheard;
     // --yes: every question not listed above is answered with "Ja".
     bool answerYes = false;
     // Paths the file dialogs return, in order; empty: the dialog is cancelled.

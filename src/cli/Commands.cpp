@@ -628,7 +628,8 @@ QJsonArray differencesJson(const QList<FieldDifference>& diffs) {
     return list;
 }
 
-PortResult programPort(Invocation& in, const QString& file, int16_t port, bool verify) {
+// `echo`: the file's header is shown as for a file the user named (not for a plan's files).
+PortResult programPort(Invocation& in, const QString& file, int16_t port, bool verify, bool echo = true) {
     PortResult r{port, QString(), QString(), exitcode::Ok, {}};
     // Both sessions use the separator the file was written with, so their fields compare.
     const CommonOptions options = optionsFor(in, file);
@@ -636,7 +637,7 @@ PortResult programPort(Invocation& in, const QString& file, int16_t port, bool v
     r.port = s.model().comPort;
     if (!started(s))
         return {r.port, {}, QStringLiteral("Bus-Bibliothek nicht verfügbar"), exitcode::BusFailure, {}};
-    if (!s.loadFile(file)) {
+    if (!s.loadFile(file, echo)) {
         fileFailed(s);
         return {r.port, {}, QStringLiteral("Datei nicht geladen"), exitcode::FileError, {}};
     }
@@ -1079,7 +1080,7 @@ std::unique_ptr<Session> entrySession(const Invocation& in, const RecordEntry& e
     if (!filewriter::replace(file, e.configuration).ok) return nullptr;
     std::unique_ptr<Session> s = fileSession(in, file);
     if (!started(*s)) return nullptr;
-    if (!s->loadFile(file)) {
+    if (!s->loadFile(file, false)) {
         fileFailed(*s);
         return nullptr;
     }
@@ -1237,7 +1238,7 @@ class SessionLineAccess : public line::LineAccess {
         options.address = address;
         options.addressChosen = true;
         Session file(options, 0);
-        if (!file.loadFile(d20)) {
+        if (!file.loadFile(d20, false)) {
             c.fileFailed = true;
             c.failure = file.fileOutcome().reason.isEmpty() ? file.panel() : file.fileOutcome().reason;
             return c;
@@ -1259,7 +1260,7 @@ class SessionLineAccess : public line::LineAccess {
         Invocation at{in.parser, in.common, in.args, in.json, {port()}};
         at.common.address = address;
         at.common.addressChosen = true;
-        const PortResult r = programPort(at, d20, port(), true);
+        const PortResult r = programPort(at, d20, port(), true, false);
         using O = line::Programmed::Outcome;
         const O outcome = r.code == exitcode::Ok            ? O::Verified
                           : r.code == exitcode::Differences ? O::Differs

@@ -194,9 +194,14 @@ int16_t Session::programInstrument() {
     return h->lastBusStatus();
 }
 
-bool Session::loadFile(const QString& path) {
+bool Session::loadFile(const QString& path, bool echo) {
+    const QString question = QStringLiteral("Diese Datei laden?");
     p.openAnswers = {QFileInfo(path).absoluteFilePath()};
-    p.answers.insert(QStringLiteral("Diese Datei laden?"), Prompter::Button::Yes);
+    p.answers.insert(question, Prompter::Button::Yes);
+    if (echo)
+        p.unheard.remove(question);
+    else
+        p.unheard.insert(question);
     h->lesen1Click();
     return h->lastFileOutcome().done();
 }

@@ -52,8 +52,9 @@ class Session {
     int16_t readInstrument();
     // "&Programmieren"; returns the status of the run.
     int16_t programInstrument();
-    // "Konfiguration &lesen" of a file; false when the file was not loaded.
-    bool loadFile(const QString& path);
+    // "Konfiguration &lesen" of a file; false when the file was not loaded. `echo`: the load
+    // question with the file's header goes to stderr, as for a file the user named.
+    bool loadFile(const QString& path, bool echo = true);
     // "Konfiguration &speichern" into a file ("-": stdout); false when it was not written.
     bool saveFile(const QString& path, const QString* comment);
     // "Konfigurationsblatt als &PDF…" into a file ("-": stdout); false when it was not written.

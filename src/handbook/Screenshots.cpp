@@ -474,21 +474,22 @@ class Session {
             field.text = QString::fromLatin1(text).replace(QLatin1Char(','), field.Seperator);
             handlers->config().numericFieldExit();
         };
-        const auto open = [this](int address, int output) {
+        // Input 0/0: voltage, 0 - 10 V; 2/1: Pt100 in whole degrees.
+        const auto open = [this](int address, ModelId id, int input, int sensor, int output) {
             start(10, false);
             model->busAddress = int16_t(address);
             model->addressChosen = true;
-            handlers->config().selectModel(ModelId::TRK520);
-            model->rgInput.itemIndex = 0; // voltage, 0 - 10 V
+            handlers->config().selectModel(id);
+            model->rgInput.itemIndex = input;
             handlers->config().rgInputClick();
-            model->rgSensor.itemIndex = 0;
+            model->rgSensor.itemIndex = sensor;
             handlers->config().rgSensorClick();
             model->rgOutput.itemIndex = output;
             handlers->config().rgOutputClick();
         };
-        const auto ticks = [](LiveValueSession& live, qint64& ms, int polls) {
+        const auto ticks = [](LiveValueSession& live, qint64& ms, int polls, int step = 1000) {
             const QDateTime begin(QDate(2026, 12, 7), QTime(10, 0));
-            for (int i = 0; i < polls; ++i, ms += 1000)
+            for (int i = 0; i < polls; ++i, ms += step)
                 live.tick(ms, begin.addMSecs(ms));
         };
         const auto picture = [this](LiveValueSession& live, const QString& name) {
@@ -498,7 +499,7 @@ class Session {
             saveFramed(dialog, name);
         };
 
-        open(17, 3);
+        open(17, ModelId::TRK520, 0, 0, 3);
         model->cpAnzeigeDp.setItemIndex(1);
         handlers->config().cpAnzeigeDpChange();
         type(model->neAnzeigeLow, "0");
@@ -515,7 +516,7 @@ class Session {
             picture(*live, QStringLiteral("messwert_sinus_ausfall"));
         }
 
-        open(239, 1);
+        open(239, ModelId::TRK520, 0, 0, 1);
         type(model->neAnzeigeLow, "200");
         type(model->neAnzeigeHigh, "800");
         type(model->neOut1Einschaltpunkt, "700");
@@ -535,6 +536,22 @@ class Session {
                 problems.append(QStringLiteral("Schleifentest im Bild nicht bestanden: %1")
                                     .arg(live->state.loopCheck.prompt()));
             picture(*live, QStringLiteral("messwert_schleifentest"));
+        }
+
+        // Kessel Nord: the controller brings its process from 20 to the set point 500, the
+        // library's signal clock two seconds a poll.
+        qputenv("TRAXBUS_SIGNALSTEP", "2");
+        open(0, ModelId::TRK520PID, 2, 1, 1);
+        model->rgReglerFunktion.itemIndex = 0;
+        handlers->config().rgReglerFunktionClick();
+        type(model->nePID_SP1, "500");
+        handlers->MainMenueExtras_MesswertAnzeigenClick();
+        if (LiveValueSession* live = handlers->liveValues()) {
+            live->setSpan(2);
+            qint64 ms = 0;
+            ticks(*live, ms, 450, 2000);
+            if (live->failed()) problems.append(QStringLiteral("Kessel Nord antwortet im Bild des Reglers nicht"));
+            picture(*live, QStringLiteral("messwert_regler"));
         }
         qunsetenv("TRAXBUS_SIGNALSTEP");
     }
