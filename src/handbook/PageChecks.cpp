@@ -13,7 +13,12 @@
 #include <QPdfWriter>
 #include <QRegularExpression>
 #include <QSet>
+#include <QAbstractTextDocumentLayout>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextFrame>
+#include <QTextLayout>
 #include <QUrl>
 
 #include <algorithm>
@@ -229,6 +234,47 @@ QString singleEdition(const QList<Page>& ordered, const QString& folder) {
         .arg(all);
 }
 
+namespace {
+
+// The printed page a line of a laid-out block lands on.
+int pageOf(QTextDocument& document, const QTextBlock& b, int line) {
+    const qreal y = document.documentLayout()->blockBoundingRect(b).top() + b.layout()->lineAt(line).y();
+    return int(y / document.pageSize().height());
+}
+
+bool holdsPicture(const QTextBlock& block) {
+    for (auto it = block.begin(); !it.atEnd(); ++it)
+        if (it.fragment().charFormat().isImageFormat()) return true;
+    return false;
+}
+
+} // namespace
+
+// Paper has no "keep with next": a picture's caption, or a heading, left at the foot of a page
+// while what it belongs to starts the next one moves to that page too.
+void keepTogether(QTextDocument& document) {
+    QAbstractTextDocumentLayout* layout = document.documentLayout();
+    for (QTextBlock b = document.begin(); b.isValid(); b = b.next()) {
+        if (QTextCursor(b).currentFrame() != document.rootFrame()) continue;
+        layout->blockBoundingRect(b); // lays the document out down to this block
+        const int lines = b.layout()->lineCount();
+        if (lines == 0) continue;
+        bool apart = false;
+        if (lines >= 2 && holdsPicture(b)) {
+            apart = pageOf(document, b, 0) != pageOf(document, b, lines - 1);
+        } else if (b.blockFormat().headingLevel() > 0 && b.next().isValid()) {
+            layout->blockBoundingRect(b.next());
+            apart = b.next().layout()->lineCount() > 0 && pageOf(document, b, 0) != pageOf(document, b.next(), 0);
+        }
+        if (!apart) continue;
+        QTextBlockFormat format = b.blockFormat();
+        format.setPageBreakPolicy(format.pageBreakPolicy() | QTextFormat::PageBreak_AlwaysBefore);
+        QTextCursor(b).setBlockFormat(format);
+        // Laid out afresh: a layout resumed from the change drops later page breaks.
+        document.markContentsDirty(0, document.characterCount());
+    }
+}
+
 bool printPdf(const QString& html, const QString& folder, const QString& pdfPath, QString& error) {
     QTextDocument document;
     // The screen's style sheet sizes for a browser window; paper gets its own.
@@ -261,6 +307,7 @@ bool printPdf(const QString& html, const QString& folder, const QString& pdfPath
         // pictures (at most 620 pixels wide) fit and print at the size they have on screen.
         const QRectF printable = writer.pageLayout().paintRect(QPageLayout::Point);
         document.setPageSize(printable.size() * (96.0 / 72.0));
+        keepTogether(document);
         document.print(&writer);
     }
     if (QFileInfo(pdfPath).size() == 0) {

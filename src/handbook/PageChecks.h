@@ -4,7 +4,10 @@
 #include <QString>
 #include <QStringList>
 
+class QTextDocument;
+
 // What every built page of the handbook must satisfy, and the printable edition made of them.
+
 namespace handbook {
 
 struct Page {
@@ -38,6 +41,10 @@ inline const QString kPdfFile = QStringLiteral("Handbuch.pdf");
 // All pages as one HTML page: navigation bars left out, anchors and links made unique within
 // it, each chapter on a new printed page, pictures no wider than a printed page.
 QString singleEdition(const QList<Page>& ordered, const QString& folder);
+
+// On a paged document: a picture's caption or a heading that would end a page while what it
+// belongs to starts the next one is moved to that page; page breaks already set stay.
+void keepTogether(QTextDocument& document);
 
 // The single edition printed to an A4 PDF; false with `error` when it cannot be written.
 bool printPdf(const QString& html, const QString& folder, const QString& pdfPath, QString& error);

@@ -4,12 +4,21 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
+#include <QAbstractTextDocumentLayout>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QImage>
 #include <QJsonDocument>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <QUrl>
 
 namespace {
 
@@ -139,4 +148,47 @@ TEST(HandbookGates, PrintableEditionIsWholeAndLinkedWithinItself) {
     const QByteArray bytes = pdf.readAll();
     EXPECT_TRUE(bytes.startsWith("%PDF"));
     EXPECT_GT(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type/Page\n"), 30);
+}
+
+// Paper: wherever the text before it ends, a picture's caption prints on the page of its
+// picture, and a chapter that starts a new page still does after captions were moved.
+TEST(HandbookGates, CaptionStaysWithItsPictureOnPaper) {
+    int argc = 1;
+    char name[] = "test_handbook";
+    char* argv[] = {name, nullptr};
+    const auto app = QGuiApplication::instance() ? nullptr : std::make_unique<QGuiApplication>(argc, argv);
+    QImage picture(400, 300, QImage::Format_RGB32);
+    picture.fill(Qt::gray);
+    const auto pageOf = [](QTextDocument& d, const QTextBlock& b, int line) {
+        const qreal y = d.documentLayout()->blockBoundingRect(b).top() + b.layout()->lineAt(line).y();
+        return int(y / d.pageSize().height());
+    };
+    int apartWithout = 0;
+    for (int fillers = 0; fillers < 40; ++fillers) {
+        QString html;
+        for (int i = 0; i < fillers; ++i)
+            html += QStringLiteral("<p>Absatz %1 mit etwas Text, damit die Seite sich füllt.</p>").arg(i);
+        html += QStringLiteral("<p class=\"bild\"><em>Bildunterschrift</em><br><img src=\"bild.png\"></p>"
+                               "<div style=\"page-break-before: always\"><h1>Kapitel</h1><p>Text</p></div>");
+        QTextDocument d;
+        d.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("bild.png")), picture);
+        d.setHtml(html);
+        d.setPageSize(QSizeF(500, 700));
+        const auto find = [&d](const QString& text) {
+            for (QTextBlock b = d.begin(); b.isValid(); b = b.next())
+                if (b.text().startsWith(text)) return b;
+            return QTextBlock();
+        };
+        const QTextBlock caption = find(QStringLiteral("Bildunterschrift"));
+        ASSERT_TRUE(caption.isValid());
+        d.documentLayout()->blockBoundingRect(find(QStringLiteral("Kapitel")));
+        if (pageOf(d, caption, 0) != pageOf(d, caption, caption.layout()->lineCount() - 1)) ++apartWithout;
+
+        handbook::keepTogether(d);
+        const QTextBlock chapter = find(QStringLiteral("Kapitel"));
+        d.documentLayout()->blockBoundingRect(chapter);
+        EXPECT_EQ(pageOf(d, caption, 0), pageOf(d, caption, caption.layout()->lineCount() - 1)) << fillers;
+        EXPECT_EQ(pageOf(d, chapter, 0), pageOf(d, caption, 1) + 1) << fillers;
+    }
+    EXPECT_GT(apartWithout, 0) << "no filler count put the caption at a page's foot";
 }
