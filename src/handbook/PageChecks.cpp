@@ -19,9 +19,11 @@
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextLayout>
+#include <QTextTable>
 #include <QUrl>
 
 #include <algorithm>
+#include <functional>
 
 namespace handbook {
 
@@ -248,6 +250,26 @@ bool holdsPicture(const QTextBlock& block) {
     return false;
 }
 
+// A table whose first row is all headings repeats it on every page it runs onto.
+void repeatTableHeads(QTextDocument& document) {
+    const std::function<void(QTextFrame*)> walk = [&walk](QTextFrame* frame) {
+        for (QTextFrame* child : frame->childFrames()) {
+            if (auto* table = qobject_cast<QTextTable*>(child); table && table->rows() > 1) {
+                bool head = true;
+                for (int c = 0; c < table->columns() && head; ++c)
+                    head = table->cellAt(0, c).format().fontWeight() >= QFont::Bold;
+                if (head) {
+                    QTextTableFormat format = table->format();
+                    format.setHeaderRowCount(1);
+                    table->setFormat(format);
+                }
+            }
+            walk(child);
+        }
+    };
+    walk(document.rootFrame());
+}
+
 } // namespace
 
 // Paper has no "keep with next": a picture's caption, or a heading, left at the foot of a page
@@ -263,8 +285,12 @@ void keepTogether(QTextDocument& document) {
         if (lines >= 2 && holdsPicture(b)) {
             apart = pageOf(document, b, 0) != pageOf(document, b, lines - 1);
         } else if (b.blockFormat().headingLevel() > 0 && b.next().isValid()) {
-            layout->blockBoundingRect(b.next());
-            apart = b.next().layout()->lineCount() > 0 && pageOf(document, b, 0) != pageOf(document, b.next(), 0);
+            // Under a table heading, the table's first row of content.
+            QTextBlock next = b.next();
+            if (const QTextTable* table = QTextCursor(next).currentTable(); table && table->rows() > 1)
+                next = table->cellAt(1, 0).firstCursorPosition().block();
+            layout->blockBoundingRect(next);
+            apart = next.layout()->lineCount() > 0 && pageOf(document, b, 0) != pageOf(document, next, 0);
         }
         if (!apart) continue;
         QTextBlockFormat format = b.blockFormat();
@@ -283,7 +309,7 @@ bool printPdf(const QString& html, const QString& folder, const QString& pdfPath
         "h1 { font-size: 17pt; color: #23456b; } h2 { font-size: 13pt; color: #23456b; } h3 { font-size: 11pt; }"
         "th { background-color: #e3e9f0; } table { border-color: #9aa7b5; }"
         "code, kbd, pre { font-family: 'Liberation Mono', 'DejaVu Sans Mono', monospace; }"
-        "pre { font-size: 8pt; background-color: #f3f3f3; } p.hinweis { background-color: #fff7e0; }"
+        "pre { font-size: 8pt; background-color: #f3f3f3; white-space: pre-wrap; } p.hinweis { background-color: #fff7e0; }"
         "p.nav { display: none; } .menue { font-weight: bold; }"));
     // The pictures, which a document outside a window does not load by itself.
     static const QRegularExpression image(QStringLiteral("<img src=\"([^\"]+)\""));
@@ -307,6 +333,7 @@ bool printPdf(const QString& html, const QString& folder, const QString& pdfPath
         // pictures (at most 620 pixels wide) fit and print at the size they have on screen.
         const QRectF printable = writer.pageLayout().paintRect(QPageLayout::Point);
         document.setPageSize(printable.size() * (96.0 / 72.0));
+        repeatTableHeads(document);
         keepTogether(document);
         document.print(&writer);
     }
