@@ -101,6 +101,12 @@ class LineRun : public line::LineAccess {
         w.cancelling = false;
         w.updateButtons();
     }
+    // The line's instruments in the order the run takes them: the bar shows how far it got.
+    QList<int16_t> instruments;
+    void step(int16_t address, const QString& text) {
+        w.showProgress(int(std::max<qsizetype>(0, instruments.indexOf(address))), int(instruments.size()), text);
+    }
+
     ~LineRun() override {
         if (w.env.settings->configFolder() != folder)
             w.env.settings->writeFolderSetting(folder, SettingsStore::kConfig1Path);
@@ -114,11 +120,7 @@ class LineRun : public line::LineAccess {
         bus::ScanResult r = LineAccess::scan(
             known, {{},
                     [this](const bus::ScanProgress& p) {
-                        w.showProgress(p.done, p.total,
-                                       QStringLiteral("Bus: %1 von %2 Adressen, noch etwa %3 s")
-                                           .arg(p.done)
-                                           .arg(p.total)
-                                           .arg((p.remainingMs + 999) / 1000));
+                        w.showProgress(p.done, p.total, QStringLiteral("Bus: ") + p.text());
                     },
                     [this] { return w.cancelling; }});
         if (r.cancelled) r.status = LinePlanWindow::kCancelled;
@@ -140,7 +142,7 @@ class LineRun : public line::LineAccess {
             c.failure = QStringLiteral("abgebrochen");
             return c;
         }
-        w.showProgress(w.progressDone, w.progressTotal, QStringLiteral("Adresse %1: Gerät wird gelesen …").arg(address));
+        step(address, QStringLiteral("Adresse %1: Gerät wird gelesen …").arg(address));
         // A check reads, it does not change anything worth an entry of the instrument record.
         MainEnvironment e = env;
         e.record = nullptr;
@@ -166,8 +168,7 @@ class LineRun : public line::LineAccess {
     line::Programmed program(int16_t address, const QString& d20) override {
         using O = line::Programmed::Outcome;
         if (w.cancelling) return {O::Failed, QStringLiteral("abgebrochen, nicht programmiert"), {}};
-        w.showProgress(w.progressDone, w.progressTotal,
-                       QStringLiteral("Adresse %1: Gerät wird programmiert …").arg(address));
+        step(address, QStringLiteral("Adresse %1: Gerät wird programmiert …").arg(address));
         Instrument device(w.window, env, port(), converter(), address);
         if (!device.load(prompter, d20)) return {O::FileFailed, device.loadFailure(), {}};
         device.m.miPruefenNachProgrammieren.checked = true;
@@ -187,7 +188,7 @@ class LineRun : public line::LineAccess {
     // Reads the instrument at `address` with the model that fits it and saves it as `d20`;
     // the model's name, or empty with `failure` set.
     QString save(int16_t address, int32_t identity, const QString& d20, QString& failure) {
-        w.showProgress(w.progressDone, w.progressTotal, QStringLiteral("Adresse %1: Gerät wird gelesen …").arg(address));
+        step(address, QStringLiteral("Adresse %1: Gerät wird gelesen …").arg(address));
         std::unique_ptr<BusLibrary> lib = w.env.makeLibrary(BusLibrary::allEntries());
         const ModelEntry* model =
             lib && lib->load() ? familyModel(*lib, *w.env.clock, port(), converter(), address, identity, true) : nullptr;
@@ -370,6 +371,7 @@ void LinePlanWindow::b_PlanAnlegenClick() {
     selectedRow = -1;
     QStringList notes;
     bool scanFailed = false;
+    l_Plan.caption = QStringLiteral("Anlagenplan %1 wird angelegt – COM%2").arg(fileName(path)).arg(made.port);
     {
         LineRun run(*this, made.port, made.converter);
         const bus::ScanResult scanned = run.scan({}, {});
@@ -389,6 +391,8 @@ void LinePlanWindow::b_PlanAnlegenClick() {
         QList<bus::ScanRow> rows = scanned.rows;
         std::sort(rows.begin(), rows.end(),
                   [](const bus::ScanRow& a, const bus::ScanRow& b) { return a.address < b.address; });
+        for (const bus::ScanRow& row : rows)
+            run.instruments.append(row.address);
         // The files of another line in the same folder are not overwritten unasked.
         QStringList existing;
         for (const bus::ScanRow& row : rows)
@@ -469,6 +473,7 @@ void LinePlanWindow::b_PruefenClick() {
     if (running || !plan) return;
     {
         LineRun run(*this, plan->port, plan->converter);
+        run.instruments = plan->addresses();
         lastCheck = line::check(run, *plan, planPath);
     }
     checked = lastCheck.scanStatus != kCancelled && !(lastCheck.scanStatus < 0 && lastCheck.rows.isEmpty());
@@ -524,6 +529,7 @@ void LinePlanWindow::b_ProgrammierenClick() {
     line::ProgramResult result;
     {
         LineRun run(*this, plan->port, plan->converter);
+        run.instruments = plan->addresses();
         result = line::program(run, *plan, planPath, false);
     }
     // What was found before stands for the replacement offers until the next check.

@@ -47,6 +47,12 @@ void readDetails(BusLibrary& library, ScanRow& row) {
 
 } // namespace
 
+QString ScanProgress::text(const QString& between) const {
+    QString t = QStringLiteral("%1 von %2 Adressen").arg(done).arg(total) + between;
+    if (done < total) t += QStringLiteral(", noch etwa %1 s").arg((remainingMs + 999) / 1000);
+    return t;
+}
+
 QString ScanRow::collisionText() const {
     return collision ? QStringLiteral("mehrere Geräte an Adresse %1").arg(address) : QString();
 }

@@ -31,6 +31,10 @@ struct ScanProgress {
     int done = 0;  // addresses polled so far
     int total = 0; // addresses to poll
     int remainingMs = 0; // modelled wire time the remaining addresses take at most
+
+    // "12 von 240 Adressen" + `between` + ", noch etwa 23 s"; the time left only while
+    // addresses are left.
+    QString text(const QString& between = {}) const;
 };
 
 struct ScanRequest {

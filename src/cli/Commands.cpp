@@ -379,11 +379,8 @@ int runScan(Invocation& in) {
              printScanRow(in, s, row);
          },
          [&](const bus::ScanProgress& p) {
-             s.showOwnProgress(QStringLiteral("Bus durchsuchen: %1 von %2 Adressen, %3 gefunden, noch etwa %4 s")
-                                   .arg(p.done)
-                                   .arg(p.total)
-                                   .arg(found)
-                                   .arg((p.remainingMs + 999) / 1000));
+             s.showOwnProgress(QStringLiteral("Bus durchsuchen: ") +
+                               p.text(QStringLiteral(", %1 gefunden").arg(found)));
          },
          [] { return interrupted != 0; }});
     lib->TBCloseCom();

@@ -68,10 +68,7 @@ void BusScanWindow::FormShow() {
 
 QString BusScanWindow::progressText() const {
     if (progress.total == 0) return {};
-    return QStringLiteral("%1 von %2 Adressen, noch etwa %3 s")
-        .arg(progress.done)
-        .arg(progress.total)
-        .arg((progress.remainingMs + 999) / 1000);
+    return progress.text();
 }
 
 QString BusScanWindow::cell(int row, int column) const {

@@ -53,7 +53,7 @@ TEST_F(BusScanWindowEndToEnd, ScansTheLineAndWorksOnOneRowWithoutDisturbingTheOt
     EXPECT_EQ(addresses(), (QList<int16_t>{201, 0, 17, 42, 88, 120, 239}));
     EXPECT_EQ(rowsWhilePainting.size(), 241);
     EXPECT_EQ(rowsWhilePainting.at(1), 1);
-    EXPECT_EQ(w.progressText(), QStringLiteral("240 von 240 Adressen, noch etwa 0 s"));
+    EXPECT_EQ(w.progressText(), QStringLiteral("240 von 240 Adressen"));
     EXPECT_EQ(w.StatusBar1.text, QStringLiteral("7 Geräte gefunden"));
     const int tank = rowAt(17);
     const QStringList cells{w.cell(tank, 0), w.cell(tank, 1), w.cell(tank, 2), w.cell(tank, 3), w.cell(tank, 4)};
