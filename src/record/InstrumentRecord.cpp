@@ -374,8 +374,11 @@ QList<RecordedInstrument> InstrumentRecord::instruments() {
     {
     QSqlQuery q(QSqlDatabase::database(connection, false));
     q.setForwardOnly(true);
-    // Name and model as the newest entry has them.
-    if (q.exec(QStringLiteral("SELECT e.serial, e.name, e.model, c.seen, c.n FROM entry e JOIN "
+    // The model as the newest entry has it; the name as the newest entry that knows one has it
+    // (a readout does not ask the instrument for its name).
+    if (q.exec(QStringLiteral("SELECT e.serial, COALESCE((SELECT name FROM entry WHERE serial = c.serial AND "
+                               "name <> '' ORDER BY time DESC, id DESC LIMIT 1), ''), e.model, c.seen, c.n "
+                               "FROM entry e JOIN "
                                "(SELECT serial, MAX(time) AS seen, COUNT(*) AS n FROM entry GROUP BY serial) c "
                                "ON e.serial = c.serial AND e.id = (SELECT id FROM entry WHERE serial = c.serial "
                                "ORDER BY time DESC, id DESC LIMIT 1) ORDER BY e.serial")))

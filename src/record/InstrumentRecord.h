@@ -41,7 +41,7 @@ struct RecordEntry {
     QString reason;             // why it was changed, as the user typed it
 };
 
-// One instrument as the record knows it: its newest name and model.
+// One instrument as the record knows it: its newest model and the newest name known of it.
 struct RecordedInstrument {
     QString serial;
     QString name;

@@ -91,6 +91,7 @@ TEST_F(InstrumentRecordTest, ReadProgramReadGivesThreeEntriesNewestFirstAndSurvi
     ASSERT_EQ(instruments.size(), 2);
     EXPECT_EQ(instruments[0].serial, QStringLiteral("0815"));
     EXPECT_EQ(instruments[0].entries, 3);
+    EXPECT_EQ(instruments[0].name, QStringLiteral("Kessel 2")); // the newest readout knows no name
     EXPECT_EQ(instruments[0].lastSeen, t0.addSecs(120));
     EXPECT_EQ(instruments[1].entries, 1);
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
