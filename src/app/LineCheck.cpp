@@ -4,6 +4,8 @@
 #include "bus/BusPort.h"
 #include "config/ModelCatalogue.h"
 
+#include <QFileInfo>
+#include <QDir>
 #include <QHash>
 #include <QSet>
 
@@ -12,7 +14,7 @@
 namespace line {
 
 LineAccess::LineAccess(MakeLibrary makeLibrary, Clock& clock, int16_t port, int16_t converter)
-    : makeLibrary(std::move(makeLibrary)), clock(clock), portNumber(port), converter(converter) {}
+    : makeLibrary(std::move(makeLibrary)), clock(clock), portNumber(port), converterNumber(converter) {}
 
 std::unique_ptr<BusLibrary> LineAccess::open(int16_t& failure) {
     std::unique_ptr<BusLibrary> lib = makeLibrary();
@@ -21,7 +23,7 @@ std::unique_ptr<BusLibrary> LineAccess::open(int16_t& failure) {
         failure = -1;
         return nullptr;
     }
-    failure = bus::openBusPort(*lib, portNumber, converter, clock);
+    failure = bus::openBusPort(*lib, portNumber, converterNumber, clock);
     if (failure < 0) return nullptr;
     return lib;
 }
@@ -315,6 +317,55 @@ ProgramResult program(LineAccess& access, LinePlan& plan, const QString& planPat
             result.planFailure = written.reason;
     }
     return result;
+}
+
+QString d20Beside(const QString& planPath, int16_t address) {
+    return QFileInfo(planPath).absoluteDir().filePath(
+        QStringLiteral("Adresse_%1.d20").arg(address, 3, 10, QLatin1Char('0')));
+}
+
+MadePlan makePlan(LineAccess& access, const QString& planPath,
+                  const std::function<bool(const QStringList&)>& overwrite,
+                  const std::function<void(const Taken&)>& each) {
+    MadePlan made;
+    made.plan.port = access.port();
+    made.plan.converter = access.converter();
+    const bus::ScanResult scanned = access.scan({});
+    if (scanned.status < 0) {
+        made.scanStatus = scanned.status;
+        made.failedAt = scanned.failedAt;
+        return made;
+    }
+    QList<bus::ScanRow> rows = scanned.rows;
+    std::sort(rows.begin(), rows.end(), [](const bus::ScanRow& a, const bus::ScanRow& b) { return a.address < b.address; });
+    // The files of another line in the same folder are not overwritten unasked.
+    QStringList existing;
+    for (const bus::ScanRow& row : rows)
+        if (const QString d20 = d20Beside(planPath, row.address); !row.collision && QFileInfo::exists(d20))
+            existing.append(d20);
+    if (!existing.isEmpty() && !overwrite(existing)) {
+        made.kept = true;
+        return made;
+    }
+    for (const bus::ScanRow& row : rows) {
+        Taken t;
+        t.address = row.address;
+        if (row.collision) {
+            t.failure = row.collisionText() + QStringLiteral("; nicht in den Plan übernommen");
+        } else {
+            t.identity = row.identity;
+            t.name = row.hasName ? row.name : QString();
+            const QString d20 = d20Beside(planPath, row.address);
+            t.model = access.save(row.address, row.identity, d20, t.failure, t.fileFailed);
+            if (!t.model.isEmpty()) {
+                t.d20File = lineplan::relativeD20(planPath, d20);
+                made.plan.instruments.append({t.address, t.identity, t.name, t.model, t.d20File});
+            }
+        }
+        made.rows.append(t);
+        if (each) each(t);
+    }
+    return made;
 }
 
 } // namespace line

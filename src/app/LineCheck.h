@@ -44,6 +44,7 @@ class LineAccess {
     virtual ~LineAccess() = default;
 
     int16_t port() const { return portNumber; }
+    int16_t converter() const { return converterNumber; }
     // The whole line, the planned addresses first.
     virtual bus::ScanResult scan(const QList<int16_t>& known, const bus::ScanCallbacks& callbacks = {});
     // Command 12 at one address: status (negative: nothing or several answered) and identity.
@@ -55,6 +56,11 @@ class LineAccess {
 
     virtual Compared compare(int16_t address, const QString& d20) = 0;
     virtual Programmed program(int16_t address, const QString& d20) = 0;
+    // Reads the instrument at `address` with the model of its family that fits it and saves it
+    // as `d20`: the model's name, or empty with `failure` set (`fileFailed` when the file could
+    // not be written).
+    virtual QString save(int16_t address, int32_t identity, const QString& d20, QString& failure,
+                         bool& fileFailed) = 0;
 
   private:
     // The library loaded and the port open; null (with `failure` holding the status) if not.
@@ -63,7 +69,7 @@ class LineAccess {
     MakeLibrary makeLibrary;
     Clock& clock;
     int16_t portNumber;
-    int16_t converter;
+    int16_t converterNumber;
 };
 
 enum class State {
@@ -130,5 +136,34 @@ ProgramResult program(LineAccess& access, LinePlan& plan, const QString& planPat
 // planned address, programmed from the planned d20 file and read back. When verified its
 // serial stands in `plan` in place of the old one; the caller writes the plan.
 ProgramRow takeOver(LineAccess& access, LinePlan& plan, const QString& planPath, const Row& row);
+
+// One address of a new plan: taken into it with its model and file, or why not.
+struct Taken {
+    int16_t address = 0;
+    int32_t identity = 0; // 0: several instruments answered
+    QString name;         // the one the instrument gave
+    QString model;        // empty: not taken into the plan
+    QString d20File;      // relative to the plan
+    QString failure;
+    bool fileFailed = false; // the d20 file could not be written
+};
+
+struct MadePlan {
+    LinePlan plan;
+    QList<Taken> rows;      // rising addresses
+    int16_t scanStatus = 0; // negative: the scan failed, nothing was read
+    int failedAt = -1;      // the address the scan failed at; -1: the port did not open
+    bool kept = false;      // the files already beside the plan were not to be overwritten
+};
+
+// Where a new plan keeps an instrument's configuration: beside the plan, "Adresse_017.d20".
+QString d20Beside(const QString& planPath, int16_t address);
+
+// Scans the line and reads every instrument that answers alone into a d20 file beside the plan.
+// When such files are there already, `overwrite` is asked with their paths first; false reads
+// nothing. `each` hears every address when it is done. The caller writes the plan.
+MadePlan makePlan(LineAccess& access, const QString& planPath,
+                  const std::function<bool(const QStringList&)>& overwrite,
+                  const std::function<void(const Taken&)>& each);
 
 } // namespace line

@@ -79,12 +79,6 @@ QString fileName(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
-// Where "Plan anlegen…" saves an instrument's configuration: beside the plan, by its address.
-QString d20For(const QString& planPath, int16_t address) {
-    return QFileInfo(planPath).absoluteDir().filePath(
-        QStringLiteral("Adresse_%1.d20").arg(address, 3, 10, QLatin1Char('0')));
-}
-
 } // namespace
 
 // The bus of the plan's port for the engine, with the window's progress and "Abbrechen".
@@ -93,7 +87,7 @@ class LineRun : public line::LineAccess {
   public:
     LineRun(LinePlanWindow& w, int16_t port, int16_t converter)
         : LineAccess([&w] { return w.env.makeLibrary(BusLibrary::allEntries()); }, *w.env.clock, port, converter),
-          w(w), prompter(*w.env.prompter), folder(w.env.settings->configFolder()), converterCode(converter) {
+          w(w), prompter(*w.env.prompter), folder(w.env.settings->configFolder()) {
         env = w.env;
         env.prompter = &prompter;
         env.callLog = nullptr; // the main window's handlers already listen to the log
@@ -124,6 +118,12 @@ class LineRun : public line::LineAccess {
                     },
                     [this] { return w.cancelling; }});
         if (r.cancelled) r.status = LinePlanWindow::kCancelled;
+        // A new plan reads what the scan found, in rising addresses.
+        if (instruments.isEmpty()) {
+            for (const bus::ScanRow& row : r.rows)
+                instruments.append(row.address);
+            std::sort(instruments.begin(), instruments.end());
+        }
         return r;
     }
     int16_t poll(int16_t address, int32_t& identity) override {
@@ -185,9 +185,11 @@ class LineRun : public line::LineAccess {
         return {O::Verified, QStringLiteral("programmiert und geprüft"), {}};
     }
 
-    // Reads the instrument at `address` with the model that fits it and saves it as `d20`;
-    // the model's name, or empty with `failure` set.
-    QString save(int16_t address, int32_t identity, const QString& d20, QString& failure) {
+    QString save(int16_t address, int32_t identity, const QString& d20, QString& failure, bool& fileFailed) override {
+        if (w.cancelling) {
+            failure = QStringLiteral("abgebrochen");
+            return {};
+        }
         step(address, QStringLiteral("Adresse %1: Gerät wird gelesen …").arg(address));
         std::unique_ptr<BusLibrary> lib = w.env.makeLibrary(BusLibrary::allEntries());
         const ModelEntry* model =
@@ -210,19 +212,17 @@ class LineRun : public line::LineAccess {
         prompter.file.clear();
         if (!device.h.lastFileOutcome().done()) {
             failure = device.loadFailure();
+            fileFailed = true;
             return {};
         }
         return QString::fromUtf8(model->caption);
     }
-
-    int16_t converter() const { return converterCode; }
 
   private:
     LinePlanWindow& w;
     LinePrompter prompter;
     MainEnvironment env;
     QString folder;
-    int16_t converterCode;
 };
 
 QString LinePlanWindow::columnTitle(int column) {
@@ -360,113 +360,72 @@ void LinePlanWindow::b_PlanAnlegenClick() {
     const QString chosen = env.prompter->saveFileName(env.settings->configFolder(), kPlanFilter, kPlanSuffix);
     if (chosen.isEmpty()) return;
     const QString path = QFileInfo(chosen).absoluteFilePath();
-    LinePlan made;
-    made.port = window.comPort;
-    made.converter = window.converterCode;
     // The plan open so far stays open unless a new one is written.
     const std::optional<LinePlan> before = plan;
     plan.reset();
     checked = false;
     lines.clear();
     selectedRow = -1;
-    QStringList notes;
-    bool scanFailed = false;
-    l_Plan.caption = QStringLiteral("Anlagenplan %1 wird angelegt – COM%2").arg(fileName(path)).arg(made.port);
+    l_Plan.caption = QStringLiteral("Anlagenplan %1 wird angelegt – COM%2").arg(fileName(path)).arg(window.comPort);
+    const auto overwrite = [this](const QStringList& existing) {
+        QStringList names;
+        for (const QString& d20 : existing)
+            names.append(fileName(d20));
+        Prompter::Message question;
+        question.caption = QStringLiteral("Anlage");
+        question.icon = Prompter::Icon::Warning;
+        question.text = QStringLiteral("Im Ordner des Plans liegen schon diese d20-Dateien; sie werden mit "
+                                       "den gelesenen Konfigurationen überschrieben:\n\n%1\n\nÜberschreiben?")
+                            .arg(names.join(QLatin1Char('\n')));
+        question.buttons = {Prompter::Button::Yes, Prompter::Button::No};
+        question.defaultButton = Prompter::Button::No;
+        return env.prompter->message(question) == Prompter::Button::Yes;
+    };
+    const auto each = [this](const line::Taken& t) {
+        Line l;
+        l.address = t.address;
+        l.planned = t.model.isEmpty() ? QStringLiteral("-") : bus::serialText(t.identity);
+        l.serial = t.identity != 0 ? bus::serialText(t.identity) : QString();
+        l.name = t.name;
+        l.result = t.model.isEmpty() ? (cancelling ? QStringLiteral("abgebrochen") : t.failure)
+                                     : QStringLiteral("%1, gespeichert als %2").arg(t.model, t.d20File);
+        l.tone = t.model.isEmpty() ? Tone::Bad : Tone::Good;
+        lines.append(l);
+        if (repaint) repaint();
+    };
+    line::MadePlan made;
+    bool cancelled = false;
+    QString why;
     {
-        LineRun run(*this, made.port, made.converter);
-        const bus::ScanResult scanned = run.scan({}, {});
-        if (scanned.status < 0) {
-            scanFailed = true;
-            const QString why = run.errorText(scanned.status);
-            l_Status.caption = scanned.status == kCancelled ? QStringLiteral("Abgebrochen, kein Plan angelegt")
-                                                            : QStringLiteral("Fehler: ") + why;
-            if (scanned.status != kCancelled)
-                env.prompter->show(scanned.rows.isEmpty() && scanned.failedAt < 0
-                         ? QStringLiteral("Der Port COM%1 konnte nicht geöffnet werden: %2").arg(made.port).arg(why)
-                         : QStringLiteral("Die Suche auf COM%1 ist an Adresse %2 fehlgeschlagen: %3")
-                               .arg(made.port)
-                               .arg(scanned.failedAt)
-                               .arg(why), QStringLiteral("Anlage"), Prompter::Icon::Warning);
-        }
-        QList<bus::ScanRow> rows = scanned.rows;
-        std::sort(rows.begin(), rows.end(),
-                  [](const bus::ScanRow& a, const bus::ScanRow& b) { return a.address < b.address; });
-        for (const bus::ScanRow& row : rows)
-            run.instruments.append(row.address);
-        // The files of another line in the same folder are not overwritten unasked.
-        QStringList existing;
-        for (const bus::ScanRow& row : rows)
-            if (const QString d20 = d20For(path, row.address); !row.collision && QFileInfo::exists(d20))
-                existing.append(fileName(d20));
-        if (!scanFailed && !existing.isEmpty()) {
-            Prompter::Message question;
-            question.caption = QStringLiteral("Anlage");
-            question.icon = Prompter::Icon::Warning;
-            question.text = QStringLiteral("Im Ordner des Plans liegen schon diese d20-Dateien; sie werden mit "
-                                           "den gelesenen Konfigurationen überschrieben:\n\n%1\n\nÜberschreiben?")
-                                .arg(existing.join(QLatin1Char('\n')));
-            question.buttons = {Prompter::Button::Yes, Prompter::Button::No};
-            question.defaultButton = Prompter::Button::No;
-            if (env.prompter->message(question) != Prompter::Button::Yes) {
-                scanFailed = true;
-                l_Status.caption = QStringLiteral("Kein Plan angelegt");
-            }
-        }
-        for (int i = 0; i < rows.size() && !scanFailed; ++i) {
-            const bus::ScanRow& row = rows.at(i);
-            Line l;
-            l.address = row.address;
-            l.planned = QStringLiteral("-");
-            if (row.collision) {
-                l.result = row.collisionText() + QStringLiteral("; nicht in den Plan übernommen");
-                l.tone = Tone::Bad;
-                lines.append(l);
-                continue;
-            }
-            l.serial = bus::serialText(row.identity);
-            l.name = row.hasName ? row.name : QString();
-            const QString d20 = d20For(path, row.address);
-            QString failure;
-            const QString model = cancelling ? QString() : run.save(row.address, row.identity, d20, failure);
-            if (model.isEmpty()) {
-                l.result = cancelling ? QStringLiteral("abgebrochen") : failure;
-                l.tone = Tone::Bad;
-            } else {
-                LinePlanEntry e;
-                e.address = row.address;
-                e.identity = row.identity;
-                e.name = l.name;
-                e.model = model;
-                e.d20File = lineplan::relativeD20(path, d20);
-                made.instruments.append(e);
-                l.planned = l.serial;
-                l.result = QStringLiteral("%1, gespeichert als %2").arg(model, e.d20File);
-                l.tone = Tone::Good;
-            }
-            lines.append(l);
-            if (repaint) repaint();
-        }
-        if (!scanFailed && cancelling) {
-            scanFailed = true;
-            l_Status.caption = QStringLiteral("Abgebrochen, kein Plan angelegt");
-        }
+        LineRun run(*this, window.comPort, window.converterCode);
+        made = line::makePlan(run, path, overwrite, each);
+        cancelled = cancelling;
+        if (made.scanStatus < 0) why = run.errorText(made.scanStatus);
     }
-    if (scanFailed) {
-        plan = before;
-        FormShow();
-        return;
-    }
-    if (const filewriter::Result written = lineplan::write(path, made); !written.ok) {
-        plan = before;
+    QString failure;
+    if (made.scanStatus < 0 && made.scanStatus != kCancelled) {
+        l_Status.caption = QStringLiteral("Fehler: ") + why;
+        failure = made.failedAt < 0
+                      ? QStringLiteral("Der Port COM%1 konnte nicht geöffnet werden: %2").arg(made.plan.port).arg(why)
+                      : QStringLiteral("Die Suche auf COM%1 ist an Adresse %2 fehlgeschlagen: %3")
+                            .arg(made.plan.port)
+                            .arg(made.failedAt)
+                            .arg(why);
+    } else if (made.scanStatus == kCancelled || cancelled) {
+        l_Status.caption = QStringLiteral("Abgebrochen, kein Plan angelegt");
+    } else if (made.kept) {
+        l_Status.caption = QStringLiteral("Kein Plan angelegt");
+    } else if (const filewriter::Result written = lineplan::write(path, made.plan); !written.ok) {
         l_Status.caption = QStringLiteral("Der Anlagenplan wurde nicht geschrieben");
-        env.prompter->show(QStringLiteral("Der Anlagenplan konnte nicht geschrieben werden.\n\n%1").arg(written.reason), QStringLiteral("Anlage"), Prompter::Icon::Warning);
-        FormShow();
-        return;
+        failure = QStringLiteral("Der Anlagenplan konnte nicht geschrieben werden.\n\n%1").arg(written.reason);
+    } else {
+        plan = made.plan;
+        planPath = path;
+        l_Status.caption = QStringLiteral("Anlagenplan mit %1 Geräten angelegt").arg(made.plan.instruments.size());
     }
-    plan = made;
-    planPath = path;
-    l_Status.caption = QStringLiteral("Anlagenplan mit %1 Geräten angelegt").arg(made.instruments.size());
+    if (!plan) plan = before;
     FormShow();
+    if (!failure.isEmpty()) env.prompter->show(failure, QStringLiteral("Anlage"), Prompter::Icon::Warning);
 }
 
 void LinePlanWindow::b_PruefenClick() {

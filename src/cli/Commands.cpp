@@ -1266,6 +1266,34 @@ class SessionLineAccess : public line::LineAccess {
         return {outcome, r.result, r.differences};
     }
 
+    // Exactly `read -o` at the address with the model of the instrument's family that fits it.
+    QString save(int16_t address, int32_t identity, const QString& d20, QString& failure, bool& fileFailed) override {
+        CommonOptions options = in.common;
+        options.address = address;
+        options.addressChosen = true;
+        Session device(options, port());
+        auto lib = device.libraryFactory()(BusLibrary::allEntries());
+        const ModelEntry* model = lib->load() ? familyModel(*lib, device.clockSeam(), port(), converter(), address,
+                                                            identity, true)
+                                              : nullptr;
+        lib.reset();
+        if (!model) {
+            failure = QStringLiteral("kein Gerätetyp passt; nicht in den Plan übernommen");
+            return {};
+        }
+        device.chooseModel(*model);
+        if (device.readInstrument() < 0) {
+            failure = device.panel();
+            return {};
+        }
+        if (!device.saveFile(d20, nullptr)) {
+            failure = device.fileOutcome().reason.isEmpty() ? device.panel() : device.fileOutcome().reason;
+            fileFailed = true;
+            return {};
+        }
+        return modelName(*model);
+    }
+
   private:
     const Invocation& in;
 };
@@ -1423,70 +1451,48 @@ int lineInit(Invocation& in) {
     }
     Session s(in.common, onePort(in));
     if (!started(s)) return exitcode::BusFailure;
-    LinePlan plan;
-    plan.port = s.model().comPort;
-    plan.converter = s.model().converterCode;
-    SessionLineAccess access(in, s, plan.port, plan.converter);
+    SessionLineAccess access(in, s, s.model().comPort, s.model().converterCode);
     s.showOwnProgress(QStringLiteral("Bus durchsuchen"));
-    const bus::ScanResult scanned = access.scan({});
+    int code = exitcode::Ok;
+    const line::MadePlan made = line::makePlan(
+        access, planPath,
+        [&](const QStringList& existing) {
+            s.clearProgress();
+            if (in.common.yes) return true;
+            err(CliPrompter::line(QStringLiteral("Fehler"),
+                                  QStringLiteral("Neben dem Plan liegen schon diese d20-Dateien; mit --yes werden sie "
+                                                 "überschrieben:\n%1")
+                                      .arg(existing.join(QLatin1Char('\n')))));
+            return false;
+        },
+        [&](const line::Taken& t) {
+            s.clearProgress();
+            if (t.model.isEmpty()) {
+                err(CliPrompter::line(QStringLiteral("Adresse %1").arg(t.address), t.failure));
+                code = t.fileFailed ? exitcode::FileError : std::max(code, int(exitcode::BusFailure));
+                return;
+            }
+            if (in.json)
+                outJson({{QStringLiteral("address"), t.address},
+                         {QStringLiteral("serial"), bus::serialText(t.identity)},
+                         {QStringLiteral("name"), t.name},
+                         {QStringLiteral("model"), t.model},
+                         {QStringLiteral("d20"), t.d20File}});
+            else
+                out(QStringLiteral("%1  %2  %3  %4  %5")
+                        .arg(t.address, 3)
+                        .arg(bus::serialText(t.identity))
+                        .arg(t.model, -16)
+                        .arg(t.name, -16)
+                        .arg(t.d20File));
+        });
     s.clearProgress();
-    if (scanned.status < 0) {
-        err(CliPrompter::line(QStringLiteral("Fehler"), access.errorText(scanned.status)));
+    if (made.scanStatus < 0) {
+        err(CliPrompter::line(QStringLiteral("Fehler"), access.errorText(made.scanStatus)));
         return exitcode::BusFailure;
     }
-    int code = exitcode::Ok;
-    for (const bus::ScanRow& row : scanned.rows) {
-        const QString where = QStringLiteral("Adresse %1").arg(row.address);
-        if (row.collision) {
-            err(CliPrompter::line(where, row.collisionText() + QStringLiteral("; nicht in den Plan übernommen")));
-            code = exitcode::BusFailure;
-            continue;
-        }
-        CommonOptions options = in.common;
-        options.address = row.address;
-        options.addressChosen = true;
-        Session device(options, plan.port);
-        auto lib = device.libraryFactory()(BusLibrary::allEntries());
-        const ModelEntry* model = lib->load() ? familyModel(*lib, device.clockSeam(), plan.port, plan.converter,
-                                                            row.address, row.identity, true)
-                                              : nullptr;
-        lib.reset();
-        if (!model) {
-            err(CliPrompter::line(where, QStringLiteral("kein Gerätetyp passt; nicht in den Plan übernommen")));
-            code = exitcode::BusFailure;
-            continue;
-        }
-        device.chooseModel(*model);
-        const QString d20 = QFileInfo(planPath).absoluteDir().filePath(
-            QStringLiteral("Adresse_%1.d20").arg(row.address, 3, 10, QLatin1Char('0')));
-        if (device.readInstrument() < 0) {
-            err(CliPrompter::line(where, device.panel()));
-            code = exitcode::BusFailure;
-            continue;
-        }
-        if (!device.saveFile(d20, nullptr)) return fileFailed(device);
-        LinePlanEntry e;
-        e.address = row.address;
-        e.identity = row.identity;
-        e.name = row.hasName ? row.name : QString();
-        e.model = modelName(*model);
-        e.d20File = lineplan::relativeD20(planPath, d20);
-        plan.instruments.append(e);
-        if (in.json)
-            outJson({{QStringLiteral("address"), e.address},
-                     {QStringLiteral("serial"), bus::serialText(row.identity)},
-                     {QStringLiteral("name"), e.name},
-                     {QStringLiteral("model"), e.model},
-                     {QStringLiteral("d20"), e.d20File}});
-        else
-            out(QStringLiteral("%1  %2  %3  %4  %5")
-                    .arg(e.address, 3)
-                    .arg(bus::serialText(row.identity))
-                    .arg(e.model, -16)
-                    .arg(e.name, -16)
-                    .arg(e.d20File));
-    }
-    if (const filewriter::Result written = lineplan::write(planPath, plan); !written.ok) {
+    if (made.kept) return exitcode::FileError;
+    if (const filewriter::Result written = lineplan::write(planPath, made.plan); !written.ok) {
         err(CliPrompter::line(QStringLiteral("Fehler"), written.reason));
         return exitcode::FileError;
     }
@@ -1658,8 +1664,10 @@ const QList<Command>& commands() {
          "programmiert nur die abweichenden Geräte, jedes nach der Identitätsprüfung und mit Rücklesen; ein\n"
          "Gerät mit anderer Seriennummer nur mit --replace: dann wird es als Ersatz übernommen (Adresse, Konfi-\n"
          "guration, Prüfung) und seine Seriennummer im Plan eingetragen. init --port N -o PLAN.json legt einen\n"
-         "Plan aus einem Suchlauf an und speichert jedes Gerät als d20-Datei neben dem Plan.\n"
-         "Exit 0, wenn die Anlage dem Plan entspricht, 4 bei Abweichungen, 1 bei Fehlern des Busses.",
+         "Plan aus einem Suchlauf an und speichert jedes Gerät als d20-Datei neben dem Plan; einen Plan oder\n"
+         "d20-Dateien, die dort schon liegen, überschreibt es nur mit --yes.\n"
+         "Exit 0, wenn die Anlage dem Plan entspricht, 4 bei Abweichungen, 1 bei Fehlern des Busses, 3 bei\n"
+         "Fehlern einer Datei.",
          "trkdvn-cli line program anlage.json --replace", &runLine,
          {{.key = "port"}, {.key = "converter"}, {.key = "output"}, {.key = "replace"}, {.key = "yes"}}},
         {"history", "[show ID | diff ID1 ID2]", -1,

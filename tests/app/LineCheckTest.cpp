@@ -1,6 +1,7 @@
 #include "app/LineCheck.h"
 
 #include <QDir>
+#include <QFile>
 #include <QMap>
 #include <QTemporaryDir>
 
@@ -42,6 +43,11 @@ class FakeLine : public line::LineAccess {
     line::Programmed program(int16_t address, const QString&) override {
         programmed.append(address);
         return {line::Programmed::Outcome::Verified, QStringLiteral("programmiert und geprüft"), {}};
+    }
+    QList<int16_t> saved;
+    QString save(int16_t address, int32_t, const QString&, QString&, bool&) override {
+        saved.append(address);
+        return QStringLiteral("TRK 520");
     }
 };
 
@@ -90,4 +96,34 @@ TEST(LineCheck, OffersAReplacementOnlyForAMissingInstrumentOfTheSameFamily) {
     EXPECT_EQ(written.plan->at(2)->identity, kNewDvn);
     EXPECT_EQ(written.plan->at(1)->identity, kTrk1);
     EXPECT_EQ(written.plan->at(3)->identity, kTrk3);
+}
+
+// A new plan takes every instrument that answers alone, in rising addresses; files of another
+// line beside the plan are named before anything is read, and kept when the answer is no.
+TEST(LineCheck, NewPlanTakesEachLoneInstrumentAndAsksBeforeOverwriting) {
+    ManualClock clock;
+    FakeLine bus(clock);
+    bus.at = {{42, kTrk3}, {5, kTrk1}, {17, kDvn2}};
+    QTemporaryDir dir;
+    const QString planPath = dir.filePath(QStringLiteral("plan.json"));
+    QFile other(line::d20Beside(planPath, 17));
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.close();
+
+    QStringList asked;
+    const line::MadePlan kept = line::makePlan(
+        bus, planPath, [&](const QStringList& files) { asked = files; return false; }, {});
+    EXPECT_EQ(asked, QStringList{dir.filePath(QStringLiteral("Adresse_017.d20"))});
+    EXPECT_TRUE(kept.kept);
+    EXPECT_TRUE(bus.saved.isEmpty());
+
+    QList<int16_t> heard;
+    const line::MadePlan made = line::makePlan(
+        bus, planPath, [](const QStringList&) { return true; }, [&](const line::Taken& t) { heard.append(t.address); });
+    EXPECT_EQ(heard, (QList<int16_t>{5, 17, 42}));
+    EXPECT_EQ(bus.saved, heard);
+    ASSERT_EQ(made.plan.instruments.size(), 3);
+    EXPECT_EQ(made.plan.instruments.at(1).identity, kDvn2);
+    EXPECT_EQ(made.plan.instruments.at(1).d20File, QStringLiteral("Adresse_017.d20"));
+    EXPECT_EQ(made.plan.port, 10);
 }
