@@ -402,22 +402,21 @@ void LinePlanWindow::b_PlanAnlegenClick() {
         cancelled = cancelling;
         if (made.scanStatus < 0) why = run.errorText(made.scanStatus);
     }
-    QString failure;
     if (made.scanStatus < 0 && made.scanStatus != kCancelled) {
         l_Status.caption = QStringLiteral("Fehler: ") + why;
-        failure = made.failedAt < 0
-                      ? QStringLiteral("Der Port COM%1 konnte nicht geöffnet werden: %2").arg(made.plan.port).arg(why)
-                      : QStringLiteral("Die Suche auf COM%1 ist an Adresse %2 fehlgeschlagen: %3")
-                            .arg(made.plan.port)
-                            .arg(made.failedAt)
-                            .arg(why);
+        env.prompter->show(made.failedAt < 0
+                               ? QStringLiteral("Der Port COM%1 konnte nicht geöffnet werden: %2").arg(made.plan.port).arg(why)
+                               : QStringLiteral("Die Suche auf COM%1 ist an Adresse %2 fehlgeschlagen: %3")
+                                     .arg(made.plan.port)
+                                     .arg(made.failedAt)
+                                     .arg(why), QStringLiteral("Anlage"), Prompter::Icon::Warning);
     } else if (made.scanStatus == kCancelled || cancelled) {
         l_Status.caption = QStringLiteral("Abgebrochen, kein Plan angelegt");
     } else if (made.kept) {
         l_Status.caption = QStringLiteral("Kein Plan angelegt");
     } else if (const filewriter::Result written = lineplan::write(path, made.plan); !written.ok) {
         l_Status.caption = QStringLiteral("Der Anlagenplan wurde nicht geschrieben");
-        failure = QStringLiteral("Der Anlagenplan konnte nicht geschrieben werden.\n\n%1").arg(written.reason);
+        env.prompter->show(QStringLiteral("Der Anlagenplan konnte nicht geschrieben werden.\n\n%1").arg(written.reason), QStringLiteral("Anlage"), Prompter::Icon::Warning);
     } else {
         plan = made.plan;
         planPath = path;
@@ -425,7 +424,6 @@ void LinePlanWindow::b_PlanAnlegenClick() {
     }
     if (!plan) plan = before;
     FormShow();
-    if (!failure.isEmpty()) env.prompter->show(failure, QStringLiteral("Anlage"), Prompter::Icon::Warning);
 }
 
 void LinePlanWindow::b_PruefenClick() {
