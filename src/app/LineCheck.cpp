@@ -2,6 +2,7 @@
 
 #include "bus/BusCommands.h"
 #include "bus/BusPort.h"
+#include "bus/Instrument.h"
 #include "config/ModelCatalogue.h"
 
 #include <QFileInfo>
@@ -26,6 +27,12 @@ std::unique_ptr<BusLibrary> LineAccess::open(int16_t& failure) {
     failure = bus::openBusPort(*lib, portNumber, converterNumber, clock);
     if (failure < 0) return nullptr;
     return lib;
+}
+
+const ModelEntry* LineAccess::fittingModel(int16_t address, int32_t identity) {
+    std::unique_ptr<BusLibrary> lib = makeLibrary();
+    return lib && lib->load() ? familyModel(*lib, clock, portNumber, converterNumber, address, identity, true)
+                              : nullptr;
 }
 
 bus::ScanResult LineAccess::scan(const QList<int16_t>& known, const bus::ScanCallbacks& callbacks) {
@@ -356,13 +363,15 @@ MadePlan makePlan(LineAccess& access, const QString& planPath,
             t.identity = row.identity;
             t.name = row.hasName ? row.name : QString();
             const QString d20 = d20Beside(planPath, row.address);
-            t.model = access.save(row.address, row.identity, d20, t.failure, t.fileFailed);
-            if (!t.model.isEmpty()) {
+            const ModelEntry* model = access.fittingModel(row.address, row.identity);
+            if (!model) {
+                t.failure = QStringLiteral("kein Gerätetyp passt; nicht in den Plan übernommen");
+            } else if (access.save(row.address, *model, d20, t.failure, t.fileFailed)) {
+                t.model = QString::fromUtf8(model->caption);
                 t.d20File = lineplan::relativeD20(planPath, d20);
                 made.plan.instruments.append({t.address, t.identity, t.name, t.model, t.d20File});
             }
         }
-        made.rows.append(t);
         if (each) each(t);
     }
     return made;

@@ -13,6 +13,8 @@
 #include <memory>
 #include <optional>
 
+struct ModelEntry;
+
 // A whole line checked and programmed against its plan. The engine decides what each address
 // comes to and what may be done there; reading and programming one instrument is the main
 // window's own sequence, reached through LineAccess.
@@ -56,11 +58,12 @@ class LineAccess {
 
     virtual Compared compare(int16_t address, const QString& d20) = 0;
     virtual Programmed program(int16_t address, const QString& d20) = 0;
-    // Reads the instrument at `address` with the model of its family that fits it and saves it
-    // as `d20`: the model's name, or empty with `failure` set (`fileFailed` when the file could
-    // not be written).
-    virtual QString save(int16_t address, int32_t identity, const QString& d20, QString& failure,
-                         bool& fileFailed) = 0;
+    // The model of its family that fits the instrument at `address`; null when none does.
+    virtual const ModelEntry* fittingModel(int16_t address, int32_t identity);
+    // Reads the instrument at `address` as `model` and saves it as `d20`; false with `failure`
+    // set (`fileFailed` when the file could not be written).
+    virtual bool save(int16_t address, const ModelEntry& model, const QString& d20, QString& failure,
+                      bool& fileFailed) = 0;
 
   private:
     // The library loaded and the port open; null (with `failure` holding the status) if not.
@@ -150,7 +153,6 @@ struct Taken {
 
 struct MadePlan {
     LinePlan plan;
-    QList<Taken> rows;      // rising addresses
     int16_t scanStatus = 0; // negative: the scan failed, nothing was read
     int failedAt = -1;      // the address the scan failed at; -1: the port did not open
     bool kept = false;      // the files already beside the plan were not to be overwritten
@@ -161,7 +163,7 @@ QString d20Beside(const QString& planPath, int16_t address);
 
 // Scans the line and reads every instrument that answers alone into a d20 file beside the plan.
 // When such files are there already, `overwrite` is asked with their paths first; false reads
-// nothing. `each` hears every address when it is done. The caller writes the plan.
+// nothing. `each` hears every address, in rising order, when it is done. The caller writes the plan.
 MadePlan makePlan(LineAccess& access, const QString& planPath,
                   const std::function<bool(const QStringList&)>& overwrite,
                   const std::function<void(const Taken&)>& each);

@@ -185,27 +185,23 @@ class LineRun : public line::LineAccess {
         return {O::Verified, QStringLiteral("programmiert und geprüft"), {}};
     }
 
-    QString save(int16_t address, int32_t identity, const QString& d20, QString& failure, bool& fileFailed) override {
+    const ModelEntry* fittingModel(int16_t address, int32_t identity) override {
+        if (w.cancelling) return nullptr;
+        step(address, QStringLiteral("Adresse %1: Gerät wird gelesen …").arg(address));
+        return LineAccess::fittingModel(address, identity);
+    }
+    bool save(int16_t address, const ModelEntry& model, const QString& d20, QString& failure, bool& fileFailed) override {
         if (w.cancelling) {
             failure = QStringLiteral("abgebrochen");
-            return {};
-        }
-        step(address, QStringLiteral("Adresse %1: Gerät wird gelesen …").arg(address));
-        std::unique_ptr<BusLibrary> lib = w.env.makeLibrary(BusLibrary::allEntries());
-        const ModelEntry* model =
-            lib && lib->load() ? familyModel(*lib, *w.env.clock, port(), converter(), address, identity, true) : nullptr;
-        lib.reset();
-        if (!model) {
-            failure = QStringLiteral("kein Gerätetyp passt; nicht in den Plan übernommen");
-            return {};
+            return false;
         }
         Instrument device(w.window, env, port(), converter(), address);
-        device.h.menuModelClick(QLatin1String(model->menuItem));
+        device.h.menuModelClick(QLatin1String(model.menuItem));
         device.m.busAddress = address;
         device.h.Konfigurationlesen1Click();
         if (device.h.lastBusStatus() < 0) {
             failure = device.m.StatusBar1.panels[2];
-            return {};
+            return false;
         }
         prompter.file = d20;
         device.h.miDatenspeichernClick();
@@ -213,9 +209,9 @@ class LineRun : public line::LineAccess {
         if (!device.h.lastFileOutcome().done()) {
             failure = device.loadFailure();
             fileFailed = true;
-            return {};
+            return false;
         }
-        return QString::fromUtf8(model->caption);
+        return true;
     }
 
   private:

@@ -1266,32 +1266,23 @@ class SessionLineAccess : public line::LineAccess {
         return {outcome, r.result, r.differences};
     }
 
-    // Exactly `read -o` at the address with the model of the instrument's family that fits it.
-    QString save(int16_t address, int32_t identity, const QString& d20, QString& failure, bool& fileFailed) override {
+    // Exactly `read --model … -o` at the address.
+    bool save(int16_t address, const ModelEntry& model, const QString& d20, QString& failure, bool& fileFailed) override {
         CommonOptions options = in.common;
         options.address = address;
         options.addressChosen = true;
         Session device(options, port());
-        auto lib = device.libraryFactory()(BusLibrary::allEntries());
-        const ModelEntry* model = lib->load() ? familyModel(*lib, device.clockSeam(), port(), converter(), address,
-                                                            identity, true)
-                                              : nullptr;
-        lib.reset();
-        if (!model) {
-            failure = QStringLiteral("kein Gerätetyp passt; nicht in den Plan übernommen");
-            return {};
-        }
-        device.chooseModel(*model);
+        device.chooseModel(model);
         if (device.readInstrument() < 0) {
             failure = device.panel();
-            return {};
+            return false;
         }
         if (!device.saveFile(d20, nullptr)) {
             failure = device.fileOutcome().reason.isEmpty() ? device.panel() : device.fileOutcome().reason;
             fileFailed = true;
-            return {};
+            return false;
         }
-        return modelName(*model);
+        return true;
     }
 
   private:

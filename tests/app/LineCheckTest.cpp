@@ -1,4 +1,5 @@
 #include "app/LineCheck.h"
+#include "config/ModelCatalogue.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,9 +46,12 @@ class FakeLine : public line::LineAccess {
         return {line::Programmed::Outcome::Verified, QStringLiteral("programmiert und geprüft"), {}};
     }
     QList<int16_t> saved;
-    QString save(int16_t address, int32_t, const QString&, QString&, bool&) override {
+    const ModelEntry* fittingModel(int16_t, int32_t identity) override {
+        return &catalogue::entry((identity & kFamilyMask) == kFamilyDvn500 ? ModelId::DVN500 : ModelId::TRK520);
+    }
+    bool save(int16_t address, const ModelEntry&, const QString&, QString&, bool&) override {
         saved.append(address);
-        return QStringLiteral("TRK 520");
+        return true;
     }
 };
 
@@ -124,6 +128,7 @@ TEST(LineCheck, NewPlanTakesEachLoneInstrumentAndAsksBeforeOverwriting) {
     EXPECT_EQ(bus.saved, heard);
     ASSERT_EQ(made.plan.instruments.size(), 3);
     EXPECT_EQ(made.plan.instruments.at(1).identity, kDvn2);
+    EXPECT_EQ(made.plan.instruments.at(1).model, QStringLiteral("DVN 500"));
     EXPECT_EQ(made.plan.instruments.at(1).d20File, QStringLiteral("Adresse_017.d20"));
     EXPECT_EQ(made.plan.port, 10);
 }
