@@ -363,6 +363,7 @@ void LinePlanWindow::b_PlanAnlegenClick() {
     lines.clear();
     selectedRow = -1;
     l_Plan.caption = QStringLiteral("Anlagenplan %1 wird angelegt – COM%2").arg(fileName(path)).arg(window.comPort);
+    l_Status.caption.clear(); // the last check's result belongs to the plan left behind
     const auto overwrite = [this](const QStringList& existing) {
         QStringList names;
         for (const QString& d20 : existing)
