@@ -141,9 +141,13 @@ ReadResult parse(const QByteArray& json, const QString& path) {
 
 ReadResult read(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {std::nullopt,
-                QStringLiteral("Anlagenplan „%1“ kann nicht gelesen werden: %2").arg(path, file.errorString())};
+    if (!file.open(QIODevice::ReadOnly)) {
+        const QFileInfo info(path);
+        const QString why = !info.exists() ? QStringLiteral("Die Datei ist nicht vorhanden.")
+                            : info.isDir() ? QStringLiteral("Das ist ein Ordner.")
+                                           : QStringLiteral("Keine Berechtigung zum Lesen.");
+        return {std::nullopt, QStringLiteral("Anlagenplan „%1“ kann nicht gelesen werden: %2").arg(path, why)};
+    }
     return parse(file.readAll(), path);
 }
 
