@@ -1234,6 +1234,7 @@ class SessionLineAccess : public line::LineAccess {
         CommonOptions options = optionsFor(in, d20);
         options.address = address;
         options.addressChosen = true;
+        options.record = nullptr; // a check reads, it changes nothing worth an archive entry
         Session file(options, 0);
         if (!file.loadFile(d20, false)) {
             c.fileFailed = true;
@@ -1505,8 +1506,11 @@ int runLine(Invocation& in) {
                              .arg(cliopt::dashed(QLatin1String(key))));
     if (what != QLatin1String("program") && in.parser.isSet(QStringLiteral("replace")))
         return usage(QStringLiteral("Die Option „--replace“ gilt nur für line program."));
-    if (init) return lineInit(in);
     if (what == QLatin1String("check")) return lineCheck(in, in.args.at(1));
+    // Reading a line into a plan and programming it go into the archive as in the window; a
+    // check reads without leaving a trace.
+    const std::unique_ptr<InstrumentRecord> record = recordFor(in);
+    if (init) return lineInit(in);
     return lineProgram(in, in.args.at(1));
 }
 
@@ -1656,11 +1660,13 @@ const QList<Command>& commands() {
          "Gerät mit anderer Seriennummer nur mit --replace: dann wird es als Ersatz übernommen (Adresse, Konfi-\n"
          "guration, Prüfung) und seine Seriennummer im Plan eingetragen. init --port N -o PLAN.json legt einen\n"
          "Plan aus einem Suchlauf an und speichert jedes Gerät als d20-Datei neben dem Plan; einen Plan oder\n"
-         "d20-Dateien, die dort schon liegen, überschreibt es nur mit --yes.\n"
+         "d20-Dateien, die dort schon liegen, überschreibt es nur mit --yes. init und program tragen jedes\n"
+         "Einlesen und Programmieren in das Gerätearchiv ein (außer mit --no-record), check nicht.\n"
          "Exit 0, wenn die Anlage dem Plan entspricht, 4 bei Abweichungen, 1 bei Fehlern des Busses, 3 bei\n"
          "Fehlern einer Datei.",
          "trkdvn-cli line program anlage.json --replace", &runLine,
-         {{.key = "port"}, {.key = "converter"}, {.key = "output"}, {.key = "replace"}, {.key = "yes"}}},
+         {{.key = "port"}, {.key = "converter"}, {.key = "output"}, {.key = "replace"}, {.key = "yes"},
+          {.key = "archive"}, {.key = "no-record"}}},
         {"history", "[show ID | diff ID1 ID2]", -1,
          "Das Gerätearchiv: jedes Einlesen, Programmieren, jede Adress- und Namensänderung je Gerät. Ohne\n"
          "Argument die Geräte nach Seriennummer (Name, Typ, zuletzt gesehen, Einträge); mit --serial die\n"

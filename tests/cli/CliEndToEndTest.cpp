@@ -699,6 +699,10 @@ TEST_F(CliTest, LinePlanFindsDifferencesAndTakesOverReplacements) {
                     .hasMatch())
         << fix.out.toStdString();
     EXPECT_EQ(switchPoint(3), 800.0);
+    // Reading the line into the plan and programming it are in the archive, the checks are not.
+    const CliRun history = cli({QStringLiteral("history"), QStringLiteral("--serial"), QStringLiteral("07811004")});
+    EXPECT_EQ(history.out.count(QStringLiteral("Einlesen")), 1) << history.out.toStdString();
+    EXPECT_EQ(history.out.count(QStringLiteral("Programmieren")), 1) << history.out.toStdString();
 
     // "Tank Ost" (17) swapped for a new one with another display range; "Druck Halle" (120)
     // swapped for one that came with address 50.
