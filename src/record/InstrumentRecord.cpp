@@ -11,6 +11,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStorageInfo>
 #include <QSysInfo>
 #include <QThread>
 #include <QVariant>
@@ -25,15 +26,26 @@ std::atomic<int> connections{0};
 // How an event is stored; the order of RecordEntry::Event.
 constexpr const char* kEventKeys[] = {"readout", "programming", "address", "name", "loopcheck"};
 
-constexpr const char* kColumns = "id, time, event, user, computer, port, address, identity, serial, model, "
-                                 "firmware, name, configuration, changes, verification, reason";
-// The same without the d20 bytes: a list of 10,000 entries does not read 10,000 files.
-constexpr const char* kListColumns = "id, time, event, user, computer, port, address, identity, serial, model, "
-                                     "firmware, name, NULL, changes, verification, reason";
+// The columns of an entry as they are read; a file of version 1 has no intended state.
+QString columns(int version, bool withConfiguration) {
+    QString c = QStringLiteral("id, time, event, user, computer, port, address, identity, serial, model, "
+                               "firmware, name, %1, changes, verification, reason, %2")
+                    .arg(withConfiguration ? QStringLiteral("configuration") : QStringLiteral("NULL"));
+    // A list of 10,000 entries does not read 10,000 files.
+    return c.arg(version < 2         ? QStringLiteral("x'', '[]'")
+                 : withConfiguration ? QStringLiteral("intended, deviations")
+                                     : QStringLiteral("NULL, deviations"));
+}
 
-// SQLite's primary result codes that mean the file is no database (any more).
+// SQLite's primary result codes that the record tells apart.
+constexpr int kError = 1;
+constexpr int kPermission = 3;
 constexpr int kBusy = 5;
+constexpr int kReadOnly = 8;
+constexpr int kIoError = 10;
 constexpr int kCorrupt = 11;
+constexpr int kFull = 13;
+constexpr int kCannotOpen = 14;
 constexpr int kNotADatabase = 26;
 
 // A busy file is waited for this long: the window and trkdvn-cli may write at the same time.
@@ -46,16 +58,40 @@ int resultCode(const QSqlError& error) {
     return ok ? (code & 0xff) : -1;
 }
 
-// Why a statement failed, in words a user of this program reads.
-QString reasonText(const QSqlError& error) {
-    switch (resultCode(error)) {
-    case kBusy: return QStringLiteral("die Datei ist von einem anderen Programm gesperrt");
-    case 8: return QStringLiteral("die Datei ist schreibgeschützt");
-    case 10: return QStringLiteral("Fehler beim Lesen oder Schreiben der Datei");
-    case 13: return QStringLiteral("der Datenträger ist voll");
-    case 14: return QStringLiteral("die Datei lässt sich nicht öffnen oder anlegen");
-    default: return error.text().trimmed();
+// Less than this free on the archive's disk counts as full: SQLite then reports an I/O error.
+constexpr qint64 kFullBelow = 64 * 1024;
+
+bool diskFull(const QString& file) {
+    QStorageInfo disk(QFileInfo(file).absolutePath());
+    return disk.isValid() && disk.bytesAvailable() >= 0 && disk.bytesAvailable() < kFullBelow;
+}
+
+// Why a statement failed, in words a user of this program reads; never the driver's English.
+QString reasonText(const QSqlError& error, const QString& file) {
+    const int code = resultCode(error);
+    if (code == kFull || ((code == kIoError || code == kCannotOpen) && diskFull(file)))
+        return QStringLiteral("der Datenträger ist voll");
+    switch (code) {
+    case kError:
+        return QStringLiteral("die Datei hat nicht den Aufbau eines Gerätearchivs");
+    case kPermission:
+        return QStringLiteral("keine Berechtigung für die Datei");
+    case kBusy:
+        return QStringLiteral("die Datei ist von einem anderen Programm gesperrt");
+    case kReadOnly:
+        return QStringLiteral("die Datei oder ihr Datenträger ist schreibgeschützt");
+    case kIoError:
+        return QStringLiteral("Fehler beim Lesen oder Schreiben der Datei");
+    case kCorrupt:
+    case kNotADatabase:
+        return QStringLiteral("die Datei ist beschädigt");
+    case kCannotOpen:
+        return QStringLiteral("die Datei lässt sich nicht öffnen oder anlegen");
+    default:
+        break;
     }
+    return code > 0 ? QStringLiteral("unerwarteter Fehler der Datenbank (SQLite-Code %1)").arg(code)
+                    : QStringLiteral("die Datenbank lässt sich nicht benutzen");
 }
 
 QString storedText(const QString& text) {
@@ -76,8 +112,9 @@ QList<RecordChange> changesFrom(const QString& text) {
     QList<RecordChange> changes;
     for (const QJsonValue& v : QJsonDocument::fromJson(text.toUtf8()).array()) {
         const QJsonObject o = v.toObject();
-        changes.append({o.value(QStringLiteral("group")).toString(), o.value(QStringLiteral("label")).toString(),
-                        o.value(QStringLiteral("before")).toString(), o.value(QStringLiteral("after")).toString()});
+        changes.append(
+            {o.value(QStringLiteral("group")).toString(), o.value(QStringLiteral("label")).toString(),
+             o.value(QStringLiteral("before")).toString(), o.value(QStringLiteral("after")).toString()});
     }
     return changes;
 }
@@ -86,10 +123,14 @@ QString timeText(const QDateTime& time) {
     return time.toUTC().toString(Qt::ISODateWithMs);
 }
 
+QDateTime timeFrom(const QVariant& v) {
+    return QDateTime::fromString(v.toString(), Qt::ISODateWithMs);
+}
+
 RecordEntry entryFrom(const QSqlQuery& q) {
     RecordEntry e;
     e.id = q.value(0).toLongLong();
-    e.time = QDateTime::fromString(q.value(1).toString(), Qt::ISODateWithMs);
+    e.time = timeFrom(q.value(1));
     const QString event = q.value(2).toString();
     for (int i = 0; i < int(std::size(kEventKeys)); ++i)
         if (event == QLatin1String(kEventKeys[i])) e.event = RecordEntry::Event(i);
@@ -106,30 +147,78 @@ RecordEntry entryFrom(const QSqlQuery& q) {
     e.changes = changesFrom(q.value(13).toString());
     e.verification = q.value(14).toString();
     e.reason = q.value(15).toString();
+    e.intended = q.value(16).toByteArray();
+    e.deviations = changesFrom(q.value(17).toString());
     return e;
 }
 
 // The schema of version 1. Times are UTC in ISO 8601 with milliseconds, so they sort as text.
-constexpr const char* kSchema[] = {
+constexpr const char* kSchema1[] = {
     "CREATE TABLE IF NOT EXISTS entry ("
     " id INTEGER PRIMARY KEY AUTOINCREMENT,"
     " time TEXT NOT NULL,"
-    " event TEXT NOT NULL,"          // readout, programming, address, name
+    " event TEXT NOT NULL," // readout, programming, address, name, loopcheck
     " user TEXT NOT NULL, computer TEXT NOT NULL,"
     " port INTEGER NOT NULL, address INTEGER NOT NULL,"
     " identity INTEGER NOT NULL, serial TEXT NOT NULL,"
     " model TEXT NOT NULL, firmware TEXT NOT NULL, name TEXT NOT NULL,"
-    " configuration BLOB NOT NULL,"  // the d20 file's bytes
-    " changes TEXT NOT NULL,"        // JSON: [{group, label, before, after}]
+    " configuration BLOB NOT NULL," // the d20 file's bytes
+    " changes TEXT NOT NULL,"       // JSON: [{group, label, before, after}]
     " verification TEXT NOT NULL, reason TEXT NOT NULL)",
     "CREATE INDEX IF NOT EXISTS entry_by_serial ON entry (serial, time, id)",
 };
+// Version 2: what a programming run meant beside what the instrument holds, and the journal
+// of programming runs.
+constexpr const char* kSchema2[] = {
+    "ALTER TABLE entry ADD COLUMN intended BLOB NOT NULL DEFAULT x''",
+    "ALTER TABLE entry ADD COLUMN deviations TEXT NOT NULL DEFAULT '[]'",
+    "CREATE TABLE journal ("
+    " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+    " started TEXT NOT NULL, serial TEXT NOT NULL, identity INTEGER NOT NULL,"
+    " port INTEGER NOT NULL, address INTEGER NOT NULL, model TEXT NOT NULL,"
+    " login_name TEXT NOT NULL, computer TEXT NOT NULL,"
+    " target BLOB NOT NULL, before BLOB NOT NULL, before_time TEXT NOT NULL,"
+    " ended TEXT NOT NULL DEFAULT '', settled INTEGER NOT NULL DEFAULT 0, outcome TEXT NOT NULL DEFAULT '')",
+    "CREATE INDEX journal_open ON journal (serial, settled)",
+};
+
+// What the first bytes of a file say about it.
+enum class FileKind { Missing, Folder, Empty, Ours, Unmarked, Foreign, ForeignDatabase, Unreadable };
+
+quint32 bigEndian(const QByteArray& bytes, int at) {
+    return quint32(quint8(bytes[at])) << 24 | quint32(quint8(bytes[at + 1])) << 16 |
+           quint32(quint8(bytes[at + 2])) << 8 | quint32(quint8(bytes[at + 3]));
+}
+
+FileKind classify(const QString& file) {
+    const QFileInfo info(file);
+    if (info.isSymLink() && !info.exists()) return FileKind::Foreign; // a link to nowhere is no archive
+    if (!info.exists()) return FileKind::Missing;
+    if (info.isDir()) return FileKind::Folder;
+    if (!info.isFile()) return FileKind::Foreign;
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) return FileKind::Unreadable;
+    const QByteArray head = f.read(100);
+    if (head.isEmpty()) return FileKind::Empty;
+    if (head.size() < 100 || !head.startsWith(QByteArrayLiteral("SQLite format 3\0")))
+        return FileKind::Foreign;
+    const quint32 application = bigEndian(head, 68);
+    if (application == InstrumentRecord::kApplicationId) return FileKind::Ours;
+    // The first version did not mark its files; its table tells (checked once open).
+    if (application == 0 && bigEndian(head, 60) == 1) return FileKind::Unmarked;
+    return FileKind::ForeignDatabase;
+}
 
 } // namespace
 
-InstrumentRecord::InstrumentRecord(const QString& file, Report report)
-    : path(file), connection(QStringLiteral("instrumentrecord-%1").arg(connections++)), report(std::move(report)) {
-    if (!open()) fail(lastError);
+InstrumentRecord::InstrumentRecord(const QString& file, Report report, Access access)
+    : path(file), connection(QStringLiteral("instrumentrecord-%1").arg(connections++)),
+      report(std::move(report)), access(access) {
+    if (open()) return;
+    if (access == Access::Write)
+        fail(lastError);
+    else
+        readError = lastError;
 }
 
 InstrumentRecord::~InstrumentRecord() {
@@ -141,13 +230,26 @@ InstrumentRecord::~InstrumentRecord() {
 
 QString InstrumentRecord::eventText(RecordEntry::Event event) {
     switch (event) {
-    case RecordEntry::Event::Readout: return QStringLiteral("Einlesen");
-    case RecordEntry::Event::Programming: return QStringLiteral("Programmieren");
-    case RecordEntry::Event::AddressChange: return QStringLiteral("Adresse geändert");
-    case RecordEntry::Event::NameChange: return QStringLiteral("Name geändert");
-    case RecordEntry::Event::LoopCheck: return QStringLiteral("Schleifentest");
+    case RecordEntry::Event::Readout:
+        return QStringLiteral("Einlesen");
+    case RecordEntry::Event::Programming:
+        return QStringLiteral("Programmieren");
+    case RecordEntry::Event::AddressChange:
+        return QStringLiteral("Adresse geändert");
+    case RecordEntry::Event::NameChange:
+        return QStringLiteral("Name geändert");
+    case RecordEntry::Event::LoopCheck:
+        return QStringLiteral("Schleifentest");
     }
     return {};
+}
+
+QString InstrumentRecord::entryLine(const RecordEntry& e) {
+    return QStringLiteral("%1 %2, Gerät %3, COM%4 Adresse %5")
+        .arg(e.time.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")), eventText(e.event),
+             e.serial)
+        .arg(e.port)
+        .arg(e.address);
 }
 
 InstrumentRecord::Failure InstrumentRecord::failure(const QSqlError& error) const {
@@ -162,71 +264,173 @@ bool InstrumentRecord::open() {
         lastError = QStringLiteral("der SQLite-Treiber fehlt (Paket libqt6sql6-sqlite)");
         return false;
     }
+    bool damaged = false;
+    if (openOnce(damaged)) return true;
+    // Only a file recognised as an archive and found damaged is moved aside, and only by a
+    // record that writes; the new one is made in its place.
+    if (!damaged || access != Access::Write) return false;
+    moveAside();
+    damaged = false;
+    return openOnce(damaged);
+}
+
+bool InstrumentRecord::openOnce(bool& damaged) {
+    const QString shown = QDir::toNativeSeparators(path);
     QElapsedTimer waited;
     waited.start();
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
-            lastError = QStringLiteral("der Ordner %1 lässt sich nicht anlegen").arg(QFileInfo(path).absolutePath());
+    for (;;) {
+        const FileKind kind = classify(path);
+        switch (kind) {
+        case FileKind::Folder:
+            lastError = QStringLiteral("%1 ist ein Ordner, keine Datei").arg(shown);
             return false;
+        case FileKind::Foreign:
+            lastError =
+                QStringLiteral("die Datei %1 ist kein Gerätearchiv; sie bleibt unverändert").arg(shown);
+            return false;
+        case FileKind::ForeignDatabase:
+            lastError = QStringLiteral(
+                            "die Datei %1 ist die Datenbank eines anderen Programms; sie bleibt unverändert")
+                            .arg(shown);
+            return false;
+        case FileKind::Unreadable:
+            lastError = QStringLiteral("die Datei %1 lässt sich nicht lesen (keine Berechtigung)").arg(shown);
+            return false;
+        case FileKind::Missing:
+        case FileKind::Empty:
+            if (access == Access::Read) {
+                lastError = QStringLiteral("unter %1 gibt es kein Gerätearchiv").arg(shown);
+                return false;
+            }
+            if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+                lastError = QStringLiteral("der Ordner %1 lässt sich nicht anlegen")
+                                .arg(QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
+                return false;
+            }
+            break;
+        case FileKind::Ours:
+        case FileKind::Unmarked:
+            break;
         }
         QSqlError error;
-        bool newer = false;
+        bool ok = false;
+        bool raced = false; // another program made the file while this one waited to
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
             db.setDatabaseName(path);
-            db.setConnectOptions(QLatin1String(kConnectOptions));
+            db.setConnectOptions(
+                QLatin1String(kConnectOptions) +
+                (access == Access::Read ? QStringLiteral(";QSQLITE_OPEN_READONLY") : QString()));
             if (!db.open()) {
                 error = db.lastError();
             } else {
                 QSqlQuery q(db);
-                // The journal mode sticks to the file; readers never wait for a writer with it.
-                if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !q.exec(QStringLiteral("PRAGMA user_version")) ||
-                    !q.next()) {
+                if (kind == FileKind::Missing || kind == FileKind::Empty) {
+                    ok = create(q, error, raced);
+                } else if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()) {
                     error = q.lastError();
-                } else if (const int version = q.value(0).toInt(); version > kSchemaVersion) {
-                    newer = true;
-                } else if (version < kSchemaVersion) {
+                } else if ((version = q.value(0).toInt()) > kSchemaVersion) {
                     q.finish();
-                    if (q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
-                        bool ok = true;
-                        for (const char* statement : kSchema)
-                            ok = ok && q.exec(QLatin1String(statement));
-                        ok = ok && q.exec(QStringLiteral("PRAGMA user_version=%1").arg(kSchemaVersion)) &&
-                             q.exec(QStringLiteral("COMMIT"));
-                        if (!ok) {
-                            error = q.lastError();
-                            q.exec(QStringLiteral("ROLLBACK"));
-                        }
-                    } else {
+                    close();
+                    lastError = QStringLiteral("es stammt von einer neueren Version des Programms");
+                    return false;
+                } else {
+                    q.finish();
+                    // A file of the first version is ours when it holds the first version's table.
+                    if (kind == FileKind::Unmarked &&
+                        !q.exec(QStringLiteral("SELECT %1 FROM entry LIMIT 0").arg(columns(1, true)))) {
+                        const bool broken = failure(q.lastError()) == Failure::Damaged;
+                        q.finish();
+                        close();
+                        lastError =
+                            broken ? QStringLiteral("die Datei %1 ist beschädigt und nicht als Gerätearchiv "
+                                                    "zu erkennen; sie bleibt unverändert")
+                                         .arg(shown)
+                                   : QStringLiteral("die Datei %1 ist die Datenbank eines anderen "
+                                                    "Programms; sie bleibt unverändert")
+                                         .arg(shown);
+                        return false;
+                    }
+                    q.finish();
+                    ok = version == kSchemaVersion || access == Access::Read || upgrade(q, version, error);
+                    // A damaged file often shows only at its first real query.
+                    if (ok && !q.exec(QStringLiteral("SELECT COUNT(*) FROM entry"))) {
+                        ok = false;
                         error = q.lastError();
                     }
                 }
+                if (!ok && !error.isValid()) error = q.lastError();
             }
         }
-        if (newer) {
-            close();
-            lastError = QStringLiteral("es stammt von einer neueren Version des Programms");
-            return false;
-        }
-        if (!error.isValid()) {
+        if (ok) {
             opened = true;
             return true;
         }
         close();
-        // Two programs making a new file at once: switching it to WAL can answer "busy"
-        // without waiting; the other one is done in a moment.
+        if (raced) continue;
+        // Two programs making a new file at once: one waits a moment for the other.
         if (resultCode(error) == kBusy && waited.elapsed() < kBusyWaitMs) {
             QThread::msleep(20);
-            --attempt;
             continue;
         }
-        if (failure(error) != Failure::Damaged || attempt > 0) {
-            lastError = reasonText(error);
-            return false;
-        }
-        moveAside();
+        damaged = failure(error) == Failure::Damaged && kind == FileKind::Ours;
+        lastError = reasonText(error, path);
+        return false;
     }
+}
+
+bool InstrumentRecord::create(QSqlQuery& q, QSqlError& error, bool& raced) {
+    // Marked and laid out in one transaction: a run killed half way leaves an empty file,
+    // which is taken as new again, never a database no one recognises.
+    bool ok = q.exec(QStringLiteral("BEGIN IMMEDIATE")) && q.exec(QStringLiteral("PRAGMA user_version")) &&
+              q.next();
+    if (ok && q.value(0).toInt() != 0) {
+        q.finish();
+        q.exec(QStringLiteral("ROLLBACK"));
+        raced = true;
+        return false;
+    }
+    q.finish();
+    for (const char* statement : kSchema1)
+        ok = ok && q.exec(QLatin1String(statement));
+    for (const char* statement : kSchema2)
+        ok = ok && q.exec(QLatin1String(statement));
+    ok = ok && q.exec(QStringLiteral("PRAGMA application_id=%1").arg(qint32(kApplicationId))) &&
+         q.exec(QStringLiteral("PRAGMA user_version=%1").arg(kSchemaVersion)) &&
+         q.exec(QStringLiteral("COMMIT"));
+    if (!ok) {
+        error = q.lastError();
+        q.exec(QStringLiteral("ROLLBACK"));
+        return false;
+    }
+    version = kSchemaVersion;
+    // Readers never wait for a writer with it; it sticks to the file.
+    if (q.exec(QStringLiteral("PRAGMA journal_mode=WAL"))) return true;
+    error = q.lastError();
     return false;
+}
+
+bool InstrumentRecord::upgrade(QSqlQuery& q, int from, QSqlError& error) {
+    bool ok = q.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    // Another program may have upgraded it while this one waited for the lock.
+    ok = ok && q.exec(QStringLiteral("PRAGMA user_version")) && q.next();
+    const int now = ok ? q.value(0).toInt() : from;
+    q.finish();
+    if (ok && now < 2)
+        for (const char* statement : kSchema2)
+            ok = ok && q.exec(QLatin1String(statement));
+    ok = ok && q.exec(QStringLiteral("PRAGMA application_id=%1").arg(qint32(kApplicationId))) &&
+         q.exec(QStringLiteral("PRAGMA user_version=%1").arg(kSchemaVersion)) &&
+         q.exec(QStringLiteral("COMMIT"));
+    if (!ok) {
+        error = q.lastError();
+        QSqlQuery(QSqlDatabase::database(connection, false)).exec(QStringLiteral("ROLLBACK"));
+        return false;
+    }
+    version = kSchemaVersion;
+    // The mark into the file itself, so the next start recognises it from its first bytes.
+    q.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    return true;
 }
 
 void InstrumentRecord::close() {
@@ -242,17 +446,25 @@ void InstrumentRecord::close() {
 void InstrumentRecord::moveAside() {
     close();
     const QFileInfo info(path);
+    const QFileDevice::Permissions permissions = QFile::permissions(path);
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
     QString aside;
     for (int n = 1; aside.isEmpty() || QFileInfo::exists(aside); ++n)
-        aside = info.dir().filePath(QStringLiteral("%1.beschaedigt-%2%3.%4")
-                                        .arg(info.completeBaseName(), stamp,
-                                             n > 1 ? QStringLiteral("-%1").arg(n) : QString(), info.suffix()));
+        aside =
+            info.dir().filePath(QStringLiteral("%1.beschaedigt-%2%3.%4")
+                                    .arg(info.completeBaseName(), stamp,
+                                         n > 1 ? QStringLiteral("-%1").arg(n) : QString(), info.suffix()));
     if (!QFile::rename(path, aside)) return; // the next open fails and says why
     // The journal beside it belongs to the damaged file, not to the new one.
     for (const char* companion : {"-wal", "-shm"})
         if (QFileInfo::exists(path + QLatin1String(companion)))
             QFile::rename(path + QLatin1String(companion), aside + QLatin1String(companion));
+    // The new file is as private as the old one was.
+    QFile fresh(path);
+    if (fresh.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        fresh.setPermissions(permissions);
+        fresh.close();
+    }
     if (report)
         report(QStringLiteral("Das Gerätearchiv %1 war beschädigt. Es wurde nach %2 verschoben; ein neues "
                               "Gerätearchiv wurde angelegt.")
@@ -264,7 +476,7 @@ void InstrumentRecord::fail(const QString& why) {
     if (reported || !report) return;
     reported = true;
     report(QStringLiteral("Das Gerätearchiv %1 kann nicht geschrieben werden: %2. Die Arbeit geht weiter; "
-                          "die Einträge werden nachgetragen, sobald das Archiv wieder beschreibbar ist.")
+                          "was nicht eingetragen werden kann, wird genannt.")
                .arg(QDir::toNativeSeparators(path), why));
 }
 
@@ -278,6 +490,10 @@ bool InstrumentRecord::add(RecordEntry entry) {
 }
 
 bool InstrumentRecord::flush() {
+    if (access == Access::Read) {
+        fail(QStringLiteral("es ist nur zum Lesen geöffnet"));
+        return false;
+    }
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (!open()) break;
         QSqlError error;
@@ -285,18 +501,30 @@ bool InstrumentRecord::flush() {
             QSqlQuery q(QSqlDatabase::database(connection, false));
             // The write lock is taken at the start, so a busy file is waited for right here.
             if (q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
-                q.prepare(QStringLiteral("INSERT INTO entry (time, event, user, computer, port, address, identity, "
-                                         "serial, model, firmware, name, configuration, changes, verification, "
-                                         "reason) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+                q.prepare(
+                    QStringLiteral("INSERT INTO entry (time, event, user, computer, port, address, identity, "
+                                   "serial, model, firmware, name, configuration, changes, verification, "
+                                   "reason, intended, deviations) "
+                                   "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
                 bool ok = true;
                 for (const RecordEntry& e : waiting) {
-                    const QVariantList values = {timeText(e.time), QLatin1String(kEventKeys[int(e.event)]),
-                                                 storedText(e.user), storedText(e.computer), e.port, e.address,
-                                                 qint64(e.identity), storedText(e.serial), storedText(e.model),
-                                                 storedText(e.firmware), storedText(e.name),
+                    const QVariantList values = {timeText(e.time),
+                                                 QLatin1String(kEventKeys[int(e.event)]),
+                                                 storedText(e.user),
+                                                 storedText(e.computer),
+                                                 e.port,
+                                                 e.address,
+                                                 qint64(e.identity),
+                                                 storedText(e.serial),
+                                                 storedText(e.model),
+                                                 storedText(e.firmware),
+                                                 storedText(e.name),
                                                  e.configuration.isNull() ? QByteArray("") : e.configuration,
-                                                 changesText(e.changes), storedText(e.verification),
-                                                 storedText(e.reason)};
+                                                 changesText(e.changes),
+                                                 storedText(e.verification),
+                                                 storedText(e.reason),
+                                                 e.intended.isNull() ? QByteArray("") : e.intended,
+                                                 changesText(e.deviations)};
                     for (int i = 0; i < values.size(); ++i)
                         q.bindValue(i, values.at(i));
                     if (!(ok = q.exec())) break;
@@ -312,12 +540,112 @@ bool InstrumentRecord::flush() {
                 error = q.lastError();
             }
         }
-        lastError = reasonText(error);
+        lastError = reasonText(error, path);
         if (failure(error) != Failure::Damaged) break;
         moveAside();
     }
     fail(lastError);
     return false;
+}
+
+qint64 InstrumentRecord::beginProgramming(ProgrammingJournal run) {
+    if (access == Access::Read || !open() || version < 2) {
+        fail(lastError.isEmpty() ? QStringLiteral("es ist nur zum Lesen geöffnet") : lastError);
+        return 0;
+    }
+    if (!run.started.isValid()) run.started = QDateTime::currentDateTimeUtc();
+    if (run.user.isEmpty()) run.user = D20Writer::platformUserName();
+    if (run.computer.isEmpty()) run.computer = QSysInfo::machineHostName();
+    QSqlQuery q(QSqlDatabase::database(connection, false));
+    q.prepare(
+        QStringLiteral("INSERT INTO journal (started, serial, identity, port, address, model, login_name, "
+                       "computer, target, before, before_time) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    const QVariantList values = {timeText(run.started),
+                                 storedText(run.serial),
+                                 qint64(run.identity),
+                                 run.port,
+                                 run.address,
+                                 storedText(run.model),
+                                 storedText(run.user),
+                                 storedText(run.computer),
+                                 run.target.isNull() ? QByteArray("") : run.target,
+                                 run.before.isNull() ? QByteArray("") : run.before,
+                                 run.beforeTime.isValid() ? timeText(run.beforeTime) : QStringLiteral("")};
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, values.at(i));
+    if (!q.exec()) {
+        fail(reasonText(q.lastError(), path));
+        return 0;
+    }
+    return q.lastInsertId().toLongLong();
+}
+
+void InstrumentRecord::endProgramming(qint64 id, bool settled, const QString& outcome) {
+    if (id == 0 || !open()) return;
+    QSqlQuery q(QSqlDatabase::database(connection, false));
+    bool ok = q.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    q.prepare(QStringLiteral("UPDATE journal SET ended = ?, settled = ?, outcome = ? WHERE id = ?"));
+    q.addBindValue(timeText(QDateTime::currentDateTimeUtc()));
+    q.addBindValue(settled ? 1 : 0);
+    q.addBindValue(outcome.isEmpty() ? QStringLiteral("beendet") : outcome);
+    q.addBindValue(id);
+    ok = ok && q.exec();
+    // A whole configuration written since settles what earlier runs left half done.
+    if (ok && settled) {
+        q.prepare(QStringLiteral("UPDATE journal SET settled = 1 WHERE settled = 0 AND id < ? AND "
+                                 "serial = (SELECT serial FROM journal WHERE id = ?)"));
+        q.addBindValue(id);
+        q.addBindValue(id);
+        ok = q.exec();
+    }
+    if (ok && q.exec(QStringLiteral("COMMIT"))) return;
+    fail(reasonText(q.lastError(), path));
+    q.exec(QStringLiteral("ROLLBACK"));
+}
+
+QList<ProgrammingJournal> InstrumentRecord::unsettled(const QString& serial) {
+    QList<ProgrammingJournal> list;
+    if (!openForReading() || version < 2) return list;
+    QSqlError error;
+    {
+        QSqlQuery q(QSqlDatabase::database(connection, false));
+        q.setForwardOnly(true);
+        q.prepare(QStringLiteral(
+                      "SELECT id, started, serial, identity, port, address, model, login_name, computer, "
+                      "target, before, before_time, outcome FROM journal WHERE settled = 0%1 "
+                      "ORDER BY started DESC, id DESC")
+                      .arg(serial.isEmpty() ? QString() : QStringLiteral(" AND serial = ?")));
+        if (!serial.isEmpty()) q.addBindValue(serial);
+        if (q.exec())
+            while (q.next()) {
+                ProgrammingJournal j;
+                j.id = q.value(0).toLongLong();
+                j.started = timeFrom(q.value(1));
+                j.serial = q.value(2).toString();
+                j.identity = q.value(3).toUInt();
+                j.port = q.value(4).toInt();
+                j.address = q.value(5).toInt();
+                j.model = q.value(6).toString();
+                j.user = q.value(7).toString();
+                j.computer = q.value(8).toString();
+                j.target = q.value(9).toByteArray();
+                j.before = q.value(10).toByteArray();
+                j.beforeTime = timeFrom(q.value(11));
+                j.outcome = q.value(12).toString();
+                list.append(j);
+            }
+        error = q.lastError();
+    }
+    noteReadError(error);
+    return list;
+}
+
+QString InstrumentRecord::unsettledText(const ProgrammingJournal& run) {
+    QString text = QStringLiteral("unvollständig programmiert am %1 (von %2@%3)")
+                       .arg(run.started.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm")), run.user,
+                            run.computer);
+    if (!run.outcome.isEmpty()) text += QStringLiteral(": ") + run.outcome;
+    return text;
 }
 
 bool InstrumentRecord::openForReading() {
@@ -328,11 +656,12 @@ bool InstrumentRecord::openForReading() {
 }
 
 void InstrumentRecord::noteReadError(const QSqlError& error) {
-    if (error.isValid()) readError = reasonText(error);
-    if (failure(error) == Failure::Damaged) moveAside();
+    if (error.isValid()) readError = reasonText(error, path);
+    if (failure(error) == Failure::Damaged && access == Access::Write) moveAside();
 }
 
-QList<RecordEntry> InstrumentRecord::select(const QString& where, const QVariant& value, bool withConfiguration) {
+QList<RecordEntry> InstrumentRecord::select(const QString& where, const QVariant& value,
+                                            bool withConfiguration) {
     QList<RecordEntry> list;
     if (!openForReading()) return list;
     QSqlError error;
@@ -340,7 +669,7 @@ QList<RecordEntry> InstrumentRecord::select(const QString& where, const QVariant
         QSqlQuery q(QSqlDatabase::database(connection, false));
         q.setForwardOnly(true);
         q.prepare(QStringLiteral("SELECT %1 FROM entry WHERE %2 ORDER BY time DESC, id DESC")
-                      .arg(QLatin1String(withConfiguration ? kColumns : kListColumns), where));
+                      .arg(columns(version, withConfiguration), where));
         q.addBindValue(value);
         if (q.exec())
             while (q.next())
@@ -372,20 +701,20 @@ QList<RecordedInstrument> InstrumentRecord::instruments() {
     if (!openForReading()) return list;
     QSqlError error;
     {
-    QSqlQuery q(QSqlDatabase::database(connection, false));
-    q.setForwardOnly(true);
-    // The model as the newest entry has it; the name as the newest entry that knows one has it
-    // (a readout does not ask the instrument for its name).
-    if (q.exec(QStringLiteral("SELECT e.serial, COALESCE((SELECT name FROM entry WHERE serial = c.serial AND "
-                               "name <> '' ORDER BY time DESC, id DESC LIMIT 1), ''), e.model, c.seen, c.n "
-                               "FROM entry e JOIN "
-                               "(SELECT serial, MAX(time) AS seen, COUNT(*) AS n FROM entry GROUP BY serial) c "
-                               "ON e.serial = c.serial AND e.id = (SELECT id FROM entry WHERE serial = c.serial "
-                               "ORDER BY time DESC, id DESC LIMIT 1) ORDER BY e.serial")))
-        while (q.next())
-            list.append({q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
-                         QDateTime::fromString(q.value(3).toString(), Qt::ISODateWithMs), q.value(4).toInt()});
-    error = q.lastError();
+        QSqlQuery q(QSqlDatabase::database(connection, false));
+        q.setForwardOnly(true);
+        // The model as the newest entry has it; the name as the newest entry that knows one has it.
+        if (q.exec(QStringLiteral(
+                "SELECT e.serial, COALESCE((SELECT name FROM entry WHERE serial = c.serial AND "
+                "name <> '' ORDER BY time DESC, id DESC LIMIT 1), ''), e.model, c.seen, c.n "
+                "FROM entry e JOIN "
+                "(SELECT serial, MAX(time) AS seen, COUNT(*) AS n FROM entry GROUP BY serial) c "
+                "ON e.serial = c.serial AND e.id = (SELECT id FROM entry WHERE serial = c.serial "
+                "ORDER BY time DESC, id DESC LIMIT 1) ORDER BY e.serial")))
+            while (q.next())
+                list.append({q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+                             timeFrom(q.value(3)), q.value(4).toInt()});
+        error = q.lastError();
     }
     noteReadError(error);
     return list;

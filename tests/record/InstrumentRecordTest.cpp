@@ -120,22 +120,33 @@ TEST_F(InstrumentRecordTest, TwoWritersAtOnceLoseNothing) {
     EXPECT_EQ(record.history(QStringLiteral("B")).size(), kEach);
 }
 
-TEST_F(InstrumentRecordTest, DamagedFileIsMovedAsideAndANewOneStarted) {
-    const QByteArray junk = QByteArray("kein Archiv ").repeated(400);
+TEST_F(InstrumentRecordTest, DamagedFileOfOursIsMovedAsideWithItsPermissionsAndANewOneStarted) {
+    {
+        InstrumentRecord record(file(), collect);
+        ASSERT_TRUE(record.add(entryOf(QStringLiteral("0815"), Event::Readout, {}, "alt")));
+    }
+    // Its own mark stays, everything behind the header is gone.
+    QByteArray damaged;
     {
         QFile f(file());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(junk);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        damaged = f.read(100) + QByteArray("kein Archiv ").repeated(700);
+        f.seek(0);
+        f.write(damaged);
+        f.resize(damaged.size());
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
     }
     InstrumentRecord record(file(), collect);
-    ASSERT_EQ(messages.size(), 1);
+    ASSERT_EQ(messages.size(), 1) << messages.join(u'\n').toStdString();
     const QStringList aside = QDir(dir.path()).entryList({QStringLiteral("Geraetearchiv.beschaedigt-*.sqlite")});
     ASSERT_EQ(aside.size(), 1);
-    EXPECT_TRUE(messages[0].contains(QDir::toNativeSeparators(file())));
     EXPECT_TRUE(messages[0].contains(QDir::toNativeSeparators(dir.filePath(aside[0]))));
-    EXPECT_EQ(bytesOf(dir.filePath(aside[0])), junk);
+    EXPECT_EQ(bytesOf(dir.filePath(aside[0])), damaged);
     EXPECT_TRUE(record.add(entryOf(QStringLiteral("0815"), Event::Readout, {}, "x")));
     EXPECT_EQ(record.history(QStringLiteral("0815")).size(), 1);
+    const QFile::Permissions kept = QFile::permissions(file());
+    EXPECT_TRUE(kept & QFile::ReadOwner);
+    EXPECT_FALSE(kept & (QFile::ReadGroup | QFile::ReadOther));
 }
 
 TEST_F(InstrumentRecordTest, FailedWritesAreReportedOnceAndWrittenWhenTheFileCanBeWrittenAgain) {
