@@ -132,6 +132,8 @@ void ArchiveWindow::showInstrument(int row) {
         l_Verlauf.caption = i.name.isEmpty()
                                 ? QStringLiteral("Verlauf von Gerät %1").arg(i.serial)
                                 : QStringLiteral("Verlauf von Gerät %1 (%2)").arg(i.serial, i.name);
+        const QList<ProgrammingJournal> open = record.unsettled(i.serial);
+        if (!open.isEmpty()) l_Verlauf.caption += QStringLiteral(" – ") + InstrumentRecord::unsettledText(open.first());
     }
     // The newest entry is what one usually wants to see first.
     entriesChosen(entries.isEmpty() ? QList<int>{} : QList<int>{0});
@@ -142,8 +144,9 @@ void ArchiveWindow::entriesChosen(const QList<int>& list) {
     for (int r : list)
         if (r >= 0 && r < entries.size() && !chosen.contains(r)) chosen.append(r);
     std::sort(chosen.begin(), chosen.end());
-    b_Laden.enabled = b_Speichern.enabled = chosen.size() == 1;
+    b_Laden.enabled = b_Speichern.enabled = chosen.size() == 1 && entries.at(chosen.first()).hasConfiguration;
     l_Meldung.caption.clear();
+    if (chosen.size() == 1 && !b_Laden.enabled) l_Meldung.caption = noConfiguration(entries.at(chosen.first()));
     showListing();
 }
 
@@ -213,9 +216,20 @@ std::optional<RecordEntry> ArchiveWindow::chosenEntry() {
     return e;
 }
 
+QString ArchiveWindow::noConfiguration(const RecordEntry& e) {
+    return QStringLiteral("Eintrag %1 enthält keine Konfiguration (%2 eines Geräts, das nie eingelesen wurde); "
+                          "er lässt sich weder laden noch als d20 speichern.")
+        .arg(e.id)
+        .arg(InstrumentRecord::eventText(e.event));
+}
+
 void ArchiveWindow::b_LadenClick() {
     if (!b_Laden.enabled) return;
     const std::optional<RecordEntry> e = chosenEntry();
+    if (e && e->configuration.isEmpty()) {
+        l_Meldung.caption = noConfiguration(*e);
+        return;
+    }
     // The window shows what was loaded once this one is closed.
     if (e && main.loadRecorded(*e)) closeRequested = true;
 }
@@ -228,6 +242,11 @@ void ArchiveWindow::b_SpeichernClick() {
     if (fileName.isEmpty()) return;
     const std::optional<RecordEntry> e = chosenEntry();
     if (!e) return;
+    // Nothing to save is never written over a good file.
+    if (e->configuration.isEmpty()) {
+        l_Meldung.caption = noConfiguration(*e);
+        return;
+    }
     // The bytes as they were recorded: the file is the one a save of that day wrote.
     const filewriter::Result written = filewriter::replace(fileName, e->configuration);
     if (!written.ok) {

@@ -67,6 +67,9 @@ class ArchiveWindow : public ModalWindow {
     void b_SpeichernClick();
     void b_SchliessenClick() { closeRequested = true; }
 
+    // Why an entry without a configuration can be neither loaded nor saved.
+    static QString noConfiguration(const RecordEntry& entry);
+
   private:
     void showInstrument(int row);
     void showListing();

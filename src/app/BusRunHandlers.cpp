@@ -50,6 +50,7 @@ void MainHandlers::Konfigurationlesen1Click() {
         }
         startStatusTimer();
     });
+    endOfRun();
 }
 
 // "&Programmieren": the window's configuration into the instrument.
@@ -70,12 +71,19 @@ void MainHandlers::miKonfigurationprogrammieren1Click() {
     verification = {};
     programmingNote.clear();
     beginBusRun(QStringLiteral("program"));
+    qint64 journal = 0;
     {
         Programming run(*bus, actions, *env.prompter, *env.clock);
-        run.beforeWriting = [this, readFrom] { return confirmProgramming(readFrom); };
+        run.beforeWriting = [this, readFrom, &journal] {
+            if (!confirmProgramming(readFrom)) return false;
+            // Before the first write: a run that never ends whole is found at the next contact.
+            journal = beginJournal();
+            return true;
+        };
         busStatus = run.DVN20DatenProgrammieren();
     }
     endBusRun();
+    const QString runEnd = m.StatusBar1.panels[2];
     if (busStatus >= 0) {
         QString statusText; // what reading back found, for the status bar and the record
         if (m.miPruefenNachProgrammieren.checked) {
@@ -107,7 +115,11 @@ void MainHandlers::miKonfigurationprogrammieren1Click() {
         }
         recordEvent(RecordEntry::Event::Programming, statusText);
     }
+    if (env.record)
+        env.record->endProgramming(journal, busStatus >= 0 || busStatus == bus::status::Declined,
+                                   busStatus >= 0 ? QStringLiteral("programmiert") : runEnd.trimmed());
     startStatusTimer();
+    endOfRun();
 }
 
 void MainHandlers::refuseProgramming(const QString& field) {

@@ -258,11 +258,22 @@ ProgramRow takeOver(LineAccess& access, LinePlan& plan, const QString& planPath,
     return done;
 }
 
+// An instrument not begun because the user asked the run to stop.
+ProgramRow stopped(const Row& r) {
+    ProgramRow row = refused(r, QStringLiteral("nicht programmiert (abgebrochen)"));
+    row.outcome = Programmed::Outcome::Stopped;
+    return row;
+}
+
 ProgramResult program(LineAccess& access, LinePlan& plan, const QString& planPath, bool replace) {
     ProgramResult result;
     result.before = check(access, plan, planPath);
     for (const Row& r : result.before.rows) {
         const LinePlanEntry* entry = r.planIndex >= 0 ? &plan.instruments.at(r.planIndex) : nullptr;
+        if (r.state == State::Differs && access.stopRequested()) {
+            result.rows.append(stopped(r));
+            continue;
+        }
         switch (r.state) {
         case State::Same: {
             ProgramRow same = refused(r, QStringLiteral("gleich, nicht programmiert"));
@@ -313,6 +324,10 @@ ProgramResult program(LineAccess& access, LinePlan& plan, const QString& planPat
 
     for (const Row& r : result.before.rows) {
         if (r.replaces < 0) continue;
+        if (access.stopRequested()) {
+            result.rows.append(stopped(r));
+            continue;
+        }
         const ProgramRow done = takeOver(access, plan, planPath, r);
         if (done.outcome == Programmed::Outcome::Verified) result.planChanged = true;
         result.rows.append(done);

@@ -31,7 +31,8 @@ struct Compared {
 
 // An instrument programmed from its d20 file, then read back and compared.
 struct Programmed {
-    enum class Outcome { Verified, Differs, Failed, FileFailed };
+    // Stopped: not begun, as the user asked the run to stop before it.
+    enum class Outcome { Verified, Differs, Failed, FileFailed, Stopped };
     Outcome outcome = Outcome::Failed;
     QString result; // "programmiert und geprüft", "2 Abweichungen", the failure
     QList<FieldDifference> differences;
@@ -55,6 +56,8 @@ class LineAccess {
     virtual int16_t moveTo(int32_t identity, int16_t address);
     // The library's text for a status.
     virtual QString errorText(int16_t status);
+    // The user asked the run to stop: no further instrument is begun.
+    virtual bool stopRequested() { return false; }
 
     virtual Compared compare(int16_t address, const QString& d20) = 0;
     virtual Programmed program(int16_t address, const QString& d20) = 0;

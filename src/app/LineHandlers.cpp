@@ -11,8 +11,11 @@ void MainHandlers::MainMenueExtras_AnlageClick() {
     {
         LinePlanWindow window(m, env);
         const BusBusy busy(running);
+        openLine = &window;
         env.prompter->showModal(window);
+        openLine = nullptr;
         if (window.plan) linePlanAddresses = window.plan->addresses();
     }
     bus::aDLLDynamischEntladen(*bus);
+    endOfRun();
 }

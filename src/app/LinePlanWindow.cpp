@@ -108,6 +108,7 @@ class LineRun : public line::LineAccess {
         w.progressTotal = 0;
         w.progressText.clear();
         w.updateButtons();
+        if (w.closeAfterRun) w.closeRequested = true;
     }
 
     bus::ScanResult scan(const QList<int16_t>& known, const bus::ScanCallbacks&) override {
@@ -126,6 +127,7 @@ class LineRun : public line::LineAccess {
         }
         return r;
     }
+    bool stopRequested() override { return w.cancelling; }
     int16_t poll(int16_t address, int32_t& identity) override {
         return w.cancelling ? LinePlanWindow::kCancelled : LineAccess::poll(address, identity);
     }
@@ -167,7 +169,7 @@ class LineRun : public line::LineAccess {
     // "Programmieren" with the read-back after it, as the main window does it.
     line::Programmed program(int16_t address, const QString& d20) override {
         using O = line::Programmed::Outcome;
-        if (w.cancelling) return {O::Failed, QStringLiteral("abgebrochen, nicht programmiert"), {}};
+        if (w.cancelling) return {O::Stopped, QStringLiteral("nicht programmiert (abgebrochen)"), {}};
         step(address, QStringLiteral("Adresse %1: Gerät wird programmiert …").arg(address));
         Instrument device(w.window, env, port(), converter(), address);
         if (!device.load(prompter, d20)) return {O::FileFailed, device.loadFailure(), {}};
@@ -622,6 +624,24 @@ void LinePlanWindow::b_SchliessenClick() {
 
 bool LinePlanWindow::FormCloseQuery() {
     if (!running) return true;
-    b_AbbrechenClick();
+    if (closeAfterRun) return false;
+    Prompter::Message question;
+    question.caption = QStringLiteral("Anlage");
+    question.icon = Prompter::Icon::Warning;
+    question.text = QStringLiteral("Die Anlage wird gerade bearbeitet. Ein Abbruch mitten im Schreiben ließe ein "
+                                   "Gerät unvollständig programmiert zurück.\n\nNach diesem Gerät abbrechen: das "
+                                   "Gerät in Arbeit wird fertig programmiert und geprüft, kein weiteres begonnen, "
+                                   "dann schließt das Fenster.");
+    question.buttons = {Prompter::Button::Yes, Prompter::Button::No};
+    question.buttonTexts.insert(Prompter::Button::Yes, QStringLiteral("Nach diesem Gerät abbrechen"));
+    question.buttonTexts.insert(Prompter::Button::No, QStringLiteral("Weiterarbeiten"));
+    question.defaultButton = Prompter::Button::Yes;
+    if (env.prompter->message(question) == Prompter::Button::Yes) stopAfterInstrument();
     return false;
+}
+
+void LinePlanWindow::stopAfterInstrument() {
+    if (!running) return;
+    closeAfterRun = true;
+    b_AbbrechenClick();
 }

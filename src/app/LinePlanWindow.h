@@ -82,8 +82,11 @@ class LinePlanWindow : public ModalWindow {
     void b_ErsatzClick();
     void b_AbbrechenClick();
     void b_SchliessenClick();
-    // Closing by the frame while a run works: the run is stopped first, the window stays.
+    // Closing by the frame while a run works: asks, with "Nach diesem Gerät abbrechen" as the
+    // default; the window then closes once the instrument in hand is finished.
     bool FormCloseQuery();
+    // The run finishes the instrument in hand, begins no further one, and the window closes.
+    void stopAfterInstrument();
 
     // The run was stopped by "Abbrechen"; status of the library calls refused since.
     static constexpr int16_t kCancelled = -32000;
@@ -103,4 +106,5 @@ class LinePlanWindow : public ModalWindow {
     line::CheckResult lastCheck;
     bool checked = false; // `lastCheck` belongs to the plan as it is now
     bool cancelling = false;
+    bool closeAfterRun = false;
 };

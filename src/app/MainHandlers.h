@@ -17,6 +17,7 @@
 #include <memory>
 
 class BusMonitorWindow;
+class LinePlanWindow;
 class LiveValueSession;
 class SheetPrinter;
 struct BusCall;
@@ -82,6 +83,9 @@ public:
     void FormActivate();
     void FormClose();
     void BeendenClick();
+    // Closing while a run works the bus: asks, with "Nach diesem Gerät abbrechen" as the default;
+    // the program then ends once the instrument in hand is finished. True when it may close now.
+    bool FormCloseQuery();
     // True once the main window was asked to close (by a handler or the user).
     bool closeRequested() const { return closing; }
     void t_StatusLeisteTimer();
@@ -111,6 +115,8 @@ public:
         bool done = false; // read back and compared
         QString failure;   // why it could not be read back (empty: it was)
         QList<FieldDifference> differences; // complete in app/FieldList.h
+        QByteArray held;   // what the instrument holds, as a d20 file of it
+        QList<ShownField> heldFields;
     };
     const Verification& lastVerification() const { return verification; }
     // The entry of the last programming run while the window still shows what it programmed
@@ -119,6 +125,10 @@ public:
     const RecordEntry* programmingShown(bool* knownBefore = nullptr);
     // A programming entry of the record taken as the window's last run, for its sheet.
     void showProgramming(const RecordEntry& entry, bool knownBefore);
+    // After a readout: a programming run of this instrument that never ended whole is named,
+    // and the user may program its target again or bring back the state before it; each goes
+    // through the usual question and read-back.
+    void offerUnsettled();
 
     // --- Configuration files (FileHandlers.cpp) --------------------------------------------
     void miDatenspeichernClick(); // "Konfiguration &speichern"
@@ -238,6 +248,13 @@ private:
     void recordChange(const InstrumentChange& change);
     // The instrument's newest entry that holds a configuration: its last known state.
     std::optional<RecordEntry> knownState(const QString& serial);
+    // The journal entry of a programming run, written before its first write; 0 without one.
+    qint64 beginJournal();
+    // The name the instrument reports: the readout's when it asked, else asked now (empty when
+    // it keeps none or does not answer).
+    QString instrumentName();
+    // The window's configuration as a d20 file, for the record.
+    QByteArray recordedBytes(const MainWindowModel& model);
     void addAcceptance(ConfigSheet& sheet);
     // Before the first write: what the window changes against the instrument's last known state,
     // and the user's "Programmieren?". `readFrom`: the identity the window was read from (0: none).
@@ -291,4 +308,8 @@ private:
     std::optional<RecordEntry> programmed; // the last programming run, see programmingShown
     bool programmedKnown = false;
     QList<int16_t> linePlanAddresses; // of the plan the line window last had open: scanned first
+    LinePlanWindow* openLine = nullptr; // the line window while it is open
+    bool quitAfterRun = false; // the user closed the program during a run
+    // Closes the program when the user asked to during the run that just ended.
+    void endOfRun();
 };

@@ -1,6 +1,7 @@
 #include "app/MainHandlers.h"
 
 #include "app/FieldList.h"
+#include "bus/BusConstants.h"
 #include "bus/BusPort.h"
 #include "config/NumberFormat.h"
 #include "files/D20Reader.h"
@@ -40,6 +41,31 @@ QList<ShownField> MainHandlers::recordedFields(const QByteArray& d20) {
     return fields;
 }
 
+QByteArray MainHandlers::recordedBytes(const MainWindowModel& model) {
+    const D20Header header{QDate::currentDate(), QStringLiteral(" "), D20Writer::platformUserName()};
+    return D20Writer(model, env.localeSeparator()).contents(header);
+}
+
+QString MainHandlers::instrumentName() {
+    const bool readHere = m.source.kind == MainWindowModel::ConfigSource::Kind::Instrument &&
+                          m.source.identity == m.deviceIdentity;
+    if (readHere && m.source.hasName) return m.source.name;
+    // Asked on its own after the run, as the scan asks it; the run's sequence stays as it is.
+    QString name;
+    bool answered = false;
+    if (bus->isLoaded() && bus::openBusPort(*bus, m.comPort, m.converterCode, *env.clock) >= 0) {
+        int16_t aux = 0;
+        int16_t length = bus::kNameReadCapacity;
+        answered = bus->TBTransmitString(m.busAddress, bus::namecmd::Read, aux, name, length) >= 0;
+        bus->TBCloseCom();
+    }
+    if (readHere && answered) {
+        m.source.hasName = true;
+        m.source.name = name;
+    }
+    return answered ? name : QString();
+}
+
 void MainHandlers::recordEvent(RecordEntry::Event event, const QString& verificationText) {
     if (!env.record || m.deviceIdentity == 0) return;
     RecordEntry e;
@@ -52,14 +78,25 @@ void MainHandlers::recordEvent(RecordEntry::Event event, const QString& verifica
     e.serial = bus::serialText(m.deviceIdentity);
     if (const ModelEntry* model = m.checkedModel()) e.model = QString::fromUtf8(model->caption);
     e.firmware = NumberFormat::formatShortest(m.deviceVersion, QLatin1Char('.'));
-    if (m.source.hasName) e.name = m.source.name;
-    const D20Header header{QDate::currentDate(), QStringLiteral(" "), D20Writer::platformUserName()};
-    e.configuration = D20Writer(m, env.localeSeparator()).contents(header);
+    if (event != RecordEntry::Event::LoopCheck) e.name = instrumentName();
+    e.configuration = recordedBytes(m);
     e.verification = verificationText;
-    if (event == RecordEntry::Event::Programming) e.reason = reason;
+    QList<ShownField> now = shownFields(m);
+    if (event == RecordEntry::Event::Programming) {
+        e.reason = reason;
+        // Read back otherwise than meant: the entry holds what the instrument holds, beside
+        // what was meant, so the next comparison starts from the real state.
+        if (verification.done && !verification.differences.isEmpty()) {
+            e.intended = e.configuration;
+            e.configuration = verification.held;
+            now = verification.heldFields;
+            for (const FieldDifference& d : verification.differences)
+                e.deviations.append({d.group, d.label, d.a, d.b});
+        }
+    }
     const std::optional<RecordEntry> before = knownState(e.serial);
     if (before)
-        for (const FieldDifference& d : differences(recordedFields(before->configuration), shownFields(m)))
+        for (const FieldDifference& d : differences(recordedFields(before->configuration), now))
             e.changes.append({d.group, d.label, d.a, d.b});
     // The sheet's acceptance record holds the run even when the record cannot be written.
     programmed.reset();
@@ -72,29 +109,33 @@ bool MainHandlers::confirmProgramming(int32_t readFrom) {
     programmingNote.clear();
     if (!env.record) return true;
     if (!askDifferences(readFrom)) return false;
-    // Optional; a cancelled question programs without one.
-    reason = env.prompter->textLine(QStringLiteral("Grund der Änderung (freiwillig, wird im Gerätearchiv eingetragen):"),
-                                    QStringLiteral("Grund der Änderung"), reason)
-                 .value_or(QString())
-                 .simplified();
+    // Optional: an empty line programs without one; "Abbrechen" programs nothing.
+    const std::optional<QString> given =
+        env.prompter->textLine(QStringLiteral("Grund der Änderung (freiwillig, wird im Gerätearchiv eingetragen):"),
+                               QStringLiteral("Grund der Änderung"), reason);
+    if (!given) return false;
+    reason = given->simplified();
     return true;
 }
 
 bool MainHandlers::askDifferences(int32_t readFrom) {
     const QString serial = bus::serialText(m.deviceIdentity);
     const std::optional<RecordEntry> known = knownState(serial);
+    const bool otherInstrument = readFrom != 0 && readFrom != m.deviceIdentity;
     if (!known) {
         m.StatusBar1.panels[2] = programmingNote = QStringLiteral("Gerät %1 war noch nicht im Gerätearchiv").arg(serial);
         actions.repaintStatusBar();
-        return true;
+        // The instrument the window was read from is checked whether or not the record knows this one.
+        if (!otherInstrument) return true;
     }
-    const QList<FieldDifference> rows = differences(recordedFields(known->configuration), shownFields(m));
-    const QString when = known->time.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm"));
+    const QList<FieldDifference> rows =
+        known ? differences(recordedFields(known->configuration), shownFields(m)) : QList<FieldDifference>{};
+    const QString when = known ? known->time.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm")) : QString();
     const QString table = differenceListing(rows, QStringLiteral("Gerät"), QStringLiteral("Fenster"));
-    const bool otherInstrument = readFrom != 0 && readFrom != m.deviceIdentity;
     const QString readSerial = bus::serialText(readFrom);
     Prompter::Message question;
-    question.text = rows.isEmpty()
+    question.text = !known ? QStringLiteral("Das Gerät %1 ist noch nicht im Gerätearchiv.").arg(serial)
+                    : rows.isEmpty()
                         ? QStringLiteral("Das Fenster stimmt mit dem letzten bekannten Stand des Geräts %1 überein.")
                               .arg(serial)
                         : QStringLiteral("Das Fenster ändert am Gerät %1 (Stand vom %2):\n\n%3").arg(serial, when, table);
@@ -126,7 +167,59 @@ void MainHandlers::verifyProgramming() {
         }
     }
     verification.done = true;
-    verification.differences = differences(shownFields(m), shownFields(back));
+    verification.heldFields = shownFields(back);
+    verification.differences = differences(shownFields(m), verification.heldFields);
+    if (!verification.differences.isEmpty()) verification.held = recordedBytes(back);
+}
+
+qint64 MainHandlers::beginJournal() {
+    if (!env.record) return 0;
+    ProgrammingJournal run;
+    run.started = env.now ? env.now().toUTC() : QDateTime::currentDateTimeUtc();
+    run.serial = bus::serialText(m.deviceIdentity);
+    run.identity = quint32(m.deviceIdentity);
+    run.port = m.comPort;
+    run.address = m.busAddress;
+    if (const ModelEntry* model = m.checkedModel()) run.model = QString::fromUtf8(model->caption);
+    run.target = recordedBytes(m);
+    if (const std::optional<RecordEntry> known = knownState(run.serial)) {
+        run.before = known->configuration;
+        run.beforeTime = known->time;
+    }
+    return env.record->beginProgramming(run);
+}
+
+void MainHandlers::offerUnsettled() {
+    if (!env.record || m.deviceIdentity == 0 || lastBusStatus() < 0) return;
+    const QList<ProgrammingJournal> open = env.record->unsettled(bus::serialText(m.deviceIdentity));
+    if (open.isEmpty()) return;
+    const ProgrammingJournal& run = open.first();
+    Prompter::Message question;
+    question.caption = QStringLiteral("Unvollständig programmiert");
+    question.icon = Prompter::Icon::Warning;
+    question.text = QStringLiteral("Das Gerät %1 wurde %2.\n\nEs hält vielleicht weder den vorherigen noch den "
+                                   "neuen Stand; das Fenster zeigt, was es jetzt hält.")
+                        .arg(run.serial, InstrumentRecord::unsettledText(run));
+    question.buttons = {Prompter::Button::Yes};
+    question.buttonTexts.insert(Prompter::Button::Yes, QStringLiteral("Erneut programmieren"));
+    if (!run.before.isEmpty()) {
+        question.text += QStringLiteral("\n\nVorheriger Stand: %1 im Gerätearchiv.")
+                             .arg(run.beforeTime.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm")));
+        question.buttons.append(Prompter::Button::No);
+        question.buttonTexts.insert(Prompter::Button::No, QStringLiteral("Vorherigen Stand wiederherstellen"));
+    } else {
+        question.text += QStringLiteral("\n\nEinen vorherigen Stand kennt das Gerätearchiv nicht.");
+    }
+    question.buttons.append(Prompter::Button::Cancel);
+    question.buttonTexts.insert(Prompter::Button::Cancel, QStringLiteral("Später"));
+    question.defaultButton = Prompter::Button::Cancel;
+    const Prompter::Button answer = env.prompter->message(question);
+    if (answer == Prompter::Button::Cancel) return;
+    RecordEntry state;
+    state.time = answer == Prompter::Button::Yes ? run.started : run.beforeTime;
+    state.configuration = answer == Prompter::Button::Yes ? run.target : run.before;
+    // Into the window as one step, then the usual programming with its question and read-back.
+    if (loadRecorded(state)) miKonfigurationprogrammieren1Click();
 }
 
 std::optional<RecordEntry> MainHandlers::knownState(const QString& serial) {

@@ -1,5 +1,7 @@
 #include "app/MainHandlers.h"
 
+#include "app/LinePlanWindow.h"
+
 #include "app/Converters.h"
 #include "app/SettingsStore.h"
 #include "bus/BusPort.h"
@@ -106,6 +108,30 @@ void MainHandlers::FormClose() {
 
 void MainHandlers::BeendenClick() {
     closeMainWindow();
+}
+
+bool MainHandlers::FormCloseQuery() {
+    if (!running) return true;
+    if (quitAfterRun) return false; // asked already: it ends after this instrument
+    Prompter::Message question;
+    question.caption = QStringLiteral("Programm beenden");
+    question.icon = Prompter::Icon::Warning;
+    question.text = QStringLiteral("Das Programm arbeitet gerade mit dem Bus. Ein Abbruch mitten im Schreiben ließe "
+                                   "ein Gerät unvollständig programmiert zurück.\n\nNach diesem Gerät abbrechen: das "
+                                   "Gerät in Arbeit wird fertig programmiert und geprüft, kein weiteres begonnen, "
+                                   "dann wird das Programm beendet.");
+    question.buttons = {Prompter::Button::Yes, Prompter::Button::No};
+    question.buttonTexts.insert(Prompter::Button::Yes, QStringLiteral("Nach diesem Gerät abbrechen"));
+    question.buttonTexts.insert(Prompter::Button::No, QStringLiteral("Weiterarbeiten"));
+    question.defaultButton = Prompter::Button::Yes;
+    if (env.prompter->message(question) != Prompter::Button::Yes) return false;
+    quitAfterRun = true;
+    if (openLine) openLine->stopAfterInstrument();
+    return false;
+}
+
+void MainHandlers::endOfRun() {
+    if (quitAfterRun && !running) closeMainWindow();
 }
 
 // --- Settings --------------------------------------------------------------------------------

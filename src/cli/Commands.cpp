@@ -11,6 +11,7 @@
 #include "bus/Reach.h"
 #include "files/CsvTable.h"
 #include "cli/Output.h"
+#include "cli/StopRequest.h"
 #include "config/Cp1252.h"
 #include "files/D20Writer.h"
 #include "files/FileWriter.h"
@@ -42,15 +43,17 @@
 
 namespace {
 
-std::unique_ptr<InstrumentRecord> openRecord(const Invocation& in);
+std::unique_ptr<InstrumentRecord> openRecord(const Invocation& in,
+                                             InstrumentRecord::Access access = InstrumentRecord::Access::Write);
 QString recordTime(const QDateTime& time);
 
-// The record a reading or programming command writes to; none with --no-record.
-std::unique_ptr<InstrumentRecord> recordFor(Invocation& in) {
+// The record a reading or programming command writes to; none with --no-record. It lives as
+// long as the command: what it could not write is named when the command ends.
+InstrumentRecord* recordFor(Invocation& in) {
     if (in.parser.isSet(QStringLiteral("no-record"))) return nullptr;
-    std::unique_ptr<InstrumentRecord> record = openRecord(in);
-    in.common.record = record.get();
-    return record;
+    in.ownRecord = openRecord(in);
+    in.common.record = in.ownRecord.get();
+    return in.common.record;
 }
 
 using cliout::err;
@@ -271,6 +274,24 @@ QString firmwareText(Session& s, double firmware) {
     return QString::number(firmware, 'f', 1).replace(QLatin1Char('.'), s.separator());
 }
 
+// A programming run of this instrument that never ended whole, named on stderr.
+void noteUnsettled(const Invocation& in, int32_t identity) {
+    if (in.parser.isSet(QStringLiteral("no-record")) || identity == 0) return;
+    std::unique_ptr<InstrumentRecord> own;
+    InstrumentRecord* record = in.common.record;
+    if (!record) {
+        own = openRecord(in, InstrumentRecord::Access::Read);
+        record = own.get();
+    }
+    const QString serial = bus::serialText(identity);
+    const QList<ProgrammingJournal> open = record->unsettled(serial);
+    if (open.isEmpty()) return;
+    err(CliPrompter::line(QStringLiteral("Gerätearchiv"),
+                          QStringLiteral("Das Gerät %1 wurde %2. Es hält vielleicht weder den vorherigen noch den "
+                                         "neuen Stand; „trkdvn-cli history --serial %1“ zeigt beide.")
+                              .arg(serial, InstrumentRecord::unsettledText(open.first()))));
+}
+
 int runIdentify(Invocation& in) {
     const int16_t port = onePort(in);
     Session s(in.common, port);
@@ -283,6 +304,7 @@ int runIdentify(Invocation& in) {
         err(CliPrompter::line(QStringLiteral("Fehler"), bus::errorText(*lib, info.status)));
         return exitcode::BusFailure;
     }
+    noteUnsettled(in, info.identity);
     const QString family = familyCode(info.identity);
     const QString firmware = firmwareText(s, info.firmware);
     if (in.json) {
@@ -314,11 +336,6 @@ int runIdentify(Invocation& in) {
 }
 
 // --- scan ---------------------------------------------------------------------------------------
-
-volatile std::sig_atomic_t interrupted = 0;
-void onInterrupt(int) {
-    interrupted = 1;
-}
 
 void printScanRow(Invocation& in, Session& s, const bus::ScanRow& row) {
     s.clearProgress();
@@ -369,8 +386,7 @@ int runScan(Invocation& in) {
         return exitcode::BusFailure;
     }
     // Ctrl+C stops between two addresses: the port is closed and what was found is printed.
-    interrupted = 0;
-    const auto previous = std::signal(SIGINT, onInterrupt);
+    const stoprequest::Deferred deferred;
     int found = 0;
     const bus::ScanResult result = bus::scanBus(
         *lib, request,
@@ -382,9 +398,8 @@ int runScan(Invocation& in) {
              s.showOwnProgress(QStringLiteral("Bus durchsuchen: ") +
                                p.text(QStringLiteral(", %1 gefunden").arg(found)));
          },
-         [] { return interrupted != 0; }});
+         [] { return stoprequest::requested(); }});
     lib->TBCloseCom();
-    std::signal(SIGINT, previous);
     if (result.cancelled) {
         err(QStringLiteral("Abgebrochen nach %1 von %2 Adressen.").arg(result.done).arg(request.to - request.from + 1));
         return exitcode::Interrupted;
@@ -472,19 +487,19 @@ int runWatch(Invocation& in) {
     }
 
     // Ctrl+C ends the watch after the reading in hand; the port is closed and the file written.
-    interrupted = 0;
-    const auto previous = std::signal(SIGINT, onInterrupt);
+    const stoprequest::Deferred deferred;
     QElapsedTimer since;
     since.start();
     int answered = 0;
     QString writeProblem;
-    for (int taken = 0; !interrupted && (!count || taken < *count); ++taken) {
+    for (int taken = 0; !stoprequest::requested() && (!count || taken < *count); ++taken) {
         if (taken > 0) {
             // Polls keep to their schedule however long an answer took; a late one goes at once.
             const qint64 due = static_cast<qint64>(taken * interval * 1000.0);
-            for (qint64 left = due - since.elapsed(); left > 0 && !interrupted; left = due - since.elapsed())
+            for (qint64 left = due - since.elapsed(); left > 0 && !stoprequest::requested();
+                 left = due - since.elapsed())
                 s.clockSeam().sleep(static_cast<int>(std::min<qint64>(left, 50)));
-            if (interrupted) break;
+            if (stoprequest::requested()) break;
         }
         const bus::Reading reading = bus::readMeasurement(*lib, address);
         const QString time = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
@@ -511,7 +526,6 @@ int runWatch(Invocation& in) {
         }
     }
     lib->TBCloseCom();
-    std::signal(SIGINT, previous);
     if (!writeProblem.isEmpty()) {
         err(CliPrompter::line(QStringLiteral("Fehler"), writeProblem));
         return exitcode::FileError;
@@ -553,13 +567,14 @@ QStringList commentChanges(const QString& comment, Session& s) {
 
 int runRead(Invocation& in) {
     const int16_t port = onePort(in);
-    const std::unique_ptr<InstrumentRecord> record = recordFor(in);
+    recordFor(in);
     Session s(in.common, port);
     if (!started(s)) return exitcode::BusFailure;
     const ModelEntry* model = nullptr;
     if (const int code = chooseModel(in, s, port, model); code != exitcode::Ok) return code;
     s.chooseModel(*model);
     if (s.readInstrument() < 0) return busFailed(s);
+    noteUnsettled(in, s.model().deviceIdentity);
     if (in.parser.isSet(QStringLiteral("output"))) {
         const QString comment = in.parser.value(QStringLiteral("comment"));
         if (in.parser.isSet(QStringLiteral("comment")) && !in.common.yes) {
@@ -605,7 +620,9 @@ struct PortResult {
 
 // A failure counts worse than a difference, a difference worse than success.
 int worse(int a, int b) {
-    auto rank = [](int c) { return c == exitcode::Ok ? 0 : c == exitcode::Differences ? 1 : 2; };
+    auto rank = [](int c) {
+        return c == exitcode::Ok ? 0 : c == exitcode::Differences ? 1 : c == exitcode::Interrupted ? 3 : 2;
+    };
     return rank(b) > rank(a) ? b : a;
 }
 
@@ -674,12 +691,18 @@ int runProgram(Invocation& in) {
         return exitcode::FileError;
     }
     const bool verify = in.parser.isSet(QStringLiteral("verify"));
-    const std::unique_ptr<InstrumentRecord> record = recordFor(in);
+    recordFor(in);
     QList<int16_t> ports = in.ports;
     if (ports.isEmpty()) ports = {0};
     int code = exitcode::Ok;
     QList<PortResult> results;
+    // Ctrl+C finishes the instrument in hand and starts no further one.
+    const stoprequest::Deferred deferred;
     for (int16_t port : ports) {
+        if (stoprequest::requested()) {
+            results.append({port, {}, QStringLiteral("nicht programmiert (abgebrochen)"), exitcode::Interrupted, {}});
+            continue;
+        }
         results.append(programPort(in, file, port, verify));
         code = worse(code, results.last().code);
         if (results.last().code == exitcode::FileError) break; // the same file fails on every port
@@ -775,7 +798,7 @@ int runDiff(Invocation& in) {
 
 // The instrument's newest programming from the record, for the sheet of the instrument just read.
 int takeProgramming(const Invocation& in, Session& s) {
-    const std::unique_ptr<InstrumentRecord> record = openRecord(in);
+    const std::unique_ptr<InstrumentRecord> record = openRecord(in, InstrumentRecord::Access::Read);
     const QString serial = bus::serialText(s.model().deviceIdentity);
     const QList<RecordEntry> history = record->history(serial);
     const auto programming = std::find_if(history.begin(), history.end(), [](const RecordEntry& e) {
@@ -868,7 +891,9 @@ template <typename Window> struct Tool {
 
 template <typename Window> int runTool(Invocation& in, int16_t port, const Tool<Window>& tool, const QString& value) {
     // The window's handlers record the change as they do in the window.
-    const std::unique_ptr<InstrumentRecord> record = recordFor(in);
+    recordFor(in);
+    // A new address or name is sent whole; Ctrl+C waits for its answer.
+    const stoprequest::Deferred deferred;
     Session s(in.common, port);
     if (!started(s)) return exitcode::BusFailure;
     // set-address talks to --address when given, as the window to the address chosen there.
@@ -1035,12 +1060,21 @@ int runFlow(Invocation& in) {
 
 // The instrument record: --archive, else TRKDVN_ARCHIVE, else the one in the user's data folder.
 // What the record has to say (a damaged file moved aside, a failed write) goes to stderr.
-std::unique_ptr<InstrumentRecord> openRecord(const Invocation& in) {
+std::unique_ptr<InstrumentRecord> openRecord(const Invocation& in, InstrumentRecord::Access access) {
     QString file = in.parser.value(QStringLiteral("archive"));
     if (file.isEmpty()) file = qEnvironmentVariable("TRKDVN_ARCHIVE");
     if (file.isEmpty()) file = ProgramPaths::recordFile();
     return std::make_unique<InstrumentRecord>(
-        file, [](const QString& text) { err(CliPrompter::line(QStringLiteral("Gerätearchiv"), text)); });
+        file, [](const QString& text) { err(CliPrompter::line(QStringLiteral("Gerätearchiv"), text)); }, access);
+}
+
+// Why the archive could not be read, on stderr; exit 3. Ok when it was read.
+int unreadable(const InstrumentRecord& record) {
+    if (record.readFailure().isEmpty()) return exitcode::Ok;
+    err(CliPrompter::line(QStringLiteral("Fehler"), QStringLiteral("Das Gerätearchiv %1 kann nicht gelesen werden: %2.")
+                                                        .arg(QDir::toNativeSeparators(record.file()),
+                                                             record.readFailure())));
+    return exitcode::FileError;
 }
 
 QString recordTime(const QDateTime& time) {
@@ -1070,15 +1104,27 @@ QJsonObject entryJson(const RecordEntry& e) {
             {QStringLiteral("reason"), e.reason}};
 }
 
-// One entry's configuration loaded as the window loads a d20 file; the session reads the
-// file kept in `folder`.
-std::unique_ptr<Session> entrySession(const Invocation& in, const RecordEntry& e, const QTemporaryDir& folder) {
-    const QString file = folder.filePath(QStringLiteral("Eintrag-%1.d20").arg(e.id));
-    if (!filewriter::replace(file, e.configuration).ok) return nullptr;
-    std::unique_ptr<Session> s = fileSession(in, file);
+// Why an entry cannot be shown or saved as a configuration; empty when it can.
+QString withoutConfiguration(const RecordEntry& e) {
+    if (e.hasConfiguration) return {};
+    return QStringLiteral("Eintrag %1 enthält keine Konfiguration (%2 eines Geräts, das nie eingelesen wurde).")
+        .arg(e.id)
+        .arg(InstrumentRecord::eventText(e.event));
+}
+
+// One entry's configuration loaded as the window loads it from the archive, straight from the
+// recorded bytes, in the separator they were written with.
+std::unique_ptr<Session> entrySession(const Invocation& in, const RecordEntry& e) {
+    if (const QString why = withoutConfiguration(e); !why.isEmpty()) {
+        err(CliPrompter::line(QStringLiteral("Fehler"), why));
+        return nullptr;
+    }
+    CommonOptions options = in.common;
+    if (!options.separator) options.separator = D20Reader::declaredSeparator(e.configuration);
+    auto s = std::make_unique<Session>(options, 0);
     if (!started(*s)) return nullptr;
-    if (!s->loadFile(file, false)) {
-        fileFailed(*s);
+    if (!s->handlers().loadRecorded(e)) {
+        failed(*s, exitcode::FileError);
         return nullptr;
     }
     return s;
@@ -1087,14 +1133,18 @@ std::unique_ptr<Session> entrySession(const Invocation& in, const RecordEntry& e
 std::optional<RecordEntry> entryArgument(InstrumentRecord& record, const QString& word) {
     const std::optional<int> id = cliopt::wholeNumber(word, 1, std::numeric_limits<int>::max());
     std::optional<RecordEntry> e = id ? record.entry(*id) : std::nullopt;
-    if (!e) err(CliPrompter::line(QStringLiteral("Fehler"),
-                                  QStringLiteral("Das Gerätearchiv hat keinen Eintrag „%1“.").arg(word)));
+    if (!e && record.readFailure().isEmpty())
+        err(CliPrompter::line(QStringLiteral("Fehler"), QStringLiteral("Das Gerätearchiv hat keinen Eintrag „%1“.").arg(word)));
     return e;
 }
 
 int historyList(const Invocation& in, InstrumentRecord& record) {
     if (!in.parser.isSet(QStringLiteral("serial"))) {
         const QList<RecordedInstrument> list = record.instruments();
+        if (const int code = unreadable(record); code != exitcode::Ok) return code;
+        QHash<QString, QString> unsettled;
+        for (const ProgrammingJournal& run : record.unsettled())
+            if (!unsettled.contains(run.serial)) unsettled.insert(run.serial, InstrumentRecord::unsettledText(run));
         if (!in.json)
             out(QStringLiteral("%1  %2  %3  %4  %5")
                     .arg(QStringLiteral("Seriennummer"), -12)
@@ -1103,24 +1153,31 @@ int historyList(const Invocation& in, InstrumentRecord& record) {
                     .arg(QStringLiteral("Zuletzt"), -19)
                     .arg(QStringLiteral("Einträge")));
         for (const RecordedInstrument& i : list) {
+            const QString open = unsettled.value(i.serial);
             if (in.json)
                 outJson({{QStringLiteral("serial"), i.serial},
                          {QStringLiteral("name"), i.name},
                          {QStringLiteral("model"), i.model},
                          {QStringLiteral("lastSeen"), i.lastSeen.toUTC().toString(Qt::ISODateWithMs)},
-                         {QStringLiteral("entries"), i.entries}});
+                         {QStringLiteral("entries"), i.entries},
+                         {QStringLiteral("unsettled"), open.isEmpty() ? QJsonValue() : QJsonValue(open)}});
             else
-                out(QStringLiteral("%1  %2  %3  %4  %5")
+                out(QStringLiteral("%1  %2  %3  %4  %5%6")
                         .arg(i.serial, -12)
                         .arg(i.name, -16)
                         .arg(i.model, -14)
                         .arg(recordTime(i.lastSeen), -19)
-                        .arg(i.entries));
+                        .arg(i.entries)
+                        .arg(open.isEmpty() ? QString() : QStringLiteral("  ") + open));
         }
         return exitcode::Ok;
     }
     const QString serial = in.parser.value(QStringLiteral("serial"));
     const QList<RecordEntry> history = record.history(serial);
+    if (const int code = unreadable(record); code != exitcode::Ok) return code;
+    for (const ProgrammingJournal& run : record.unsettled(serial))
+        err(CliPrompter::line(QStringLiteral("Gerätearchiv"),
+                              QStringLiteral("Gerät %1: %2").arg(serial, InstrumentRecord::unsettledText(run))));
     if (history.isEmpty()) {
         err(CliPrompter::line(QStringLiteral("Fehler"),
                               QStringLiteral("Das Gerätearchiv kennt kein Gerät mit der Seriennummer %1.").arg(serial)));
@@ -1137,18 +1194,27 @@ int historyList(const Invocation& in, InstrumentRecord& record) {
                            .arg(e.port)
                            .arg(e.address)
                            .arg(e.user, e.computer);
+        if (!e.name.isEmpty()) line += QStringLiteral("  Name: ") + e.name;
         if (!e.verification.isEmpty()) line += QStringLiteral("  Prüfung: ") + e.verification;
         if (!e.reason.isEmpty()) line += QStringLiteral("  Grund: ") + e.reason;
         out(line);
         for (const RecordChange& c : e.changes)
             out(QStringLiteral("        %1 | %2 | %3 → %4").arg(c.group, c.label, c.before, c.after));
+        for (const RecordChange& c : e.deviations)
+            out(QStringLiteral("        abweichend: %1 | %2 | programmiert %3, das Gerät hält %4")
+                    .arg(c.group, c.label, c.before, c.after));
     }
     return exitcode::Ok;
 }
 
 int historyShow(Invocation& in, InstrumentRecord& record, const QString& word) {
     const std::optional<RecordEntry> e = entryArgument(record, word);
-    if (!e) return exitcode::Usage;
+    if (!e) return record.readFailure().isEmpty() ? exitcode::Usage : unreadable(record);
+    if (const QString why = withoutConfiguration(*e); !why.isEmpty() && in.parser.isSet(QStringLiteral("output"))) {
+        // Nothing is written over a good file.
+        err(CliPrompter::line(QStringLiteral("Fehler"), why + QStringLiteral(" Nichts gespeichert.")));
+        return exitcode::FileError;
+    }
     if (in.parser.isSet(QStringLiteral("output"))) {
         const QString output = in.parser.value(QStringLiteral("output"));
         if (output == QLatin1String("-")) {
@@ -1162,8 +1228,7 @@ int historyShow(Invocation& in, InstrumentRecord& record, const QString& word) {
         if (in.json) outJson({{QStringLiteral("file"), output}, {QStringLiteral("entry"), entryJson(*e)}});
         return exitcode::Ok;
     }
-    QTemporaryDir folder;
-    const std::unique_ptr<Session> s = entrySession(in, *e, folder);
+    const std::unique_ptr<Session> s = entrySession(in, *e);
     if (!s) return exitcode::FileError;
     if (!in.json)
         out(QStringLiteral("Eintrag %1: %2, %3, Seriennummer %4").arg(e->id).arg(
@@ -1175,10 +1240,9 @@ int historyShow(Invocation& in, InstrumentRecord& record, const QString& word) {
 int historyDiff(Invocation& in, InstrumentRecord& record, const QString& first, const QString& second) {
     const std::optional<RecordEntry> a = entryArgument(record, first);
     const std::optional<RecordEntry> b = a ? entryArgument(record, second) : std::nullopt;
-    if (!a || !b) return exitcode::Usage;
-    QTemporaryDir folder;
-    const std::unique_ptr<Session> sa = entrySession(in, *a, folder);
-    const std::unique_ptr<Session> sb = sa ? entrySession(in, *b, folder) : nullptr;
+    if (!a || !b) return record.readFailure().isEmpty() ? exitcode::Usage : unreadable(record);
+    const std::unique_ptr<Session> sa = entrySession(in, *a);
+    const std::unique_ptr<Session> sb = sa ? entrySession(in, *b) : nullptr;
     if (!sa || !sb) return exitcode::FileError;
     // Two entries may have been saved with different separators: numbers compare in the first one's.
     const QChar sep = sa->separator();
@@ -1211,7 +1275,9 @@ int runHistory(Invocation& in) {
         return usage(QStringLiteral("Die Option „--serial“ gilt nur für die Liste ohne show oder diff."));
     if (!show && in.parser.isSet(QStringLiteral("output")))
         return usage(QStringLiteral("Die Option „-o“ gilt nur für history show."));
-    const std::unique_ptr<InstrumentRecord> record = openRecord(in);
+    // Only read: a mistyped path finds no archive instead of making one, and a file that is
+    // not an archive stays as it is.
+    const std::unique_ptr<InstrumentRecord> record = openRecord(in, InstrumentRecord::Access::Read);
     if (list) return historyList(in, *record);
     if (show) return historyShow(in, *record, args[1]);
     return historyDiff(in, *record, args[1], args[2]);
@@ -1253,9 +1319,11 @@ class SessionLineAccess : public line::LineAccess {
         return c;
     }
 
+    bool stopRequested() override { return stoprequest::requested(); }
+
     // Exactly `program --verify` at the address.
     line::Programmed program(int16_t address, const QString& d20) override {
-        Invocation at{in.parser, in.common, in.args, in.json, {port()}};
+        Invocation at{in.parser, in.common, in.args, in.json, {port()}, {}};
         at.common.address = address;
         at.common.addressChosen = true;
         const PortResult r = programPort(at, d20, port(), true, false);
@@ -1308,6 +1376,7 @@ int outcomeCode(line::Programmed::Outcome outcome) {
     case line::Programmed::Outcome::Verified: return exitcode::Ok;
     case line::Programmed::Outcome::Differs: return exitcode::Differences;
     case line::Programmed::Outcome::FileFailed: return exitcode::FileError;
+    case line::Programmed::Outcome::Stopped: return exitcode::Interrupted;
     case line::Programmed::Outcome::Failed: break;
     }
     return exitcode::BusFailure;
@@ -1369,6 +1438,8 @@ int lineCheck(Invocation& in, const QString& planPath) {
     const line::CheckResult r = line::check(access, *plan, planPath);
     s.clearProgress();
     printCheck(in, *plan, r);
+    for (const line::Row& row : r.rows)
+        if (row.found != 0) noteUnsettled(in, row.found);
     if (r.scanStatus < 0) {
         err(CliPrompter::line(QStringLiteral("Fehler"), r.scanFailure));
         return exitcode::BusFailure;
@@ -1509,21 +1580,25 @@ int runLine(Invocation& in) {
     if (what == QLatin1String("check")) return lineCheck(in, in.args.at(1));
     // Reading a line into a plan and programming it go into the archive as in the window; a
     // check reads without leaving a trace.
-    const std::unique_ptr<InstrumentRecord> record = recordFor(in);
+    recordFor(in);
     if (init) return lineInit(in);
+    const stoprequest::Deferred deferred;
     return lineProgram(in, in.args.at(1));
 }
 
 } // namespace
 
 const QList<exitcode::Meaning>& exitcode::meanings() {
-    static const QList<Meaning> list = {{Ok, "Erfolg"},
-                                        {BusFailure, "das Gerät oder der Bus hat einen Fehler gemeldet"},
-                                        {Usage, "falscher Aufruf (auch: Werte des Durchflussrechners nicht verwendbar)"},
-                                        {FileError, "Dateifehler"},
-                                        {Differences, "Prüfung oder Vergleich hat Abweichungen gefunden"},
-                                        {Interrupted, "mit Strg+C abgebrochen (scan: die bis dahin gefundenen "
-                                                      "Geräte sind ausgegeben)"}};
+    static const QList<Meaning> list = {
+        {Ok, "Erfolg"},
+        {BusFailure, "das Gerät oder der Bus hat einen Fehler gemeldet"},
+        {Usage, "falscher Aufruf (auch: Werte des Durchflussrechners nicht verwendbar)"},
+        {FileError, "Dateifehler (auch: das Gerätearchiv lässt sich nicht lesen)"},
+        {Differences, "Prüfung oder Vergleich hat Abweichungen gefunden"},
+        {NotRecorded, "die Arbeit ist getan, aber Einträge fehlen im Gerätearchiv (sie sind auf stderr genannt)"},
+        {Interrupted, "vom Benutzer abgebrochen (Strg+C, SIGTERM, SIGHUP), bei jedem Befehl; wer Geräte ändert, "
+                      "macht das Gerät in Arbeit fertig und nennt, was programmiert ist und was nicht; "
+                      "scan und watch geben aus, was sie bis dahin fanden"}};
     return list;
 }
 
@@ -1717,7 +1792,24 @@ int runCommand(const Command& command, Invocation& in) {
             return cliout::finish(exitcode::FileError, in.json);
         }
     }
-    return cliout::finish(command.run(in), in.json);
+    stoprequest::install();
+    int code = command.run(in);
+    // What the archive could not take is named; the work itself is done.
+    if (in.ownRecord && !in.ownRecord->retry()) {
+        const QList<RecordEntry>& lost = in.ownRecord->unwritten();
+        QStringList lines;
+        for (const RecordEntry& e : lost)
+            lines.append(InstrumentRecord::entryLine(e));
+        err(CliPrompter::line(QStringLiteral("Gerätearchiv"),
+                              QStringLiteral("%1 nicht im Gerätearchiv %2 eingetragen (%3):\n%4")
+                                  .arg(lost.size() == 1 ? QStringLiteral("Ein Eintrag ist")
+                                                        : QStringLiteral("%1 Einträge sind").arg(lost.size()),
+                                       QDir::toNativeSeparators(in.ownRecord->file()), in.ownRecord->writeFailure(),
+                                       lines.join(QLatin1Char('\n')))));
+        if (code == exitcode::Ok) code = exitcode::NotRecorded;
+    }
+    if (stoprequest::requested()) code = exitcode::Interrupted;
+    return cliout::finish(code, in.json);
 }
 
 QString synopsis(const Command& command) {

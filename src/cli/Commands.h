@@ -6,6 +6,8 @@
 
 #include <QStringList>
 
+#include <memory>
+
 // Exit codes of every command.
 namespace exitcode {
 constexpr int Ok = 0;
@@ -13,7 +15,8 @@ constexpr int BusFailure = 1;  // the instrument or the bus reported a failure
 constexpr int Usage = 2;       // wrong usage
 constexpr int FileError = 3;   // a file could not be read or written
 constexpr int Differences = 4; // verification or comparison found differences
-constexpr int Interrupted = 130; // Ctrl+C, as the shell counts it
+constexpr int NotRecorded = 5; // the work was done, but entries are missing from the archive
+constexpr int Interrupted = 130; // stopped by the user (Ctrl+C, SIGTERM, SIGHUP)
 
 struct Meaning {
     int code;
@@ -30,6 +33,8 @@ struct Invocation {
     QStringList args; // positional arguments after the command's name
     bool json = false;
     QList<int16_t> ports;
+    // The archive the command writes to, kept until the command has ended.
+    std::shared_ptr<InstrumentRecord> ownRecord;
 };
 
 // An option a command takes besides the common ones.

@@ -128,7 +128,7 @@ int main(int argc, char** argv) {
     args.removeFirst();
 
     // Every value was checked against the option table while parsing.
-    Invocation in{parser, {}, args, parser.isSet(QStringLiteral("json")), {}};
+    Invocation in{parser, {}, args, parser.isSet(QStringLiteral("json")), {}, {}};
     for (const QString& value : parser.values(QStringLiteral("port")))
         in.ports.append(static_cast<int16_t>(value.toInt()));
     if (parser.isSet(QStringLiteral("converter")))

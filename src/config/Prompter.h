@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -31,6 +32,9 @@ public:
         Icon icon = Icon::None;
         QList<Button> buttons{Button::Ok};
         Button defaultButton = Button::Ok;
+        // Captions of buttons that say what they do ("Erneut programmieren"); the others
+        // carry their usual captions.
+        QHash<Button, QString> buttonTexts;
     };
 
     virtual ~Prompter() = default;

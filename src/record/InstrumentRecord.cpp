@@ -29,7 +29,8 @@ constexpr const char* kEventKeys[] = {"readout", "programming", "address", "name
 // The columns of an entry as they are read; a file of version 1 has no intended state.
 QString columns(int version, bool withConfiguration) {
     QString c = QStringLiteral("id, time, event, user, computer, port, address, identity, serial, model, "
-                               "firmware, name, %1, changes, verification, reason, %2")
+                               "firmware, name, %1, changes, verification, reason, %2, "
+                               "length(configuration) > 0")
                     .arg(withConfiguration ? QStringLiteral("configuration") : QStringLiteral("NULL"));
     // A list of 10,000 entries does not read 10,000 files.
     return c.arg(version < 2         ? QStringLiteral("x'', '[]'")
@@ -149,6 +150,7 @@ RecordEntry entryFrom(const QSqlQuery& q) {
     e.reason = q.value(15).toString();
     e.intended = q.value(16).toByteArray();
     e.deviations = changesFrom(q.value(17).toString());
+    e.hasConfiguration = q.value(18).toBool();
     return e;
 }
 
@@ -182,15 +184,18 @@ constexpr const char* kSchema2[] = {
     "CREATE INDEX journal_open ON journal (serial, settled)",
 };
 
-// What the first bytes of a file say about it.
-enum class FileKind { Missing, Folder, Empty, Ours, Unmarked, Foreign, ForeignDatabase, Unreadable };
+// What the first bytes of a file say about it. Whose database it is, SQLite tells once it is
+// open: the bytes on disk may be half way through another program's write.
+enum class FileKind { Missing, Folder, Empty, Foreign, Unreadable, Database };
 
 quint32 bigEndian(const QByteArray& bytes, int at) {
     return quint32(quint8(bytes[at])) << 24 | quint32(quint8(bytes[at + 1])) << 16 |
            quint32(quint8(bytes[at + 2])) << 8 | quint32(quint8(bytes[at + 3]));
 }
 
-FileKind classify(const QString& file) {
+// `marked`: the header carries this program's mark, so a damaged file is recognisably ours.
+FileKind classify(const QString& file, bool& marked) {
+    marked = false;
     const QFileInfo info(file);
     if (info.isSymLink() && !info.exists()) return FileKind::Foreign; // a link to nowhere is no archive
     if (!info.exists()) return FileKind::Missing;
@@ -200,13 +205,9 @@ FileKind classify(const QString& file) {
     if (!f.open(QIODevice::ReadOnly)) return FileKind::Unreadable;
     const QByteArray head = f.read(100);
     if (head.isEmpty()) return FileKind::Empty;
-    if (head.size() < 100 || !head.startsWith(QByteArrayLiteral("SQLite format 3\0")))
-        return FileKind::Foreign;
-    const quint32 application = bigEndian(head, 68);
-    if (application == InstrumentRecord::kApplicationId) return FileKind::Ours;
-    // The first version did not mark its files; its table tells (checked once open).
-    if (application == 0 && bigEndian(head, 60) == 1) return FileKind::Unmarked;
-    return FileKind::ForeignDatabase;
+    if (head.size() < 100 || !head.startsWith(QByteArrayLiteral("SQLite format 3\0"))) return FileKind::Foreign;
+    marked = bigEndian(head, 68) == InstrumentRecord::kApplicationId;
+    return FileKind::Database;
 }
 
 } // namespace
@@ -279,19 +280,14 @@ bool InstrumentRecord::openOnce(bool& damaged) {
     QElapsedTimer waited;
     waited.start();
     for (;;) {
-        const FileKind kind = classify(path);
+        bool marked = false;
+        const FileKind kind = classify(path, marked);
         switch (kind) {
         case FileKind::Folder:
             lastError = QStringLiteral("%1 ist ein Ordner, keine Datei").arg(shown);
             return false;
         case FileKind::Foreign:
-            lastError =
-                QStringLiteral("die Datei %1 ist kein Gerätearchiv; sie bleibt unverändert").arg(shown);
-            return false;
-        case FileKind::ForeignDatabase:
-            lastError = QStringLiteral(
-                            "die Datei %1 ist die Datenbank eines anderen Programms; sie bleibt unverändert")
-                            .arg(shown);
+            lastError = QStringLiteral("die Datei %1 ist kein Gerätearchiv; sie bleibt unverändert").arg(shown);
             return false;
         case FileKind::Unreadable:
             lastError = QStringLiteral("die Datei %1 lässt sich nicht lesen (keine Berechtigung)").arg(shown);
@@ -308,49 +304,51 @@ bool InstrumentRecord::openOnce(bool& damaged) {
                 return false;
             }
             break;
-        case FileKind::Ours:
-        case FileKind::Unmarked:
-            break;
+        case FileKind::Database: break;
         }
         QSqlError error;
         bool ok = false;
         bool raced = false; // another program made the file while this one waited to
+        QString refusal;    // the file is not ours
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
             db.setDatabaseName(path);
-            db.setConnectOptions(
-                QLatin1String(kConnectOptions) +
-                (access == Access::Read ? QStringLiteral(";QSQLITE_OPEN_READONLY") : QString()));
+            db.setConnectOptions(QLatin1String(kConnectOptions) +
+                                 (access == Access::Read ? QStringLiteral(";QSQLITE_OPEN_READONLY") : QString()));
             if (!db.open()) {
                 error = db.lastError();
             } else {
                 QSqlQuery q(db);
-                if (kind == FileKind::Missing || kind == FileKind::Empty) {
-                    ok = create(q, error, raced);
-                } else if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()) {
+                const auto number = [&q](const QString& statement) {
+                    const bool done = q.exec(statement) && q.next();
+                    const int value = done ? q.value(0).toInt() : -1;
+                    q.finish();
+                    return done ? std::optional<int>(value) : std::nullopt;
+                };
+                const std::optional<int> application =
+                    kind == FileKind::Database ? number(QStringLiteral("PRAGMA application_id")) : 0;
+                const std::optional<int> stored =
+                    kind == FileKind::Database ? number(QStringLiteral("PRAGMA user_version")) : 0;
+                const std::optional<int> tables =
+                    kind == FileKind::Database ? number(QStringLiteral("SELECT COUNT(*) FROM sqlite_master")) : 0;
+                if (!application || !stored || !tables) {
                     error = q.lastError();
-                } else if ((version = q.value(0).toInt()) > kSchemaVersion) {
-                    q.finish();
-                    close();
-                    lastError = QStringLiteral("es stammt von einer neueren Version des Programms");
-                    return false;
+                } else if (*application == 0 && *stored == 0 && *tables == 0) {
+                    // A database with nothing in it yet: as good as an empty file.
+                    if (access == Access::Read)
+                        refusal = QStringLiteral("unter %1 gibt es kein Gerätearchiv").arg(shown);
+                    else
+                        ok = create(q, error, raced);
+                } else if (quint32(*application) != kApplicationId &&
+                           !(*application == 0 && *stored == 1 &&
+                             q.exec(QStringLiteral("SELECT %1 FROM entry LIMIT 0").arg(columns(1, true))))) {
+                    // The first version did not mark its files; its table tells.
+                    refusal = QStringLiteral("die Datei %1 ist die Datenbank eines anderen Programms; sie bleibt "
+                                             "unverändert")
+                                  .arg(shown);
+                } else if ((version = *stored) > kSchemaVersion) {
+                    refusal = QStringLiteral("es stammt von einer neueren Version des Programms");
                 } else {
-                    q.finish();
-                    // A file of the first version is ours when it holds the first version's table.
-                    if (kind == FileKind::Unmarked &&
-                        !q.exec(QStringLiteral("SELECT %1 FROM entry LIMIT 0").arg(columns(1, true)))) {
-                        const bool broken = failure(q.lastError()) == Failure::Damaged;
-                        q.finish();
-                        close();
-                        lastError =
-                            broken ? QStringLiteral("die Datei %1 ist beschädigt und nicht als Gerätearchiv "
-                                                    "zu erkennen; sie bleibt unverändert")
-                                         .arg(shown)
-                                   : QStringLiteral("die Datei %1 ist die Datenbank eines anderen "
-                                                    "Programms; sie bleibt unverändert")
-                                         .arg(shown);
-                        return false;
-                    }
                     q.finish();
                     ok = version == kSchemaVersion || access == Access::Read || upgrade(q, version, error);
                     // A damaged file often shows only at its first real query.
@@ -359,8 +357,13 @@ bool InstrumentRecord::openOnce(bool& damaged) {
                         error = q.lastError();
                     }
                 }
-                if (!ok && !error.isValid()) error = q.lastError();
+                if (!ok && !error.isValid() && refusal.isEmpty()) error = q.lastError();
             }
+        }
+        if (!refusal.isEmpty()) {
+            close();
+            lastError = refusal;
+            return false;
         }
         if (ok) {
             opened = true;
@@ -373,7 +376,7 @@ bool InstrumentRecord::openOnce(bool& damaged) {
             QThread::msleep(20);
             continue;
         }
-        damaged = failure(error) == Failure::Damaged && kind == FileKind::Ours;
+        damaged = failure(error) == Failure::Damaged && marked;
         lastError = reasonText(error, path);
         return false;
     }

@@ -44,6 +44,9 @@ struct RecordEntry {
     // is then what the instrument holds.
     QByteArray intended;
     QList<RecordChange> deviations;
+    // The entry holds a configuration (also in a list read without the configurations): an
+    // address or name change of an instrument never read holds none.
+    bool hasConfiguration = false;
 };
 
 // One programming run as it began: written before the first write to the instrument and

@@ -208,7 +208,11 @@ void MainWindow::connectEvents() {
             QApplication::restoreOverrideCursor();
         };
     };
-    onAction(m.Konfigurationlesen1.name, busRun(&MainHandlers::Konfigurationlesen1Click));
+    onAction(m.Konfigurationlesen1.name, [this, read = busRun(&MainHandlers::Konfigurationlesen1Click)] {
+        read();
+        // An earlier run that left this instrument half programmed is offered for repair.
+        h.offerUnsettled();
+    });
     onAction(m.miKonfigurationprogrammieren1.name, busRun(&MainHandlers::miKonfigurationprogrammieren1Click));
     onAction(m.Datenlesen1.name, [this] { h.Datenlesen1Click(); });
     onAction(m.miRueckgaengig.name, [this] { h.miRueckgaengigClick(); });
@@ -470,8 +474,9 @@ bool MainWindow::focusNextPrevChild(bool next) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* e) {
-    // A close request arriving between the calls of a bus run waits for its end.
-    if (h.busRunning()) {
+    // A close request arriving between the calls of a bus run asks; the program ends after the
+    // instrument in hand.
+    if (!h.FormCloseQuery()) {
         e->ignore();
         return;
     }

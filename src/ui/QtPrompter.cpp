@@ -91,7 +91,7 @@ Prompter::Button QtPrompter::message(const Message& m) {
     QMessageBox box(toQt(m.icon), m.caption, m.text, QMessageBox::NoButton, owner);
     QHash<QAbstractButton*, Button> map;
     for (Button b : m.buttons) {
-        QPushButton* pb = box.addButton(buttonText(b), role(b));
+        QPushButton* pb = box.addButton(m.buttonTexts.value(b, buttonText(b)), role(b));
         map.insert(pb, b);
         if (b == m.defaultButton)
             box.setDefaultButton(pb);
