@@ -124,13 +124,32 @@ TEST(ConfigSheet, SectionsHoldTheirOwnRowsAndADamagedFileIsNotNamed) {
     EXPECT_TRUE(hidden.contains(QStringLiteral("Schaltausgang 1|Einschaltpunkt|80")))
         << hidden.join(QLatin1Char('\n')).toStdString();
 
-    w.load(good);
-    ASSERT_EQ(headValue(configSheet(w.m(), QDateTime(), QLatin1Char(',')), "Datei"), good);
-    QStringList damaged = FileWindow::lines(good);
-    damaged[16] = QStringLiteral("x1");
-    FileWindow::write(w.file("kaputt.d20"), damaged);
-    w.load(w.file("kaputt.d20"));
-    const ConfigSheet after = configSheet(w.m(), QDateTime(), QLatin1Char(','));
-    for (const ConfigSheet::Row& r : after.head)
-        EXPECT_FALSE(r.value.contains(QStringLiteral("gut.d20"))) << r.label.toStdString();
+    // Broken in a field's word, or already in the model's word before any field.
+    for (const int broken : {16, 5}) {
+        w.load(good);
+        ASSERT_EQ(headValue(configSheet(w.m(), QDateTime(), QLatin1Char(',')), "Datei"), good);
+        QStringList damaged = FileWindow::lines(good);
+        damaged[broken] = QStringLiteral("x1");
+        FileWindow::write(w.file("kaputt.d20"), damaged);
+        w.load(w.file("kaputt.d20"));
+        const ConfigSheet after = configSheet(w.m(), QDateTime(), QLatin1Char(','));
+        for (const ConfigSheet::Row& r : after.head)
+            EXPECT_FALSE(r.value.contains(QStringLiteral("gut.d20")))
+                << broken << ": " << r.label.toStdString();
+    }
+}
+
+// The extended words are placed in their frame by hand, outside the rows: they are fields of the
+// configuration all the same, on the sheet and in every comparison.
+TEST(ConfigSheet, ListsTheExtendedWordsThatHaveNoRow) {
+    FileWindow w(Session{QChar(u','), false, true});
+    w.a().selectModel(ModelId::TRK520);
+    w.useExtendedWords();
+    ASSERT_TRUE(w.m().gb_ErweiterteKonfiguration.visible);
+    QStringList extended;
+    for (const ConfigSheet::Section& s : configSheet(w.m(), QDateTime(), QLatin1Char(',')).sections)
+        if (s.title == QStringLiteral("Erweiterte Konfiguration"))
+            for (const ConfigSheet::Row& r : s.rows)
+                extended << r.label;
+    EXPECT_EQ(extended, (QStringList{"Allgemein", "Alarm", "Schaltfunktion 1", "Schaltfunktion 2"}));
 }

@@ -4,9 +4,12 @@
 #include <QDir>
 #include <QFile>
 #include <QMap>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -15,6 +18,9 @@ class FakeLine : public line::LineAccess {
   public:
     FakeLine(Clock& clock) : LineAccess({}, clock, 10, 0) {}
     QMap<int16_t, int32_t> at; // address -> identity word
+    QSet<int16_t> clashing;    // several instruments answer there
+    QSet<int16_t> differing;   // the instrument there differs from its file
+    std::function<void(int16_t)> afterCompare;
     QList<std::pair<int32_t, int16_t>> moves;
     QList<int16_t> programmed;
 
@@ -24,6 +30,12 @@ class FakeLine : public line::LineAccess {
             bus::ScanRow row;
             row.address = it.key();
             row.identity = it.value();
+            r.rows.append(row);
+        }
+        for (const int16_t address : clashing) {
+            bus::ScanRow row;
+            row.address = address;
+            row.collision = true;
             r.rows.append(row);
         }
         return r;
@@ -40,7 +52,14 @@ class FakeLine : public line::LineAccess {
         return 0;
     }
     QString errorText(int16_t status) override { return QStringLiteral("(Fehler %1)").arg(status); }
-    line::Compared compare(int16_t, const QString&) override { return {true, false, {}, 0, {}}; }
+    line::Compared compare(int16_t address, const QString&) override {
+        line::Compared c{true, false, {}, 0, {}};
+        if (differing.contains(address))
+            c.differences.append({QStringLiteral("Schaltausgang 1"), QStringLiteral("Einschaltpunkt"),
+                                  QStringLiteral("750"), QStringLiteral("800"), true});
+        if (afterCompare) afterCompare(address);
+        return c;
+    }
     line::Programmed program(int16_t address, const QString&) override {
         programmed.append(address);
         return {line::Programmed::Outcome::Verified, QStringLiteral("programmiert und geprüft"), {}};
@@ -100,6 +119,40 @@ TEST(LineCheck, OffersAReplacementOnlyForAMissingInstrumentOfTheSameFamily) {
     EXPECT_EQ(written.plan->at(2)->identity, kNewDvn);
     EXPECT_EQ(written.plan->at(1)->identity, kTrk1);
     EXPECT_EQ(written.plan->at(3)->identity, kTrk3);
+}
+
+// Nothing is programmed but the planned instrument: one swapped between the check and the write
+// is refused, one of another family at a missing instrument's address is reported and offered
+// as nobody's replacement, and a collision off the plan is listed too.
+TEST(LineCheck, ProgramsOnlyThePlannedInstrumentAndNamesEveryOtherAddress) {
+    ManualClock clock;
+    FakeLine bus(clock);
+    LinePlan plan;
+    plan.port = 10;
+    plan.instruments = {entry(1, kTrk1, "Kessel", "TRK 520"), entry(2, kDvn2, "Tank", "DVN 500")};
+    bus.at = {{1, kTrk1}, {2, kNewTrk}};
+    bus.clashing = {30};
+    bus.differing = {1};
+    bus.afterCompare = [&](int16_t address) {
+        if (address == 1) bus.at[1] = kTrk3;
+    };
+    QTemporaryDir dir;
+
+    const line::ProgramResult done =
+        line::program(bus, plan, dir.filePath(QStringLiteral("plan.json")), false);
+    ASSERT_EQ(done.before.rows.size(), 3);
+    EXPECT_EQ(done.before.rows.at(1).state, line::State::Other);
+    EXPECT_EQ(done.before.rows.at(1).replaces, -1); // a TRK cannot stand in for the DVN
+    QMap<int, QString> results;
+    for (const line::ProgramRow& r : done.rows)
+        results.insert(r.address, r.result);
+    EXPECT_EQ(
+        results,
+        (QMap<int, QString>{
+            {1, QStringLiteral("anderes Gerät, nicht programmiert")},
+            {2, QStringLiteral("anderes Gerät (Seriennummer 07811077 statt 07611002); nicht programmiert")},
+            {30, QStringLiteral("mehrere Geräte an Adresse 30; nicht programmiert")}}));
+    EXPECT_TRUE(bus.programmed.isEmpty());
 }
 
 // A new plan takes every instrument that answers alone, in rising addresses; files of another

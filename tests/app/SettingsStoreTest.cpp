@@ -1,4 +1,5 @@
 #include "app/SettingsStore.h"
+#include "app/SettingsFile.h"
 #include "config/NumberFormat.h"
 #include "config/Prompter.h"
 
@@ -369,6 +370,14 @@ TEST_F(SettingsStoreTest, StoreThatCannotBeWritten) {
     int capacity = 255;
     EXPECT_EQ(blocked.readSetting("ComPort", kSchnittstelle, text, capacity), -2);
     EXPECT_EQ(prompter.shown.size(), 3);
+}
+
+// Text to write that comes out empty never replaces the file, however little it held.
+TEST_F(SettingsStoreTest, EmptyTextIsNeverWritten) {
+    writeFile("\xEF\xBB\xBF");
+    SettingsFile file(path);
+    file.store(file.load(), {});
+    EXPECT_EQ(fileBytes(), "\xEF\xBB\xBF");
 }
 
 TEST(SettingsStoreConversion, StrictIntegers) {

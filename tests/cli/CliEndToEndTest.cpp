@@ -378,6 +378,16 @@ TEST_F(CliTest, UsageAndFileErrorsHaveTheirExitCodes) {
     EXPECT_EQ(help.code, 0);
     EXPECT_TRUE(help.out.contains(QStringLiteral("Beispiel")) &&
                 help.out.contains(QStringLiteral("4  Prüfung")));
+    // A plan already there is made anew only with --yes, even with no d20 file beside it.
+    QFile plan(path("plan.json"));
+    ASSERT_TRUE(plan.open(QIODevice::WriteOnly));
+    plan.write("{}");
+    plan.close();
+    EXPECT_EQ(cli({QStringLiteral("line"), QStringLiteral("init"), QStringLiteral("--port"),
+                   QStringLiteral("10"), QStringLiteral("-o"), path("plan.json")})
+                  .code,
+              3);
+    EXPECT_EQ(fileBytes(path("plan.json")), "{}");
 }
 
 // sheet without any display: the instrument on port 1 read as the window reads it, its sheet a
@@ -463,6 +473,9 @@ TEST_F(CliTest, ScanShowsEachInstrumentOfTheRangeOnce) {
     EXPECT_EQ(found, planned);
     EXPECT_EQ(planned.size(), 2);
     EXPECT_EQ(sh("scan --port 9").code, 1);
+    const CliRun one = sh("scan --port 10 --from 17 --to 17");
+    EXPECT_EQ(one.code, 0) << one.err.toStdString();
+    EXPECT_TRUE(one.out.contains(QStringLiteral("07611002"))) << one.out.toStdString();
 }
 
 // Every output that cannot be written ends the run with exit 3 and the reason: the call trace
@@ -798,4 +811,8 @@ TEST_F(CliTest, WatchPrintsEveryReadingAndKeepsPollingPastAFailure) {
     const QJsonObject reading = QJsonDocument::fromJson(objects[0].toUtf8()).object();
     EXPECT_EQ(reading[QStringLiteral("status")].toInt(), -2);
     EXPECT_TRUE(reading[QStringLiteral("value")].isNull());
+
+    // Address 0 is polled as given: on the line of port 10 asking the bus would find several.
+    const CliRun zero = cli(QStringLiteral("watch --port 10 --address 0 --count 1").split(u' '));
+    EXPECT_EQ(zero.code, 0) << zero.err.toStdString();
 }

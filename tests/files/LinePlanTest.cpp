@@ -48,4 +48,11 @@ TEST(LinePlanFile, KeepsEveryEntryAndRefusesAMalformedPlanWithItsReason) {
     const lineplan::ReadResult twice = lineplan::read(path);
     EXPECT_FALSE(twice.plan);
     EXPECT_EQ(twice.reason, QStringLiteral("Anlagenplan „%1“: Adresse 0 ist zweimal verplant.").arg(path));
+
+    // 239 is the line's last address; 240 is none.
+    QByteArray edge = lineplan::toJson(*back.plan);
+    edge.replace("\"address\": 201", "\"address\": 239");
+    EXPECT_TRUE(lineplan::parse(edge, path).plan);
+    edge.replace("\"address\": 239", "\"address\": 240");
+    EXPECT_FALSE(lineplan::parse(edge, path).plan);
 }

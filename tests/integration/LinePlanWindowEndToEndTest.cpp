@@ -158,3 +158,30 @@ TEST_F(LiveBus, LineWindowPlansChecksProgramsAndTakesOverAReplacement) {
 
     EXPECT_EQ(livebus::snapshot(main.m), mainBefore);
 }
+
+// An instrument programmed but not read back is not counted as programmed: its row says why.
+TEST_F(LiveBus, LineWindowCountsAFailedReadBackAsNotProgrammed) {
+    livebus::Scenario line = livebus::kScenarios[0];
+    line.port = 10;
+    settings(line);
+    livebus::Window main(iniPath(), dir.path(), sep);
+    LinePlanWindow w(main.m, main.handlers->environment());
+    main.prompter.saveAnswers = {dir.filePath(QStringLiteral("plan.json"))};
+    w.b_PlanAnlegenClick();
+    ASSERT_TRUE(w.plan.has_value()) << w.l_Status.caption.toStdString();
+    // "Tank Ost" (17) differs from its file; command 204 goes to it once in the check's readout
+    // and once in the read-back, and fails the second time.
+    setInstrument(10, QStringLiteral("display"),
+                  QJsonObject{{QStringLiteral("low"), 0.0}, {QStringLiteral("high"), 400.0}}, 17);
+    setInstrument(10, QStringLiteral("faults"),
+                  QJsonArray{QJsonObject{{QStringLiteral("command"), 204},
+                                         {QStringLiteral("after"), 1},
+                                         {QStringLiteral("status"), -2},
+                                         {QStringLiteral("count"), 1}}},
+                  17);
+    w.b_ProgrammierenClick();
+    EXPECT_TRUE(stateOf(w, 17).startsWith(QStringLiteral("Rücklesen fehlgeschlagen: ")))
+        << stateOf(w, 17).toStdString();
+    EXPECT_EQ(w.lines.at(rowOf(w, 17)).tone, LinePlanWindow::Tone::Bad);
+    EXPECT_EQ(w.l_Status.caption, QStringLiteral("0 Geräte programmiert und geprüft, 1 nicht wie geplant"));
+}

@@ -193,3 +193,42 @@ TEST_F(LiveValues, PollsWaitForTheMainWindowsRunAndGoOnAfterIt) {
     EXPECT_NE(failed[2], "ok\r");
     EXPECT_TRUE(lines[5].endsWith(";ok\r"));
 }
+
+// A measurement that fails with anything but "no answer" is no reading either: the value shown
+// stays, the trend has a gap. The third poll in a row without a reading lets the port go, so the
+// fourth opens it anew.
+TEST_F(LiveValues, FailedMeasurementsAreGapsAndTheThirdInARowReopensThePort) {
+    const Scenario& s = scenarioOnPort(6);
+    createRoster();
+    setFault(6, QJsonObject{{QStringLiteral("fn"), QStringLiteral("GetMeasurement")},
+                            {QStringLiteral("after"), 1},
+                            {QStringLiteral("status"), -38},
+                            {QStringLiteral("count"), 3}});
+    settings(s);
+    Window w(iniPath(), dir.path(), sep);
+    w.model(s.model);
+    w.handlers->MainMenueExtras_MesswertAnzeigenClick();
+    LiveValueSession* live = w.handlers->liveValues();
+    ASSERT_NE(live, nullptr);
+    live->setInterval(0);
+    const auto opened = [this] {
+        const QList<TraceLine> lines = readTrace(tracePath());
+        return std::count_if(lines.begin(), lines.end(), [](const TraceLine& l) {
+            return l.fn == QLatin1String("TBOpenCom") && l.status >= 0;
+        });
+    };
+    const auto before = opened();
+    qint64 ms = 0;
+    live->tick(ms += 40, QDateTime::currentDateTime());
+    ASSERT_FALSE(live->failed()) << live->pollState().toStdString();
+    const std::optional<double> first = live->state.lastValue;
+    for (int i = 0; i < 3; ++i)
+        live->tick(ms += 40, QDateTime::currentDateTime());
+    EXPECT_TRUE(live->failed());
+    EXPECT_EQ(live->state.lastValue, first);
+    EXPECT_EQ(live->state.trend.stats(0, ms).readings, 1);
+    EXPECT_EQ(opened(), before + 1);
+    live->tick(ms += 40, QDateTime::currentDateTime());
+    EXPECT_FALSE(live->failed()) << live->pollState().toStdString();
+    EXPECT_EQ(opened(), before + 2);
+}

@@ -2,6 +2,7 @@
 #include "config/ModelCatalogue.h"
 #include "support/ScriptedBus.h"
 #include "tools/AddressWindow.h"
+#include "tools/BusScanWindow.h"
 #include "tools/DeviceNameWindow.h"
 #include "tools/SelectAddressWindow.h"
 #include "tools/ToolFields.h"
@@ -320,4 +321,24 @@ TEST(AddressSelection, OnlySupportedFamiliesCanBeConfirmed) {
     EXPECT_EQ(f.bus->loads, loads);
     EXPECT_FALSE(w.closeRequested);
     EXPECT_TRUE(f.prompter.texts().last().contains(QStringLiteral("keine gültige Adresse")));
+}
+
+// A row of the scan window moves only while its own instrument still answers at its address:
+// another one found there is named and nothing is sent to move it.
+TEST(BusScan, AddressChangeOnlyForTheRowsOwnInstrument) {
+    Tools f;
+    BusScanWindow w(f.binding(), f.prompter, f.clock, QString(), QChar(u','));
+    w.comPort = 3;
+    bus::ScanRow row;
+    row.address = 17;
+    row.identity = 0x07811001;
+    w.rows = {row};
+    w.rowSelected(0);
+    f.bus->on(bus::cmd::ReadIdentity, 0, {}, 0x07811002, -1);
+    w.b_AdresseAendernClick(QStringLiteral("99"));
+    for (const ScriptedBus::Call& c : f.bus->transmits())
+        EXPECT_NE(c.command, bus::cmd::SetAddress);
+    ASSERT_EQ(f.prompter.shown.size(), 1);
+    EXPECT_TRUE(f.prompter.shown.at(0).message.text.startsWith(
+        QStringLiteral("An Adresse 17 antwortet jetzt ein anderes Gerät (07811002).")));
 }

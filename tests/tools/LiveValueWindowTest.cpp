@@ -48,6 +48,18 @@ TEST(LiveTrendTest, ADayOfReadingsStaysBoundedAndKeepsItsStatistics) {
     EXPECT_EQ(last.back().untilMs, now);
 }
 
+// A span's mean weighs every reading in it, however many came into each part it was folded from.
+TEST(LiveTrendTest, FoldedSpansAndStatisticsWeighEveryReading) {
+    LiveTrend trend(LiveTrend::Limits{1000, 1000, 24 * 3600 * 1000});
+    for (const auto& [ms, value] : {std::pair{0, 0.0}, {300, 0.0}, {600, 6.0}, {5000, 100.0}})
+        trend.add(ms, answered(value));
+    const QList<TrendPoint> span = trend.points(0, 999);
+    ASSERT_EQ(span.size(), 1);
+    EXPECT_EQ(span.at(0).readings, 3);
+    EXPECT_DOUBLE_EQ(span.at(0).mean, 2.0);
+    EXPECT_DOUBLE_EQ(*trend.stats(0, 5000).mean, 26.5);
+}
+
 // The input is simulated: after each end is applied, the display value settles towards what the
 // instrument makes of it, with a poll lost on the way.
 LoopCheck::Step runCheck(LoopCheck& check, double lowShows, double highShows) {
@@ -93,6 +105,10 @@ TEST(LoopCheckTest, PassesWithinTheToleranceAndFailsOutsideWithBothReadings) {
     ASSERT_TRUE(bad.high().reading);
     EXPECT_NEAR(*bad.high().reading, 990.0, 1.0);
     EXPECT_TRUE(bad.prompt().startsWith(QStringLiteral("Schleifentest nicht bestanden.")));
+
+    // Only the high end right is no pass either.
+    LoopCheck lowOff;
+    EXPECT_EQ(runCheck(lowOff, 20.0, 1000.0), LoopCheck::Step::Failed);
 }
 
 } // namespace
