@@ -12,6 +12,14 @@
 #include <QDate>
 
 
+namespace {
+
+QString recordedTime(const QDateTime& time) {
+    return time.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm"));
+}
+
+} // namespace
+
 void MainHandlers::miPruefenNachProgrammierenClick() {
     m.miPruefenNachProgrammieren.checked = !m.miPruefenNachProgrammieren.checked;
 }
@@ -130,11 +138,11 @@ bool MainHandlers::askDifferences(int32_t readFrom) {
     }
     const QList<FieldDifference> rows =
         known ? differences(recordedFields(known->configuration), shownFields(m)) : QList<FieldDifference>{};
-    const QString when = known ? known->time.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm")) : QString();
+    const QString when = known ? recordedTime(known->time) : QString();
     const QString table = differenceListing(rows, QStringLiteral("Gerät"), QStringLiteral("Fenster"));
     const QString readSerial = bus::serialText(readFrom);
     Prompter::Message question;
-    question.text = !known ? QStringLiteral("Das Gerät %1 ist noch nicht im Gerätearchiv.").arg(serial)
+    question.text = !known ? QStringLiteral("Das Gerät %1 war noch nicht im Gerätearchiv.").arg(serial)
                     : rows.isEmpty()
                         ? QStringLiteral("Das Fenster stimmt mit dem letzten bekannten Stand des Geräts %1 überein.")
                               .arg(serial)
@@ -197,18 +205,18 @@ void MainHandlers::offerUnsettled() {
     Prompter::Message question;
     question.caption = QStringLiteral("Unvollständig programmiert");
     question.icon = Prompter::Icon::Warning;
+    const QString before =
+        run.before.isEmpty()
+            ? QStringLiteral("Einen vorherigen Stand kennt das Gerätearchiv nicht.")
+            : QStringLiteral("Vorheriger Stand: %1 im Gerätearchiv.").arg(recordedTime(run.beforeTime));
     question.text = QStringLiteral("Das Gerät %1 wurde %2.\n\nEs hält vielleicht weder den vorherigen noch den "
-                                   "neuen Stand; das Fenster zeigt, was es jetzt hält.")
-                        .arg(run.serial, InstrumentRecord::unsettledText(run));
+                                   "neuen Stand; das Fenster zeigt, was es jetzt hält.\n\n%3")
+                        .arg(run.serial, InstrumentRecord::unsettledText(run), before);
     question.buttons = {Prompter::Button::Yes};
     question.buttonTexts.insert(Prompter::Button::Yes, QStringLiteral("Erneut programmieren"));
     if (!run.before.isEmpty()) {
-        question.text += QStringLiteral("\n\nVorheriger Stand: %1 im Gerätearchiv.")
-                             .arg(run.beforeTime.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm")));
         question.buttons.append(Prompter::Button::No);
         question.buttonTexts.insert(Prompter::Button::No, QStringLiteral("Vorherigen Stand wiederherstellen"));
-    } else {
-        question.text += QStringLiteral("\n\nEinen vorherigen Stand kennt das Gerätearchiv nicht.");
     }
     question.buttons.append(Prompter::Button::Cancel);
     question.buttonTexts.insert(Prompter::Button::Cancel, QStringLiteral("Später"));

@@ -53,6 +53,9 @@ constexpr int kNotADatabase = 26;
 constexpr int kBusyWaitMs = 10000;
 constexpr const char* kConnectOptions = "QSQLITE_BUSY_TIMEOUT=10000";
 
+// A record opened only to read is never written to (the commands that list and show).
+const QString kReadOnlyAccess = QStringLiteral("es ist nur zum Lesen geöffnet");
+
 int resultCode(const QSqlError& error) {
     bool ok = false;
     const int code = error.nativeErrorCode().toInt(&ok);
@@ -494,7 +497,7 @@ bool InstrumentRecord::add(RecordEntry entry) {
 
 bool InstrumentRecord::flush() {
     if (access == Access::Read) {
-        fail(QStringLiteral("es ist nur zum Lesen geöffnet"));
+        fail(kReadOnlyAccess);
         return false;
     }
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -553,7 +556,7 @@ bool InstrumentRecord::flush() {
 
 qint64 InstrumentRecord::beginProgramming(ProgrammingJournal run) {
     if (access == Access::Read || !open() || version < 2) {
-        fail(lastError.isEmpty() ? QStringLiteral("es ist nur zum Lesen geöffnet") : lastError);
+        fail(lastError.isEmpty() ? kReadOnlyAccess : lastError);
         return 0;
     }
     if (!run.started.isValid()) run.started = QDateTime::currentDateTimeUtc();
@@ -644,11 +647,9 @@ QList<ProgrammingJournal> InstrumentRecord::unsettled(const QString& serial) {
 }
 
 QString InstrumentRecord::unsettledText(const ProgrammingJournal& run) {
-    QString text = QStringLiteral("unvollständig programmiert am %1 (von %2@%3)")
-                       .arg(run.started.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm")), run.user,
-                            run.computer);
-    if (!run.outcome.isEmpty()) text += QStringLiteral(": ") + run.outcome;
-    return text;
+    const QString when = run.started.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm"));
+    const QString how = run.outcome.isEmpty() ? QString() : QStringLiteral(": ") + run.outcome;
+    return QStringLiteral("unvollständig programmiert am %1 (von %2@%3)%4").arg(when, run.user, run.computer, how);
 }
 
 bool InstrumentRecord::openForReading() {
