@@ -62,8 +62,12 @@ class FakeLine : public line::LineAccess {
     }
     line::Programmed program(int16_t address, const QString&) override {
         programmed.append(address);
+        if (stopAfter == programmed.size()) stopping = true;
         return {line::Programmed::Outcome::Verified, QStringLiteral("programmiert und geprüft"), {}};
     }
+    int stopAfter = -1; // the user asks to stop while this many instruments are programmed
+    bool stopping = false;
+    bool stopRequested() override { return stopping; }
     QList<int16_t> saved;
     const ModelEntry* fittingModel(int16_t, int32_t identity) override {
         return &catalogue::entry((identity & kFamilyMask) == kFamilyDvn500 ? ModelId::DVN500 : ModelId::TRK520);
@@ -153,6 +157,30 @@ TEST(LineCheck, ProgramsOnlyThePlannedInstrumentAndNamesEveryOtherAddress) {
             {2, QStringLiteral("anderes Gerät (Seriennummer 07811077 statt 07611002); nicht programmiert")},
             {30, QStringLiteral("mehrere Geräte an Adresse 30; nicht programmiert")}}));
     EXPECT_TRUE(bus.programmed.isEmpty());
+}
+
+// A stop asked during the first instrument lets it finish and begins neither the next planned one
+// nor an offered replacement; both are named as not programmed.
+TEST(LineCheck, AStopBeginsNoFurtherInstrument) {
+    ManualClock clock;
+    FakeLine bus(clock);
+    LinePlan plan;
+    plan.port = 10;
+    plan.instruments = {entry(1, kTrk1, "Kessel", "TRK 520"), entry(2, kDvn2, "Tank", "DVN 500"),
+                        entry(3, kTrk3, "Pumpe", "TRK 520")};
+    bus.at = {{1, kTrk1}, {3, kTrk3}, {9, kNewDvn}};
+    bus.differing = {1, 3};
+    bus.stopAfter = 1;
+    QTemporaryDir dir;
+    const line::ProgramResult done = line::program(bus, plan, dir.filePath(QStringLiteral("plan.json")), true);
+    EXPECT_EQ(bus.programmed, QList<int16_t>{1});
+    EXPECT_TRUE(bus.moves.isEmpty());
+    QMap<int, line::Programmed::Outcome> outcomes;
+    for (const line::ProgramRow& r : done.rows)
+        outcomes.insert(r.address, r.outcome);
+    EXPECT_EQ(outcomes.value(1), line::Programmed::Outcome::Verified);
+    EXPECT_EQ(outcomes.value(3), line::Programmed::Outcome::Stopped);
+    EXPECT_EQ(outcomes.value(9), line::Programmed::Outcome::Stopped);
 }
 
 // A new plan takes every instrument that answers alone, in rising addresses; files of another
