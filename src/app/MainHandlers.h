@@ -310,6 +310,10 @@ private:
     QList<int16_t> linePlanAddresses; // of the plan the line window last had open: scanned first
     LinePlanWindow* openLine = nullptr; // the line window while it is open
     bool quitAfterRun = false; // the user closed the program during a run
+    bool lossAccepted = false; // the user chose to quit with entries the archive did not take
+    // Closing with entries the archive could not take: asks (again, quit anyway, stay). True when
+    // the program may close.
+    bool unwrittenMayBeLost();
     // Closes the program when the user asked to during the run that just ended.
     void endOfRun();
 };

@@ -7,6 +7,8 @@
 #include "bus/BusPort.h"
 #include "config/NumberFormat.h"
 
+#include <QDir>
+
 #include <optional>
 
 // Start-up, shutdown and the settings the window keeps between runs.
@@ -107,11 +109,12 @@ void MainHandlers::FormClose() {
 }
 
 void MainHandlers::BeendenClick() {
+    if (!FormCloseQuery()) return;
     closeMainWindow();
 }
 
 bool MainHandlers::FormCloseQuery() {
-    if (!running) return true;
+    if (!running) return unwrittenMayBeLost();
     if (quitAfterRun) return false; // asked already: it ends after this instrument
     Prompter::Message question;
     question.caption = QStringLiteral("Programm beenden");
@@ -128,6 +131,29 @@ bool MainHandlers::FormCloseQuery() {
     quitAfterRun = true;
     if (openLine) openLine->stopAfterInstrument();
     return false;
+}
+
+bool MainHandlers::unwrittenMayBeLost() {
+    // Entries the archive could not take live only in this program: closing loses them.
+    while (env.record && env.record->pending() > 0 && !lossAccepted) {
+        Prompter::Message question;
+        question.caption = QStringLiteral("Gerätearchiv");
+        question.icon = Prompter::Icon::Warning;
+        question.text = QStringLiteral("%1 Einträge konnten nicht in das Gerätearchiv %2 geschrieben werden: %3.\n\n"
+                                       "Beim Beenden gehen sie verloren.")
+                            .arg(env.record->pending())
+                            .arg(QDir::toNativeSeparators(env.record->file()), env.record->writeFailure());
+        question.buttons = {Prompter::Button::Yes, Prompter::Button::No, Prompter::Button::Cancel};
+        question.buttonTexts.insert(Prompter::Button::Yes, QStringLiteral("Erneut versuchen"));
+        question.buttonTexts.insert(Prompter::Button::No, QStringLiteral("Trotzdem beenden"));
+        question.buttonTexts.insert(Prompter::Button::Cancel, QStringLiteral("Nicht beenden"));
+        question.defaultButton = Prompter::Button::Yes;
+        const Prompter::Button answer = env.prompter->message(question);
+        if (answer == Prompter::Button::Cancel) return false;
+        if (answer == Prompter::Button::No) lossAccepted = true;
+        if (answer == Prompter::Button::Yes) env.record->retry();
+    }
+    return true;
 }
 
 void MainHandlers::endOfRun() {
