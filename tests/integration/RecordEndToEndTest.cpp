@@ -84,11 +84,34 @@ TEST_F(LiveBus, ProgrammingShowsTheChangeBeforeVerifiesAfterAndRecordsEveryRun) 
     EXPECT_EQ(history[1].reason, QStringLiteral("Abnahme Kessel 2"));
     EXPECT_TRUE(history[0].reason.isEmpty());
     EXPECT_TRUE(history[1].verification.startsWith(QStringLiteral("1 Abweichung beim"))) << history[1].verification.toStdString();
-    // Read again: the instrument kept its own value, and the entry says so against the programming.
+    // The entry holds what the instrument kept, beside what was meant: read again, nothing changed
+    // against it, and the next question starts from the real state.
+    ASSERT_EQ(history[1].deviations.size(), 1);
+    EXPECT_EQ(history[1].deviations[0].label, edit[0].label);
+    EXPECT_EQ(history[1].deviations[0].before, QStringLiteral("77"));
+    EXPECT_FALSE(history[1].intended.isEmpty());
+    EXPECT_NE(history[1].intended, history[1].configuration);
     EXPECT_EQ(history[0].event, RecordEntry::Event::Readout);
-    ASSERT_EQ(history[0].changes.size(), 1);
-    EXPECT_EQ(history[0].changes[0].label, edit[0].label);
+    EXPECT_TRUE(history[0].changes.isEmpty());
+    EXPECT_EQ(history[0].configuration, history[1].configuration);
     EXPECT_TRUE(reports.isEmpty());
+
+    // "Nein" to the question writes nothing and records nothing.
+    setInstrument(s.port, QStringLiteral("faults"), QJsonArray{});
+    w->type(*changed, "55");
+    w->prompter.script = {Prompter::Button::No};
+    w->handlers->miKonfigurationprogrammieren1Click();
+    EXPECT_LT(w->handlers->lastBusStatus(), 0);
+    EXPECT_EQ(record.history(serial).size(), 4);
+    EXPECT_TRUE(w->prompter.shown.last().message.text.contains(QStringLiteral(" | 55"))) << w->prompter.shown.last().message.text.toStdString();
+
+    // A read-back that could not run is never taken for a clean one.
+    setFault(s.port, QJsonObject{{QStringLiteral("command"), 42}, {QStringLiteral("status"), -2}, {QStringLiteral("count"), -1}});
+    w->handlers->miKonfigurationprogrammieren1Click();
+    ASSERT_GE(w->handlers->lastBusStatus(), 0) << w->m.StatusBar1.panels[2].toStdString();
+    EXPECT_FALSE(w->handlers->lastVerification().done);
+    EXPECT_TRUE(w->m.StatusBar1.panels[2].contains(QStringLiteral("nicht zurückgelesen"))) << w->m.StatusBar1.panels[2].toStdString();
+    EXPECT_TRUE(record.history(serial).first().verification.startsWith(QStringLiteral("nicht zurückgelesen")));
 }
 
 // The window and trkdvn-cli write one record at the same time: every readout of both is in it.
