@@ -84,8 +84,13 @@ class ShotPrompter : public QtPrompter {
             QMessageBox box(QMessageBox::Question, m.caption, m.text, QMessageBox::NoButton);
             if (m.icon == Icon::Warning) box.setIcon(QMessageBox::Warning);
             for (Button b : m.buttons) {
-                QPushButton* button = box.addButton(b == Button::Yes ? QStringLiteral("&Ja") : QStringLiteral("&Nein"),
-                                                    b == Button::Yes ? QMessageBox::YesRole : QMessageBox::NoRole);
+                const QString usual = b == Button::Yes ? QStringLiteral("&Ja")
+                                      : b == Button::No ? QStringLiteral("&Nein")
+                                                        : QStringLiteral("Abbrechen");
+                QPushButton* button = box.addButton(m.buttonTexts.value(b, usual),
+                                                    b == Button::Yes  ? QMessageBox::YesRole
+                                                    : b == Button::No ? QMessageBox::NoRole
+                                                                      : QMessageBox::RejectRole);
                 if (b == m.defaultButton) box.setDefaultButton(button);
             }
             box.show();
@@ -337,6 +342,29 @@ class Session {
             archive.entriesChosen({0, 2}); // the first readout against the last
             dialog.render();
             saveFramed(dialog, QStringLiteral("geraetearchiv_vergleich"));
+        }
+
+        // A run that broke off half way: the next readout names it and offers to put it right.
+        {
+            ProgrammingJournal broken;
+            broken.started = when.addSecs(-10 * 60);
+            broken.serial = bus::serialText(model->deviceIdentity);
+            broken.identity = quint32(model->deviceIdentity);
+            broken.port = 1;
+            broken.address = 1;
+            broken.user = QStringLiteral("techniker");
+            broken.computer = QStringLiteral("werkstatt-pc");
+            broken.target = history.first().configuration;
+            broken.before = history.last().configuration;
+            broken.beforeTime = history.last().time;
+            const qint64 open = work.beginProgramming(broken);
+            prompter.boxShots.insert(QStringLiteral("Unvollständig programmiert"),
+                                     [this](QWidget& box) { saveFramed(box, QStringLiteral("unvollstaendig")); });
+            main->action(QStringLiteral("Konfigurationlesen1"))->trigger();
+            prompter.boxShots.clear();
+            if (!taken.contains(QStringLiteral("unvollstaendig")))
+                problems.append(QStringLiteral("Nach dem Einlesen fehlt die Frage „Unvollständig programmiert“"));
+            work.endProgramming(open, true, {});
         }
 
         // The window read from Kessel Nord (port 10, address 0), then programmed into the known
