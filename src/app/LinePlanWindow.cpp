@@ -622,21 +622,26 @@ void LinePlanWindow::b_SchliessenClick() {
     if (!running) closeRequested = true;
 }
 
-bool LinePlanWindow::FormCloseQuery() {
-    if (!running) return true;
-    if (closeAfterRun) return false;
+bool askStopAfterInstrument(Prompter& prompter, const QString& caption, const QString& text) {
     Prompter::Message question;
-    question.caption = QStringLiteral("Anlage");
+    question.caption = caption;
     question.icon = Prompter::Icon::Warning;
-    question.text = QStringLiteral("Die Anlage wird gerade bearbeitet. Ein Abbruch mitten im Schreiben ließe ein "
-                                   "Gerät unvollständig programmiert zurück.\n\nNach diesem Gerät abbrechen: das "
-                                   "Gerät in Arbeit wird fertig programmiert und geprüft, kein weiteres begonnen, "
-                                   "dann schließt das Fenster.");
+    question.text = text;
     question.buttons = {Prompter::Button::Yes, Prompter::Button::No};
     question.buttonTexts.insert(Prompter::Button::Yes, QStringLiteral("Nach diesem Gerät abbrechen"));
     question.buttonTexts.insert(Prompter::Button::No, QStringLiteral("Weiterarbeiten"));
     question.defaultButton = Prompter::Button::Yes;
-    if (env.prompter->message(question) == Prompter::Button::Yes) stopAfterInstrument();
+    return prompter.message(question) == Prompter::Button::Yes;
+}
+
+bool LinePlanWindow::FormCloseQuery() {
+    if (!running) return true;
+    if (closeAfterRun) return false;
+    const QString text = QStringLiteral("Die Anlage wird gerade bearbeitet. Ein Abbruch mitten im Schreiben ließe ein "
+                                        "Gerät unvollständig programmiert zurück.\n\nNach diesem Gerät abbrechen: das "
+                                        "Gerät in Arbeit wird fertig programmiert und geprüft, kein weiteres begonnen, "
+                                        "dann schließt das Fenster.");
+    if (askStopAfterInstrument(*env.prompter, QStringLiteral("Anlage"), text)) stopAfterInstrument();
     return false;
 }
 

@@ -108,3 +108,7 @@ class LinePlanWindow : public ModalWindow {
     bool cancelling = false;
     bool closeAfterRun = false;
 };
+
+// Asked when a window is closed while a run works the bus: "Nach diesem Gerät abbrechen" (the
+// default, true) or "Weiterarbeiten".
+bool askStopAfterInstrument(Prompter& prompter, const QString& caption, const QString& text);

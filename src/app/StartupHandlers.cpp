@@ -116,18 +116,11 @@ void MainHandlers::BeendenClick() {
 bool MainHandlers::FormCloseQuery() {
     if (!running) return unwrittenMayBeLost();
     if (quitAfterRun) return false; // asked already: it ends after this instrument
-    Prompter::Message question;
-    question.caption = QStringLiteral("Programm beenden");
-    question.icon = Prompter::Icon::Warning;
-    question.text = QStringLiteral("Das Programm arbeitet gerade mit dem Bus. Ein Abbruch mitten im Schreiben ließe "
-                                   "ein Gerät unvollständig programmiert zurück.\n\nNach diesem Gerät abbrechen: das "
-                                   "Gerät in Arbeit wird fertig programmiert und geprüft, kein weiteres begonnen, "
-                                   "dann wird das Programm beendet.");
-    question.buttons = {Prompter::Button::Yes, Prompter::Button::No};
-    question.buttonTexts.insert(Prompter::Button::Yes, QStringLiteral("Nach diesem Gerät abbrechen"));
-    question.buttonTexts.insert(Prompter::Button::No, QStringLiteral("Weiterarbeiten"));
-    question.defaultButton = Prompter::Button::Yes;
-    if (env.prompter->message(question) != Prompter::Button::Yes) return false;
+    const QString text = QStringLiteral("Das Programm arbeitet gerade mit dem Bus. Ein Abbruch mitten im Schreiben "
+                                        "ließe ein Gerät unvollständig programmiert zurück.\n\nNach diesem Gerät "
+                                        "abbrechen: das Gerät in Arbeit wird fertig programmiert und geprüft, kein "
+                                        "weiteres begonnen, dann wird das Programm beendet.");
+    if (!askStopAfterInstrument(*env.prompter, QStringLiteral("Programm beenden"), text)) return false;
     quitAfterRun = true;
     if (openLine) openLine->stopAfterInstrument();
     return false;

@@ -341,7 +341,7 @@ bool InstrumentRecord::openOnce(bool& damaged) {
                     if (access == Access::Read)
                         refusal = QStringLiteral("unter %1 gibt es kein Gerätearchiv").arg(shown);
                     else
-                        ok = create(q, error, raced);
+                        ok = layOut(q, error, true, raced);
                 } else if (quint32(*application) != kApplicationId &&
                            !(*application == 0 && *stored == 1 &&
                              q.exec(QStringLiteral("SELECT %1 FROM entry LIMIT 0").arg(columns(1, true))))) {
@@ -353,7 +353,7 @@ bool InstrumentRecord::openOnce(bool& damaged) {
                     refusal = QStringLiteral("es stammt von einer neueren Version des Programms");
                 } else {
                     q.finish();
-                    ok = version == kSchemaVersion || access == Access::Read || upgrade(q, version, error);
+                    ok = version == kSchemaVersion || access == Access::Read || layOut(q, error, false, raced);
                     // A damaged file often shows only at its first real query.
                     if (ok && !q.exec(QStringLiteral("SELECT COUNT(*) FROM entry"))) {
                         ok = false;
@@ -385,58 +385,41 @@ bool InstrumentRecord::openOnce(bool& damaged) {
     }
 }
 
-bool InstrumentRecord::create(QSqlQuery& q, QSqlError& error, bool& raced) {
-    // Marked and laid out in one transaction: a run killed half way leaves an empty file,
-    // which is taken as new again, never a database no one recognises.
-    bool ok = q.exec(QStringLiteral("BEGIN IMMEDIATE")) && q.exec(QStringLiteral("PRAGMA user_version")) &&
-              q.next();
-    if (ok && q.value(0).toInt() != 0) {
-        q.finish();
+bool InstrumentRecord::layOut(QSqlQuery& q, QSqlError& error, bool fresh, bool& raced) {
+    // Marked and laid out in one transaction: a run killed half way leaves the file as it was
+    // (an empty one is taken as new again), never a database no one recognises.
+    bool ok = q.exec(QStringLiteral("BEGIN IMMEDIATE")) && q.exec(QStringLiteral("PRAGMA user_version")) && q.next();
+    const int now = ok ? q.value(0).toInt() : 0;
+    q.finish();
+    // Another program made or upgraded the file while this one waited for the lock.
+    if (ok && (fresh ? now != 0 : now >= kSchemaVersion)) {
         q.exec(QStringLiteral("ROLLBACK"));
         raced = true;
         return false;
     }
-    q.finish();
-    for (const char* statement : kSchema1)
-        ok = ok && q.exec(QLatin1String(statement));
-    for (const char* statement : kSchema2)
-        ok = ok && q.exec(QLatin1String(statement));
-    ok = ok && q.exec(QStringLiteral("PRAGMA application_id=%1").arg(qint32(kApplicationId))) &&
-         q.exec(QStringLiteral("PRAGMA user_version=%1").arg(kSchemaVersion)) &&
-         q.exec(QStringLiteral("COMMIT"));
-    if (!ok) {
-        error = q.lastError();
-        q.exec(QStringLiteral("ROLLBACK"));
-        return false;
-    }
-    version = kSchemaVersion;
-    // Readers never wait for a writer with it; it sticks to the file.
-    if (q.exec(QStringLiteral("PRAGMA journal_mode=WAL"))) return true;
-    error = q.lastError();
-    return false;
-}
-
-bool InstrumentRecord::upgrade(QSqlQuery& q, int from, QSqlError& error) {
-    bool ok = q.exec(QStringLiteral("BEGIN IMMEDIATE"));
-    // Another program may have upgraded it while this one waited for the lock.
-    ok = ok && q.exec(QStringLiteral("PRAGMA user_version")) && q.next();
-    const int now = ok ? q.value(0).toInt() : from;
-    q.finish();
-    if (ok && now < 2)
+    if (now < 1)
+        for (const char* statement : kSchema1)
+            ok = ok && q.exec(QLatin1String(statement));
+    if (now < 2)
         for (const char* statement : kSchema2)
             ok = ok && q.exec(QLatin1String(statement));
     ok = ok && q.exec(QStringLiteral("PRAGMA application_id=%1").arg(qint32(kApplicationId))) &&
-         q.exec(QStringLiteral("PRAGMA user_version=%1").arg(kSchemaVersion)) &&
-         q.exec(QStringLiteral("COMMIT"));
+         q.exec(QStringLiteral("PRAGMA user_version=%1").arg(kSchemaVersion)) && q.exec(QStringLiteral("COMMIT"));
     if (!ok) {
         error = q.lastError();
         QSqlQuery(QSqlDatabase::database(connection, false)).exec(QStringLiteral("ROLLBACK"));
         return false;
     }
     version = kSchemaVersion;
-    // The mark into the file itself, so the next start recognises it from its first bytes.
-    q.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
-    return true;
+    // A new file: readers never wait for a writer with WAL; it sticks to the file. An upgraded
+    // one: the mark into the file itself, so the next start recognises it from its first bytes.
+    if (!fresh) {
+        q.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+        return true;
+    }
+    if (q.exec(QStringLiteral("PRAGMA journal_mode=WAL"))) return true;
+    error = q.lastError();
+    return false;
 }
 
 void InstrumentRecord::close() {

@@ -150,8 +150,9 @@ class InstrumentRecord {
     enum class Failure { None, Damaged, Other };
     bool open();
     bool openOnce(bool& damaged);
-    bool create(class QSqlQuery& q, class QSqlError& error, bool& raced);
-    bool upgrade(class QSqlQuery& q, int version, class QSqlError& error);
+    // Makes a new file (`fresh`) or upgrades an older one of ours to this version; `raced`: another
+    // program did it first.
+    bool layOut(class QSqlQuery& q, class QSqlError& error, bool fresh, bool& raced);
     void close();
     // Writes every waiting entry in one transaction; a damaged file is moved aside and
     // the entries go into a new one.

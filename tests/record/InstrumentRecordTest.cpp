@@ -8,6 +8,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -184,3 +186,49 @@ TEST_F(InstrumentRecordTest, FullDiskKeepsTheEntriesUntilThereIsRoomAgain) {
 }
 
 } // namespace
+
+// An archive the first version wrote (no mark, version 1) is read as it is by `history` and
+// taken into this version by the first command that writes: nothing of it is lost, and from
+// then on it carries the program's mark; the journal finds an unfinished run again.
+TEST_F(InstrumentRecordTest, FirstVersionArchiveIsReadAndCarriedOver) {
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("first-version"));
+        db.setDatabaseName(file());
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        for (const char* statement :
+             {"PRAGMA journal_mode=WAL",
+              "CREATE TABLE entry (id INTEGER PRIMARY KEY AUTOINCREMENT, time TEXT NOT NULL, event TEXT NOT NULL, "
+              "user TEXT NOT NULL, computer TEXT NOT NULL, port INTEGER NOT NULL, address INTEGER NOT NULL, "
+              "identity INTEGER NOT NULL, serial TEXT NOT NULL, model TEXT NOT NULL, firmware TEXT NOT NULL, "
+              "name TEXT NOT NULL, configuration BLOB NOT NULL, changes TEXT NOT NULL, verification TEXT NOT NULL, "
+              "reason TEXT NOT NULL)",
+              "INSERT INTO entry VALUES (NULL, '2025-03-01T08:00:00.000Z', 'programming', 'alt', 'pc', 1, 3, 1, "
+              "'0815', 'TRK 520', '23', '', x'41', '[]', '', 'Abnahme')",
+              "PRAGMA user_version=1"})
+            ASSERT_TRUE(q.exec(QLatin1String(statement))) << statement;
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("first-version"));
+    const QByteArray before = bytesOf(file());
+    {
+        InstrumentRecord reading(file(), collect, InstrumentRecord::Access::Read);
+        const QList<RecordEntry> old = reading.history(QStringLiteral("0815"));
+        ASSERT_EQ(old.size(), 1) << reading.readFailure().toStdString();
+        EXPECT_EQ(old[0].reason, QStringLiteral("Abnahme"));
+        EXPECT_TRUE(old[0].intended.isEmpty());
+    }
+    EXPECT_EQ(bytesOf(file()), before);
+    InstrumentRecord writing(file(), collect);
+    ProgrammingJournal run;
+    run.serial = QStringLiteral("0815");
+    run.target = "B";
+    const qint64 open = writing.beginProgramming(run);
+    ASSERT_NE(open, 0) << writing.writeFailure().toStdString();
+    EXPECT_EQ(writing.unsettled(QStringLiteral("0815")).size(), 1);
+    EXPECT_EQ(writing.history(QStringLiteral("0815")).size(), 1);
+    EXPECT_TRUE(bytesOf(file()).mid(68, 4) == QByteArray::fromHex("54726b44"));
+    writing.endProgramming(open, true, {});
+    EXPECT_TRUE(writing.unsettled().isEmpty());
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
+}
+
