@@ -106,6 +106,7 @@ public:
     QStringList modalWindows; // class names of the windows shown
     QStringList textAnswers;  // lines the text questions return, in order; none left: the preset
     QStringList textQuestions; // captions of the text questions asked
+    int textCancels = 0;       // the next this many text questions are answered "Abbrechen"
     // Acts as the user in a modal window; when unset the window is closed at once.
     std::function<void(ModalWindow&)> onModal;
 
@@ -127,6 +128,10 @@ public:
     }
     std::optional<QString> textLine(const QString&, const QString& caption, const QString& preset) override {
         textQuestions.append(caption);
+        if (textCancels > 0) {
+            --textCancels;
+            return std::nullopt;
+        }
         return textAnswers.isEmpty() ? preset : textAnswers.takeFirst();
     }
     void showModal(ModalWindow& window) override {

@@ -14,6 +14,7 @@
 #include <QStorageInfo>
 #include <QSysInfo>
 #include <QThread>
+#include <QUrl>
 #include <QVariant>
 
 #include <atomic>
@@ -70,11 +71,19 @@ bool diskFull(const QString& file) {
     return disk.isValid() && disk.bytesAvailable() >= 0 && disk.bytesAvailable() < kFullBelow;
 }
 
+bool readOnlyMedium(const QString& file) {
+    const QStorageInfo disk(QFileInfo(file).absolutePath());
+    return disk.isValid() && disk.isReadOnly();
+}
+
 // Why a statement failed, in words a user of this program reads; never the driver's English.
 QString reasonText(const QSqlError& error, const QString& file) {
     const int code = resultCode(error);
     if (code == kFull || ((code == kIoError || code == kCannotOpen) && diskFull(file)))
         return QStringLiteral("der Datenträger ist voll");
+    // SQLite cannot make its index of the write-ahead log beside a file on such a medium.
+    if ((code == kCannotOpen || code == kReadOnly) && readOnlyMedium(file))
+        return QStringLiteral("die Datei oder ihr Datenträger ist schreibgeschützt");
     switch (code) {
     case kError:
         return QStringLiteral("die Datei hat nicht den Aufbau eines Gerätearchivs");
@@ -314,10 +323,19 @@ bool InstrumentRecord::openOnce(bool& damaged) {
         bool raced = false; // another program made the file while this one waited to
         QString refusal;    // the file is not ours
         {
+            // On a write-protected medium SQLite cannot make the index of the write-ahead log, so
+            // the file is read as it lies; nothing can change it there. A log left beside it
+            // holds entries that reading it as it lies would miss.
+            const bool asItLies = kind == FileKind::Database && readOnlyMedium(path) &&
+                                  QFileInfo(path + QStringLiteral("-wal")).size() == 0;
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-            db.setDatabaseName(path);
+            db.setDatabaseName(asItLies ? QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) +
+                                              QStringLiteral("?immutable=1")
+                                        : path);
             db.setConnectOptions(QLatin1String(kConnectOptions) +
-                                 (access == Access::Read ? QStringLiteral(";QSQLITE_OPEN_READONLY") : QString()));
+                                 (asItLies ? QStringLiteral(";QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY")
+                                  : access == Access::Read ? QStringLiteral(";QSQLITE_OPEN_READONLY")
+                                                           : QString()));
             if (!db.open()) {
                 error = db.lastError();
             } else {

@@ -1,18 +1,24 @@
 // trkdvn-cli history over a record holding two real readouts of one simulated instrument.
 
 #include "record/InstrumentRecord.h"
+#include "support/SmallDisk.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+
+#include <functional>
 
 namespace {
 
@@ -155,6 +161,116 @@ TEST_F(HistoryTest, SheetWithRecordCarriesTheNewestProgramming) {
     EXPECT_EQ(changed.code, 4) << changed.err.toStdString();
     EXPECT_TRUE(changed.err.contains(QStringLiteral("zeigt nicht mehr"))) << changed.err.toStdString();
     EXPECT_FALSE(QFile::exists(path("blatt.pdf")));
+}
+
+// What lies at a path, to tell that a run left it alone: a file's bytes, a folder's names.
+QByteArray stateOf(const QString& path) {
+    const QFileInfo info(path);
+    if (info.isDir())
+        return "folder:" + QDir(path).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).join(u'/').toUtf8();
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? "file:" + f.readAll() : QByteArray("missing");
+}
+
+// Runs statements on an SQLite file of the test's own making.
+void sqlite(const QString& file, const QStringList& statements) {
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("made"));
+        db.setDatabaseName(file);
+        ASSERT_TRUE(db.open());
+        for (const QString& statement : statements)
+            ASSERT_TRUE(QSqlQuery(db).exec(statement)) << statement.toStdString();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("made"));
+}
+
+// An archive that cannot be used: `history` reads nothing and makes nothing, a reading of the
+// instrument is done all the same and names what the archive did not take; the file stays as it was.
+TEST_F(HistoryTest, ArchiveInTroubleIsNamedAndLeftAsItWas) {
+    ASSERT_EQ(cli({QStringLiteral("ports")}).code, 0); // writes the default roster
+    enum class Medium { Plain, Full, ReadOnly };
+    const auto ours = [this](const QString& file) {
+        ASSERT_EQ(cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"),
+                       QStringLiteral("--archive"), file})
+                      .code,
+                  0);
+    };
+    const struct {
+        const char* name;
+        Medium medium;
+        std::function<void(const QString&)> make;
+        int listCode;
+        const char* listSays;
+        const char* readSays; // null: no reading run
+    } rows[] = {
+        {"newer version", Medium::Plain,
+         [&](const QString& file) {
+             ours(file);
+             sqlite(file, {QStringLiteral("PRAGMA user_version=99")});
+         },
+         3, "neueren Version", "neueren Version"},
+        {"another program's database", Medium::Plain,
+         [](const QString& file) {
+             sqlite(file, {QStringLiteral("CREATE TABLE kunde (nr INTEGER, name TEXT)"),
+                           QStringLiteral("INSERT INTO kunde VALUES (1, 'Meier')")});
+         },
+         3, "Datenbank eines anderen Programms", "Datenbank eines anderen Programms"},
+        {"line plan", Medium::Plain,
+         [](const QString& file) {
+             QFile f(file);
+             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+             f.write("{\"port\": 10, \"instruments\": []}\n");
+         },
+         3, "ist kein Gerätearchiv", "ist kein Gerätearchiv"},
+        {"folder", Medium::Plain, [](const QString& file) { ASSERT_TRUE(QDir().mkpath(file)); }, 3,
+         "ist ein Ordner", "ist ein Ordner"},
+        {"mistyped path", Medium::Plain, [](const QString&) {}, 3, "gibt es kein Gerätearchiv", nullptr},
+        // Last: a machine that may not mount skips these and nothing else.
+        // Reading needs room for SQLite's index of the write-ahead log: it says why it cannot.
+        {"full disk", Medium::Full, ours, 3, "der Datenträger ist voll", "der Datenträger ist voll"},
+        {"read-only medium", Medium::ReadOnly, ours, 0, "07810101", "schreibgeschützt"},
+    };
+    const QRegularExpression english(QStringLiteral("Unable|no such|attempt|database|disk|error"),
+                                     QRegularExpression::CaseInsensitiveOption);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        SmallDisk disk("1m");
+        if (row.medium != Medium::Plain && !disk.ok())
+            GTEST_SKIP() << "no right to mount a small file system";
+        QTemporaryDir plain;
+        const QString file = row.medium == Medium::Plain ? plain.filePath(QStringLiteral("archiv.sqlite"))
+                                                         : disk.file("archiv.sqlite");
+        row.make(file);
+        if (row.medium == Medium::Full) {
+            ASSERT_TRUE(disk.fill());
+        }
+        if (row.medium == Medium::ReadOnly && !disk.makeReadOnly()) {
+            GTEST_SKIP() << "the small file system cannot be made read-only";
+        }
+        const QByteArray before = stateOf(file);
+
+        const HistoryRun list = cli({QStringLiteral("history"), QStringLiteral("--archive"), file});
+        EXPECT_EQ(list.code, row.listCode) << list.err.toStdString();
+        EXPECT_TRUE((list.out + list.err).contains(QString::fromUtf8(row.listSays)))
+            << list.err.toStdString();
+        if (row.listCode != 0) {
+            EXPECT_TRUE(list.err.contains(QStringLiteral("kann nicht gelesen werden")))
+                << list.err.toStdString();
+        }
+        EXPECT_FALSE(list.err.contains(english)) << list.err.toStdString();
+        EXPECT_EQ(stateOf(file), before) << "history";
+
+        if (!row.readSays) continue;
+        const HistoryRun read = cli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("1"),
+                                     QStringLiteral("--archive"), file});
+        EXPECT_EQ(read.code, 5) << read.err.toStdString();
+        EXPECT_TRUE(read.out.startsWith(QStringLiteral("COM1: TRK 520 PID")))
+            << "the reading is shown all the same";
+        EXPECT_TRUE(read.err.contains(QStringLiteral("nicht im Gerätearchiv"))) << read.err.toStdString();
+        EXPECT_TRUE(read.err.contains(QString::fromUtf8(row.readSays))) << read.err.toStdString();
+        EXPECT_FALSE(read.err.contains(english)) << read.err.toStdString();
+        EXPECT_EQ(stateOf(file), before) << "read";
+    }
 }
 
 } // namespace

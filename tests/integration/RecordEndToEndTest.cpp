@@ -3,6 +3,7 @@
 
 #include "LiveBus.h"
 
+#include "app/ArchiveWindow.h"
 #include "app/FieldList.h"
 #include "record/InstrumentRecord.h"
 #include "tools/AddressWindow.h"
@@ -55,7 +56,7 @@ TEST_F(LiveBus, ProgrammingShowsTheChangeBeforeVerifiesAfterAndRecordsEveryRun) 
     EXPECT_TRUE(w->handlers->lastVerification().differences.isEmpty());
 
     // The instrument changed behind the program's back: it now answers that write but keeps its
-    // own value. Reading back names the field; the record keeps what the window programmed.
+    // own value. Reading back names the field; the record keeps what the instrument holds.
     setFault(s.port, QJsonObject{{QStringLiteral("command"), 193},
                                  {QStringLiteral("status"), 0},
                                  {QStringLiteral("count"), -1}});
@@ -84,16 +85,10 @@ TEST_F(LiveBus, ProgrammingShowsTheChangeBeforeVerifiesAfterAndRecordsEveryRun) 
     EXPECT_EQ(history[1].reason, QStringLiteral("Abnahme Kessel 2"));
     EXPECT_TRUE(history[0].reason.isEmpty());
     EXPECT_TRUE(history[1].verification.startsWith(QStringLiteral("1 Abweichung beim"))) << history[1].verification.toStdString();
-    // The entry holds what the instrument kept, beside what was meant: read again, nothing changed
-    // against it, and the next question starts from the real state.
-    ASSERT_EQ(history[1].deviations.size(), 1);
-    EXPECT_EQ(history[1].deviations[0].label, edit[0].label);
-    EXPECT_EQ(history[1].deviations[0].before, QStringLiteral("77"));
-    EXPECT_FALSE(history[1].intended.isEmpty());
-    EXPECT_NE(history[1].intended, history[1].configuration);
+    // Read again: the programming's entry already holds the value the instrument kept, so the
+    // readout changes nothing against it.
     EXPECT_EQ(history[0].event, RecordEntry::Event::Readout);
     EXPECT_TRUE(history[0].changes.isEmpty());
-    EXPECT_EQ(history[0].configuration, history[1].configuration);
     EXPECT_TRUE(reports.isEmpty());
 
     // "Nein" to the question writes nothing and records nothing.
@@ -233,4 +228,137 @@ TEST_F(LiveBus, ArchiveThatCannotBeWrittenStopsNoWork) {
     EXPECT_EQ(record.pending(), 2);
     // The sheet still signs for the run that the record could not keep.
     EXPECT_NE(w.handlers->programmingShown(), nullptr);
+}
+
+// The archive against the instrument's real state: a programmed value the instrument does not
+// keep stands in the entry as the instrument holds it (what was meant beside it), and the next
+// programming asks against that. Programming another instrument than the window was read from
+// asks even when the archive has never seen it, and "Abbrechen" at the reason writes nothing.
+// An address change of an instrument never read holds no configuration to load or save.
+TEST_F(LiveBus, ArchiveKeepsWhatTheInstrumentHoldsAndGuardsAnotherInstrument) {
+    const Scenario& s = kScenarios[0];
+    createRoster();
+    // A second instrument of the same kind at address 2 of the port, with a range of its own.
+    const auto instrumentAt = [this](int address) {
+        QFile f(rosterPath());
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        for (const QJsonValue& port : QJsonDocument::fromJson(f.readAll())[QStringLiteral("ports")].toArray())
+            for (const QJsonValue& i : port[QStringLiteral("instruments")].toArray())
+                if (port[QStringLiteral("port")].toInt() == s.port &&
+                    i[QStringLiteral("address")].toInt() == address)
+                    return i.toObject();
+        return QJsonObject();
+    };
+    {
+        QJsonObject other = instrumentAt(1);
+        other[QStringLiteral("identity")] = QStringLiteral("0x07810199");
+        other[QStringLiteral("address")] = 2;
+        other[QStringLiteral("display")] =
+            QJsonObject{{QStringLiteral("low"), 0.0}, {QStringLiteral("high"), 400.0}};
+        QFile f(rosterPath());
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        QJsonObject roster = QJsonDocument::fromJson(f.readAll()).object();
+        QJsonArray ports = roster[QStringLiteral("ports")].toArray();
+        QJsonObject port = ports[0].toObject();
+        ASSERT_EQ(port[QStringLiteral("port")].toInt(), s.port);
+        QJsonArray list = port[QStringLiteral("instruments")].toArray();
+        list.append(other);
+        port[QStringLiteral("instruments")] = list;
+        ports[0] = port;
+        roster[QStringLiteral("ports")] = ports;
+        f.resize(0);
+        f.write(QJsonDocument(roster).toJson());
+    }
+    const QString file = dir.filePath(QStringLiteral("archiv.sqlite"));
+    InstrumentRecord record(file, {});
+    settings(s);
+    Window w(iniPath(), dir.path(), sep, nullptr, {}, nullptr, &record);
+    w.model(s.model);
+    w.m.busAddress = 1;
+    w.m.addressChosen = true;
+    w.handlers->Konfigurationlesen1Click();
+    ASSERT_GE(w.handlers->lastBusStatus(), 0) << w.m.StatusBar1.panels[2].toStdString();
+    const QString serial = record.instruments().value(0).serial;
+
+    // The instrument answers a new upper display end but keeps its own.
+    setFault(s.port, QJsonObject{{QStringLiteral("command"), 193},
+                                 {QStringLiteral("status"), 0},
+                                 {QStringLiteral("count"), -1}});
+    w.type(w.m.neAnzeigeHigh, "123");
+    w.handlers->miKonfigurationprogrammieren1Click();
+    ASSERT_GE(w.handlers->lastBusStatus(), 0) << w.m.StatusBar1.panels[2].toStdString();
+    const MainHandlers::Verification back = w.handlers->lastVerification();
+    ASSERT_TRUE(back.done) << back.failure.toStdString();
+    ASSERT_EQ(back.differences.size(), 1);
+    const FieldDifference& kept = back.differences[0]; // a: meant, b: held
+    const RecordEntry programmed = record.latest(serial).value_or(RecordEntry{});
+    ASSERT_EQ(programmed.event, RecordEntry::Event::Programming);
+    EXPECT_TRUE(differences(w.handlers->recordedFields(programmed.configuration), back.heldFields).isEmpty());
+    EXPECT_TRUE(differences(w.handlers->recordedFields(programmed.intended), shownFields(w.m)).isEmpty());
+    EXPECT_EQ(programmed.deviations, (QList<RecordChange>{{kept.group, kept.label, kept.a, kept.b}}));
+    // Programming the same window again asks against what the instrument holds.
+    w.prompter.shown.clear();
+    w.prompter.script = {Prompter::Button::No};
+    w.handlers->miKonfigurationprogrammieren1Click();
+    ASSERT_FALSE(w.prompter.shown.isEmpty());
+    EXPECT_EQ(w.prompter.shown[0].message.caption, QStringLiteral("Programmieren?"));
+    EXPECT_TRUE(w.prompter.shown[0].message.text.contains(
+        QStringLiteral("%1 | %2 | %3 | %4").arg(kept.group, kept.label, kept.b, kept.a)))
+        << w.prompter.shown[0].message.text.toStdString();
+
+    // The window, read from the first instrument, goes to the second, which the archive never saw.
+    const QJsonObject untouched = instrumentAt(2);
+    w.m.busAddress = 2;
+    w.prompter.shown.clear();
+    w.prompter.textQuestions.clear();
+    w.prompter.script = {Prompter::Button::Yes};
+    w.prompter.textCancels = 1;
+    w.handlers->miKonfigurationprogrammieren1Click();
+    ASSERT_EQ(w.prompter.shown.size(), 1) << w.prompter.texts().join(u'\n').toStdString();
+    const Prompter::Message& other = w.prompter.shown[0].message;
+    EXPECT_EQ(other.caption, QStringLiteral("Programmieren?"));
+    EXPECT_EQ(other.icon, Prompter::Icon::Warning);
+    EXPECT_EQ(other.defaultButton, Prompter::Button::No);
+    EXPECT_TRUE(other.text.contains(QStringLiteral("07810199"))) << other.text.toStdString();
+    EXPECT_EQ(w.prompter.textQuestions, QStringList{QStringLiteral("Grund der Änderung")});
+    EXPECT_LT(w.handlers->lastBusStatus(), 0);
+    EXPECT_EQ(instrumentAt(2), untouched) << "written after Abbrechen";
+    EXPECT_EQ(record.instruments().size(), 1);
+
+    // Its address changed before it was ever read: nothing to load into the window or save.
+    QProcess cli;
+    const auto run = [&cli, &file](QStringList args) {
+        cli.start(libraryFolder() + QStringLiteral("/trkdvn-cli"),
+                  args << QStringLiteral("--archive") << file);
+        EXPECT_TRUE(cli.waitForFinished(60000));
+        return cli.exitCode();
+    };
+    ASSERT_EQ(run({QStringLiteral("set-address"), QStringLiteral("--port"), QString::number(s.port),
+                   QStringLiteral("--address"), QStringLiteral("2"), QStringLiteral("--to"),
+                   QStringLiteral("3"), QStringLiteral("--library"), libraryFolder(),
+                   QStringLiteral("--converter"), QStringLiteral("6")}),
+              0)
+        << cli.readAllStandardError().toStdString();
+    ArchiveWindow archive(record, *w.handlers);
+    ASSERT_EQ(archive.instruments.size(), 2);
+    archive.instrumentClick(archive.instruments[0].serial == serial ? 1 : 0);
+    ASSERT_EQ(archive.entries.size(), 1);
+    EXPECT_FALSE(archive.b_Laden.enabled);
+    EXPECT_FALSE(archive.b_Speichern.enabled);
+    EXPECT_TRUE(archive.l_Meldung.caption.contains(QStringLiteral("enthält keine Konfiguration")))
+        << archive.l_Meldung.caption.toStdString();
+    const QString saved = dir.filePath(QStringLiteral("gut.d20"));
+    {
+        QFile good(saved);
+        ASSERT_TRUE(good.open(QIODevice::WriteOnly));
+        good.write("gut");
+    }
+    EXPECT_EQ(run({QStringLiteral("history"), QStringLiteral("show"), QString::number(archive.entries[0].id),
+                   QStringLiteral("-o"), saved}),
+              3);
+    EXPECT_TRUE(QString::fromUtf8(cli.readAllStandardError())
+                    .contains(QStringLiteral("enthält keine Konfiguration")));
+    QFile good(saved);
+    ASSERT_TRUE(good.open(QIODevice::ReadOnly));
+    EXPECT_EQ(good.readAll(), "gut");
 }

@@ -25,6 +25,12 @@ class SmallDisk {
     bool ok() const { return mounted; }
     QString file(const char* name) const { return folder.filePath(QLatin1String(name)); }
 
+    // Mounted again write-protected, as a locked card or a read-only share; true when it worked.
+    bool makeReadOnly() {
+        return mounted && ::mount("tmpfs", QFile::encodeName(folder.path()).constData(), "tmpfs",
+                                  MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    }
+
     // Takes every free block; true when the disk is full afterwards.
     bool fill() {
         const int fd = ::open(QFile::encodeName(file("filler")).constData(), O_WRONLY | O_CREAT | O_APPEND, 0644);
