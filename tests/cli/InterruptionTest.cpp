@@ -10,7 +10,6 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <csignal>
 
@@ -38,21 +37,29 @@ class InterruptionTest : public ::testing::Test {
         return env;
     }
 
-    // Runs the command; each signal of `signals` is sent after its delay (ms, from the start).
+    // Runs the command; each signal of `sent` goes out once the library has heard that many
+    // exchanges on the line in this run (its trace), so it lands at the same point of the sequence on any machine.
     CliRun cli(const QStringList& args, const QList<QPair<int, int>>& sent = {}) {
+        const QString trace = path("trace.jsonl");
+        QFile::remove(trace);
+        QProcessEnvironment env = environment();
+        env.insert(QStringLiteral("TRAXBUS_TRACE"), trace);
         QProcess p;
-        p.setProcessEnvironment(environment());
+        p.setProcessEnvironment(env);
         p.start(QStringLiteral(TRAXBUS_LIBDIR "/trkdvn-cli"), args);
         EXPECT_TRUE(p.waitForStarted());
-        int waited = 0;
-        for (const auto& [at, number] : sent) {
-            QThread::msleep(static_cast<unsigned long>(std::max(0, at - waited)));
-            waited = at;
+        for (const auto& [calls, number] : sent) {
+            while (p.state() == QProcess::Running && callsHeard(trace) < calls)
+                p.waitForFinished(5);
             ::kill(static_cast<pid_t>(p.processId()), number);
         }
         EXPECT_TRUE(p.waitForFinished(60000));
         return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
                 QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    }
+    static int callsHeard(const QString& trace) {
+        QFile f(trace);
+        return f.open(QIODevice::ReadOnly) ? int(f.readAll().count("\"fn\":\"TBTransmit\"")) : 0;
     }
 
     // The default roster with a second TRK 520 XAO020/1 on port 9, so one file programs two ports.
@@ -98,10 +105,11 @@ TEST_F(InterruptionTest, AStopFinishesTheInstrumentInHandAndBeginsNoOther) {
     const QStringList program = {QStringLiteral("program"), path("neu.d20"), QStringLiteral("--port"),
                                  QStringLiteral("3"),       QStringLiteral("--port"), QStringLiteral("9"),
                                  QStringLiteral("--yes"),   QStringLiteral("--verify")};
-    // Early in the first instrument's write sequence, in its middle, and late, each signal kind.
-    const QList<QPair<int, int>> stops = {{600, SIGINT}, {1200, SIGTERM}, {1900, SIGHUP}};
+    // Early in the first instrument's write sequence, in its middle, and in its read-back, each
+    // signal kind (counted in exchanges since the start).
+    const QList<QPair<int, int>> stops = {{10, SIGINT}, {30, SIGTERM}, {60, SIGHUP}};
     for (const auto& [at, number] : stops) {
-        SCOPED_TRACE(QStringLiteral("signal %1 after %2 ms").arg(number).arg(at).toStdString());
+        SCOPED_TRACE(QStringLiteral("signal %1 after %2 calls").arg(number).arg(at).toStdString());
         const CliRun r = cli(program, {{at, number}});
         EXPECT_EQ(r.code, 130) << r.err.toStdString();
         EXPECT_TRUE(r.err.contains(QStringLiteral("Abbruch angefordert"))) << r.err.toStdString();
@@ -125,7 +133,7 @@ TEST_F(InterruptionTest, AStopFinishesTheInstrumentInHandAndBeginsNoOther) {
 TEST_F(InterruptionTest, ASecondSignalLeavesTheRunOpenAndTheNextContactNamesIt) {
     const CliRun killed = cli({QStringLiteral("program"), path("neu.d20"), QStringLiteral("--port"), QStringLiteral("3"),
                             QStringLiteral("--yes")},
-                           {{1000, SIGINT}, {1150, SIGINT}});
+                           {{20, SIGINT}, {23, SIGINT}});
     ASSERT_EQ(killed.code, -1) << "ended by the second signal, not by itself: " << killed.out.toStdString();
     // Neither the old nor the new configuration is what counts: the record says so at each contact.
     for (const QStringList& contact :
