@@ -38,4 +38,5 @@ void MainHandlers::MainMenueExtras_BusDurchsuchenClick() {
     m.busAddress = address;
     m.addressChosen = true;
     Konfigurationlesen1Click();
+    offerUnsettled();
 }
