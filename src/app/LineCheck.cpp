@@ -94,7 +94,7 @@ QString serialOrNone(const std::optional<int32_t>& identity) {
 } // namespace
 
 QString entryTitle(const LinePlanEntry& entry) {
-    return entry.name.isEmpty() ? QStringLiteral("Adresse %1").arg(entry.address) : entry.name;
+    return entry.title();
 }
 
 QString replacementOffer(const LinePlan& plan, const Row& row) {
@@ -147,8 +147,12 @@ CheckResult check(LineAccess& access, const LinePlan& plan, const QString& planP
             if (!onLine.contains(*e.identity) && !plannedSerials.contains(found.identity) &&
                 sameFamily(found.identity, *e.identity))
                 row.replaces = i;
+        } else if (const lineplan::D20File d20 = lineplan::d20File(planPath, e); !d20.problem.isEmpty()) {
+            row.state = State::Failed;
+            row.fileFailed = true;
+            row.text = d20.problem;
         } else {
-            const Compared c = access.compare(e.address, lineplan::d20Path(planPath, e));
+            const Compared c = access.compare(e.address, d20.path);
             row.fileFailed = c.fileFailed;
             row.differences = c.differences;
             if (!c.ok) {
@@ -230,6 +234,13 @@ ProgramRow refused(const Row& r, const QString& why) {
 
 ProgramRow takeOver(LineAccess& access, LinePlan& plan, const QString& planPath, const Row& r) {
     LinePlanEntry& entry = plan.instruments[r.replaces];
+    // The planned file first: an instrument is not moved for a configuration it cannot get.
+    const lineplan::D20File d20 = lineplan::d20File(planPath, entry);
+    if (!d20.problem.isEmpty()) {
+        ProgramRow failed = refused(r, d20.problem);
+        failed.outcome = Programmed::Outcome::FileFailed;
+        return failed;
+    }
     // Moved by its identity word, so the other instruments of the line stay where they are.
     if (r.address != entry.address) {
         if (const int16_t status = access.moveTo(r.found, entry.address); status < 0) {
@@ -247,8 +258,7 @@ ProgramRow takeOver(LineAccess& access, LinePlan& plan, const QString& planPath,
         failed.outcome = Programmed::Outcome::Failed;
         return failed;
     }
-    ProgramRow done =
-        programmed(entry.address, identity, access.program(entry.address, lineplan::d20Path(planPath, entry)));
+    ProgramRow done = programmed(entry.address, identity, access.program(entry.address, d20.path));
     // Only a verified instrument stands in the plan for the one it replaces.
     if (done.outcome == Programmed::Outcome::Verified) {
         done.result = QStringLiteral("ersetzt %1 (%2), %3")
@@ -291,9 +301,14 @@ ProgramResult program(LineAccess& access, LinePlan& plan, const QString& planPat
                 result.rows.append(failed);
             } else if (entry->identity && identity != *entry->identity) {
                 result.rows.append(refused(r, QStringLiteral("anderes Gerät, nicht programmiert")));
+            } else if (const lineplan::D20File d20 = lineplan::d20File(planPath, *entry);
+                       !d20.problem.isEmpty()) {
+                // Changed on the disk since the check.
+                ProgramRow failed = refused(r, d20.problem);
+                failed.outcome = Programmed::Outcome::FileFailed;
+                result.rows.append(failed);
             } else {
-                result.rows.append(programmed(r.address, identity,
-                                              access.program(r.address, lineplan::d20Path(planPath, *entry))));
+                result.rows.append(programmed(r.address, identity, access.program(r.address, d20.path)));
             }
             break;
         }

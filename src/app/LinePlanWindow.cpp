@@ -324,28 +324,29 @@ bool LinePlanWindow::openPlan(const QString& path) {
     lastCheck = {};
     lines.clear();
     selectedRow = -1;
-    QStringList missing;
+    QStringList unusable;
     for (const LinePlanEntry& e : plan->instruments) {
         Line l;
         l.address = e.address;
         l.planned = e.identity ? bus::serialText(*e.identity) : QStringLiteral("-");
         l.name = e.name;
-        const QString d20 = lineplan::d20Path(planPath, e);
-        if (QFileInfo(d20).isFile()) {
+        if (const lineplan::D20File d20 = lineplan::d20File(planPath, e); d20.problem.isEmpty()) {
             l.result = QStringLiteral("nicht geprüft");
         } else {
-            l.result = QStringLiteral("d20-Datei fehlt: %1").arg(fileName(d20));
+            l.result = d20.problem;
             l.tone = Tone::Bad;
-            missing.append(QStringLiteral("Adresse %1: %2").arg(e.address).arg(fileName(d20)));
+            unusable.append(d20.problem);
         }
         lines.append(l);
     }
     l_Status.caption = QStringLiteral("Anlagenplan geladen");
     FormShow();
-    if (!missing.isEmpty())
-        env.prompter->show(QStringLiteral("Zu diesen Geräten des Plans fehlt die d20-Datei; sie können weder geprüft noch "
-                            "programmiert werden:\n\n%1")
-                 .arg(missing.join(QLatin1Char('\n'))), QStringLiteral("Anlage"), Prompter::Icon::Warning);
+    if (!unusable.isEmpty())
+        env.prompter->show(
+            QStringLiteral("Diese Geräte des Plans können weder geprüft noch programmiert werden, weil ihre "
+                           "d20-Datei fehlt oder nicht verwendet werden darf:\n\n%1")
+                .arg(unusable.join(QLatin1Char('\n'))),
+            QStringLiteral("Anlage"), Prompter::Icon::Warning);
     return true;
 }
 
