@@ -69,7 +69,8 @@ class FakeLine : public line::LineAccess {
     bool stopping = false;
     bool stopRequested() override { return stopping; }
     QList<int16_t> saved;
-    const ModelEntry* fittingModel(int16_t, int32_t identity) override {
+    const ModelEntry* fittingModel(int16_t, int32_t identity, int16_t& status) override {
+        status = 0;
         return &catalogue::entry((identity & kFamilyMask) == kFamilyDvn500 ? ModelId::DVN500 : ModelId::TRK520);
     }
     bool save(int16_t address, const ModelEntry&, const QString&, QString&, bool&) override {
@@ -219,16 +220,18 @@ TEST(LineCheck, NewPlanTakesEachLoneInstrumentAndAsksBeforeOverwriting) {
     ASSERT_TRUE(other.open(QIODevice::WriteOnly));
     other.close();
 
-    QStringList asked;
+    QList<line::ExistingFile> asked;
     const line::MadePlan kept = line::makePlan(
-        bus, planPath, [&](const QStringList& files) { asked = files; return false; }, {});
-    EXPECT_EQ(asked, QStringList{dir.filePath(QStringLiteral("Adresse_017.d20"))});
+        bus, planPath, [&](const QList<line::ExistingFile>& files) { asked = files; return false; }, {});
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_EQ(asked.at(0).path, dir.filePath(QStringLiteral("Adresse_017.d20")));
     EXPECT_TRUE(kept.kept);
     EXPECT_TRUE(bus.saved.isEmpty());
 
     QList<int16_t> heard;
     const line::MadePlan made = line::makePlan(
-        bus, planPath, [](const QStringList&) { return true; }, [&](const line::Taken& t) { heard.append(t.address); });
+        bus, planPath, [](const QList<line::ExistingFile>&) { return true; },
+        [&](const line::Taken& t) { heard.append(t.address); });
     EXPECT_EQ(heard, (QList<int16_t>{5, 17, 42}));
     EXPECT_EQ(bus.saved, heard);
     ASSERT_EQ(made.plan.instruments.size(), 3);
