@@ -5,8 +5,8 @@
 #include "bus/Instrument.h"
 #include "config/ModelCatalogue.h"
 
-#include <QFileInfo>
 #include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <QSet>
 
@@ -29,10 +29,18 @@ std::unique_ptr<BusLibrary> LineAccess::open(int16_t& failure) {
     return lib;
 }
 
-const ModelEntry* LineAccess::fittingModel(int16_t address, int32_t identity) {
+const ModelEntry* LineAccess::fittingModel(int16_t address, int32_t identity, int16_t& status) {
     std::unique_ptr<BusLibrary> lib = makeLibrary();
-    return lib && lib->load() ? familyModel(*lib, clock, portNumber, converterNumber, address, identity, true)
-                              : nullptr;
+    if (!lib || !lib->load()) {
+        status = -1;
+        return nullptr;
+    }
+    QList<const ModelEntry*> family;
+    for (const ModelEntry* e = catalogue::begin(); e != catalogue::end(); ++e)
+        if (e->family == (identity & kFamilyMask)) family.append(e);
+    const Detection found = detectModels(*lib, clock, portNumber, converterNumber, address, family, true);
+    status = found.status;
+    return found.models.isEmpty() ? nullptr : found.models.first();
 }
 
 bus::ScanResult LineAccess::scan(const QList<int16_t>& known, const bus::ScanCallbacks& callbacks) {
@@ -94,7 +102,7 @@ QString serialOrNone(const std::optional<int32_t>& identity) {
 } // namespace
 
 QString entryTitle(const LinePlanEntry& entry) {
-    return entry.name.isEmpty() ? QStringLiteral("Adresse %1").arg(entry.address) : entry.name;
+    return entry.title();
 }
 
 QString replacementOffer(const LinePlan& plan, const Row& row) {
@@ -147,8 +155,12 @@ CheckResult check(LineAccess& access, const LinePlan& plan, const QString& planP
             if (!onLine.contains(*e.identity) && !plannedSerials.contains(found.identity) &&
                 sameFamily(found.identity, *e.identity))
                 row.replaces = i;
+        } else if (const lineplan::D20File d20 = lineplan::d20File(planPath, e); !d20.problem.isEmpty()) {
+            row.state = State::Failed;
+            row.fileFailed = true;
+            row.text = d20.problem;
         } else {
-            const Compared c = access.compare(e.address, lineplan::d20Path(planPath, e));
+            const Compared c = access.compare(e.address, d20.path);
             row.fileFailed = c.fileFailed;
             row.differences = c.differences;
             if (!c.ok) {
@@ -230,6 +242,13 @@ ProgramRow refused(const Row& r, const QString& why) {
 
 ProgramRow takeOver(LineAccess& access, LinePlan& plan, const QString& planPath, const Row& r) {
     LinePlanEntry& entry = plan.instruments[r.replaces];
+    // The planned file first: an instrument is not moved for a configuration it cannot get.
+    const lineplan::D20File d20 = lineplan::d20File(planPath, entry);
+    if (!d20.problem.isEmpty()) {
+        ProgramRow failed = refused(r, d20.problem);
+        failed.outcome = Programmed::Outcome::FileFailed;
+        return failed;
+    }
     // Moved by its identity word, so the other instruments of the line stay where they are.
     if (r.address != entry.address) {
         if (const int16_t status = access.moveTo(r.found, entry.address); status < 0) {
@@ -247,8 +266,7 @@ ProgramRow takeOver(LineAccess& access, LinePlan& plan, const QString& planPath,
         failed.outcome = Programmed::Outcome::Failed;
         return failed;
     }
-    ProgramRow done =
-        programmed(entry.address, identity, access.program(entry.address, lineplan::d20Path(planPath, entry)));
+    ProgramRow done = programmed(entry.address, identity, access.program(entry.address, d20.path));
     // Only a verified instrument stands in the plan for the one it replaces.
     if (done.outcome == Programmed::Outcome::Verified) {
         done.result = QStringLiteral("ersetzt %1 (%2), %3")
@@ -291,9 +309,14 @@ ProgramResult program(LineAccess& access, LinePlan& plan, const QString& planPat
                 result.rows.append(failed);
             } else if (entry->identity && identity != *entry->identity) {
                 result.rows.append(refused(r, QStringLiteral("anderes Gerät, nicht programmiert")));
+            } else if (const lineplan::D20File d20 = lineplan::d20File(planPath, *entry);
+                       !d20.problem.isEmpty()) {
+                // Changed on the disk since the check.
+                ProgramRow failed = refused(r, d20.problem);
+                failed.outcome = Programmed::Outcome::FileFailed;
+                result.rows.append(failed);
             } else {
-                result.rows.append(programmed(r.address, identity,
-                                              access.program(r.address, lineplan::d20Path(planPath, *entry))));
+                result.rows.append(programmed(r.address, identity, access.program(r.address, d20.path)));
             }
             break;
         }
@@ -346,8 +369,28 @@ QString d20Beside(const QString& planPath, int16_t address) {
         QStringLiteral("Adresse_%1.d20").arg(address, 3, 10, QLatin1Char('0')));
 }
 
+QString ExistingFile::shown() const {
+    const QString file = QDir::toNativeSeparators(path);
+    return linkTarget.isEmpty()
+               ? file
+               : QStringLiteral("%1 (Verweis auf %2)").arg(file, QDir::toNativeSeparators(linkTarget));
+}
+
+// A dangling link counts: the writing would follow it and create its target, wherever that is.
+std::optional<ExistingFile> existingFile(const QString& planPath, const QString& path) {
+    const QFileInfo info(path);
+    if (!info.isSymLink() && !info.exists()) return std::nullopt;
+    ExistingFile file{path, {}, false};
+    if (info.isSymLink()) {
+        file.linkTarget = lineplan::resolvedPath(path);
+        if (file.linkTarget.isEmpty()) file.linkTarget = info.symLinkTarget();
+        file.outside = !lineplan::insideFolder(planPath, path);
+    }
+    return file;
+}
+
 MadePlan makePlan(LineAccess& access, const QString& planPath,
-                  const std::function<bool(const QStringList&)>& overwrite,
+                  const std::function<bool(const QList<ExistingFile>&)>& overwrite,
                   const std::function<void(const Taken&)>& each) {
     MadePlan made;
     made.plan.port = access.port();
@@ -359,13 +402,21 @@ MadePlan makePlan(LineAccess& access, const QString& planPath,
         return made;
     }
     QList<bus::ScanRow> rows = scanned.rows;
+    made.answered = int(rows.size());
+    if (rows.isEmpty()) return made;
     std::sort(rows.begin(), rows.end(), [](const bus::ScanRow& a, const bus::ScanRow& b) { return a.address < b.address; });
-    // The files of another line in the same folder are not overwritten unasked.
-    QStringList existing;
+    // The files of another line in the same folder are not overwritten unasked, nor is anything a
+    // link leads to.
+    QList<ExistingFile> there;
+    if (const std::optional<ExistingFile> plan = existingFile(planPath, planPath);
+        plan && !plan->linkTarget.isEmpty())
+        there.append(*plan);
     for (const bus::ScanRow& row : rows)
-        if (const QString d20 = d20Beside(planPath, row.address); !row.collision && QFileInfo::exists(d20))
-            existing.append(d20);
-    if (!existing.isEmpty() && !overwrite(existing)) {
+        if (!row.collision)
+            if (const std::optional<ExistingFile> d20 =
+                    existingFile(planPath, d20Beside(planPath, row.address)))
+                there.append(*d20);
+    if (!there.isEmpty() && !overwrite(there)) {
         made.kept = true;
         return made;
     }
@@ -378,16 +429,28 @@ MadePlan makePlan(LineAccess& access, const QString& planPath,
             t.identity = row.identity;
             t.name = row.hasName ? row.name : QString();
             const QString d20 = d20Beside(planPath, row.address);
-            const ModelEntry* model = access.fittingModel(row.address, row.identity);
-            if (!model) {
+            int16_t status = 0;
+            const ModelEntry* model = access.fittingModel(row.address, row.identity, status);
+            bool silent = false; // it answered the scan and failed since: the line is not as found
+            if (status < 0) {
+                t.failure = access.errorText(status);
+                silent = true;
+            } else if (!model) {
                 t.failure = QStringLiteral("kein Gerätetyp passt; nicht in den Plan übernommen");
             } else if (access.save(row.address, *model, d20, t.failure, t.fileFailed)) {
                 t.model = QString::fromUtf8(model->caption);
                 t.d20File = lineplan::relativeD20(planPath, d20);
                 made.plan.instruments.append({t.address, t.identity, t.name, t.model, t.d20File});
+            } else {
+                silent = !t.fileFailed;
+            }
+            if (silent) {
+                made.readFailedAt = row.address;
+                made.readFailure = t.failure;
             }
         }
         if (each) each(t);
+        if (made.readFailedAt >= 0) break;
     }
     return made;
 }

@@ -61,8 +61,9 @@ class LineAccess {
 
     virtual Compared compare(int16_t address, const QString& d20) = 0;
     virtual Programmed program(int16_t address, const QString& d20) = 0;
-    // The model of its family that fits the instrument at `address`; null when none does.
-    virtual const ModelEntry* fittingModel(int16_t address, int32_t identity);
+    // The model of its family that fits the instrument at `address`; null when none does, or
+    // (with `status` negative) when the bus failed while it was asked.
+    virtual const ModelEntry* fittingModel(int16_t address, int32_t identity, int16_t& status);
     // Reads the instrument at `address` as `model` and saves it as `d20`; false with `failure`
     // set (`fileFailed` when the file could not be written).
     virtual bool save(int16_t address, const ModelEntry& model, const QString& d20, QString& failure,
@@ -159,16 +160,38 @@ struct MadePlan {
     int16_t scanStatus = 0; // negative: the scan failed, nothing was read
     int failedAt = -1;      // the address the scan failed at; -1: the port did not open
     bool kept = false;      // the files already beside the plan were not to be overwritten
+    int answered = 0;       // addresses where the scan found an instrument (collisions too)
+    // An instrument the scan found could not be read: the reading stopped there, since a plan
+    // without it would pass a line with an instrument nobody checks. -1: none.
+    int readFailedAt = -1;
+    QString readFailure;
+    // The plan may be written: the scan and every readout went through and it holds an instrument.
+    bool complete() const {
+        return scanStatus >= 0 && !kept && readFailedAt < 0 && !plan.instruments.isEmpty();
+    }
 };
+
+// A file a new plan would write over: one already there, or a link (dangling or not) that the
+// writing would follow.
+struct ExistingFile {
+    QString path;
+    QString linkTarget;   // where a link leads, links followed; empty for a plain file
+    bool outside = false; // the link leads out of the plan's folder
+    // The path, and for a link where it leads.
+    QString shown() const;
+};
+// `path` as a file a new plan at `planPath` would write over; none when it is free.
+std::optional<ExistingFile> existingFile(const QString& planPath, const QString& path);
 
 // Where a new plan keeps an instrument's configuration: beside the plan, "Adresse_017.d20".
 QString d20Beside(const QString& planPath, int16_t address);
 
 // Scans the line and reads every instrument that answers alone into a d20 file beside the plan.
-// When such files are there already, `overwrite` is asked with their paths first; false reads
-// nothing. `each` hears every address, in rising order, when it is done. The caller writes the plan.
+// When such files are there already, or the plan itself is a link, `overwrite` is asked with
+// them first; false reads nothing. `each` hears every address, in rising order, when it is done.
+// The caller writes the plan, and only a complete() one.
 MadePlan makePlan(LineAccess& access, const QString& planPath,
-                  const std::function<bool(const QStringList&)>& overwrite,
+                  const std::function<bool(const QList<ExistingFile>&)>& overwrite,
                   const std::function<void(const Taken&)>& each);
 
 } // namespace line

@@ -187,10 +187,13 @@ class LineRun : public line::LineAccess {
         return {O::Verified, QStringLiteral("programmiert und geprüft"), {}};
     }
 
-    const ModelEntry* fittingModel(int16_t address, int32_t identity) override {
-        if (w.cancelling) return nullptr;
+    const ModelEntry* fittingModel(int16_t address, int32_t identity, int16_t& status) override {
+        if (w.cancelling) {
+            status = LinePlanWindow::kCancelled;
+            return nullptr;
+        }
         step(address, QStringLiteral("Adresse %1: Gerät wird gelesen …").arg(address));
-        return LineAccess::fittingModel(address, identity);
+        return LineAccess::fittingModel(address, identity, status);
     }
     bool save(int16_t address, const ModelEntry& model, const QString& d20, QString& failure, bool& fileFailed) override {
         if (w.cancelling) {
@@ -324,28 +327,29 @@ bool LinePlanWindow::openPlan(const QString& path) {
     lastCheck = {};
     lines.clear();
     selectedRow = -1;
-    QStringList missing;
+    QStringList unusable;
     for (const LinePlanEntry& e : plan->instruments) {
         Line l;
         l.address = e.address;
         l.planned = e.identity ? bus::serialText(*e.identity) : QStringLiteral("-");
         l.name = e.name;
-        const QString d20 = lineplan::d20Path(planPath, e);
-        if (QFileInfo(d20).isFile()) {
+        if (const lineplan::D20File d20 = lineplan::d20File(planPath, e); d20.problem.isEmpty()) {
             l.result = QStringLiteral("nicht geprüft");
         } else {
-            l.result = QStringLiteral("d20-Datei fehlt: %1").arg(fileName(d20));
+            l.result = d20.problem;
             l.tone = Tone::Bad;
-            missing.append(QStringLiteral("Adresse %1: %2").arg(e.address).arg(fileName(d20)));
+            unusable.append(d20.problem);
         }
         lines.append(l);
     }
     l_Status.caption = QStringLiteral("Anlagenplan geladen");
     FormShow();
-    if (!missing.isEmpty())
-        env.prompter->show(QStringLiteral("Zu diesen Geräten des Plans fehlt die d20-Datei; sie können weder geprüft noch "
-                            "programmiert werden:\n\n%1")
-                 .arg(missing.join(QLatin1Char('\n'))), QStringLiteral("Anlage"), Prompter::Icon::Warning);
+    if (!unusable.isEmpty())
+        env.prompter->show(
+            QStringLiteral("Diese Geräte des Plans können weder geprüft noch programmiert werden, weil ihre "
+                           "d20-Datei fehlt oder nicht verwendet werden darf:\n\n%1")
+                .arg(unusable.join(QLatin1Char('\n'))),
+            QStringLiteral("Anlage"), Prompter::Icon::Warning);
     return true;
 }
 
@@ -366,10 +370,10 @@ void LinePlanWindow::b_PlanAnlegenClick() {
     selectedRow = -1;
     l_Plan.caption = QStringLiteral("Anlagenplan %1 wird angelegt – COM%2").arg(fileName(path)).arg(window.comPort);
     l_Status.caption.clear(); // the last check's result belongs to the plan left behind
-    const auto overwrite = [this](const QStringList& existing) {
+    const auto overwrite = [this](const QList<line::ExistingFile>& existing) {
         QStringList names;
-        for (const QString& d20 : existing)
-            names.append(fileName(d20));
+        for (const line::ExistingFile& file : existing)
+            names.append(file.shown());
         Prompter::Message question;
         question.caption = QStringLiteral("Anlage");
         question.icon = Prompter::Icon::Warning;
@@ -413,6 +417,23 @@ void LinePlanWindow::b_PlanAnlegenClick() {
         l_Status.caption = QStringLiteral("Abgebrochen, kein Plan angelegt");
     } else if (made.kept) {
         l_Status.caption = QStringLiteral("Kein Plan angelegt");
+    } else if (!made.complete()) {
+        l_Status.caption = QStringLiteral("Kein Plan angelegt");
+        env.prompter->show(
+            made.answered == 0
+                ? QStringLiteral("Kein Gerät antwortet auf COM%1; es wurde kein Plan angelegt.")
+                      .arg(made.plan.port)
+            : made.readFailedAt >= 0
+                ? QStringLiteral(
+                      "Das Gerät an Adresse %1 antwortete bei der Suche, konnte aber nicht eingelesen "
+                      "werden: %2\n\nEs wurde kein Plan angelegt; ohne dieses Gerät wäre er unvollständig.")
+                      .arg(made.readFailedAt)
+                      .arg(made.readFailure)
+                : QStringLiteral(
+                      "Kein Gerät auf COM%1 konnte in den Plan übernommen werden; es wurde kein Plan "
+                      "angelegt.")
+                      .arg(made.plan.port),
+            QStringLiteral("Anlage"), Prompter::Icon::Warning);
     } else if (const filewriter::Result written = lineplan::write(path, made.plan); !written.ok) {
         l_Status.caption = QStringLiteral("Der Anlagenplan wurde nicht geschrieben");
         env.prompter->show(QStringLiteral("Der Anlagenplan konnte nicht geschrieben werden.\n\n%1").arg(written.reason), QStringLiteral("Anlage"), Prompter::Icon::Warning);

@@ -1506,10 +1506,13 @@ int lineInit(Invocation& in) {
     if (in.ports.isEmpty() && !in.common.useSettings) return usage(QStringLiteral("line init braucht „--port N“."));
     if (!in.parser.isSet(QStringLiteral("output"))) return usage(QStringLiteral("line init braucht „-o PLAN.json“."));
     const QString planPath = QFileInfo(in.parser.value(QStringLiteral("output"))).absoluteFilePath();
-    if (QFileInfo::exists(planPath) && !in.common.yes) {
-        err(CliPrompter::line(QStringLiteral("Fehler"),
-                              QStringLiteral("Der Anlagenplan %1 besteht schon; mit --yes wird er neu angelegt.")
-                                  .arg(planPath)));
+    // A link, even one that leads nowhere, counts as a plan already there.
+    if (const std::optional<line::ExistingFile> plan = line::existingFile(planPath, planPath);
+        plan && !in.common.yes) {
+        err(CliPrompter::line(
+            QStringLiteral("Fehler"),
+            QStringLiteral("Der Anlagenplan %1 besteht schon; mit --yes wird er neu angelegt.")
+                .arg(plan->shown())));
         return exitcode::FileError;
     }
     Session s(in.common, onePort(in));
@@ -1519,13 +1522,29 @@ int lineInit(Invocation& in) {
     int code = exitcode::Ok;
     const line::MadePlan made = line::makePlan(
         access, planPath,
-        [&](const QStringList& existing) {
+        [&](const QList<line::ExistingFile>& existing) {
             s.clearProgress();
+            QStringList shown;
+            QStringList leaving;
+            for (const line::ExistingFile& file : existing) {
+                shown.append(file.shown());
+                if (file.outside) leaving.append(file.shown());
+            }
+            // --yes was given before anyone saw where these links lead: it does not cover them.
+            if (in.common.yes && !leaving.isEmpty()) {
+                err(CliPrompter::line(
+                    QStringLiteral("Fehler"),
+                    QStringLiteral("Diese Verweise führen aus dem Ordner des Plans hinaus; line init "
+                                   "schreibt auch mit --yes nicht hindurch:\n%1")
+                        .arg(leaving.join(QLatin1Char('\n')))));
+                return false;
+            }
             if (in.common.yes) return true;
-            err(CliPrompter::line(QStringLiteral("Fehler"),
-                                  QStringLiteral("Neben dem Plan liegen schon diese d20-Dateien; mit --yes werden sie "
-                                                 "überschrieben:\n%1")
-                                      .arg(existing.join(QLatin1Char('\n')))));
+            err(CliPrompter::line(
+                QStringLiteral("Fehler"),
+                QStringLiteral("Neben dem Plan liegen schon diese Dateien; mit --yes werden sie "
+                               "überschrieben:\n%1")
+                    .arg(shown.join(QLatin1Char('\n')))));
             return false;
         },
         [&](const line::Taken& t) {
@@ -1555,6 +1574,25 @@ int lineInit(Invocation& in) {
         return exitcode::BusFailure;
     }
     if (made.kept) return exitcode::FileError;
+    // An empty or partial plan would check clean against a line it does not describe.
+    if (!made.complete()) {
+        err(CliPrompter::line(
+            QStringLiteral("Fehler"),
+            made.answered == 0
+                ? QStringLiteral("Kein Gerät antwortet auf COM%1; es wurde kein Plan angelegt.")
+                      .arg(made.plan.port)
+            : made.readFailedAt >= 0
+                ? QStringLiteral("Das Gerät an Adresse %1 antwortete bei der Suche, konnte aber nicht "
+                                 "eingelesen werden: %2\nEs wurde kein Plan angelegt; ohne dieses Gerät "
+                                 "wäre er unvollständig.")
+                      .arg(made.readFailedAt)
+                      .arg(made.readFailure)
+                : QStringLiteral(
+                      "Kein Gerät auf COM%1 konnte in den Plan übernommen werden; es wurde kein Plan "
+                      "angelegt.")
+                      .arg(made.plan.port)));
+        return worse(code, exitcode::BusFailure);
+    }
     if (const filewriter::Result written = lineplan::write(planPath, made.plan); !written.ok) {
         err(CliPrompter::line(QStringLiteral("Fehler"), written.reason));
         return exitcode::FileError;

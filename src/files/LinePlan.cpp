@@ -16,6 +16,10 @@
 #include <algorithm>
 #include <cmath>
 
+QString LinePlanEntry::title() const {
+    return name.isEmpty() ? QStringLiteral("Adresse %1").arg(address) : lineplan::shortened(name);
+}
+
 const LinePlanEntry* LinePlan::at(int16_t address) const {
     for (const LinePlanEntry& e : instruments)
         if (e.address == address) return &e;
@@ -53,7 +57,32 @@ bool knownModel(const QString& name) {
 
 QString unknownKey(const QJsonObject& o, const QStringList& keys) {
     for (auto it = o.begin(); it != o.end(); ++it)
-        if (!keys.contains(it.key())) return it.key();
+        if (!keys.contains(it.key())) return shortened(it.key());
+    return {};
+}
+
+bool hasControl(const QString& text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](QChar c) { return c.category() == QChar::Other_Control; });
+}
+
+// What can be told of a d20 path without the disk; the reason when it is no path inside the
+// plan's folder.
+QString d20Problem(const LinePlanEntry& e) {
+    const QString title = e.title();
+    if (e.d20File.isEmpty()) return QStringLiteral("„d20“ muss die d20-Datei des Geräts nennen.");
+    if (e.d20File.size() > LinePlan::kMaxD20Length)
+        return QStringLiteral("„d20“ von %1 ist länger als %2 Zeichen.")
+            .arg(title)
+            .arg(LinePlan::kMaxD20Length);
+    // A NUL would cut the path short where the file is opened: another file than the one named.
+    if (hasControl(e.d20File)) return QStringLiteral("„d20“ von %1 enthält Steuerzeichen.").arg(title);
+    if (QDir::isAbsolutePath(e.d20File))
+        return QStringLiteral("„d20“ von %1 muss relativ zum Ordner des Plans angegeben sein.").arg(title);
+    const QString clean = QDir::cleanPath(e.d20File);
+    if (clean == QLatin1String("..") || clean.startsWith(QLatin1String("../")))
+        return QStringLiteral("„d20“ von %1 führt aus dem Ordner des Plans hinaus („%2“).")
+            .arg(title, shortened(e.d20File));
     return {};
 }
 
@@ -80,17 +109,18 @@ QString readEntry(const QJsonValue& value, LinePlanEntry& e) {
     e.name = name.toString();
     if (e.name.size() > bus::kNameLength || cp1252::decode(cp1252::encode(e.name)) != e.name)
         return QStringLiteral("der Name „%1“ passt nicht ins Gerät (höchstens 16 Zeichen aus Windows-1252).")
-            .arg(e.name);
+            .arg(shortened(e.name));
 
     e.model = o.value(QStringLiteral("model")).toString();
     if (!knownModel(e.model))
         return QStringLiteral("„model“ muss ein Gerätetyp wie im Menü „Typ“ sein, z. B. „TRK 520 PID“.");
 
     e.d20File = o.value(QStringLiteral("d20")).toString();
-    if (e.d20File.isEmpty()) return QStringLiteral("„d20“ muss die d20-Datei des Geräts nennen.");
-    if (QDir::isAbsolutePath(e.d20File))
-        return QStringLiteral("„d20“ muss relativ zum Ordner des Plans angegeben sein.");
-    return {};
+    return d20Problem(e);
+}
+
+QString tooLarge(qint64 bytes) {
+    return QStringLiteral("%1 Bytes groß; ein Anlagenplan hat höchstens 1 MiB.").arg(bytes);
 }
 
 } // namespace
@@ -98,6 +128,7 @@ QString readEntry(const QJsonValue& value, LinePlanEntry& e) {
 ReadResult parse(const QByteArray& json, const QString& path) {
     const QString where = QStringLiteral("Anlagenplan „%1“: ").arg(path);
     const auto refuse = [&](const QString& reason) { return ReadResult{std::nullopt, where + reason}; };
+    if (json.size() > LinePlan::kMaxBytes) return refuse(tooLarge(json.size()));
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
     if (error.error != QJsonParseError::NoError)
@@ -126,6 +157,9 @@ ReadResult parse(const QByteArray& json, const QString& path) {
     const QJsonValue list = o.value(QStringLiteral("instruments"));
     if (!list.isArray()) return refuse(QStringLiteral("„instruments“ muss eine Liste der Geräte sein."));
     const QJsonArray array = list.toArray();
+    // A plan without instruments checks clean whatever is on the line.
+    if (array.isEmpty())
+        return refuse(QStringLiteral("„instruments“ nennt kein Gerät; ein Plan braucht mindestens eines."));
     for (qsizetype i = 0; i < array.size(); ++i) {
         LinePlanEntry e;
         if (const QString reason = readEntry(array.at(i), e); !reason.isEmpty())
@@ -140,15 +174,20 @@ ReadResult parse(const QByteArray& json, const QString& path) {
 }
 
 ReadResult read(const QString& path) {
+    const QFileInfo info(path);
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        const QFileInfo info(path);
-        const QString why = !info.exists() ? QStringLiteral("Die Datei ist nicht vorhanden.")
-                            : info.isDir() ? QStringLiteral("Das ist ein Ordner.")
-                                           : QStringLiteral("Keine Berechtigung zum Lesen.");
+    // A pipe or a device is not opened at all: it could block or never end.
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
+        const QString why = !info.exists()   ? QStringLiteral("Die Datei ist nicht vorhanden.")
+                            : info.isDir()   ? QStringLiteral("Das ist ein Ordner.")
+                            : !info.isFile() ? QStringLiteral("Das ist keine gewöhnliche Datei.")
+                                             : QStringLiteral("Keine Berechtigung zum Lesen.");
         return {std::nullopt, QStringLiteral("Anlagenplan „%1“ kann nicht gelesen werden: %2").arg(path, why)};
     }
-    return parse(file.readAll(), path);
+    if (file.size() > LinePlan::kMaxBytes)
+        return {std::nullopt, QStringLiteral("Anlagenplan „%1“: %2").arg(path, tooLarge(file.size()))};
+    // Never more than the limit, even from a file that grows while it is read.
+    return parse(file.read(LinePlan::kMaxBytes + 1), path);
 }
 
 QByteArray toJson(const LinePlan& plan) {
@@ -180,6 +219,60 @@ QString d20Path(const QString& planPath, const LinePlanEntry& entry) {
 
 QString relativeD20(const QString& planPath, const QString& d20Path) {
     return QFileInfo(planPath).absoluteDir().relativeFilePath(QFileInfo(d20Path).absoluteFilePath());
+}
+
+QString resolvedPath(const QString& path) {
+    QString at = QFileInfo(path).absoluteFilePath();
+    // As many links as the system itself follows before it calls it a loop.
+    for (int hops = 0; hops < 40; ++hops) {
+        const QFileInfo info(at);
+        if (info.exists()) return info.canonicalFilePath();
+        if (!info.isSymLink()) {
+            const QString folder = info.absoluteDir().canonicalPath();
+            return folder.isEmpty() ? QString() : QDir(folder).filePath(info.fileName());
+        }
+        at = info.symLinkTarget();
+        if (at.isEmpty()) break;
+    }
+    return {};
+}
+
+bool insideFolder(const QString& planPath, const QString& path) {
+    QString folder = QFileInfo(planPath).absoluteDir().canonicalPath();
+    const QString target = resolvedPath(path);
+    if (folder.isEmpty() || target.isEmpty()) return false;
+    if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+    return target.startsWith(folder);
+}
+
+D20File d20File(const QString& planPath, const LinePlanEntry& entry) {
+    const QString path = d20Path(planPath, entry);
+    // Named as the plan writes it; the reader let no control character or endless path through.
+    const QString title = entry.title();
+    const QString named = entry.d20File;
+    const QFileInfo info(path);
+    if (!info.exists())
+        return {path, info.isSymLink()
+                          ? QStringLiteral("%1: die d20-Datei „%2“ ist ein Verweis ins Leere (auf %3).")
+                                .arg(title, named, QDir::toNativeSeparators(info.symLinkTarget()))
+                          : QStringLiteral("%1: die d20-Datei „%2“ fehlt.").arg(title, named)};
+    const QString resolved = resolvedPath(path);
+    if (!insideFolder(planPath, path))
+        return {path,
+                QStringLiteral("%1: die d20-Datei „%2“ liegt nicht im Ordner des Plans (sie führt nach %3).")
+                    .arg(title, named, QDir::toNativeSeparators(resolved))};
+    if (!QFileInfo(resolved).isFile())
+        return {path, QStringLiteral("%1: „%2“ ist keine gewöhnliche Datei.").arg(title, named)};
+    return {resolved, {}};
+}
+
+QString shortened(const QString& text) {
+    constexpr int kShown = 40;
+    QString out =
+        text.size() > kShown ? text.left(text.at(kShown - 1).isHighSurrogate() ? kShown - 1 : kShown) : text;
+    for (QChar& c : out)
+        if (c.category() == QChar::Other_Control) c = QLatin1Char('?');
+    return text.size() > kShown ? out + QStringLiteral("…") : out;
 }
 
 } // namespace lineplan

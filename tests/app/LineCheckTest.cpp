@@ -69,7 +69,8 @@ class FakeLine : public line::LineAccess {
     bool stopping = false;
     bool stopRequested() override { return stopping; }
     QList<int16_t> saved;
-    const ModelEntry* fittingModel(int16_t, int32_t identity) override {
+    const ModelEntry* fittingModel(int16_t, int32_t identity, int16_t& status) override {
+        status = 0;
         return &catalogue::entry((identity & kFamilyMask) == kFamilyDvn500 ? ModelId::DVN500 : ModelId::TRK520);
     }
     bool save(int16_t address, const ModelEntry&, const QString&, QString&, bool&) override {
@@ -81,8 +82,15 @@ class FakeLine : public line::LineAccess {
 constexpr int32_t kTrk1 = 0x07811001, kDvn2 = 0x07611002, kTrk3 = 0x07811003;
 constexpr int32_t kNewTrk = 0x07811077, kNewDvn = 0x07611088;
 
-LinePlanEntry entry(int16_t address, int32_t identity, const char* name, const char* model) {
-    return {address, identity, QString::fromUtf8(name), QString::fromUtf8(model), QStringLiteral("a.d20")};
+LinePlanEntry entry(int16_t address, int32_t identity, const char* name, const char* model,
+                    const char* d20 = "a.d20") {
+    return {address, identity, QString::fromUtf8(name), QString::fromUtf8(model), QString::fromUtf8(d20)};
+}
+
+// The plan's d20 files: only a regular file in the plan's folder is opened.
+void touch(const QString& path) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
 }
 
 } // namespace
@@ -95,11 +103,12 @@ TEST(LineCheck, OffersAReplacementOnlyForAMissingInstrumentOfTheSameFamily) {
     FakeLine bus(clock);
     LinePlan plan;
     plan.port = 10;
-    plan.instruments = {entry(1, kTrk1, "Kessel", "TRK 520"), entry(2, kDvn2, "Tank", "DVN 500"),
+    plan.instruments = {entry(1, kTrk1, "Kessel", "TRK 520"), entry(2, kDvn2, "Tank", "DVN 500", "tank.d20"),
                         entry(3, kTrk3, "Pumpe", "TRK 520")};
     bus.at = {{1, kTrk1}, {5, kTrk3}, {7, kNewTrk}, {9, kNewDvn}};
     QTemporaryDir dir;
     const QString planPath = QDir(dir.path()).filePath(QStringLiteral("plan.json"));
+    touch(dir.filePath(QStringLiteral("a.d20")));
 
     const line::CheckResult checked = line::check(bus, plan, planPath);
     QMap<int, line::Row> rows;
@@ -113,6 +122,20 @@ TEST(LineCheck, OffersAReplacementOnlyForAMissingInstrumentOfTheSameFamily) {
     EXPECT_EQ(rows[7].replaces, -1); // a TRK: the pump is on the line, the tank is a DVN
     EXPECT_EQ(line::replacementOffer(plan, rows[9]), QStringLiteral("Als Ersatz für Tank übernehmen"));
     EXPECT_FALSE(checked.clean());
+
+    // The tank's file a link out of the plan's folder: the stranger is not even moved.
+    QTemporaryDir elsewhere;
+    touch(elsewhere.filePath(QStringLiteral("tank.d20")));
+    ASSERT_TRUE(QFile::link(elsewhere.filePath(QStringLiteral("tank.d20")),
+                            dir.filePath(QStringLiteral("tank.d20"))));
+    const line::ProgramResult refused = line::program(bus, plan, planPath, true);
+    EXPECT_TRUE(bus.moves.isEmpty());
+    ASSERT_EQ(refused.rows.last().address, 9);
+    EXPECT_EQ(refused.rows.last().outcome, line::Programmed::Outcome::FileFailed);
+    EXPECT_TRUE(refused.rows.last().result.startsWith(QStringLiteral("Tank: ")))
+        << refused.rows.last().result.toStdString();
+    ASSERT_TRUE(QFile::remove(dir.filePath(QStringLiteral("tank.d20"))));
+    touch(dir.filePath(QStringLiteral("tank.d20")));
 
     const line::ProgramResult done = line::program(bus, plan, planPath, true);
     EXPECT_EQ(bus.moves, (QList<std::pair<int32_t, int16_t>>{{kNewDvn, 2}}));
@@ -141,6 +164,7 @@ TEST(LineCheck, ProgramsOnlyThePlannedInstrumentAndNamesEveryOtherAddress) {
         if (address == 1) bus.at[1] = kTrk3;
     };
     QTemporaryDir dir;
+    touch(dir.filePath(QStringLiteral("a.d20")));
 
     const line::ProgramResult done =
         line::program(bus, plan, dir.filePath(QStringLiteral("plan.json")), false);
@@ -172,6 +196,7 @@ TEST(LineCheck, AStopBeginsNoFurtherInstrument) {
     bus.differing = {1, 3};
     bus.stopAfter = 1;
     QTemporaryDir dir;
+    touch(dir.filePath(QStringLiteral("a.d20")));
     const line::ProgramResult done = line::program(bus, plan, dir.filePath(QStringLiteral("plan.json")), true);
     EXPECT_EQ(bus.programmed, QList<int16_t>{1});
     EXPECT_TRUE(bus.moves.isEmpty());
@@ -195,16 +220,18 @@ TEST(LineCheck, NewPlanTakesEachLoneInstrumentAndAsksBeforeOverwriting) {
     ASSERT_TRUE(other.open(QIODevice::WriteOnly));
     other.close();
 
-    QStringList asked;
+    QList<line::ExistingFile> asked;
     const line::MadePlan kept = line::makePlan(
-        bus, planPath, [&](const QStringList& files) { asked = files; return false; }, {});
-    EXPECT_EQ(asked, QStringList{dir.filePath(QStringLiteral("Adresse_017.d20"))});
+        bus, planPath, [&](const QList<line::ExistingFile>& files) { asked = files; return false; }, {});
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_EQ(asked.at(0).path, dir.filePath(QStringLiteral("Adresse_017.d20")));
     EXPECT_TRUE(kept.kept);
     EXPECT_TRUE(bus.saved.isEmpty());
 
     QList<int16_t> heard;
     const line::MadePlan made = line::makePlan(
-        bus, planPath, [](const QStringList&) { return true; }, [&](const line::Taken& t) { heard.append(t.address); });
+        bus, planPath, [](const QList<line::ExistingFile>&) { return true; },
+        [&](const line::Taken& t) { heard.append(t.address); });
     EXPECT_EQ(heard, (QList<int16_t>{5, 17, 42}));
     EXPECT_EQ(bus.saved, heard);
     ASSERT_EQ(made.plan.instruments.size(), 3);

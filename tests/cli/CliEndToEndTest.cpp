@@ -22,6 +22,8 @@
 
 #include <functional>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QString kBin = QStringLiteral(TRAXBUS_LIBDIR);
@@ -96,6 +98,20 @@ class CliTest : public ::testing::Test {
         QFile f(path("roster.json"));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(QJsonDocument(o).toJson());
+    }
+    // Changes ports[portIndex].instruments[index] of the roster.
+    void editInstrument(int portIndex, int index, const std::function<void(QJsonObject&)>& change) {
+        QJsonObject r = roster();
+        QJsonArray ports = r[QStringLiteral("ports")].toArray();
+        QJsonObject port = ports[portIndex].toObject();
+        QJsonArray instruments = port[QStringLiteral("instruments")].toArray();
+        QJsonObject i = instruments[index].toObject();
+        change(i);
+        instruments[index] = i;
+        port[QStringLiteral("instruments")] = instruments;
+        ports[portIndex] = port;
+        r[QStringLiteral("ports")] = ports;
+        setRoster(r);
     }
 };
 
@@ -680,17 +696,7 @@ TEST_F(CliTest, LinePlanFindsDifferencesAndTakesOverReplacements) {
         EXPECT_EQ(row[QStringLiteral("state")].toString(), QStringLiteral("gleich"));
 
     const auto edit = [&](int index, const std::function<void(QJsonObject&)>& change) {
-        QJsonObject r = roster();
-        QJsonArray ports = r[QStringLiteral("ports")].toArray();
-        QJsonObject port = ports[9].toObject();
-        QJsonArray instruments = port[QStringLiteral("instruments")].toArray();
-        QJsonObject i = instruments[index].toObject();
-        change(i);
-        instruments[index] = i;
-        port[QStringLiteral("instruments")] = instruments;
-        ports[9] = port;
-        r[QStringLiteral("ports")] = ports;
-        setRoster(r);
+        editInstrument(9, index, change);
     };
     const auto switchPoint = [&](int index) {
         return instrument(9, index)[QStringLiteral("outputs")].toArray()[0][QStringLiteral("on")].toDouble();
@@ -748,6 +754,68 @@ TEST_F(CliTest, LinePlanFindsDifferencesAndTakesOverReplacements) {
     EXPECT_EQ(planned().value(120), QStringLiteral("07611098"));
     EXPECT_EQ(planned().value(0), QStringLiteral("07811001"));
     EXPECT_EQ(check(0).size(), 7);
+}
+
+// line init writes a plan only of the whole line, and nothing through a link nobody saw: an empty
+// port and an instrument falling silent after the scan leave no plan; links into another folder
+// in the plan's place are named, and not written through even with --yes. A d20 file of the plan
+// swapped for a pipe is refused by name, not waited on.
+TEST_F(CliTest, LineInitWritesOnlyAWholeLineAndNothingThroughALinkOut) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("anlage")) &&
+                QDir(dir.path()).mkdir(QStringLiteral("fremd")));
+    const QString plan = path("anlage/plan.json");
+    const auto init = [&](const char* port, bool yes) {
+        QStringList args{QStringLiteral("line"), QStringLiteral("init"), QStringLiteral("--port"),
+                         QLatin1String(port),    QStringLiteral("-o"),   plan};
+        if (yes) args.append(QStringLiteral("--yes"));
+        return cli(args);
+    };
+    const CliRun nobody = init("9", false);
+    EXPECT_EQ(nobody.code, 1);
+    EXPECT_TRUE(nobody.err.contains(QStringLiteral("Kein Gerät antwortet auf COM9")))
+        << nobody.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(plan));
+
+    const QString fremd = QFileInfo(path("fremd")).canonicalFilePath();
+    ASSERT_TRUE(QFile::link(fremd + QStringLiteral("/plan.json"), plan));
+    ASSERT_TRUE(QFile::link(fremd + QStringLiteral("/kessel.d20"), path("anlage/Adresse_002.d20")));
+    const CliRun asked = init("8", false);
+    EXPECT_EQ(asked.code, 3);
+    EXPECT_TRUE(asked.err.contains(QStringLiteral("(Verweis auf %1/plan.json) besteht schon").arg(fremd)))
+        << asked.err.toStdString();
+    const CliRun yes = init("8", true);
+    EXPECT_EQ(yes.code, 3);
+    EXPECT_TRUE(yes.err.contains(QStringLiteral("Adresse_002.d20 (Verweis auf %1/kessel.d20)").arg(fremd)))
+        << yes.err.toStdString();
+    EXPECT_TRUE(QDir(fremd).isEmpty());
+    ASSERT_TRUE(QFile::remove(plan) && QFile::remove(path("anlage/Adresse_002.d20")));
+
+    // "Linie B" (address 2) answers the scan's poll and version query, then nothing more.
+    const auto faults = [&](const QJsonArray& list) {
+        editInstrument(7, 1, [&](QJsonObject& b) { b[QStringLiteral("faults")] = list; });
+    };
+    faults({QJsonObject{{QStringLiteral("command"), QStringLiteral("any")},
+                        {QStringLiteral("after"), 2},
+                        {QStringLiteral("status"), -2},
+                        {QStringLiteral("count"), -1}}});
+    const CliRun silent = init("8", false);
+    EXPECT_EQ(silent.code, 1);
+    EXPECT_TRUE(
+        silent.err.contains(QStringLiteral("Adresse 2 antwortete bei der Suche, konnte aber nicht eingelesen "
+                                           "werden: (Fehler -2)")))
+        << silent.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(plan));
+
+    faults({});
+    const CliRun whole = init("8", true);
+    ASSERT_EQ(whole.code, 0) << whole.err.toStdString();
+    ASSERT_TRUE(QFile::remove(path("anlage/Adresse_002.d20")));
+    ASSERT_EQ(mkfifo(path("anlage/Adresse_002.d20").toLocal8Bit().constData(), 0600), 0);
+    const CliRun check = cli({QStringLiteral("line"), QStringLiteral("check"), plan});
+    EXPECT_EQ(check.code, 3);
+    EXPECT_TRUE(check.out.contains(QStringLiteral("Linie B: ")) &&
+                check.out.contains(QStringLiteral("keine gewöhnliche Datei")))
+        << check.out.toStdString();
 }
 
 // Ten readings of a ramp; the fifth poll goes unanswered and shows as a failure, not as a value,
