@@ -5,6 +5,7 @@
 
 #include "app/ArchiveWindow.h"
 #include "app/FieldList.h"
+#include "bus/BusPort.h"
 #include "record/InstrumentRecord.h"
 #include "tools/AddressWindow.h"
 #include "tools/DeviceNameWindow.h"
@@ -361,4 +362,27 @@ TEST_F(LiveBus, ArchiveKeepsWhatTheInstrumentHoldsAndGuardsAnotherInstrument) {
     QFile good(saved);
     ASSERT_TRUE(good.open(QIODevice::ReadOnly));
     EXPECT_EQ(good.readAll(), "gut");
+}
+
+// An instrument that falls silent in the middle of the writes leaves its run open in the archive,
+// and a whole programming afterwards settles it.
+TEST_F(LiveBus, ARunBrokenOffOnTheBusStaysOpenUntilAWholeOne) {
+    const Scenario& s = kScenarios[0];
+    createRoster();
+    InstrumentRecord record(dir.filePath(QStringLiteral("archiv.sqlite")), {});
+    settings(s);
+    Window w(iniPath(), dir.path(), sep, nullptr, {}, nullptr, &record);
+    w.model(s.model);
+    w.handlers->Konfigurationlesen1Click();
+    ASSERT_GE(w.handlers->lastBusStatus(), 0);
+    const QString serial = bus::serialText(w.m.deviceIdentity);
+    silenceAfter(s.port, 20);
+    w.handlers->miKonfigurationprogrammieren1Click();
+    ASSERT_LT(w.handlers->lastBusStatus(), 0);
+    ASSERT_EQ(record.unsettled(serial).size(), 1);
+    EXPECT_FALSE(record.unsettled(serial).first().target.isEmpty());
+    setInstrument(s.port, QStringLiteral("faults"), QJsonArray{});
+    w.handlers->miKonfigurationprogrammieren1Click();
+    ASSERT_GE(w.handlers->lastBusStatus(), 0) << w.m.StatusBar1.panels[2].toStdString();
+    EXPECT_TRUE(record.unsettled(serial).isEmpty());
 }
